@@ -1,0 +1,9 @@
+# Tests of the platform-free code: run natively under the sanitizers and, in
+# the Windows build, under Wine (where wchar_t has 16 bits).
+set(LIFTORN_PORTABLE_TESTS
+    tests/app/utf_test.cpp
+    tests/config/settings_store_test.cpp
+    tests/config/settings_file_test.cpp
+    tests/upload/json_reader_test.cpp
+    tests/account/sha1_test.cpp
+)

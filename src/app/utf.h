@@ -1,0 +1,17 @@
+// Conversions between UTF-8 narrow text and wide text, and the one-byte
+// (Latin-1) mapping the configuration file and the service replies use.
+// Free of Win32: wide text is UTF-16 where wchar_t has 16 bits (Windows) and
+// code points where it has 32.
+#pragma once
+
+#include <string>
+
+std::wstring Utf8ToWide(const std::string& utf8);
+std::string WideToUtf8(const std::wstring& wide);
+
+// Each byte becomes the character of the same value (0..255).
+std::wstring WidenLatin1(const std::string& bytes);
+
+// Each character up to 255 becomes the byte of the same value. Returns false
+// (and leaves `out` empty) when a character above 255 occurs.
+bool NarrowLatin1(const std::wstring& wide, std::string& out);

@@ -1,0 +1,121 @@
+#include "shell/register_types.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "config/settings_store.h"
+
+namespace {
+
+std::wstring ProgramPath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+bool SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
+    const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          bytes) == ERROR_SUCCESS;
+}
+
+// Creates or opens `path` below `parent`, sets one string value, closes it.
+bool SetSubkeyString(HKEY parent, const wchar_t* path, const wchar_t* name,
+                     const std::wstring& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool ok = SetString(key, name, value);
+    RegCloseKey(key);
+    return ok;
+}
+
+bool WriteRegistration() {
+    HKEY progId = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kAppUserModelId, 0, nullptr, 0,
+                        KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, &progId,
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const std::wstring program = ProgramPath();
+    // In this order, stopping at the first failure.
+    bool ok = SetString(progId, L"FriendlyTypeName", L"vantorel liftorn") &&
+              SetSubkeyString(progId, L"DefaultIcon", nullptr, program) &&
+              SetSubkeyString(progId, L"CurVer", nullptr, kAppUserModelId) &&
+              SetString(progId, L"AppUserModelID", kAppUserModelId);
+    if (ok) {
+        HKEY shell = nullptr;
+        ok = RegCreateKeyExW(progId, L"shell", 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
+                             nullptr, &shell, nullptr) == ERROR_SUCCESS;
+        if (ok) {
+            ok = SetSubkeyString(shell, L"Open\\Command", nullptr, ShortcutOpenCommand()) &&
+                 SetString(shell, nullptr, L"Open");
+            RegCloseKey(shell);
+        }
+    }
+    RegCloseKey(progId);
+    if (!ok) return false;
+
+    HKEY openWith = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".URL\\OpenWithProgids", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &openWith, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    ok = RegSetValueExW(openWith, kAppUserModelId, 0, REG_NONE, nullptr, 0) == ERROR_SUCCESS;
+    RegCloseKey(openWith);
+    return ok;
+}
+
+int RunElevatedCopy() {
+    const std::wstring program = ProgramPath();
+    wchar_t directory[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, directory);
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof start;
+    start.fMask = SEE_MASK_NOCLOSEPROCESS;
+    start.lpVerb = L"runas";
+    start.lpFile = program.c_str();
+    start.lpParameters = L"/registertypes";
+    start.lpDirectory = directory;
+    start.nShow = SW_SHOWNORMAL;
+    // A refused elevation gives no process: report failure rather than a
+    // success that registered nothing.
+    if (!ShellExecuteExW(&start) || !start.hProcess) return 1;
+    WaitForSingleObject(start.hProcess, INFINITE);
+    DWORD code = 1;
+    if (!GetExitCodeProcess(start.hProcess, &code)) code = 1;
+    CloseHandle(start.hProcess);
+    return static_cast<int>(code);
+}
+
+}  // namespace
+
+bool IsProcessElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool elevated =
+        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+        elevation.TokenIsElevated;
+    CloseHandle(token);
+    return elevated;
+}
+
+std::wstring ShortcutOpenCommand() { return ProgramPath() + L" /uri \"%1\""; }
+
+int RegisterTypes(HINSTANCE /*instance*/, bool silent) {
+    if (IsProcessElevated()) return WriteRegistration() ? 0 : 1;
+    if (silent) return 1;
+    const int answer = MessageBoxW(
+        nullptr,
+        L"vantorel liftorn needs to run with elevated privileges to initialise the jump list "
+        L"settings. Select Ok to elevate vantorel liftorn or Cancel to disable jump list support.",
+        L"vantorel liftorn", MB_OKCANCEL | MB_ICONINFORMATION);
+    if (answer == IDOK) return RunElevatedCopy();
+    Settings().SetBool(L"EnableJumpLists", false);
+    return 0;
+}

@@ -1,0 +1,136 @@
+#include "support/process.h"
+
+#include <shellapi.h>
+
+#include "app/instance_handoff.h"
+#include "app/utf.h"
+
+std::string ToUtf8(const std::wstring& text) { return WideToUtf8(text); }
+std::wstring ToWide(const std::string& text) { return Utf8ToWide(text); }
+
+std::wstring LiftornPath() {
+    for (const auto& argument : ProcessArguments()) {
+        if (argument.rfind(L"--liftorn=", 0) != 0) continue;
+        std::wstring path = argument.substr(10);
+        if (!path.empty() && path[0] == L'/') {
+            for (auto& c : path) {
+                if (c == L'/') c = L'\\';
+            }
+            path = L"Z:" + path;
+        }
+        return path;
+    }
+    return L"";
+}
+
+std::wstring QuoteArgument(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"') quoted.append(backslashes * 2 + 1, L'\\');
+        else quoted.append(backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+namespace {
+
+std::wstring BuildEnvironment(const std::map<std::wstring, std::wstring>& overrides) {
+    std::map<std::wstring, std::wstring> variables;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) {
+            std::wstring text = entry;
+            const size_t equals = text.find(L'=', 1);
+            if (equals != std::wstring::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
+        }
+        FreeEnvironmentStringsW(block);
+    }
+    for (const auto& [name, value] : overrides) variables[name] = value;
+    std::wstring result;
+    for (const auto& [name, value] : variables) result += name + L"=" + value + L'\0';
+    return result + L'\0';
+}
+
+}  // namespace
+
+Child StartProcess(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                   const std::map<std::wstring, std::wstring>& environment) {
+    std::wstring commandLine = QuoteArgument(program);
+    for (const auto& argument : arguments) commandLine += L" " + QuoteArgument(argument);
+    std::wstring block = BuildEnvironment(environment);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    Child child;
+    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                       CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        child.process = info.hProcess;
+        child.id = info.dwProcessId;
+    }
+    return child;
+}
+
+long WaitForExit(HANDLE process, DWORD millis) {
+    if (WaitForSingleObject(process, millis) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    return static_cast<long>(code);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD millis) {
+    const ULONGLONG end = GetTickCount64() + millis;
+    while (!done()) {
+        if (GetTickCount64() >= end) return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (done()) break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+HWND WaitForDialog(DWORD processId, const std::wstring& caption, DWORD millis) {
+    struct Search {
+        DWORD processId;
+        const std::wstring* caption;
+        HWND found;
+    } search{processId, &caption, nullptr};
+    const ULONGLONG end = GetTickCount64() + millis;
+    while (!search.found && GetTickCount64() < end) {
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                wchar_t text[256] = {};
+                GetWindowTextW(window, text, 256);
+                if (owner == s->processId && *s->caption == text) {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (!search.found) Sleep(50);
+    }
+    return search.found;
+}
+
+std::wstring MessageBoxText(HWND dialog) {
+    // The message text is the static control with id 0xFFFF.
+    wchar_t text[2048] = {};
+    GetDlgItemTextW(dialog, 0xFFFF, text, 2048);
+    return text;
+}

@@ -1,0 +1,43 @@
+// Starting and watching real processes from tests under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// The program under test, from the test's --liftorn=PATH argument (a Linux
+// path is mapped to Wine's Z: drive).
+std::wstring LiftornPath();
+
+// Quotes one argument the way CommandLineToArgvW splits it back.
+std::wstring QuoteArgument(const std::wstring& argument);
+
+struct Child {
+    HANDLE process = nullptr;
+    DWORD id = 0;
+};
+
+// Starts `program` with `arguments`; `environment` entries replace or add
+// variables of this process's environment. A null process on failure.
+Child StartProcess(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                   const std::map<std::wstring, std::wstring>& environment = {});
+
+// The exit code, or -1 when the process is still running after `millis`.
+long WaitForExit(HANDLE process, DWORD millis);
+
+// Runs this thread's messages until `done` answers true or `millis` pass.
+bool PumpUntil(const std::function<bool()>& done, DWORD millis);
+
+// A top-level dialog of process `processId` with the given caption, or null
+// when none appears within `millis`.
+HWND WaitForDialog(DWORD processId, const std::wstring& caption, DWORD millis);
+
+// The message text of a message box.
+std::wstring MessageBoxText(HWND dialog);
+
+// Converts between this process's wide paths and UTF-8.
+std::string ToUtf8(const std::wstring& text);
+std::wstring ToWide(const std::string& text);
