@@ -29,3 +29,9 @@ foreach(test ${LIFTORN_PORTABLE_TESTS})
     target_link_libraries(native_${name} PRIVATE liftorn_portable GTest::gtest_main GTest::gmock)
     add_test(NAME native.${name} COMMAND native_${name})
 endforeach()
+
+# The local development service that the upload tests and `make run` use.
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+add_test(NAME native.devservice
+    COMMAND Python3::Interpreter -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/tools -t ${CMAKE_SOURCE_DIR})
+set_tests_properties(native.devservice PROPERTIES TIMEOUT 120)

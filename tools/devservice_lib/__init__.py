@@ -1,0 +1,1 @@
+"""Parts of the local development service; tools/devservice.py is the entry point."""

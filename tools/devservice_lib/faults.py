@@ -1,0 +1,158 @@
+"""Faults that tests switch on at run time.
+
+A fault names a mode, optionally a path (exact, or a prefix when it ends in
+"*") and a method, and a count of requests it spoils; without a count it stays
+until reset. Path-bound faults win over global ones; among equals the oldest
+wins. Modes and their settings (defaults in MODE_DEFAULTS):
+
+  refuse          close the connection without answering ("reset": send RST)
+  status500       answer "status" (500) with a short text body
+  stall           send the headers and half the body, then hang until the
+                  client leaves or "stall_seconds" pass
+  close_early     promise the full Content-Length, send half, close
+  slow            read the request body in "read_chunk" pieces with
+                  "read_delay" seconds between them, wait "delay" seconds,
+                  then answer normally
+  malformed_json  answer 200 with a cut-off JSON text
+  hostile_json    answer 200 with "body" (a text sent as UTF-8, or any JSON
+                  value, serialised) or the bytes of "body_base64"
+  huge            answer 200 with "size" bytes of "fill", streamed
+"""
+
+import base64
+import binascii
+import itertools
+import json
+import threading
+
+MODE_DEFAULTS = {
+    "refuse": {"reset": False},
+    "status500": {"status": 500},
+    "stall": {"stall_seconds": 60.0},
+    "close_early": {},
+    "slow": {"delay": 2.0, "read_delay": 0.05, "read_chunk": 65536},
+    "malformed_json": {},
+    "hostile_json": {"content_type": "application/json"},
+    "huge": {"size": 64 * 1024 * 1024, "fill": "A", "content_type": "application/json"},
+}
+
+MALFORMED_JSON = b'{"path": '
+
+_NUMBERS = ("status", "stall_seconds", "delay", "read_delay", "read_chunk", "size")
+
+
+class Fault:
+    def __init__(self, fault_id, mode, path, method, count, params):
+        self.id = fault_id
+        self.mode = mode
+        self.path = path
+        self.method = method
+        self.remaining = count
+        self.params = params
+
+    def matches(self, method, path):
+        if self.method is not None and self.method != method:
+            return False
+        if self.path is None:
+            return True
+        if self.path.endswith("*"):
+            return path.startswith(self.path[:-1])
+        return path == self.path
+
+    def describe(self):
+        return {"id": self.id, "mode": self.mode, "path": self.path, "method": self.method,
+                "remaining": self.remaining, "params": self.params}
+
+    def reply_body(self):
+        """The bytes a body-replacing mode answers with."""
+        if self.mode == "malformed_json":
+            return MALFORMED_JSON
+        if self.mode == "hostile_json":
+            if "body_base64" in self.params:
+                return base64.b64decode(self.params["body_base64"])
+            body = self.params.get("body", "")
+            if isinstance(body, str):
+                return body.encode("utf-8")
+            return json.dumps(body).encode("utf-8")
+        if self.mode == "status500":
+            return b"internal server error\n"
+        return b""
+
+
+def parse_fault(order, fault_id):
+    """A Fault from the control request's JSON object, or (None, reason)."""
+    if not isinstance(order, dict):
+        return None, "expected a JSON object"
+    mode = order.get("mode")
+    if mode not in MODE_DEFAULTS:
+        return None, "unknown mode %r" % (mode,)
+    path = order.get("path")
+    if path is not None and (not isinstance(path, str) or not path.startswith("/")):
+        return None, "path must start with /"
+    method = order.get("method")
+    if method is not None and not isinstance(method, str):
+        return None, "method must be a text"
+    count = order.get("count")
+    if count is not None and (type(count) is not int or count < 1):
+        return None, "count must be a positive integer or null"
+
+    params = dict(MODE_DEFAULTS[mode])
+    for key, value in order.items():
+        if key not in ("mode", "path", "method", "count"):
+            params[key] = value
+    for key in _NUMBERS:
+        if key in params:
+            value = params[key]
+            if type(value) not in (int, float) or value < 0:
+                return None, "%s must be a non-negative number" % key
+    if mode == "hostile_json":
+        if "body" not in params and "body_base64" not in params:
+            return None, "hostile_json needs body or body_base64"
+        if "body_base64" in params:
+            try:
+                base64.b64decode(params["body_base64"], validate=True)
+            except (binascii.Error, TypeError, ValueError):
+                return None, "body_base64 is not base64"
+    if mode == "huge" and (not isinstance(params["fill"], str) or not params["fill"]):
+        return None, "fill must be a non-empty text"
+    if mode == "status500" and not 100 <= params["status"] <= 599:
+        return None, "status must be an HTTP status code"
+    if mode == "slow" and params["read_chunk"] < 1:
+        return None, "read_chunk must be at least 1"
+    return Fault(fault_id, mode, path, method and method.upper(), count, params), None
+
+
+class FaultTable:
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._faults = []
+        self._ids = itertools.count(1)
+
+    def add(self, order):
+        with self._lock:
+            fault, error = parse_fault(order, next(self._ids))
+            if fault is not None:
+                self._faults.append(fault)
+            return fault, error
+
+    def take(self, method, path):
+        """The fault that spoils this request, using up one of its count."""
+        with self._lock:
+            candidates = [f for f in self._faults if f.matches(method, path)]
+            if not candidates:
+                return None
+            bound = [f for f in candidates if f.path is not None]
+            fault = (bound or candidates)[0]
+            if fault.remaining is not None:
+                fault.remaining -= 1
+                if fault.remaining == 0:
+                    self._faults.remove(fault)
+            return fault
+
+    def reset(self):
+        with self._lock:
+            self._faults.clear()
+
+    def describe(self):
+        with self._lock:
+            return [f.describe() for f in self._faults]
