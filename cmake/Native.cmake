@@ -33,5 +33,5 @@ endforeach()
 # The local development service that the upload tests and `make run` use.
 find_package(Python3 COMPONENTS Interpreter REQUIRED)
 add_test(NAME native.devservice
-    COMMAND Python3::Interpreter -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/tools -t ${CMAKE_SOURCE_DIR})
+    COMMAND Python3::Interpreter -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/tools)
 set_tests_properties(native.devservice PROPERTIES TIMEOUT 120)
