@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <shellapi.h>
 
 #include "app/instance_handoff.h"

@@ -1,7 +1,11 @@
 // A second start of the real program against a running instance played by
 // this test: it owns the instance mutex and publishes a window of its own.
-#include <gtest/gtest.h>
+#include <windows.h>
 #include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "app/instance_handoff.h"
 #include "support/process.h"
