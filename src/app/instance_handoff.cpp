@@ -18,6 +18,31 @@ constexpr DWORD kLaunchPollMillis = 250;
 // every Windows, and 32-bit builds of the program can read it too.
 constexpr DWORD kMappingSize = 4;
 
+// WM_COPYDATA tag of a dropped file list handed over by another start.
+constexpr ULONG_PTR kDropHandOffTag = 0x564C5444;  // "VLTD"
+// Far above any command line (32,767 characters), far below anything harmful.
+constexpr DWORD kMaxHandOffBytes = 256 * 1024;
+constexpr UINT kHandOffTimeoutMillis = 10000;
+
+bool IsOwnWindow(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId == GetCurrentProcessId();
+}
+
+// A well-formed list: our header, wide names, ending in an empty name.
+bool IsValidDropList(const void* bytes, DWORD size) {
+    if (!bytes || size > kMaxHandOffBytes) return false;
+    if (size < sizeof(DROPFILES) + 2 * sizeof(wchar_t)) return false;
+    if ((size - sizeof(DROPFILES)) % sizeof(wchar_t) != 0) return false;
+    DROPFILES header;
+    std::memcpy(&header, bytes, sizeof header);
+    if (header.pFiles != sizeof(DROPFILES) || !header.fWide) return false;
+    const auto* names = reinterpret_cast<const wchar_t*>(static_cast<const char*>(bytes) + sizeof header);
+    const size_t count = (size - sizeof header) / sizeof(wchar_t);
+    return names[count - 1] == L'\0' && names[count - 2] == L'\0';
+}
+
 std::wstring ModulePath() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -144,7 +169,35 @@ void ForwardArgumentListAsDrop(HWND window, const std::vector<std::wstring>& arg
     if (arguments.size() <= first) return;
     HGLOBAL block = BuildDropBlock({arguments.begin() + first, arguments.end()});
     if (!block) return;
-    if (!PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0)) GlobalFree(block);
+    if (IsOwnWindow(window)) {
+        if (!PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0)) GlobalFree(block);
+        return;
+    }
+    COPYDATASTRUCT data{};
+    data.dwData = kDropHandOffTag;
+    data.cbData = static_cast<DWORD>(GlobalSize(block));
+    data.lpData = GlobalLock(block);
+    DWORD_PTR ignored = 0;
+    if (data.lpData) {
+        SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                            SMTO_ABORTIFHUNG, kHandOffTimeoutMillis, &ignored);
+        GlobalUnlock(block);
+    }
+    GlobalFree(block);
+}
+
+bool ReceiveDropHandOff(HWND window, const COPYDATASTRUCT* data) {
+    if (!data || data->dwData != kDropHandOffTag) return false;
+    if (!IsValidDropList(data->lpData, data->cbData)) return true;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, data->cbData);
+    if (!block) return true;
+    if (void* copy = GlobalLock(block)) {
+        std::memcpy(copy, data->lpData, data->cbData);
+        GlobalUnlock(block);
+        if (PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0)) return true;
+    }
+    GlobalFree(block);
+    return true;
 }
 
 void ForwardArgumentsAsDrop(HWND window) { ForwardArgumentListAsDrop(window, ProcessArguments()); }

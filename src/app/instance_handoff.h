@@ -31,9 +31,17 @@ std::vector<std::wstring> ProcessArguments();
 HGLOBAL BuildDropBlock(const std::vector<std::wstring>& paths);
 
 // Hands `arguments` (program name first) to `window` as a dropped file list.
-// "/remove PATH" as the first two deletes PATH and drops the rest. Posts
-// nothing when no files remain.
+// "/remove PATH" as the first two deletes PATH and drops the rest. Sends
+// nothing when no files remain. A window of this process gets WM_DROPFILES
+// directly; a window of another process gets the same block as WM_COPYDATA,
+// because a memory handle means nothing outside the process that made it.
 void ForwardArgumentListAsDrop(HWND window, const std::vector<std::wstring>& arguments);
 
 // The same with this process's own arguments.
 void ForwardArgumentsAsDrop(HWND window);
+
+// For the receiving window's WM_COPYDATA: when `data` carries a dropped file
+// list from another start, checks it, posts it to `window` as WM_DROPFILES
+// and returns true. Malformed lists are refused (true, nothing posted);
+// false means the message is not a hand-off.
+bool ReceiveDropHandOff(HWND window, const COPYDATASTRUCT* data);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/app_state.h"
+#include "app/instance_handoff.h"
 #include "config/settings_store.h"
 #include "resource_ids.h"
 
@@ -22,6 +23,9 @@ LRESULT CALLBACK InterimProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case CMD_EXIT: PostQuitMessage(0); return 0;
         default: return 0;
         }
+    case WM_COPYDATA:
+        if (ReceiveDropHandOff(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam))) return TRUE;
+        break;
     case WM_DROPFILES:
         // Files are taken once the upload queue exists; until then the
         // drop is only released.

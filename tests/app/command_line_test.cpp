@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 #include "app/instance_handoff.h"
 #include "support/process.h"
@@ -152,6 +155,43 @@ TEST_F(DropTarget, RemoveDeletesItsFileAndDropsOnlyTheRest) {
     Settle();
     ASSERT_EQ(2u, received.size());
     EXPECT_EQ(std::vector<std::wstring>{L"/remove"}, received[1]);
+}
+
+TEST_F(DropTarget, HandOffFromAnotherProcessIsCheckedBeforeItIsDropped) {
+    HGLOBAL block = BuildDropBlock({L"C:\\a.txt", L"C:\\b.txt"});
+    ASSERT_NE(nullptr, block);
+    const DWORD size = static_cast<DWORD>(GlobalSize(block));
+    std::vector<char> bytes(size);
+    std::memcpy(bytes.data(), GlobalLock(block), size);
+    GlobalUnlock(block);
+    GlobalFree(block);
+
+    COPYDATASTRUCT data{0x564C5444, size, bytes.data()};
+    EXPECT_TRUE(ReceiveDropHandOff(window, &data));
+    Settle();
+    ASSERT_EQ(1u, received.size());
+    EXPECT_EQ((std::vector<std::wstring>{L"C:\\a.txt", L"C:\\b.txt"}), received[0]);
+
+    // Not ours: left to other handlers.
+    COPYDATASTRUCT foreign{1, size, bytes.data()};
+    EXPECT_FALSE(ReceiveDropHandOff(window, &foreign));
+    EXPECT_FALSE(ReceiveDropHandOff(window, nullptr));
+
+    // Ours but malformed: swallowed, nothing dropped.
+    COPYDATASTRUCT cut{0x564C5444, size - 2, bytes.data()};  // no final empty name
+    EXPECT_TRUE(ReceiveDropHandOff(window, &cut));
+    COPYDATASTRUCT tiny{0x564C5444, 8, bytes.data()};
+    EXPECT_TRUE(ReceiveDropHandOff(window, &tiny));
+    std::vector<char> narrow = bytes;
+    reinterpret_cast<DROPFILES*>(narrow.data())->fWide = FALSE;
+    COPYDATASTRUCT notWide{0x564C5444, size, narrow.data()};
+    EXPECT_TRUE(ReceiveDropHandOff(window, &notWide));
+    std::vector<char> huge(300 * 1024, 0);
+    std::memcpy(huge.data(), bytes.data(), size);
+    COPYDATASTRUCT oversized{0x564C5444, static_cast<DWORD>(huge.size()), huge.data()};
+    EXPECT_TRUE(ReceiveDropHandOff(window, &oversized));
+    Settle();
+    EXPECT_EQ(1u, received.size());
 }
 
 TEST(PublishedWindow, RoundTripsThroughTheNamedMapping) {

@@ -35,6 +35,9 @@ LRESULT CALLBACK InstanceProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         received.drops.push_back(names);
         return 0;
     }
+    case WM_COPYDATA:
+        if (ReceiveDropHandOff(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam))) return TRUE;
+        break;
     case WM_COMMAND:
         received.commands.push_back(wParam);
         return 0;
