@@ -1,0 +1,156 @@
+#include "gui/font_face.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+namespace {
+
+// FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT: an 8-bit coverage bitmap.
+constexpr FT_Int32 kGlyphLoadFlags = FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT;
+constexpr DWORD kWholeFontFile = 0;
+
+std::mutex defaultLock;
+std::shared_ptr<FontFace>& DefaultSlot() {
+    static auto* slot = new std::shared_ptr<FontFace>;
+    return *slot;
+}
+
+FT_Face AsFace(void* face) { return static_cast<FT_Face>(face); }
+
+// The face name GDI chose and the whole font file behind `font`.
+bool ReadFontFile(HFONT font, std::wstring* chosenFace, std::vector<unsigned char>* file) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    if (!dc) return false;
+    HGDIOBJ old = SelectObject(dc, font);
+    wchar_t face[128] = {};
+    const int length = GetTextFaceW(dc, 128, face);
+    chosenFace->assign(face, length > 0 ? wcsnlen(face, 128) : 0);
+    bool ok = false;
+    const DWORD size = GetFontData(dc, kWholeFontFile, 0, nullptr, 0);
+    if (size != GDI_ERROR && size > 0) {
+        file->resize(size);
+        ok = GetFontData(dc, kWholeFontFile, 0, file->data(), size) == size;
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return ok;
+}
+
+HFONT CreateGdiFont(const FontSpec& spec) {
+    // The GDI font only hands out the file, so its height hardly matters.
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) DeleteDC(dc);
+    return CreateFontW(-MulDiv(72, dpi, 72), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                       DEFAULT_PITCH, spec.faceName.c_str());
+}
+
+}  // namespace
+
+FontFace::~FontFace() {
+    if (face_) FT_Done_Face(AsFace(face_));
+    if (library_) FT_Done_FreeType(static_cast<FT_Library>(library_));
+    if (gdiFont_) DeleteObject(gdiFont_);
+}
+
+bool FontFace::LoadGlyph(wchar_t character, GlyphImage* glyph) {
+    FT_Face face = AsFace(face_);
+    if (FT_Load_Char(face, static_cast<FT_ULong>(character), kGlyphLoadFlags) != 0) return false;
+    const FT_GlyphSlot slot = face->glyph;
+    glyph->advance = static_cast<int>(slot->advance.x / 64);
+    glyph->left = slot->bitmap_left;
+    glyph->top = slot->bitmap_top;
+    glyph->width = static_cast<int>(slot->bitmap.width);
+    glyph->rows = static_cast<int>(slot->bitmap.rows);
+    glyph->pitch = slot->bitmap.pitch;
+    // A negative pitch means the buffer starts at the bottom row.
+    glyph->coverage = slot->bitmap.buffer;
+    if (glyph->pitch < 0 && glyph->coverage) {
+        glyph->coverage -= static_cast<std::ptrdiff_t>(glyph->pitch) * (glyph->rows - 1);
+    }
+    return true;
+}
+
+int FontFace::PixelHeight() const { return AsFace(face_)->size->metrics.y_ppem; }
+int FontFace::PixelWidth() const { return AsFace(face_)->size->metrics.x_ppem; }
+
+std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec& spec, bool exactFace) {
+    if (spec.pixelSize <= 0) return nullptr;
+    std::shared_ptr<FontFace> font(new FontFace);
+    font->gdiFont_ = CreateGdiFont(spec);
+    if (!font->gdiFont_) return nullptr;
+    if (!ReadFontFile(font->gdiFont_, &font->faceName_, &font->file_)) return nullptr;
+    // Windows answers a face it does not have with another one.
+    if (exactFace && font->faceName_ != spec.faceName) return nullptr;
+
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) return nullptr;
+    font->library_ = library;
+    FT_Face face = nullptr;
+    if (FT_New_Memory_Face(library, font->file_.data(), static_cast<FT_Long>(font->file_.size()),
+                           0, &face) != 0) {
+        return nullptr;
+    }
+    font->face_ = face;
+    // Calibri looks right a pixel wider than high; 0 means "as high".
+    const FT_UInt width = spec.faceName == L"Calibri" ? spec.pixelSize + 1 : 0;
+    if (FT_Set_Pixel_Sizes(face, width, static_cast<FT_UInt>(spec.pixelSize)) != 0) return nullptr;
+    return font;
+}
+
+std::shared_ptr<FontFace> LoadFirstFont(const std::vector<FontSpec>& fonts) {
+    for (const FontSpec& spec : fonts) {
+        if (auto font = LoadFontFromWindows(spec)) return font;
+    }
+    return nullptr;
+}
+
+std::vector<FontSpec> StartupFontList() {
+    return {{L"Myriad Pro", 12, 400}, {L"Calibri", 12, 400}, {L"Lucida Sans Unicode", 11, 400}};
+}
+
+FontSpec SystemInterfaceFontSpec() {
+    FontSpec spec;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return spec;
+    const LOGFONTW& font = metrics.lfMessageFont;
+    spec.faceName = font.lfFaceName;
+    // lfHeight is the character height in pixels when negative, the cell
+    // height when positive; either is close enough for a pixel size.
+    spec.pixelSize = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
+    if (spec.pixelSize == 0) spec.pixelSize = 12;
+    spec.weight = font.lfWeight > 0 ? font.lfWeight : FW_NORMAL;
+    return spec;
+}
+
+bool SetDefaultFonts(const std::vector<FontSpec>& fonts) {
+    std::shared_ptr<FontFace> font = LoadFirstFont(fonts);
+    std::lock_guard<std::mutex> lock(defaultLock);
+    if (font) {
+        DefaultSlot() = std::move(font);
+        return true;
+    }
+    if (!DefaultSlot()) {
+        // The system's face name is often an alias ("MS Shell Dlg"), so take
+        // whatever face Windows resolves it to.
+        const FontSpec system = SystemInterfaceFontSpec();
+        if (!system.faceName.empty()) DefaultSlot() = LoadFontFromWindows(system, false);
+    }
+    return false;
+}
+
+std::shared_ptr<FontFace> DefaultFont() {
+    std::lock_guard<std::mutex> lock(defaultLock);
+    return DefaultSlot();
+}
+
+void ResetDefaultFont() {
+    std::lock_guard<std::mutex> lock(defaultLock);
+    DefaultSlot().reset();
+}

@@ -1,0 +1,67 @@
+// A clickable button: either two images (normal and hover) or a text label
+// whose colour changes on hover. A completed click inside calls a plain
+// function with the button's user data.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gui/font_face.h"
+#include "gui/gui_object.h"
+
+class GUIImage;
+class GUIText;
+
+// Called with the button's user data and the mouse-key flags (MK_*) of the
+// button release.
+using ButtonClickFunction = void (*)(void* userData, WPARAM keys);
+
+class GUIButton : public GUIObject {
+public:
+    // Image button; without a hover path the normal image also shows on hover.
+    GUIButton(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
+              const wchar_t* normalPath, const wchar_t* hoverPath);
+    // Text button, left-aligned; width or height 0 sizes it to its text.
+    // Colours are 0xRRGGBB.
+    GUIButton(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
+              const std::wstring& text, std::uint32_t normalColour, std::uint32_t hoverColour);
+    ~GUIButton() override;
+
+    void SetClickFunction(ButtonClickFunction function) { click_ = function; }
+    void SetUserData(void* userData) { userData_ = userData; }
+
+    // Text buttons only: the label's font and spacing. A label sized to its
+    // text takes the button's input window along to its new size. An image
+    // button ignores them (SetLabelFont answers false).
+    bool SetLabelFont(const std::vector<FontSpec>& fonts);
+    void SetLabelSpacing(int pixels);
+
+    LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Move(int x, int y) override;
+    void Resize(int width, int height) override;
+    void Paint(HDC target, const RECT& dirty) override;
+
+    bool IsImageButton() const { return imageButton_; }
+    bool IsHovering() const { return hover_; }
+    void* UserData() const { return userData_; }
+    GUIText* Label() const { return label_; }
+    GUIImage* NormalImage() const { return normalImage_; }
+    GUIImage* HoverImage() const { return hoverImage_; }
+
+private:
+    void FollowLabelSize();
+
+    GUIImage* normalImage_ = nullptr;
+    GUIImage* hoverImage_ = nullptr;
+    GUIText* label_ = nullptr;
+    std::uint32_t normalColour_ = 0;
+    std::uint32_t hoverColour_ = 0;
+    bool imageButton_ = false;
+    HCURSOR cursor_ = nullptr;
+    bool hover_ = false;
+    ButtonClickFunction click_ = nullptr;
+    void* userData_ = nullptr;
+};

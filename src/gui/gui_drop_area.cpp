@@ -1,0 +1,209 @@
+#include "gui/gui_drop_area.h"
+
+#include <shellapi.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "gui/image_library.h"
+
+namespace {
+
+// Posted to the input window by SetState called from another thread:
+// WPARAM = the state.
+constexpr UINT kSetStateMessage = WM_USER + 0x53;
+
+}  // namespace
+
+GUIDropArea::GUIDropArea(HWND parentWindow, HINSTANCE instance, int x, int y, int width,
+                         int height, const wchar_t* normalPath, const wchar_t* uploadingPath,
+                         const wchar_t* errorPath)
+    : GUIObject(instance, parentWindow) {
+    x_ = x;
+    y_ = y;
+    width_ = width;
+    height_ = height;
+    window_ = CreateInputWindow(x, y, width, height, true);
+    if (window_) {
+        DragAcceptFiles(window_, TRUE);
+        HDC windowDc = GetDC(window_);
+        dc_ = CreateCompatibleDC(windowDc);
+        ReleaseDC(window_, windowDc);
+    }
+    InitImageLibrary();
+    LoadImageBitmap(normalPath, &normal_);
+    uploading_ = normal_;
+    error_ = normal_;
+    if (uploadingPath) LoadImageBitmap(uploadingPath, &uploading_);
+    if (errorPath) LoadImageBitmap(errorPath, &error_);
+    current_ = normal_;
+}
+
+GUIDropArea::~GUIDropArea() {
+    if (window_ && IsWindow(window_)) {
+        KillTimer(window_, kFadeTimer);
+        KillTimer(window_, kErrorTimer);
+    }
+    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
+    if (uploading_ && uploading_ != normal_) DeleteObject(uploading_);
+    if (error_ && error_ != normal_) DeleteObject(error_);
+    if (normal_) DeleteObject(normal_);
+}
+
+HBITMAP GUIDropArea::BitmapFor(int state) const {
+    switch (state) {
+    case kDropNormal:
+        return normal_;
+    case kDropUploading:
+        return uploading_;
+    case kDropError:
+        return error_;
+    default:
+        return nullptr;
+    }
+}
+
+int GUIDropArea::StateOf(HBITMAP bitmap) const {
+    // Uploading first: with no picture of its own it is the normal one.
+    if (bitmap == uploading_) return kDropUploading;
+    if (bitmap == error_) return kDropError;
+    return kDropNormal;
+}
+
+void GUIDropArea::SetState(int state) {
+    if (window_ && GetWindowThreadProcessId(window_, nullptr) != GetCurrentThreadId()) {
+        // Posted, not sent: the caller may hold a lock this thread waits for.
+        PostMessageW(window_, kSetStateMessage, static_cast<WPARAM>(state), 0);
+        return;
+    }
+    SetStateHere(state);
+}
+
+void GUIDropArea::SetStateHere(int state) {
+    // Without its window there are no timers to fade with.
+    if (!window_ || state < kDropNormal || state > kDropError) return;
+    HBITMAP bitmap = BitmapFor(state);
+    if (bitmap == current_) {
+        // Back to what is shown: drop a running fade entirely, so that the
+        // next one starts from the beginning (and asks the start hook).
+        if (next_) {
+            next_ = nullptr;
+            alpha_ = 0;
+            KillTimer(window_, kFadeTimer);
+            Invalidate();
+        }
+        return;
+    }
+    next_ = bitmap;
+    Invalidate();
+    SetTimer(window_, kFadeTimer, kFadeInterval, nullptr);
+    if (state == kDropError) SetTimer(window_, kErrorTimer, kErrorDisplayTime, nullptr);
+}
+
+void GUIDropArea::FadeTick() {
+    if (alpha_ == 0 && next_ && fadeStartHook_) {
+        int from = StateOf(current_);
+        int to = StateOf(next_);
+        fadeStartHook_(&from, &to);
+        if (HBITMAP bitmap = BitmapFor(to)) next_ = bitmap;
+        if (HBITMAP bitmap = BitmapFor(from)) current_ = bitmap;
+    }
+    if (!next_) {
+        KillTimer(window_, kFadeTimer);
+        return;
+    }
+    alpha_ = std::min(alpha_ + kFadeStep, 255);
+    if (alpha_ == 255) {
+        KillTimer(window_, kFadeTimer);
+        const int from = StateOf(current_);
+        const int to = StateOf(next_);
+        // The new state is in place before the owner hears of it, so that
+        // the owner can start the next fade from there.
+        current_ = next_;
+        next_ = nullptr;
+        alpha_ = 0;
+        Invalidate();
+        if (fadeEndFunction_) fadeEndFunction_(from, to);
+        return;
+    }
+    Invalidate();
+}
+
+LRESULT GUIDropArea::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kFadeTimer) FadeTick();
+        if (wParam == kErrorTimer) {
+            KillTimer(window_, kErrorTimer);
+            SetStateHere(kDropNormal);
+        }
+        return 0;
+    case kSetStateMessage:
+        SetStateHere(static_cast<int>(wParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_NCHITTEST:
+        // Clicks go through to the main window, which drags itself; dropped
+        // files still arrive.
+        return HTTRANSPARENT;
+    case WM_DROPFILES:
+        return OnDropFiles(wParam);
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT GUIDropArea::OnDropFiles(WPARAM handle) {
+    HDROP drop = reinterpret_cast<HDROP>(handle);
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    int accepted = 0;
+    for (UINT index = 0; index < count; ++index) {
+        const UINT length = DragQueryFileW(drop, index, nullptr, 0);
+        std::vector<wchar_t> path(length + 1, L'\0');
+        DragQueryFileW(drop, index, path.data(), length + 1);
+
+        // Holding the file open keeps it from vanishing before its upload.
+        FILE* stream = nullptr;
+        if (_wfopen_s(&stream, path.data(), L"r") != 0) stream = nullptr;
+        struct _stat64 status {};
+        if (_wstat64(path.data(), &status) != 0) {
+            if (stream) fclose(stream);
+            continue;
+        }
+        if (status.st_mode & _S_IFDIR) {
+            if (stream) fclose(stream);
+            if (folderFunction_) folderFunction_(path.data());
+        } else if (fileFunction_) {
+            fileFunction_(path.data(), stream);
+        } else if (stream) {
+            fclose(stream);
+        }
+        ++accepted;
+    }
+    if (accepted > 0 && current_ == normal_ && !next_) {
+        next_ = uploading_;
+        SetTimer(window_, kFadeTimer, kFadeInterval, nullptr);
+    }
+    DragFinish(drop);
+    return 0;
+}
+
+void GUIDropArea::Blend(HDC target, HBITMAP bitmap, int alpha) {
+    BITMAP info{};
+    if (!GetObjectW(bitmap, sizeof info, &info)) return;
+    // A picture smaller than the area is drawn at its own size.
+    const int width = std::min<int>(width_, info.bmWidth);
+    const int height = std::min<int>(height_, info.bmHeight);
+    HGDIOBJ previous = SelectObject(dc_, bitmap);
+    if (!oldBitmap_) oldBitmap_ = previous;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha), AC_SRC_ALPHA};
+    AlphaBlend(target, x_, y_, width, height, dc_, 0, 0, width, height, blend);
+}
+
+void GUIDropArea::Paint(HDC target, const RECT&) {
+    if (!window_ || !normal_ || !uploading_ || !error_ || !visible_) return;
+    if (current_) Blend(target, current_, 255);
+    if (next_) Blend(target, next_, alpha_);
+}

@@ -1,0 +1,141 @@
+#include "gui/gui_object.h"
+
+#include <mutex>
+
+#include "gui/gui_page.h"
+#include "gui/skinnable_window.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"GUIObjectBase";
+
+// Input window -> widget. Widgets live on the main thread and on the threads
+// of toasts and capture prompts, so the map is locked.
+std::mutex widgetsLock;
+std::map<HWND, GUIObject*>& Widgets() {
+    static auto* widgets = new std::map<HWND, GUIObject*>;
+    return *widgets;
+}
+
+void RegisterWidgetClass(HINSTANCE instance) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, kClassName, &existing)) return;
+    WNDCLASSEXW widgetClass{};
+    widgetClass.cbSize = sizeof widgetClass;
+    widgetClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+    widgetClass.lpfnWndProc = GUIObject::ClassWindowProc;
+    widgetClass.hInstance = instance;
+    widgetClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    widgetClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    widgetClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    widgetClass.lpszClassName = kClassName;
+    RegisterClassExW(&widgetClass);
+}
+
+}  // namespace
+
+GUIObject::GUIObject(HINSTANCE instance, HWND parentWindow)
+    : parentWindow_(parentWindow), instance_(instance) {
+    if (instance) RegisterWidgetClass(instance);
+}
+
+GUIObject::~GUIObject() {
+    if (window_) {
+        ForgetInputWindow(window_);
+        if (IsWindow(window_)) DestroyWindow(window_);
+    }
+    if (dc_) DeleteDC(dc_);
+}
+
+HWND GUIObject::CreateInputWindow(int x, int y, int width, int height, bool visible, HWND parent) {
+    HWND window = CreateWindowExW(WS_EX_LEFT, kClassName, L"", WS_CHILD | (visible ? WS_VISIBLE : 0),
+                                  x, y, width, height, parent ? parent : parentWindow_, nullptr,
+                                  instance_, nullptr);
+    if (window) {
+        std::lock_guard<std::mutex> lock(widgetsLock);
+        Widgets()[window] = this;
+    }
+    return window;
+}
+
+void GUIObject::ForgetInputWindow(HWND window) {
+    std::lock_guard<std::mutex> lock(widgetsLock);
+    Widgets().erase(window);
+}
+
+GUIObject* GUIObject::FromWindow(HWND window) {
+    std::lock_guard<std::mutex> lock(widgetsLock);
+    const auto found = Widgets().find(window);
+    return found == Widgets().end() ? nullptr : found->second;
+}
+
+LRESULT CALLBACK GUIObject::ClassWindowProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+    GUIObject* widget = FromWindow(window);
+    if (!widget) {  // messages during creation
+        if (message == WM_ERASEBKGND) return 1;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    const auto handler = widget->handlers_.find(message);
+    if (handler != widget->handlers_.end() && handler->second) {
+        LRESULT result = 0;
+        if (handler->second(window, message, wParam, lParam, &result)) return result;
+    }
+    return widget->WindowProc(window, message, wParam, lParam);
+}
+
+LRESULT GUIObject::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ERASEBKGND) return 1;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void GUIObject::Show(int command) {
+    if (window_ && IsWindow(window_) && (!page_ || page_->IsShown())) {
+        ShowWindowAsync(window_, command);
+    }
+    visible_ = command == SW_SHOW;
+    Invalidate();
+}
+
+void GUIObject::Move(int x, int y) {
+    if (window_) {
+        SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    x_ = x;
+    y_ = y;
+}
+
+void GUIObject::Resize(int width, int height) {
+    if (window_) {
+        SetWindowPos(window_, nullptr, 0, 0, width, height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    width_ = width;
+    height_ = height;
+}
+
+void GUIObject::Paint(HDC, const RECT&) {}
+
+void GUIObject::Invalidate() {
+    RECT rect{x_, y_, x_ + width_, y_ + height_};
+    if (SkinnableWindow* window = FindSkinnableWindow(parentWindow_)) window->Invalidate(&rect);
+}
+
+void GUIObject::ApplyPageVisibility(bool hidden) {
+    if (!window_) return;
+    if (hidden) {
+        ShowWindowAsync(window_, SW_HIDE);
+    } else if (visible_) {
+        ShowWindowAsync(window_, SW_SHOW);
+    }
+}
+
+void GUIObject::SetMessageHandler(UINT message, WindowMessageHandler handler) {
+    handlers_[message] = handler;
+}
+
+void GUIObject::SetPage(GUIPage* page) {
+    if (page_ && page) page_->RemoveChild(this);
+    page_ = page;
+}

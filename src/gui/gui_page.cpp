@@ -1,0 +1,128 @@
+#include "gui/gui_page.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "gui/skinnable_window.h"
+
+GUIPage::GUIPage(SkinnableWindow* window)
+    : GUIObject(window->Instance(), window->MainWindow()), owner_(window) {
+    // Never shown: it only carries the fade timer.
+    window_ = CreateInputWindow(0, 0, 10, 10, false);
+    dc_ = CreateCompatibleDC(nullptr);
+}
+
+GUIPage::~GUIPage() {
+    if (window_) KillTimer(window_, kFadeTimer);
+    for (GUIObject* child : children_) {
+        if (child->Page() == this) child->SetPage(nullptr);
+    }
+    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
+    if (bitmap_) DeleteObject(bitmap_);
+}
+
+bool GUIPage::AddChild(GUIObject* child) {
+    if (!child) return false;
+    children_.push_back(child);
+    child->SetPage(this);
+    return true;
+}
+
+GUIObject* GUIPage::RemoveChild(GUIObject* child) {
+    const auto found = std::find(children_.begin(), children_.end(), child);
+    if (found == children_.end()) return nullptr;
+    children_.erase(found);
+    child->SetPage(nullptr);
+    return child;
+}
+
+void GUIPage::ApplyToChildren(bool hidden) {
+    for (GUIObject* child : children_) child->ApplyPageVisibility(hidden);
+}
+
+void GUIPage::SetShown(bool show, bool animate) {
+    if (show && animate) {
+        fadeStep_ = kFadeStep;
+        SetTimer(window_, kFadeTimer, kFadeInterval, nullptr);
+        ApplyToChildren(false);  // live while the page fades in
+    } else if (show) {
+        opacity_ = 255;
+        ApplyToChildren(false);
+    } else if (animate) {
+        fadeStep_ = -kFadeStep;
+        SetTimer(window_, kFadeTimer, kFadeInterval, nullptr);
+    } else {
+        fadeStep_ = 0;
+        opacity_ = 0;
+        ApplyToChildren(true);
+    }
+}
+
+LRESULT GUIPage::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_TIMER:
+        opacity_ += fadeStep_;
+        if (opacity_ <= 0) {
+            opacity_ = 0;
+            KillTimer(window_, kFadeTimer);
+            ApplyToChildren(true);
+        } else if (opacity_ > 254) {
+            opacity_ = 255;
+            KillTimer(window_, kFadeTimer);
+            ApplyToChildren(false);
+        }
+        owner_->Invalidate(nullptr);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void GUIPage::Paint(HDC target, const RECT& dirty) {
+    RECT client{};
+    GetClientRect(owner_->MainWindow(), &client);
+    const int width = client.right, height = client.bottom;
+    if (bitmap_ && bitmapWidth_ == width && bitmapHeight_ == height) {
+        auto* pixels = static_cast<std::uint32_t*>(bitmapBits_);
+        const int left = std::max<int>(dirty.left, 0), right = std::min<int>(dirty.right, width);
+        const int top = std::max<int>(dirty.top, 0), bottom = std::min<int>(dirty.bottom, height);
+        for (int row = height - bottom; left < right && row <= height - top - 1; ++row) {
+            std::fill(pixels + row * width + left, pixels + row * width + right, 0u);
+        }
+    } else {
+        if (oldBitmap_) SelectObject(dc_, oldBitmap_);
+        if (bitmap_) DeleteObject(bitmap_);
+        bitmap_ = nullptr;
+        oldBitmap_ = nullptr;
+        bitmapBits_ = nullptr;
+        bitmapWidth_ = bitmapHeight_ = 0;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;  // bottom-up
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bitmapBits_, nullptr, 0);
+        if (!bitmap_) return;
+        oldBitmap_ = SelectObject(dc_, bitmap_);
+        bitmapWidth_ = width;
+        bitmapHeight_ = height;
+    }
+    // Children draw in window coordinates: the bitmap is a full-window layer.
+    // Only the cleared part may be drawn again, or translucent pixels would
+    // pile up on the ones kept from the last paint.
+    HRGN clip = CreateRectRgnIndirect(&dirty);
+    SelectClipRgn(dc_, clip);
+    DeleteObject(clip);
+    for (GUIObject* child : children_) child->Paint(dc_, dirty);
+    if (opacity_ > 0) {
+        BLENDFUNCTION blend{};
+        blend.BlendOp = AC_SRC_OVER;
+        blend.SourceConstantAlpha = static_cast<BYTE>(opacity_);
+        blend.AlphaFormat = AC_SRC_ALPHA;
+        AlphaBlend(target, 0, 0, width, height, dc_, 0, 0, width, height, blend);
+    }
+}

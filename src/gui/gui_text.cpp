@@ -1,0 +1,129 @@
+#include "gui/gui_text.h"
+
+#include <algorithm>
+
+#include "gui/text_layout.h"
+
+namespace {
+
+std::shared_ptr<FontFace> FontOf(const std::shared_ptr<FontFace>& own) {
+    return own ? own : DefaultFont();
+}
+
+}  // namespace
+
+GUIText::GUIText(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
+                 const std::wstring& text)
+    : GUIObject(instance, parentWindow), text_(text) {
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    x_ = x;
+    y_ = y;
+    width_ = width;
+    height_ = height;
+    autoSize_ = autoSizePending_ = width == 0 || height == 0;
+}
+
+GUIText::~GUIText() { FreeBitmap(); }
+
+void GUIText::FreeBitmap() {
+    if (!bitmap_) return;
+    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
+    DeleteObject(bitmap_);
+    bitmap_ = nullptr;
+    oldBitmap_ = nullptr;
+    bits_ = nullptr;
+}
+
+bool GUIText::SetText(const std::wstring& text) {
+    if (text == text_) return false;
+    autoSizePending_ = autoSize_;
+    text_ = text;
+    Render();
+    return true;
+}
+
+void GUIText::SetColour(std::uint32_t colour) {
+    colour_ = colour & 0xFFFFFF;
+    Render();
+}
+
+void GUIText::SetAlignment(int alignment) {
+    if (alignment == alignment_) return;
+    alignment_ = alignment;
+    Render();
+}
+
+void GUIText::SetSpacing(int pixels) {
+    if (pixels == spacing_) return;
+    spacing_ = pixels;
+    autoSizePending_ = autoSize_;
+    Render();
+}
+
+bool GUIText::SetFont(const std::vector<FontSpec>& fonts) {
+    std::shared_ptr<FontFace> font = LoadFirstFont(fonts);
+    if (!font) return false;
+    ownFont_ = std::move(font);
+    autoSizePending_ = autoSize_;
+    Render();
+    return true;
+}
+
+FontFace* GUIText::Font() const { return FontOf(ownFont_).get(); }
+
+SIZE GUIText::MeasureText(const std::wstring& text) const {
+    const TextExtent extent = MeasureLine(FontOf(ownFont_).get(), text, spacing_);
+    return SIZE{extent.width, extent.height};
+}
+
+void GUIText::Resize(int width, int height) {
+    GUIObject::Resize(width, height);
+    Render();
+}
+
+void GUIText::Render() {
+    ++renderCount_;
+    FreeBitmap();
+    const std::shared_ptr<FontFace> font = FontOf(ownFont_);
+    const TextExtent extent = MeasureLine(font.get(), text_, spacing_);
+    LineLayout layout;
+    if (autoSizePending_) {
+        width_ = extent.width;
+        height_ = extent.height;
+        autoSizePending_ = false;
+    } else {
+        layout.overflow = extent.width > width_;
+        if (alignment_ == kAlignCentre) {
+            layout.start = (width_ - extent.width) / 2;
+        } else if (alignment_ == kAlignRight) {
+            layout.start = width_ - extent.width;
+        }
+    }
+    if (!dc_ || width_ <= 0 || height_ <= 0) return;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = height_;  // bottom-up
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap_) return;
+    bits_ = static_cast<std::uint32_t*>(bits);
+    std::fill(bits_, bits_ + static_cast<std::size_t>(width_) * height_, 0u);
+    oldBitmap_ = SelectObject(dc_, bitmap_);
+    DrawLine(font.get(), text_, spacing_, colour_, layout, bits_, width_, height_);
+    GdiFlush();
+}
+
+void GUIText::Paint(HDC target, const RECT&) {
+    if (!visible_) return;
+    if (!bitmap_) Render();
+    if (!bitmap_) return;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(target, x_, y_, width_, height_, dc_, 0, 0, width_, height_, blend);
+}

@@ -1,0 +1,94 @@
+#include "gui/gui_toggle.h"
+
+#include <windowsx.h>
+
+#include "gui/gui_image.h"
+#include "gui/gui_text.h"
+#include "gui/skin_catalogue.h"
+
+GUIToggle::GUIToggle(HWND parentWindow, HINSTANCE instance, int x, int y,
+                     const std::wstring& label)
+    : GUIObject(instance, parentWindow), cursor_(LoadCursorW(nullptr, IDC_HAND)) {
+    auto box = [&](const char* name) {
+        return new GUIImage(parentWindow, instance, x, y, kBoxSize, kBoxSize, SkinPath(name));
+    };
+    selectedImage_ = box("TGL_SELECTED");
+    clearImage_ = box("TGL_CLEAR");
+    selectedHoverImage_ = box("TGL_SELECTED_HOVER");
+    clearHoverImage_ = box("TGL_CLEAR_HOVER");
+    label_ = new GUIText(parentWindow, instance, x + kLabelOffset, y - 1, 0, 0, label);
+    x_ = x;
+    y_ = y;
+    width_ = label_->MeasureText(label).cx + kLabelOffset;
+    height_ = kBoxSize;
+    window_ = CreateInputWindow(x_, y_, width_, height_, true);
+}
+
+GUIToggle::~GUIToggle() {
+    delete selectedImage_;
+    delete clearImage_;
+    delete selectedHoverImage_;
+    delete clearHoverImage_;
+    delete label_;
+}
+
+void GUIToggle::SetSelected(bool selected) {
+    if (selected == selected_) return;
+    selected_ = selected;
+    Invalidate();
+}
+
+void GUIToggle::SetLabelColour(std::uint32_t colour) {
+    label_->SetColour(colour);
+    Invalidate();
+}
+
+LRESULT GUIToggle::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SETCURSOR:
+        SetCursor(cursor_);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (!hover_) {
+            hover_ = true;
+            Invalidate();
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
+            TrackMouseEvent(&track);
+        }
+        return 0;
+    case WM_MOUSELEAVE:
+        if (hover_) {
+            hover_ = false;
+            Invalidate();
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetCapture(window_);
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == window_) {
+            ReleaseCapture();
+            RECT client{};
+            GetClientRect(window_, &client);
+            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (PtInRect(&client, point)) {
+                selected_ = !selected_;
+                if (change_) change_(this);
+                Invalidate();
+            }
+        }
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void GUIToggle::Paint(HDC target, const RECT& dirty) {
+    if (!visible_) return;
+    GUIImage* box = selected_ ? (hover_ ? selectedHoverImage_ : selectedImage_)
+                              : (hover_ ? clearHoverImage_ : clearImage_);
+    box->Paint(target, dirty);
+    label_->Paint(target, dirty);
+}

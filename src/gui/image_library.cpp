@@ -1,0 +1,82 @@
+#include "gui/image_library.h"
+
+#include <IL/il.h>
+#include <IL/ilu.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "gui/premultiply.h"
+
+namespace {
+
+std::atomic<HANDLE> imageMutex{nullptr};
+
+// Releases the image mutex on every way out of the loader.
+struct LibraryLock {
+    LibraryLock() { LockImageLibrary(); }
+    ~LibraryLock() { UnlockImageLibrary(); }
+};
+
+HBITMAP CreateBottomUpDib(int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // positive: rows bottom-up
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+}  // namespace
+
+void InitImageLibrary() {
+    if (imageMutex.load()) return;
+    ilInit();
+    iluInit();
+    // Lower-left origin makes the library's rows match the bottom-up DIB.
+    ilEnable(IL_ORIGIN_SET);
+    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
+    imageMutex.store(CreateMutexW(nullptr, FALSE, nullptr));
+}
+
+HANDLE ImageLibraryMutex() { return imageMutex.load(); }
+
+void LockImageLibrary() { WaitForSingleObject(imageMutex.load(), INFINITE); }
+
+void UnlockImageLibrary() { ReleaseMutex(imageMutex.load()); }
+
+bool LoadImageBitmap(const wchar_t* path, HBITMAP* bitmap, void** bits, SIZE* size) {
+    if (bitmap) *bitmap = nullptr;
+    if (!bitmap || !path || !imageMutex.load()) return false;
+    LibraryLock lock;
+
+    // The library's bound image is used as is: every user holds the lock.
+    if (!ilLoadImage(path)) return false;
+    const int width = ilGetInteger(IL_IMAGE_WIDTH);
+    const int height = ilGetInteger(IL_IMAGE_HEIGHT);
+    if (size) *size = SIZE{width, height};
+
+    void* pixels = nullptr;
+    HBITMAP dib = CreateBottomUpDib(width, height, &pixels);
+    if (!dib || !pixels) {
+        if (dib) DeleteObject(dib);
+        iluDeleteImage(static_cast<ILuint>(ilGetInteger(IL_ACTIVE_IMAGE)));
+        return false;
+    }
+    ilCopyPixels(0, 0, 0, width, height, 1, IL_BGRA, IL_UNSIGNED_BYTE, pixels);
+    // Rows follow each other without gaps at 32 bits per pixel.
+    PremultiplyAlpha(static_cast<std::uint8_t*>(pixels),
+                     static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    iluDeleteImage(static_cast<ILuint>(ilGetInteger(IL_ACTIVE_IMAGE)));
+
+    *bitmap = dib;
+    if (bits) *bits = pixels;
+    return true;
+}

@@ -1,0 +1,610 @@
+#include "gui/skinnable_window.h"
+
+#include <windowsx.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <mutex>
+
+#include "app/windows_version.h"
+#include "gui/dwm_api.h"
+#include "gui/gui_object.h"
+#include "gui/image_library.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"SkinnableWindow";
+constexpr int kSizingBand = 7;  // pixels inward from the shape's edge
+constexpr int kStartPosition = 150;
+
+// {56FDF344-FD6D-11D0-958A-006097C9A090}
+const CLSID kTaskbarListClass = {0x56FDF344, 0xFD6D, 0x11D0,
+                                 {0x95, 0x8A, 0x00, 0x60, 0x97, 0xC9, 0xA0, 0x90}};
+// {EA1AFB91-9E28-4B86-90E9-9E9F8A5EEFAF}
+const IID kTaskbarList3Interface = {0xEA1AFB91, 0x9E28, 0x4B86,
+                                    {0x90, 0xE9, 0x9E, 0x9F, 0x8A, 0x5E, 0xEF, 0xAF}};
+constexpr DWORD kTaskbarClassContext =
+    CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
+
+// Toast windows live on threads of their own, so the map is locked.
+std::mutex windowsLock;
+std::map<HWND, SkinnableWindow*>& Windows() {
+    static auto* windows = new std::map<HWND, SkinnableWindow*>;
+    return *windows;
+}
+
+BLENDFUNCTION SourceAlpha() {
+    BLENDFUNCTION blend{};
+    blend.BlendOp = AC_SRC_OVER;
+    blend.SourceConstantAlpha = 255;
+    blend.AlphaFormat = AC_SRC_ALPHA;
+    return blend;
+}
+
+HBITMAP CreateBuffer(HDC compatible, int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(compatible, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+// Sets the pixels of `rect` (window rows, top-down) in a bottom-up buffer to
+// transparent black.
+void ClearRect(std::uint32_t* bits, int width, int height, const RECT& rect) {
+    const int left = std::max<int>(rect.left, 0), right = std::min<int>(rect.right, width);
+    const int top = std::max<int>(rect.top, 0), bottom = std::min<int>(rect.bottom, height);
+    if (left >= right) return;
+    for (int row = height - bottom; row <= height - top - 1; ++row) {
+        std::fill(bits + row * width + left, bits + row * width + right, 0u);
+    }
+}
+
+void RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, kClassName, &existing)) return;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = SkinnableWindow::ClassWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExW(&windowClass);
+}
+
+}  // namespace
+
+UINT WindowPaintMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Korvane.WindowPaint");
+    return message;
+}
+
+UINT TaskbarButtonMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarButtonCreated");
+    return message;
+}
+
+SkinnableWindow* FindSkinnableWindow(HWND window) {
+    while (window) {
+        {
+            std::lock_guard<std::mutex> lock(windowsLock);
+            const auto found = Windows().find(window);
+            if (found != Windows().end()) return found->second;
+        }
+        window = GetParent(window);  // the owner, for top-level windows
+    }
+    return nullptr;
+}
+
+SkinnableWindow::SkinnableWindow(HINSTANCE instance, int width, int height, int columns,
+                                 const wchar_t* title, DWORD style, DWORD extendedStyle)
+    : columns_(columns > 0 ? columns : 1) {
+    paintMutex_ = CreateMutexW(nullptr, FALSE, nullptr);
+    InitImageLibrary();
+
+    const bool toolWindow = (extendedStyle & WS_EX_TOOLWINDOW) != 0;
+    if (IsWindows7OrLater() && !toolWindow) {
+        void* list = nullptr;
+        if (SUCCEEDED(CoCreateInstance(kTaskbarListClass, nullptr, kTaskbarClassContext,
+                                       kTaskbarList3Interface, &list)) &&
+            list) {
+            taskbarList_ = static_cast<ITaskbarList3*>(list);
+            if (FAILED(taskbarList_->HrInit())) {
+                taskbarList_->Release();
+                taskbarList_ = nullptr;
+            }
+        }
+    }
+
+    instance_ = instance;
+    RegisterWindowClass(instance);
+    // Before Windows 7 an invisible owner keeps the main window's taskbar
+    // button under the program's control.
+    if (!IsWindows7OrLater() && !toolWindow) {
+        hiddenOwner_ = CreateWindowExW(WS_EX_LAYERED, kClassName, title, 0, kStartPosition,
+                                       kStartPosition, width, height, nullptr, nullptr, instance,
+                                       nullptr);
+    }
+    mainWindow_ = CreateWindowExW(extendedStyle | WS_EX_LAYERED, kClassName, title, style,
+                                  kStartPosition, kStartPosition, width, height, hiddenOwner_,
+                                  nullptr, instance, nullptr);
+    outerWindow_ = CreateWindowExW(extendedStyle | WS_EX_LAYERED | WS_EX_TRANSPARENT, kClassName,
+                                   title, style | WS_POPUP | WS_VISIBLE, kStartPosition,
+                                   kStartPosition, width, height, mainWindow_, nullptr, instance,
+                                   nullptr);
+    {
+        std::lock_guard<std::mutex> lock(windowsLock);
+        Windows()[mainWindow_] = this;
+    }
+    const LONG_PTR frameless =
+        GetWindowLongPtrW(mainWindow_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CAPTION | WS_DLGFRAME);
+    SetWindowLongPtrW(mainWindow_, GWL_STYLE, frameless);
+    SetWindowPos(mainWindow_, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(mainWindow_, &windowRect_);
+}
+
+SkinnableWindow::~SkinnableWindow() {
+    for (auto& tile : tiles_) DeleteObject(tile->bitmap);
+    tiles_.clear();
+    FreeBackBuffer();
+    if (shape_) DeleteObject(shape_);
+    {
+        std::lock_guard<std::mutex> lock(windowsLock);
+        Windows().erase(mainWindow_);
+    }
+    if (IsWindow(mainWindow_)) DestroyWindow(mainWindow_);  // takes the outer window along
+    if (hiddenOwner_ && IsWindow(hiddenOwner_)) DestroyWindow(hiddenOwner_);
+    if (taskbarList_) taskbarList_->Release();
+    CloseHandle(paintMutex_);
+}
+
+bool SkinnableWindow::AddBackgroundTile(const wchar_t* path, int width, int height) {
+    HBITMAP bitmap = nullptr;
+    SIZE size{};
+    if (!LoadImageBitmap(path, &bitmap, nullptr, &size)) return false;
+    auto tile = std::make_unique<SkinTile>();
+    tile->bitmap = bitmap;
+    tile->width = width == 0 ? size.cx : width == -1 ? -size.cx : width;
+    tile->height = height == 0 ? size.cy : height == -1 ? -size.cy : height;
+    // Fixed slices count against the space the repeating ones fill.
+    if (height != -1) columnHeights_[nextColumn_] += tile->height;
+    if (width != -1) rowWidths_[nextRow_] += tile->width;
+    nextColumn_ = (nextColumn_ + 1) % columns_;
+    if (nextColumn_ == 0) ++nextRow_;
+    tiles_.push_back(std::move(tile));
+    return true;
+}
+
+void SkinnableWindow::AddPainter(GUIObject* painter) {
+    if (painter) painters_.push_back(painter);
+}
+
+void SkinnableWindow::SetMessageHandler(UINT message, WindowMessageHandler handler) {
+    handlers_[message] = handler;
+}
+
+void SkinnableWindow::SetMargins(int top, int right, int bottom, int left, bool apply) {
+    marginTop_ = top;
+    marginRight_ = right;
+    marginBottom_ = bottom;
+    marginLeft_ = left;
+    if (apply) Relayout(nullptr);
+}
+
+void SkinnableWindow::SetCornerSize(int width, int height) {
+    cornerWidth_ = width;
+    cornerHeight_ = height;
+    Relayout(nullptr);
+}
+
+void SkinnableWindow::SetResizeEdges(int edges) { resizeEdges_ = edges; }
+
+void SkinnableWindow::SetMinimumSize(int width, int height) {
+    minimumWidth_ = width;
+    minimumHeight_ = height;
+    RECT current{};
+    GetWindowRect(mainWindow_, &current);
+    ResizeTo(std::max<int>(current.right - current.left, width),
+             std::max<int>(current.bottom - current.top, height), false);
+}
+
+void SkinnableWindow::ResizeTo(int width, int height, bool skipLayout) {
+    if (width < minimumWidth_ || height < minimumHeight_) return;
+    SetWindowPos(mainWindow_, nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (skipLayout) return;
+    Relayout(nullptr);
+    ApplyBlur(false);
+}
+
+void SkinnableWindow::MoveTo(int x, int y) {
+    SetWindowPos(mainWindow_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Every push of the picture places the window at the stored rectangle, so
+    // it moves too, and the outer window with it.
+    OffsetRect(&windowRect_, x - windowRect_.left, y - windowRect_.top);
+    SetWindowPos(outerWindow_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+POINT SkinnableWindow::GetPosition() const { return POINT{windowRect_.left, windowRect_.top}; }
+
+void SkinnableWindow::SetTopmost(bool topmost) {
+    SetWindowPos(mainWindow_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool SkinnableWindow::EnableBlur(bool enable) {
+    if (!Dwm()) return false;
+    if (enable == blurWanted_) return true;
+    blurWanted_ = enable;
+    ApplyBlur(false);
+    return true;
+}
+
+HRGN SkinnableWindow::CreateShape(int left, int top, int right, int bottom) const {
+    const int width = windowRect_.right - windowRect_.left;
+    const int height = windowRect_.bottom - windowRect_.top;
+    return CreateRoundRectRgn(left, top, width - right, height - bottom, cornerWidth_,
+                              cornerHeight_);
+}
+
+void SkinnableWindow::ApplyBlur(bool useSavedMargins) {
+    const DwmApi* dwm = Dwm();
+    if (!dwm) return;
+    BOOL composition = FALSE;
+    if (FAILED(dwm->isCompositionEnabled(&composition))) composition = FALSE;
+    DWM_BLURBEHIND blur{};
+    blur.dwFlags = DWM_BB_ENABLE | DWM_BB_BLURREGION;
+    blur.fEnable = composition && blurWanted_;
+    blur.fTransitionOnMaximized = FALSE;
+    // While the user drags, the shape covers the whole window; the blur keeps
+    // to the shape the margins will give back.
+    HRGN saved = useSavedMargins
+                     ? CreateShape(savedLeft_, savedTop_, savedRight_, savedBottom_)
+                     : nullptr;
+    blur.hRgnBlur = saved ? saved : shape_;
+    dwm->enableBlurBehindWindow(mainWindow_, &blur);
+    if (saved) DeleteObject(saved);
+}
+
+void SkinnableWindow::SetIcons(HICON bigIcon, HICON smallIcon) {
+    if (!smallIcon) smallIcon = bigIcon;
+    for (HWND window : {mainWindow_, hiddenOwner_}) {
+        if (!window) continue;
+        PostMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+        PostMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    }
+}
+
+void SkinnableWindow::SetShowInTaskbar(bool show) {
+    if (taskbarList_) {
+        if (show) {
+            taskbarList_->AddTab(mainWindow_);
+        } else {
+            taskbarList_->DeleteTab(mainWindow_);
+        }
+    } else if (hiddenOwner_) {
+        ShowWindow(mainWindow_, SW_HIDE);
+        LONG_PTR style = GetWindowLongPtrW(mainWindow_, GWL_EXSTYLE);
+        style = show ? (style | WS_EX_APPWINDOW) : (style & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
+        SetWindowLongPtrW(mainWindow_, GWL_EXSTYLE, style);
+        ShowWindow(mainWindow_, SW_SHOW);
+    }
+    showInTaskbar_ = show;
+}
+
+void SkinnableWindow::OnTaskbarButtonCreated() {
+    // Explorer recreates every button when it restarts.
+    if (taskbarList_ && !showInTaskbar_) taskbarList_->DeleteTab(mainWindow_);
+}
+
+void SkinnableWindow::Invalidate(const RECT* rect) {
+    InvalidateRect(mainWindow_, rect, FALSE);
+    PostMessageW(mainWindow_, WindowPaintMessage(), 0, 0);
+}
+
+void SkinnableWindow::Relayout(const RECT* rect) {
+    if (!rect) {
+        GetWindowRect(mainWindow_, &windowRect_);
+    } else if (rect != &windowRect_) {
+        windowRect_ = *rect;
+        SetWindowPos(mainWindow_, nullptr, rect->left, rect->top, rect->right - rect->left,
+                     rect->bottom - rect->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (shape_) DeleteObject(shape_);
+    shape_ = CreateShape(marginLeft_, marginTop_, marginRight_, marginBottom_);
+    fullRedraw_ = true;
+    Invalidate(nullptr);
+}
+
+void SkinnableWindow::Show(int command) { ShowWindow(mainWindow_, command); }
+
+int SkinnableWindow::RunMessageLoop() {
+    ShowWindow(mainWindow_, SW_SHOW);
+    Relayout(nullptr);
+    MSG message;
+    BOOL result;
+    while ((result = GetMessageW(&message, nullptr, 0, 0)) != 0) {
+        if (result == -1) break;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(result);
+}
+
+LRESULT SkinnableWindow::HitTest(POINT client) const {
+    if (shape_ && !PtInRegion(shape_, client.x, client.y)) return HTTRANSPARENT;
+    RECT area{};
+    GetClientRect(mainWindow_, &area);
+    const int width = area.right, height = area.bottom;
+    const int x = client.x, y = client.y, edges = resizeEdges_;
+    const bool nearLeft = x < marginLeft_ + kSizingBand;
+    const bool nearRight = x > width - marginRight_ - kSizingBand;
+    const bool nearTop = y < marginTop_ + kSizingBand;
+    const bool nearBottom = y > height - marginBottom_ - kSizingBand;
+    if ((edges & kResizeTopLeft) && nearLeft && nearTop) return HTTOPLEFT;
+    if ((edges & kResizeTopRight) && nearRight && nearTop) return HTTOPRIGHT;
+    if ((edges & kResizeBottomLeft) && nearLeft && nearBottom) return HTBOTTOMLEFT;
+    if ((edges & kResizeBottomRight) && nearRight && nearBottom) return HTBOTTOMRIGHT;
+    if ((edges & kResizeTop) && nearTop) return HTTOP;
+    if ((edges & kResizeRight) && nearRight) return HTRIGHT;
+    if ((edges & kResizeBottom) && nearBottom) return HTBOTTOM;
+    if ((edges & kResizeLeft) && nearLeft) return HTLEFT;
+    return HTCAPTION;  // the rest of the shape drags the window
+}
+
+std::uint32_t SkinnableWindow::BackBufferPixel(int x, int y) const {
+    const int width = backSize_.cx, height = backSize_.cy;
+    if (!backBits_ || x < 0 || y < 0 || x >= width || y >= height) return 0;
+    return backBits_[(height - 1 - y) * width + x];
+}
+
+bool SkinnableWindow::RecreateBackBuffer(int width, int height) {
+    FreeBackBuffer();
+    if (width <= 0 || height <= 0) return false;
+    backDc_ = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    backBitmap_ = CreateBuffer(backDc_, width, height, &bits);
+    if (!backBitmap_ || !bits) {
+        FreeBackBuffer();
+        return false;
+    }
+    backOldBitmap_ = SelectObject(backDc_, backBitmap_);
+    backBits_ = static_cast<std::uint32_t*>(bits);
+    backSize_ = SIZE{width, height};
+    return true;
+}
+
+void SkinnableWindow::FreeBackBuffer() {
+    if (backDc_ && backOldBitmap_) SelectObject(backDc_, backOldBitmap_);
+    if (backBitmap_) DeleteObject(backBitmap_);
+    if (backDc_) DeleteDC(backDc_);
+    backDc_ = nullptr;
+    backBitmap_ = nullptr;
+    backOldBitmap_ = nullptr;
+    backBits_ = nullptr;
+    backSize_ = SIZE{0, 0};
+}
+
+void SkinnableWindow::DrawTiles(HDC target, int width, int height) const {
+    HDC source = CreateCompatibleDC(target);
+    const BLENDFUNCTION blend = SourceAlpha();
+    int x = 0, y = 0, column = 0, row = 0;
+    for (const auto& tile : tiles_) {
+        if (column == columns_) {
+            column = 0;
+            ++row;
+            x = 0;
+        }
+        const bool lastColumn = column + 1 == columns_;
+        HGDIOBJ old = SelectObject(source, tile->bitmap);
+        if (tile->width < 0) {
+            const int step = -tile->width;
+            const auto fixed = rowWidths_.find(row);
+            const int count =
+                std::max(0, (width - (fixed == rowWidths_.end() ? 0 : fixed->second)) / step);
+            for (int i = 0; i < count; ++i) {
+                AlphaBlend(target, x + i * step, y, step, tile->height, source, 0, 0, step,
+                           tile->height, blend);
+            }
+            x += count * step;
+            if (lastColumn) y += tile->height;
+        } else if (tile->height < 0) {
+            const int step = -tile->height;
+            const auto fixed = columnHeights_.find(column);
+            const int count =
+                std::max(0, (height - (fixed == columnHeights_.end() ? 0 : fixed->second)) / step);
+            for (int i = 0; i < count; ++i) {
+                AlphaBlend(target, x, y + i * step, tile->width, step, source, 0, 0, tile->width,
+                           step, blend);
+            }
+            x += tile->width;
+            if (lastColumn) y += count * step;
+        } else {
+            AlphaBlend(target, x, y, tile->width, tile->height, source, 0, 0, tile->width,
+                       tile->height, blend);
+            x += tile->width;
+            if (lastColumn) y += tile->height;
+        }
+        SelectObject(source, old);
+        ++column;
+    }
+    DeleteDC(source);
+}
+
+void SkinnableWindow::PushLayered(HWND target, HDC source, int width, int height) const {
+    HDC screen = GetDC(nullptr);
+    POINT destination{windowRect_.left, windowRect_.top};
+    SIZE size{width, height};
+    POINT origin{0, 0};
+    BLENDFUNCTION blend = SourceAlpha();
+    UpdateLayeredWindow(target, screen, &destination, &size, source, &origin, 0, &blend,
+                        ULW_ALPHA);
+    ReleaseDC(nullptr, screen);
+}
+
+void SkinnableWindow::PushOuterPicture(int width, int height) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    HBITMAP picture = CreateBuffer(dc, width, height, &bits);
+    if (!picture) {
+        DeleteDC(dc);
+        return;
+    }
+    HGDIOBJ old = SelectObject(dc, picture);
+    HRGN outside = CreateRectRgn(0, 0, width, height);
+    if (shape_) CombineRgn(outside, outside, shape_, RGN_DIFF);
+    SelectClipRgn(dc, outside);
+    DeleteObject(outside);
+    DrawTiles(dc, width, height);
+    PushLayered(outerWindow_, dc, width, height);
+    SelectObject(dc, old);
+    DeleteObject(picture);
+    DeleteDC(dc);
+}
+
+void SkinnableWindow::PaintNow() {
+    WaitForSingleObject(paintMutex_, INFINITE);
+    RECT update{};
+    if (!GetUpdateRect(mainWindow_, &update, FALSE)) {
+        ReleaseMutex(paintMutex_);
+        return;
+    }
+    ValidateRect(mainWindow_, &update);
+
+    const int width = windowRect_.right - windowRect_.left;
+    const int height = windowRect_.bottom - windowRect_.top;
+    bool recreated = false;
+    if (!backDc_ || fullRedraw_) {
+        recreated = true;
+        if (!RecreateBackBuffer(width, height)) {
+            ReleaseMutex(paintMutex_);
+            return;
+        }
+    }
+    if (fullRedraw_) {
+        update = RECT{0, 0, width, height};
+        fullRedraw_ = false;
+    }
+
+    HRGN clip = CreateRectRgnIndirect(&update);
+    if (shape_) CombineRgn(clip, clip, shape_, RGN_AND);
+    SelectClipRgn(backDc_, clip);
+    DeleteObject(clip);
+    // The buffer is reused between paints: only what is redrawn is cleared.
+    if (!recreated) ClearRect(backBits_, width, height, update);
+
+    DrawTiles(backDc_, width, height);
+    for (GUIObject* painter : painters_) painter->Paint(backDc_, update);
+
+    if (recreated) PushOuterPicture(width, height);
+    if (hiddenOwner_ && WindowsVersion() > 5.1) PushLayered(hiddenOwner_, backDc_, width, height);
+    PushLayered(mainWindow_, backDc_, width, height);
+    ReleaseMutex(paintMutex_);
+}
+
+LRESULT SkinnableWindow::OnSizing(RECT* proposed) {
+    BOOL fullWindowDrag = FALSE;
+    SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &fullWindowDrag, 0);
+    if (proposed->right - proposed->left < minimumWidth_) {
+        proposed->right = proposed->left + minimumWidth_;
+    }
+    if (proposed->bottom - proposed->top < minimumHeight_) {
+        proposed->bottom = proposed->top + minimumHeight_;
+    }
+    // Only a change of height lays the window out again during the drag.
+    if (fullWindowDrag &&
+        proposed->bottom - proposed->top != windowRect_.bottom - windowRect_.top) {
+        Relayout(proposed);
+        ApplyBlur(true);
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK SkinnableWindow::ClassWindowProc(HWND window, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
+    SkinnableWindow* self = FindSkinnableWindow(window);
+    if (!self) {  // during creation, and the hidden owner
+        if (message == WM_ERASEBKGND) return 1;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->HandleMessage(window, message, wParam, lParam);
+}
+
+LRESULT SkinnableWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto handler = handlers_.find(message);
+    if (handler != handlers_.end() && handler->second) {
+        LRESULT result = 0;
+        if (handler->second(window, message, wParam, lParam, &result)) return result;
+    }
+    if (window != mainWindow_) {
+        // The outer window only shows the picture pushed to it.
+        if (message == WM_ERASEBKGND) return 1;
+        if (message == WM_NCHITTEST) return HTTRANSPARENT;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return DefaultHandling(window, message, wParam, lParam);
+}
+
+LRESULT SkinnableWindow::DefaultHandling(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) {
+    if (message == TaskbarButtonMessage()) OnTaskbarButtonCreated();
+    if (message == WindowPaintMessage()) {
+        PaintNow();
+        return 0;
+    }
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SHOWWINDOW:
+        // Never activated: it is click-through.
+        ShowWindow(outerWindow_, wParam ? SW_SHOWNA : SW_HIDE);
+        break;
+    case WM_NCHITTEST: {
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(mainWindow_, &point);
+        return HitTest(point);
+    }
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_RESTORE) {
+            ShowWindow(outerWindow_, SW_SHOWNA);
+            Relayout(&windowRect_);
+        }
+        break;
+    case WM_SIZING:
+        return OnSizing(reinterpret_cast<RECT*>(lParam));
+    case WM_MOVING:
+        windowRect_ = *reinterpret_cast<RECT*>(lParam);
+        return 0;
+    case WM_ENTERSIZEMOVE:
+        // The shape covers the whole window while it moves.
+        savedLeft_ = marginLeft_;
+        savedTop_ = marginTop_;
+        savedRight_ = marginRight_;
+        savedBottom_ = marginBottom_;
+        SetMargins(0, 0, 0, 0, false);
+        Relayout(nullptr);
+        return 0;
+    case WM_EXITSIZEMOVE:
+        SetMargins(savedTop_, savedRight_, savedBottom_, savedLeft_, false);
+        Relayout(nullptr);
+        ApplyBlur(false);
+        return 0;
+    case WM_DWMCOMPOSITIONCHANGED:
+        ApplyBlur(false);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

@@ -1,0 +1,165 @@
+// The toolkit's top-level window: a borderless per-pixel-alpha layered window
+// whose picture is composed in a back buffer from background tiles and
+// widgets, then pushed with UpdateLayeredWindow. Outside its rounded shape it
+// is click-through, and a second click-through window (the outer window)
+// shows the background there (shadow and glow).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "gui/window_message_handler.h"
+
+struct ITaskbarList3;
+class GUIObject;
+
+// One background image. A negative width repeats the tile horizontally (its
+// image is -width pixels wide); a negative height repeats it vertically.
+struct SkinTile {
+    HBITMAP bitmap = nullptr;  // owned skin bitmap
+    int width = 0;
+    int height = 0;
+};
+
+// Edges and corners that size the window (SetResizeEdges).
+enum ResizeEdge : int {
+    kResizeTop = 0x01,
+    kResizeRight = 0x02,
+    kResizeBottom = 0x04,
+    kResizeLeft = 0x08,
+    kResizeTopLeft = 0x10,
+    kResizeTopRight = 0x20,
+    kResizeBottomRight = 0x40,
+    kResizeBottomLeft = 0x80,
+};
+
+class SkinnableWindow {
+public:
+    // Width and height are the whole window including the margins. The
+    // window starts hidden at (150, 150).
+    SkinnableWindow(HINSTANCE instance, int width, int height, int columns, const wchar_t* title,
+                    DWORD style, DWORD extendedStyle);
+    ~SkinnableWindow();
+    SkinnableWindow(const SkinnableWindow&) = delete;
+    SkinnableWindow& operator=(const SkinnableWindow&) = delete;
+
+    // Width/height: 0 = the image's own, -1 = repeat, other = crop to that
+    // size. False (no tile added) when the image does not load.
+    bool AddBackgroundTile(const wchar_t* path, int width, int height);
+    // Not owned; painted in the order added. Null is ignored.
+    void AddPainter(GUIObject* painter);
+    void SetMessageHandler(UINT message, WindowMessageHandler handler);
+
+    void SetMargins(int top, int right, int bottom, int left, bool apply);
+    void SetCornerSize(int width, int height);
+    void SetResizeEdges(int edges);  // ResizeEdge bits
+    void SetMinimumSize(int width, int height);
+    // Ignored below the minimum size.
+    void ResizeTo(int width, int height, bool skipLayout);
+    void MoveTo(int x, int y);
+    POINT GetPosition() const;
+    void SetTopmost(bool topmost);
+
+    // False when the desktop window manager is not there (Windows XP).
+    bool EnableBlur(bool enable);
+    void ApplyBlur(bool useSavedMargins);
+
+    // A null small icon uses the big one.
+    void SetIcons(HICON bigIcon, HICON smallIcon);
+    void SetShowInTaskbar(bool show);
+    // The taskbar's progress interface (Windows 7 and later), or null.
+    ITaskbarList3* TaskbarList() const { return taskbarList_; }
+
+    // Any thread: invalidates `rect` (null = everything) and posts the paint
+    // request.
+    void Invalidate(const RECT* rect);
+    // Null re-reads the window rectangle; otherwise moves and sizes the window
+    // to `rect`. Rebuilds the shape and repaints everything.
+    void Relayout(const RECT* rect);
+
+    HWND MainWindow() const { return mainWindow_; }
+    HINSTANCE Instance() const { return instance_; }
+    void Show(int command);
+    // Shows the window and dispatches the thread's messages until WM_QUIT;
+    // returns 0 then.
+    int RunMessageLoop();
+
+    // What WM_NCHITTEST answers for a point in client coordinates.
+    LRESULT HitTest(POINT client) const;
+
+    // Composes and pushes the pending update rectangle now; what the
+    // "Korvane.WindowPaint" message does.
+    void PaintNow();
+
+    // Inspection, mainly for tests.
+    HWND OuterWindow() const { return outerWindow_; }
+    HWND HiddenOwnerWindow() const { return hiddenOwner_; }
+    HRGN ShapeRegion() const { return shape_; }
+    RECT WindowRect() const { return windowRect_; }
+    bool ShowInTaskbar() const { return showInTaskbar_; }
+    const std::vector<GUIObject*>& Painters() const { return painters_; }
+    // The back buffer: bottom-up rows of B, G, R, A bytes; null before the
+    // first paint.
+    const std::uint32_t* BackBufferPixels() const { return backBits_; }
+    SIZE BackBufferSize() const { return backSize_; }
+    // One back-buffer pixel at window coordinates as 0xAARRGGBB (0 outside).
+    std::uint32_t BackBufferPixel(int x, int y) const;
+
+    // The window procedure of the "SkinnableWindow" class.
+    static LRESULT CALLBACK ClassWindowProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+
+private:
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandling(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void DrawTiles(HDC target, int width, int height) const;
+    void PushOuterPicture(int width, int height);
+    void PushLayered(HWND target, HDC source, int width, int height) const;
+    bool RecreateBackBuffer(int width, int height);
+    void FreeBackBuffer();
+    HRGN CreateShape(int left, int top, int right, int bottom) const;
+    void OnTaskbarButtonCreated();
+    LRESULT OnSizing(RECT* proposed);
+
+    int columns_ = 0;
+    int nextColumn_ = 0;
+    int nextRow_ = 0;
+    HWND mainWindow_ = nullptr;
+    HINSTANCE instance_ = nullptr;
+    std::vector<std::unique_ptr<SkinTile>> tiles_;
+    std::map<int, int> columnHeights_;
+    std::map<int, int> rowWidths_;
+    HANDLE paintMutex_ = nullptr;
+    HDC backDc_ = nullptr;
+    HBITMAP backBitmap_ = nullptr;
+    HGDIOBJ backOldBitmap_ = nullptr;
+    std::uint32_t* backBits_ = nullptr;
+    SIZE backSize_{0, 0};
+    std::vector<GUIObject*> painters_;
+    HRGN shape_ = nullptr;
+    int marginLeft_ = 0, marginTop_ = 0, marginRight_ = 0, marginBottom_ = 0;
+    int savedLeft_ = 0, savedTop_ = 0, savedRight_ = 0, savedBottom_ = 0;
+    HWND outerWindow_ = nullptr;
+    HWND hiddenOwner_ = nullptr;
+    RECT windowRect_{0, 0, 0, 0};
+    int cornerWidth_ = 0, cornerHeight_ = 0;
+    int resizeEdges_ = 0;
+    bool fullRedraw_ = false;
+    bool blurWanted_ = false;
+    int minimumWidth_ = 0, minimumHeight_ = 0;
+    ITaskbarList3* taskbarList_ = nullptr;
+    bool showInTaskbar_ = false;
+    std::map<UINT, WindowMessageHandler> handlers_;
+};
+
+// The SkinnableWindow whose main window is `window` or one of its ancestors
+// (parents or owners); null when there is none.
+SkinnableWindow* FindSkinnableWindow(HWND window);
+
+// The registered messages the window answers.
+UINT WindowPaintMessage();     // "Korvane.WindowPaint"
+UINT TaskbarButtonMessage();   // "TaskbarButtonCreated"

@@ -1,0 +1,39 @@
+// Helpers for tests of windows and widgets: message pumping, drawing solid
+// colours with alpha, and a widget that records what happens to it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "gui/gui_object.h"
+
+HINSTANCE TestInstance();
+
+// Dispatches every message waiting for this thread (posted ones first).
+void PumpMessages();
+
+// Blends `argb` (0xAARRGGBB, colour already premultiplied) over `rect`,
+// honouring the target's clip region.
+void FillArgb(HDC target, const RECT& rect, std::uint32_t argb);
+
+// Whether a window has the WS_VISIBLE style (its parents aside).
+bool HasVisibleStyle(HWND window);
+
+// A widget that fills its rectangle with one colour and records its paints
+// and the messages that reach its WindowProc.
+class ProbeWidget : public GUIObject {
+public:
+    ProbeWidget(HWND parent, int x, int y, int width, int height, std::uint32_t argb,
+                bool inputWindow = true);
+
+    LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC target, const RECT& dirty) override;
+
+    std::uint32_t colour;
+    std::vector<RECT> paints;
+    std::vector<UINT> messages;
+    // Appended to on every paint, so tests can check the order of painters.
+    std::vector<ProbeWidget*>* paintLog = nullptr;
+};
