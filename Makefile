@@ -15,5 +15,11 @@ test:
 fuzz:
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
+# Figures only: never part of the tests.
+bench: build
+	tools/bench-upload.sh
+	tools/bench-zip.sh
+	@if [ -x tools/bench-paint.sh ]; then tools/bench-paint.sh; fi
+
 clean:
 	rm -rf build
