@@ -1,0 +1,117 @@
+// The one upload queue of the process: the main thread appends jobs, a single
+// worker thread sends them one at a time in arrival order and hands each
+// outcome to the completion handler.
+#pragma once
+
+#include <windows.h>
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <string>
+
+#include "upload/http_transport.h"
+
+enum class UploadKind : std::int32_t {
+    File = 1,
+    Folder = 2,
+    Capture = 3,
+};
+
+// The largest file that is sent (50 MB); one byte more is refused.
+inline constexpr std::uint64_t UploadLimitBytes = 52428800;
+
+struct UploadJob {
+    std::wstring path;         // for a folder, replaced by its temporary archive
+    std::wstring displayName;  // empty: the last component of path
+    bool deleteAfter = false;  // delete the file at path once the attempt is over
+    FILE* heldStream = nullptr;  // opened by the enqueuer; owned by the job
+    UploadKind kind = UploadKind::File;
+
+    UploadJob() = default;
+    ~UploadJob();
+    UploadJob(const UploadJob&) = delete;
+    UploadJob& operator=(const UploadJob&) = delete;
+};
+
+struct JobOutcome {
+    const UploadJob* job = nullptr;  // valid only during the handler's call
+    std::string reply;               // the reply text; empty when none arrived
+    std::size_t remaining = 0;       // jobs waiting when the outcome was delivered
+    bool success = false;            // the transfer ran and libcurl reported no error
+};
+
+using UploadCompletionHandler = void (*)(JobOutcome outcome);
+
+// How the worker asks the user (a message box owned by the main window).
+// Replaceable so that tests can answer; null restores MessageBoxW. Returns the
+// previous one.
+using UploadPrompt = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+UploadPrompt SetUploadPrompt(UploadPrompt prompt);
+
+// The bytes of every file below `folder`, summed in 64 bits. A folder that
+// cannot be listed adds nothing.
+std::uint64_t FolderSize(const std::wstring& folder);
+
+class UploadQueue {
+public:
+    // Starts the worker thread. The program keeps its queue until the
+    // process ends; destroying one (tests do) cancels the transfer in flight
+    // and waits for the worker to stop.
+    UploadQueue();
+    ~UploadQueue();
+    UploadQueue(const UploadQueue&) = delete;
+    UploadQueue& operator=(const UploadQueue&) = delete;
+
+    // Each appends a job and returns true. EnqueueFile takes over `stream`
+    // (or none), a read stream the caller opened on the file.
+    bool EnqueueFile(const std::wstring& path, FILE* stream);
+    bool EnqueueCapture(const std::wstring& path);  // deleted after its attempt
+    bool EnqueueFolder(const std::wstring& path);   // sent as a ZIP archive
+
+    // While paused the worker takes no job; a transfer in flight goes on.
+    void SetPaused(bool paused);
+    // True from taking a job until the worker next finds none to take.
+    bool IsBusy() const;
+    std::size_t QueuedCount() const;
+    // Percent of the transfer in flight sent so far (0..100), or -1 when
+    // there is none or its size is not known yet.
+    int GetProgress() const;
+    // Aborts the transfer in flight; no effect between transfers.
+    void CancelCurrent();
+    void SetCompletionHandler(UploadCompletionHandler handler);
+
+private:
+    static DWORD WINAPI WorkerMain(void* queue);
+    static int OnTransferProgress(void* queue, curl_off_t downloadTotal, curl_off_t downloaded,
+                                  curl_off_t uploadTotal, curl_off_t uploaded);
+
+    bool Append(UploadJob* job);
+    UploadJob* TakeNextJob();
+    void RunJob(UploadJob& job);
+    bool PrepareFolder(UploadJob& job, std::uint64_t& size, bool& declined);
+    void Transfer(UploadJob& job, std::uint64_t size, bool declined, bool ownArchive);
+    bool Perform(CURL* transfer, UploadJob& job, std::uint64_t size);
+    void Deliver(const UploadJob& job, std::string reply, bool success);
+
+    HANDLE lock_ = nullptr;  // guards jobs_
+    std::deque<UploadJob*> jobs_;
+    std::atomic<bool> busy_{false};
+    std::atomic<bool> paused_{false};
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> stopping_{false};
+    // What GetProgress reads: published by the worker and the progress
+    // callback, so the main thread never touches a handle that the worker
+    // may be releasing.
+    std::atomic<bool> transferActive_{false};
+    std::atomic<curl_off_t> sentBytes_{0};
+    std::atomic<curl_off_t> totalBytes_{0};
+    std::atomic<UploadCompletionHandler> onComplete_{nullptr};
+    ReplyBuffer reply_;  // the worker's own
+    HANDLE worker_ = nullptr;
+    HANDLE wake_ = nullptr;  // set when a job may be waiting, so the worker need not sleep out its poll
+};

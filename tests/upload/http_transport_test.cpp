@@ -1,0 +1,187 @@
+// The transport against the development service: what every request carries,
+// text fetches, downloads with their fallback, and the proxy lookup.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "app/utf.h"
+#include "config/settings_catalogue.h"
+#include "config/settings_store.h"
+#include "support/devservice.h"
+#include "support/temp_dir.h"
+#include "upload/http_transport.h"
+
+namespace {
+
+std::atomic<int> proxyReads{0};
+InternetProxySettings fakeProxySettings;
+
+bool ReadFakeProxySettings(InternetProxySettings& settings) {
+    ++proxyReads;
+    settings = fakeProxySettings;
+    return true;
+}
+
+bool FailToReadProxySettings(InternetProxySettings&) {
+    ++proxyReads;
+    return false;
+}
+
+std::wstring Wide(const std::string& text) { return Utf8ToWide(text); }
+
+std::string HostAndPort() { return DevService::BaseUrl().substr(std::string("http://").size()); }
+
+class Transport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(DevService::Available()) << "run through scripts/with-devservice.sh";
+        DefineDefaultSettings(Settings());
+        ASSERT_TRUE(DevService::ResetFaults());
+        ASSERT_TRUE(DevService::ClearLog());
+        proxyReads = 0;
+        fakeProxySettings = InternetProxySettings();
+        SetInternetProxySettingsReader(&ReadFakeProxySettings);
+    }
+    void TearDown() override { SetInternetProxySettingsReader(nullptr); }
+
+    TempDir dir;
+};
+
+TEST(ReplyBufferTest, ChunksAreJoinedInOrderAndStayTerminated) {
+    ReplyBuffer buffer;
+    char first[] = "{\"path\"";
+    char second[] = ": 1}";
+    EXPECT_EQ(7u, AppendReplyChunk(first, 1, 7, &buffer));
+    EXPECT_EQ(0u, AppendReplyChunk(second, 1, 0, &buffer));
+    EXPECT_EQ(4u, AppendReplyChunk(second, 2, 2, &buffer));
+    EXPECT_EQ(11u, buffer.length());
+    EXPECT_STREQ("{\"path\": 1}", buffer.text());
+    buffer.Release();
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_STREQ("", buffer.text());
+}
+
+TEST_F(Transport, EveryRequestCarriesTheAgentAndNoExpectation) {
+    const auto reply = FetchText(Wide(DevService::Url("/latest_version")), false, nullptr);
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(L"1.2.5", *reply);
+    const auto log = DevService::Requests();
+    ASSERT_EQ(1u, log.size());
+    EXPECT_EQ("GET", log[0].method);
+    EXPECT_EQ("vantorel liftorn v1.2.5i", log[0].Header("User-Agent"));
+    EXPECT_FALSE(log[0].HasHeader("Expect"));
+}
+
+TEST_F(Transport, FetchTextJoinsAStreamedReplyAndDecodesUtf8) {
+    // The service streams a stored file in pieces of 1 MB; each line differs.
+    std::string text;
+    for (int line = 0; text.size() < 3000000; ++line) text += "line " + std::to_string(line) + "\n";
+    ASSERT_TRUE(CreateDirectoryW(Wide(DevService::DataPath("files/0badc0de")).c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(DevService::DataPath("files/0badc0de/big.txt"), text));
+    const auto big = FetchText(Wide(DevService::Url("/files/0badc0de/big.txt")), false, nullptr);
+    ASSERT_TRUE(big.has_value());
+    EXPECT_TRUE(Wide(text) == *big) << "length " << big->size();
+
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "hostile_json", "path": "/utf8", "body": "caf\u00e9 \u2126"})"));
+    EXPECT_EQ(std::wstring(L"caf\u00e9 \u2126"), FetchText(Wide(DevService::Url("/utf8")), false, nullptr));
+
+    // A NUL byte ends the text.
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "hostile_json", "path": "/nul", "body_base64": "YWJjAGRlZg=="})"));
+    EXPECT_EQ(std::wstring(L"abc"), FetchText(Wide(DevService::Url("/nul")), false, nullptr));
+}
+
+TEST_F(Transport, FetchTextGivesNothingForEmptyRepliesAndFailures) {
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "hostile_json", "path": "/empty", "body": ""})"));
+    EXPECT_FALSE(FetchText(Wide(DevService::Url("/empty")), false, nullptr).has_value());
+    EXPECT_FALSE(FetchText(Wide(DevService::Url("/no/such/resource")), false, nullptr).has_value());
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/broken"})"));
+    EXPECT_FALSE(FetchText(Wide(DevService::Url("/broken")), false, nullptr).has_value());
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "refuse", "path": "/gone"})"));
+    EXPECT_FALSE(FetchText(Wide(DevService::Url("/gone")), false, nullptr).has_value());
+
+    const auto log = DevService::Requests();
+    ASSERT_EQ(4u, log.size());
+    EXPECT_EQ(200, log[0].status);
+    EXPECT_EQ(404, log[1].status);
+}
+
+TEST_F(Transport, FetchTextPostsTheBodyAsAForm) {
+    const auto code = FetchText(Wide(DevService::Url("/api")), true, L"link=http://x.example/a%20b");
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(6u, code->size());
+    // Without a body the request stays a GET.
+    EXPECT_FALSE(FetchText(Wide(DevService::Url("/api")), true, nullptr).has_value());
+
+    const auto log = DevService::Requests();
+    ASSERT_EQ(2u, log.size());
+    EXPECT_EQ("POST", log[0].method);
+    EXPECT_EQ(27, log[0].bodySize);
+    EXPECT_EQ("application/x-www-form-urlencoded", log[0].Header("Content-Type"));
+    EXPECT_EQ("GET", log[1].method);
+}
+
+TEST_F(Transport, DownloadFallsBackOnlyOn404) {
+    const std::string file = dir.File("thumb.png");
+    const std::string icon = DevService::Url("/icons/txt.png");
+    ASSERT_TRUE(DownloadToFile(DevService::Url("/files/thumbs/00000000/a.png").c_str(), icon.c_str(),
+                               file.c_str()));
+    const std::string fallback = ReadBytes(file);
+    EXPECT_EQ(0u, fallback.rfind("\x89PNG", 0));
+    EXPECT_EQ(2u, DevService::Requests().size());
+
+    // A primary answer (even an error other than 404) is kept; no fallback.
+    ASSERT_TRUE(DevService::ClearLog());
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "hostile_json", "path": "/thumb", "body": "primary"})"));
+    ASSERT_TRUE(DownloadToFile(DevService::Url("/thumb").c_str(), icon.c_str(), file.c_str()));
+    EXPECT_EQ("primary", ReadBytes(file));
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/thumb500"})"));
+    EXPECT_TRUE(DownloadToFile(DevService::Url("/thumb500").c_str(), icon.c_str(), file.c_str()));
+    EXPECT_EQ(2u, DevService::Requests().size());
+
+    // A file that cannot be created fails before any request.
+    ASSERT_TRUE(DevService::ClearLog());
+    EXPECT_FALSE(DownloadToFile(icon.c_str(), icon.c_str(), dir.File("missing\\thumb.png").c_str()));
+    EXPECT_TRUE(DevService::Requests().empty());
+}
+
+TEST_F(Transport, WithoutTheSettingTheProxyIsNeverLookedUp) {
+    Settings().SetBool(L"UseIEProxy", false);
+    fakeProxySettings.proxy = "http=127.0.0.1:1";
+    ASSERT_TRUE(FetchText(Wide(DevService::Url("/latest_version")), false, nullptr).has_value());
+    EXPECT_EQ(0, proxyReads);
+    EXPECT_EQ("/latest_version", DevService::Requests().at(0).target);
+}
+
+TEST_F(Transport, TheStaticProxyTextChoosesTheHttpProxy) {
+    Settings().SetBool(L"UseIEProxy", true);
+    fakeProxySettings.proxy = "http=" + HostAndPort() + ";https=127.0.0.1:1";
+    // The host does not exist: only the proxy can answer.
+    const auto reply = FetchText(L"http://files.vantorel.example/latest_version", false, nullptr);
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(L"1.2.5", *reply);
+    EXPECT_EQ(1, proxyReads);
+    EXPECT_EQ("http://files.vantorel.example/latest_version", DevService::Requests().at(0).target);
+
+    // Settings that cannot be read mean a direct request.
+    SetInternetProxySettingsReader(&FailToReadProxySettings);
+    EXPECT_EQ("", FindProxyForUrl("http://files.vantorel.example/"));
+    EXPECT_TRUE(FetchText(Wide(DevService::Url("/latest_version")), false, nullptr).has_value());
+}
+
+TEST_F(Transport, AConfigurationScriptWinsOverTheStaticProxy) {
+    const std::string script = "function FindProxyForURL(url, host) { return 'PROXY " + HostAndPort() + "'; }";
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "hostile_json", "path": "/proxy.pac", "body": ")" + script +
+                                     R"(", "content_type": "application/x-ns-proxy-autoconfig"})"));
+    fakeProxySettings.autoConfigUrl = DevService::Url("/proxy.pac");
+    fakeProxySettings.proxy = "http=127.0.0.1:1";
+    EXPECT_EQ(HostAndPort(), FindProxyForUrl("http://files.vantorel.example/api/json"));
+
+    // A script that cannot be fetched means no proxy, not the static one.
+    fakeProxySettings.autoConfigUrl = DevService::Url("/missing.pac");
+    EXPECT_EQ("", FindProxyForUrl("http://files.vantorel.example/api/json"));
+}
+
+}  // namespace
