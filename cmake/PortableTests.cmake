@@ -5,5 +5,10 @@ set(LIFTORN_PORTABLE_TESTS
     tests/config/settings_store_test.cpp
     tests/config/settings_file_test.cpp
     tests/upload/json_reader_test.cpp
+    tests/upload/proxy_text_test.cpp
     tests/account/sha1_test.cpp
+    tests/gui/edit_model_test.cpp
+    tests/gui/edit_layout_test.cpp
+    tests/gui/edit_canvas_test.cpp
+    tests/gui/scroll_geometry_test.cpp
 )

@@ -51,7 +51,9 @@ function(liftorn_test name)
     add_executable(${name} ${test_SOURCES})
     target_link_libraries(${name} PRIVATE liftorn_test_support deps::gtest_main ${test_LIBRARIES})
     target_link_options(${name} PRIVATE -static)
-    add_test(NAME ${name} COMMAND ${name} --liftorn=$<TARGET_FILE:liftorn>)
+    add_test(NAME ${name}
+        COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+                $<TARGET_FILE:${name}> --liftorn=$<TARGET_FILE:liftorn>)
     set_tests_properties(${name} PROPERTIES TIMEOUT 180 ${test_PROPERTIES})
 endfunction()
 
@@ -69,3 +71,10 @@ liftorn_test(startup_test SOURCES tests/app/startup_test.cpp
     PROPERTIES RESOURCE_LOCK liftorn_instance)
 add_dependencies(instance_handoff_test liftorn)
 add_dependencies(startup_test liftorn)
+include(${CMAKE_CURRENT_LIST_DIR}/upload.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/gui.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/zip.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/gui_widgets.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/gui_edit.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/gui_areas.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/showcase.cmake)

@@ -176,7 +176,7 @@ void GUIEdit::Render(bool refreshText, bool showSelectionText) {
 
     if (focused_ && !model_.HasSelection()) {
         const int column = caretWidth + scroll_ + kEditTextInset;
-
+        canvas.Fill(column, 2, column + 1, h - 2, OpaquePixel(selectionBackground_));
     }
 
     DrawEditFrame(canvas, borderColour_, backgroundColour_);
@@ -305,14 +305,14 @@ void GUIEdit::OnBackspace() {
 }
 
 void GUIEdit::OnCharacter(wchar_t character, bool pasted) {
-    if (pasted && character == 8) return;
+    if (pasted && IsCommandCharacter(character)) return;
     switch (character) {
     case 1:  // Ctrl+A
         model_.SelectAll();
         Render(false, true);
         return;
     case 3:  // Ctrl+C
-        if (model_.HasSelection()) CopySelection();
+        if (!model_.Password() && model_.HasSelection()) CopySelection();
         return;
     case 8:    // Backspace
     case 127:  // Ctrl+Backspace
