@@ -338,6 +338,8 @@ TEST_F(GUIEditTest, PastedTabsAndCommandsAreNotActedOn) {
     ControlChar(first, 22);
     EXPECT_TRUE(PumpAtMost(100));
     EXPECT_EQ(L"abcd", first->GetText());
+    SetClipboardText(L"");  // ends a paste loop, should there be one
+    PumpMessages();
 
     // A typed Tab moves on to the next tab stop of the window.
     Char(first, 9);
