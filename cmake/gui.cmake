@@ -6,6 +6,7 @@ target_sources(liftorn_app PRIVATE
     src/gui/image_library.cpp
     src/gui/premultiply.cpp
     src/gui/dwm_api.cpp
+    src/gui/argb_bitmap.cpp
     src/gui/skinnable_window.cpp
     src/gui/gui_object.cpp
     src/gui/gui_page.cpp

@@ -1,4 +1,5 @@
 #include "gui/gui_edit.h"
+#include "gui/argb_bitmap.h"
 
 #include <windowsx.h>
 
@@ -114,15 +115,8 @@ bool GUIEdit::EnsureBitmap() {
     if (bitmap_ && bitmapWidth_ == width_ && bitmapHeight_ == height_) return true;
     FreeBitmap();
     if (!dc_ || width_ <= 0 || height_ <= 0) return false;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = height_;  // bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap_ = CreateArgbBitmap(dc_, width_, height_, &bits);
     if (!bitmap_) return false;
     pixels_ = static_cast<std::uint32_t*>(bits);
     bitmapWidth_ = width_;

@@ -1,4 +1,5 @@
 #include "gui/gui_page.h"
+#include "gui/argb_bitmap.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -85,12 +86,7 @@ void GUIPage::Paint(HDC target, const RECT& dirty) {
     GetClientRect(owner_->MainWindow(), &client);
     const int width = client.right, height = client.bottom;
     if (bitmap_ && bitmapWidth_ == width && bitmapHeight_ == height) {
-        auto* pixels = static_cast<std::uint32_t*>(bitmapBits_);
-        const int left = std::max<int>(dirty.left, 0), right = std::min<int>(dirty.right, width);
-        const int top = std::max<int>(dirty.top, 0), bottom = std::min<int>(dirty.bottom, height);
-        for (int row = height - bottom; left < right && row <= height - top - 1; ++row) {
-            std::fill(pixels + row * width + left, pixels + row * width + right, 0u);
-        }
+        ClearArgbRect(static_cast<std::uint32_t*>(bitmapBits_), width, height, dirty);
     } else {
         if (oldBitmap_) SelectObject(dc_, oldBitmap_);
         if (bitmap_) DeleteObject(bitmap_);
@@ -98,14 +94,7 @@ void GUIPage::Paint(HDC target, const RECT& dirty) {
         oldBitmap_ = nullptr;
         bitmapBits_ = nullptr;
         bitmapWidth_ = bitmapHeight_ = 0;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = height;  // bottom-up
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bitmapBits_, nullptr, 0);
+        bitmap_ = CreateArgbBitmap(dc_, width, height, &bitmapBits_);
         if (!bitmap_) return;
         oldBitmap_ = SelectObject(dc_, bitmap_);
         bitmapWidth_ = width;

@@ -1,4 +1,5 @@
 #include "gui/gui_text.h"
+#include "gui/argb_bitmap.h"
 
 #include <algorithm>
 
@@ -103,15 +104,8 @@ void GUIText::Render() {
     }
     if (!dc_ || width_ <= 0 || height_ <= 0) return;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = height_;  // bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap_ = CreateArgbBitmap(dc_, width_, height_, &bits);
     if (!bitmap_) return;
     bits_ = static_cast<std::uint32_t*>(bits);
     std::fill(bits_, bits_ + static_cast<std::size_t>(width_) * height_, 0u);

@@ -1,4 +1,5 @@
 #include "gui/image_library.h"
+#include "gui/argb_bitmap.h"
 
 #include <IL/il.h>
 #include <IL/ilu.h>
@@ -18,21 +19,6 @@ struct LibraryLock {
     ~LibraryLock() { UnlockImageLibrary(); }
 };
 
-HBITMAP CreateBottomUpDib(int width, int height, void** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // positive: rows bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
-}
 
 }  // namespace
 
@@ -64,7 +50,7 @@ bool LoadImageBitmap(const wchar_t* path, HBITMAP* bitmap, void** bits, SIZE* si
     if (size) *size = SIZE{width, height};
 
     void* pixels = nullptr;
-    HBITMAP dib = CreateBottomUpDib(width, height, &pixels);
+    HBITMAP dib = CreateArgbBitmap(nullptr, width, height, &pixels);
     if (!dib || !pixels) {
         if (dib) DeleteObject(dib);
         iluDeleteImage(static_cast<ILuint>(ilGetInteger(IL_ACTIVE_IMAGE)));

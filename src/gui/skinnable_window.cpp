@@ -1,4 +1,5 @@
 #include "gui/skinnable_window.h"
+#include "gui/argb_bitmap.h"
 
 #include <windowsx.h>
 #include <shobjidl.h>
@@ -39,28 +40,6 @@ BLENDFUNCTION SourceAlpha() {
     blend.SourceConstantAlpha = 255;
     blend.AlphaFormat = AC_SRC_ALPHA;
     return blend;
-}
-
-HBITMAP CreateBuffer(HDC compatible, int width, int height, void** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return CreateDIBSection(compatible, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
-// Sets the pixels of `rect` (window rows, top-down) in a bottom-up buffer to
-// transparent black.
-void ClearRect(std::uint32_t* bits, int width, int height, const RECT& rect) {
-    const int left = std::max<int>(rect.left, 0), right = std::min<int>(rect.right, width);
-    const int top = std::max<int>(rect.top, 0), bottom = std::min<int>(rect.bottom, height);
-    if (left >= right) return;
-    for (int row = height - bottom; row <= height - top - 1; ++row) {
-        std::fill(bits + row * width + left, bits + row * width + right, 0u);
-    }
 }
 
 void RegisterWindowClass(HINSTANCE instance) {
@@ -372,7 +351,7 @@ bool SkinnableWindow::RecreateBackBuffer(int width, int height) {
     if (width <= 0 || height <= 0) return false;
     backDc_ = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
-    backBitmap_ = CreateBuffer(backDc_, width, height, &bits);
+    backBitmap_ = CreateArgbBitmap(backDc_, width, height, &bits);
     if (!backBitmap_ || !bits) {
         FreeBackBuffer();
         return false;
@@ -454,7 +433,7 @@ void SkinnableWindow::PushLayered(HWND target, HDC source, int width, int height
 void SkinnableWindow::PushOuterPicture(int width, int height) {
     HDC dc = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
-    HBITMAP picture = CreateBuffer(dc, width, height, &bits);
+    HBITMAP picture = CreateArgbBitmap(dc, width, height, &bits);
     if (!picture) {
         DeleteDC(dc);
         return;
@@ -500,7 +479,7 @@ void SkinnableWindow::PaintNow() {
     SelectClipRgn(backDc_, clip);
     DeleteObject(clip);
     // The buffer is reused between paints: only what is redrawn is cleared.
-    if (!recreated) ClearRect(backBits_, width, height, update);
+    if (!recreated) ClearArgbRect(backBits_, width, height, update);
 
     DrawTiles(backDc_, width, height);
     for (GUIObject* painter : painters_) painter->Paint(backDc_, update);
