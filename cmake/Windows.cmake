@@ -64,7 +64,9 @@ foreach(test ${LIFTORN_PORTABLE_TESTS})
 endforeach()
 
 liftorn_test(resources_test SOURCES tests/app/resources_test.cpp ${resource_script})
-liftorn_test(command_line_test SOURCES tests/app/command_line_test.cpp)
+# These publish the instance's window under its global name: one at a time.
+liftorn_test(command_line_test SOURCES tests/app/command_line_test.cpp
+    PROPERTIES RESOURCE_LOCK liftorn_instance)
 liftorn_test(instance_handoff_test SOURCES tests/app/instance_handoff_test.cpp
     PROPERTIES RESOURCE_LOCK liftorn_instance)
 liftorn_test(startup_test SOURCES tests/app/startup_test.cpp
