@@ -419,14 +419,36 @@ void SkinnableWindow::DrawTiles(HDC target, int width, int height) const {
     DeleteDC(source);
 }
 
-void SkinnableWindow::PushLayered(HWND target, HDC source, int width, int height) const {
+void SkinnableWindow::PushLayered(HWND target, HDC source, int width, int height,
+                                  const RECT* dirty) const {
     HDC screen = GetDC(nullptr);
     POINT destination{windowRect_.left, windowRect_.top};
     SIZE size{width, height};
     POINT origin{0, 0};
     BLENDFUNCTION blend = SourceAlpha();
-    UpdateLayeredWindow(target, screen, &destination, &size, source, &origin, 0, &blend,
-                        ULW_ALPHA);
+    // Naming the changed part lets the system copy only that much of the
+    // picture; where the call is missing (before Vista) the whole is pushed.
+    using UpdateIndirect = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
+    static const auto updateIndirect = reinterpret_cast<UpdateIndirect>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect")));
+    bool pushed = false;
+    if (dirty && updateIndirect) {
+        UPDATELAYEREDWINDOWINFO info{};
+        info.cbSize = sizeof info;
+        info.hdcDst = screen;
+        info.pptDst = &destination;
+        info.psize = &size;
+        info.hdcSrc = source;
+        info.pptSrc = &origin;
+        info.pblend = &blend;
+        info.dwFlags = ULW_ALPHA;
+        info.prcDirty = dirty;
+        pushed = updateIndirect(target, &info) != FALSE;
+    }
+    if (!pushed) {
+        UpdateLayeredWindow(target, screen, &destination, &size, source, &origin, 0, &blend,
+                            ULW_ALPHA);
+    }
     ReleaseDC(nullptr, screen);
 }
 
@@ -485,8 +507,12 @@ void SkinnableWindow::PaintNow() {
     for (GUIObject* painter : painters_) painter->Paint(backDc_, update);
 
     if (recreated) PushOuterPicture(width, height);
-    if (hiddenOwner_ && WindowsVersion() > 5.1) PushLayered(hiddenOwner_, backDc_, width, height);
-    PushLayered(mainWindow_, backDc_, width, height);
+    // A recreated buffer is new everywhere; otherwise only the update changed.
+    const RECT* dirty = recreated ? nullptr : &update;
+    if (hiddenOwner_ && WindowsVersion() > 5.1) {
+        PushLayered(hiddenOwner_, backDc_, width, height, dirty);
+    }
+    PushLayered(mainWindow_, backDc_, width, height, dirty);
     ReleaseMutex(paintMutex_);
 }
 

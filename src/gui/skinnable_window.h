@@ -118,7 +118,9 @@ private:
     LRESULT DefaultHandling(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void DrawTiles(HDC target, int width, int height) const;
     void PushOuterPicture(int width, int height);
-    void PushLayered(HWND target, HDC source, int width, int height) const;
+    // `dirty` names the changed part, or null for the whole picture.
+    void PushLayered(HWND target, HDC source, int width, int height,
+                     const RECT* dirty = nullptr) const;
     bool RecreateBackBuffer(int width, int height);
     void FreeBackBuffer();
     HRGN CreateShape(int left, int top, int right, int bottom) const;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/argb_bitmap.h"
 #include "gui/font_face.h"
 #include "gui/gui_object.h"
 #include "gui/skinnable_window.h"
@@ -63,11 +64,9 @@ std::vector<double> TimeBarePush(int paints) {
     HWND layered = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 600,
                                    40, kShowcaseWidth, kShowcaseHeight, nullptr, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kShowcaseWidth, kShowcaseHeight, 1, 32, BI_RGB};
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateArgbBitmap(dc, kShowcaseWidth, kShowcaseHeight, &bits);
     HGDIOBJ old = SelectObject(dc, bitmap);
     ShowWindow(layered, SW_SHOWNOACTIVATE);
     POINT origin{0, 0};
@@ -137,11 +136,9 @@ int wmain(int argc, wchar_t** argv) {
     Report("partial", tick, 0.2);
     // The painters alone into a buffer of our own: composing without the
     // background tiles and without the push to the screen.
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kShowcaseWidth, kShowcaseHeight, 1, 32, BI_RGB};
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateArgbBitmap(dc, kShowcaseWidth, kShowcaseHeight, &bits);
     HGDIOBJ old = SelectObject(dc, bitmap);
     const RECT whole{0, 0, kShowcaseWidth, kShowcaseHeight};
     const std::vector<double> widgetsFull = Time(paints, [&](int) {
