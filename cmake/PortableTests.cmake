@@ -6,9 +6,12 @@ set(LIFTORN_PORTABLE_TESTS
     tests/config/settings_file_test.cpp
     tests/upload/json_reader_test.cpp
     tests/upload/proxy_text_test.cpp
+    tests/upload/completion_texts_test.cpp
     tests/account/sha1_test.cpp
     tests/gui/edit_model_test.cpp
     tests/gui/edit_layout_test.cpp
     tests/gui/edit_canvas_test.cpp
     tests/gui/scroll_geometry_test.cpp
+    tests/history/history_date_test.cpp tests/history/thumbnail_fit_test.cpp tests/history/thumbnail_check_test.cpp
+    tests/shell/toast_geometry_test.cpp
 )

@@ -25,7 +25,6 @@ add_library(liftorn_app STATIC
     src/app/app_state.cpp
     src/app/command_line.cpp
     src/app/instance_handoff.cpp
-    src/app/interim_main_window.cpp
     src/app/startup.cpp
     src/app/windows_version.cpp
     src/shell/register_types.cpp
@@ -36,7 +35,18 @@ target_compile_definitions(liftorn_app PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_ME
 target_link_libraries(liftorn_app PUBLIC liftorn_portable ${windows_libraries})
 target_compile_definitions(liftorn_portable PUBLIC UNICODE _UNICODE)
 
+# The skin lives beside the program, as it will when installed.
+file(GLOB_RECURSE skin_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/skin/*.png)
+add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/skin.stamp
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/skin ${CMAKE_BINARY_DIR}/skin
+    COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/skin.stamp
+    DEPENDS ${skin_files}
+    COMMENT "Copying the skin beside the programs")
+add_custom_target(skin_copy DEPENDS ${CMAKE_BINARY_DIR}/skin.stamp)
+
 add_executable(liftorn WIN32 src/app/main.cpp ${resource_script})
+add_dependencies(liftorn skin_copy)
 target_link_libraries(liftorn PRIVATE liftorn_app)
 target_link_options(liftorn PRIVATE -static -municode)
 
@@ -80,3 +90,13 @@ include(${CMAKE_CURRENT_LIST_DIR}/gui_widgets.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/gui_edit.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/gui_areas.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/showcase.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/toast.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/completion.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/history.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/main_window.cmake)
+
+# The mouse pointer and the clipboard belong to the whole desktop: tests that
+# move the one or fill the other run one at a time.
+set_property(TEST toast_test gui_edit_test gui_text_test gui_widgets_test gui_history_item_test
+    history_store_test main_window_test copy_url_test complete_upload_test
+    APPEND PROPERTY RESOURCE_LOCK desktop)

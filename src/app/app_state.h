@@ -68,7 +68,7 @@ struct AppState {
 
 AppState& App();
 
-// The main window's own handle, or null before it exists. Until the skinned
-// window is built the shell runs with a plain interim window.
+// The main window's own handle, or null before it exists; readable from any
+// thread (message boxes of the upload worker are owned by it).
 HWND MainWindowHandle();
 void SetMainWindowHandle(HWND window);

@@ -9,12 +9,22 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/instance_handoff.h"
-#include "app/interim_main_window.h"
+#include "app/main_window.h"
+#include "app/tray_icon.h"
 #include "app/utf.h"
 #include "app/windows_version.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_file.h"
 #include "config/settings_store.h"
+#include "gui/font_face.h"
+#include "gui/gui_drop_area.h"
+#include "gui/skin_catalogue.h"
+#include "gui/skinnable_window.h"
+#include "history/history_list.h"
+#include "shell/toast.h"
+#include "upload/complete_upload.h"
+#include "upload/copy_url.h"
+#include "upload/upload_queue.h"
 
 namespace {
 
@@ -62,25 +72,6 @@ std::string ConfigPath() { return App().dataFolder + "vantorel.conf"; }
 
 void MakeFolder(const std::string& utf8Path) { _wmkdir(Utf8ToWide(utf8Path).c_str()); }
 
-void WaitForToastThreads() {
-    // Copy under the lock: an ending toast thread takes it to remove itself.
-    std::vector<HANDLE> threads;
-    {
-        std::lock_guard<std::mutex> hold(App().toastThreadsLock);
-        threads = App().toastThreads;
-    }
-    for (HANDLE thread : threads) WaitForSingleObject(thread, INFINITE);
-}
-
-void RunMessageLoop(HWND window) {
-    ShowWindow(window, SW_SHOW);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 }  // namespace
 
 int RunLiftorn(HINSTANCE instance) {
@@ -127,32 +118,49 @@ int RunLiftorn(HINSTANCE instance) {
     MakeFolder(app.dataFolder + "thumbs");
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
-    // 10-13. Skin, toast instance, fonts and the upload queue.
+    // 10. The skin: a missing file has been reported; end quietly.
+    if (!LoadSkinCatalogue()) return 0;
+
+    // 11. Toasts create their windows with this instance.
     app.toastInstance = instance;
 
-    // 14-15. The main window and its pages. Published once it exists.
-    HWND mainWindow = CreateInterimMainWindow(instance);
-    if (!mainWindow) {
+    // 12. The interface font (falls back to the system's own).
+    SetDefaultFonts(StartupFontList());
+
+    // 13. The upload queue, paused until an upload is shown.
+    app.uploadQueue = new UploadQueue();
+    app.uploadQueue->SetPaused(true);
+    app.uploadQueue->SetCompletionHandler(CompleteUpload);
+
+    // 14. The main window, published for later starts.
+    if (!CreateMainWindow(instance)) {
         MessageBoxW(nullptr,
                     L"Could not create the vantorel liftorn window. Please ensure the skin images "
                     L"exist.",
                     L"vantorel liftorn", MB_ICONERROR);
         return 0;
     }
-    SetMainWindowHandle(mainWindow);
-    app.instanceMapping = PublishMainWindow(mainWindow);
 
-    // 16-17. Tray icon before Windows 7 and the saved account's check.
+    // 15. Buttons, the upload page and the history list. The settings page
+    //     comes with its own feature.
+    CreateMainButtons(instance);
+    CreateMainPage(instance);
+    LoadHistoryList(instance, CopyUrlAction);
+
+    // 16. The tray icon before Windows 7. 17. The saved account's check comes
+    //     with the login feature.
+    if (!IsWindows7OrLater()) CreateTrayIcon(instance);
 
     // 18. Files named on our own command line are uploaded like a drop.
-    ForwardArgumentsAsDrop(mainWindow);
+    ForwardArgumentsAsDrop(app.dropArea ? app.dropArea->Window() : MainWindowHandle());
 
     // 19. Run until the window asks to quit.
-    RunMessageLoop(mainWindow);
+    app.mainWindow->RunMessageLoop();
 
     // Shutdown, in order.
     Shell_NotifyIconW(NIM_DELETE, &app.trayIcon);
-    DestroyWindow(mainWindow);
+    delete app.mainWindow;
+    app.mainWindow = nullptr;
     SetMainWindowHandle(nullptr);
     WaitForToastThreads();
     SaveSettingsFile(Settings(), ConfigPath());

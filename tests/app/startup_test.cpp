@@ -112,8 +112,9 @@ TEST_F(RealInstance, ASecondStartLeavesOnlyTheFirstRunning) {
 }
 
 TEST_F(RealInstance, AForwardedCommandStartsTheProgramWhenNoneRuns) {
+    // A window grab needs no dialog of its own, so the instance stays free.
     ASSERT_EQ(nullptr, FindRunningInstanceWindow());
-    Child forwarder = StartProcess(LiftornPath(), {L"/folder"}, Environment());
+    Child forwarder = StartProcess(LiftornPath(), {L"/windowgrab"}, Environment());
     ASSERT_NE(nullptr, forwarder.process);
     // The forwarder waits for the instance it started, posts, and ends.
     EXPECT_EQ(0, WaitForExit(forwarder.process, 30000));

@@ -1,0 +1,19 @@
+# The upload history: the SQLite store, the list items with their thumbnails
+# and the start-up loading; their tests run on the virtual display.
+target_sources(liftorn_app PRIVATE
+    src/history/history_store.cpp
+    src/history/gui_history_item.cpp
+    src/history/history_list.cpp
+)
+# Built with SQLITE_THREADSAFE=1 (serialized): the upload worker and the main
+# thread share one connection.
+target_link_libraries(liftorn_app PUBLIC deps::sqlite3)
+
+add_library(liftorn_history_test_support STATIC tests/history/history_test_support.cpp)
+target_link_libraries(liftorn_history_test_support PUBLIC liftorn_gui_test_support)
+
+liftorn_test(history_store_test SOURCES tests/history/history_store_test.cpp
+    LIBRARIES liftorn_history_test_support)
+liftorn_test(gui_history_item_test
+    SOURCES tests/history/gui_history_item_test.cpp tests/gui/widget_test_support.cpp
+    LIBRARIES liftorn_history_test_support)

@@ -1,0 +1,430 @@
+#include "app/main_commands.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <commdlg.h>
+
+#include <string>
+
+#include "app/app_state.h"
+#include "app/instance_handoff.h"
+#include "app/tray_icon.h"
+#include "app/windows_version.h"
+#include "config/settings_store.h"
+#include "gui/gui_button.h"
+#include "gui/gui_drop_area.h"
+#include "gui/gui_image.h"
+#include "gui/gui_scroll_area.h"
+#include "gui/progress_bar.h"
+#include "gui/skinnable_window.h"
+#include "history/gui_history_item.h"
+#include "resource_ids.h"
+#include "upload/copy_url.h"
+#include "upload/upload_queue.h"
+
+namespace {
+
+constexpr const wchar_t* kCaption = L"vantorel liftorn";
+
+MainWindowPrompt prompt = nullptr;
+SettingsPageOpener settingsPageOpener = nullptr;
+
+int Ask(const wchar_t* text, UINT type) {
+    HWND owner = App().mainWindow ? App().mainWindow->MainWindow() : nullptr;
+    if (prompt) return prompt(owner, text, kCaption, type);
+    return MessageBoxW(owner, text, kCaption, type);
+}
+
+HWND MainHandle() { return App().mainWindow ? App().mainWindow->MainWindow() : nullptr; }
+
+ITaskbarList3* Taskbar() { return App().mainWindow ? App().mainWindow->TaskbarList() : nullptr; }
+
+void SetTaskbarState(TBPFLAG state) {
+    if (ITaskbarList3* list = Taskbar()) list->SetProgressState(MainHandle(), state);
+}
+
+void SetTaskbarValue(int percent) {
+    if (ITaskbarList3* list = Taskbar()) list->SetProgressValue(MainHandle(), percent, 100);
+}
+
+std::size_t QueuedJobs() { return App().uploadQueue ? App().uploadQueue->QueuedCount() : 0; }
+
+void SetQueuePaused(bool paused) {
+    if (App().uploadQueue) App().uploadQueue->SetPaused(paused);
+}
+
+void ShowWidget(GUIObject* widget, bool show) {
+    if (widget) widget->Show(show ? SW_SHOW : SW_HIDE);
+}
+
+void ShowProgressImages(bool show) {
+    ShowWidget(App().progressLeft, show);
+    ShowWidget(App().progressCenter, show);
+    ShowWidget(App().progressRight, show);
+}
+
+// The drop area shows the upload before the job is queued, so the fade's
+// end finds it waiting.
+bool ReadyForUpload() {
+    AppState& app = App();
+    if (!app.uploadQueue || !app.dropArea) return false;
+    if (app.dropArea->State() == kDropNormal) app.dropArea->SetState(kDropUploading);
+    return true;
+}
+
+void TrackMenu(HMENU menu, HWND owner) {
+    if (!menu) return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    TrackPopupMenu(GetSubMenu(menu, 0), 0, cursor.x, cursor.y, 0, owner, nullptr);
+    DestroyMenu(menu);
+}
+
+HINSTANCE WindowInstance(HWND window) {
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+}
+
+void ToggleVisible(HWND window) { ShowWindow(window, IsWindowVisible(window) ? SW_HIDE : SW_SHOW); }
+
+constexpr const wchar_t* kScreenshotInstructions =
+    L"Taking a screenshot:\n"
+    L"\t\u2022 Select the area you want in the screenshot, then press Enter\n"
+    L"\t   or click the white cross to upload it.\n"
+    L"\t\u2022 For a fullscreen screenshot, hold down the Ctrl key while\n"
+    L"\t   pressing Enter or clicking the white cross.\n"
+    L"\t\u2022 To cancel the screenshot, press the Escape key.\n\n"
+    L"This message will only appear this one time.";
+
+void ChooseFiles(HWND owner) {
+    std::wstring buffer(8192, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.hInstance = WindowInstance(owner);
+    dialog.lpstrFilter = L"All Files\0*.*\0";
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = &buffer[0];
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_NONETWORKBUTTON |
+                   OFN_ENABLESIZING | OFN_DONTADDTORECENT;
+    if (GetOpenFileNameW(&dialog)) EnqueueChosenFiles(buffer.c_str(), dialog.nFileOffset);
+}
+
+void ChooseFolder(HWND owner) {
+    BROWSEINFOW browse{};
+    browse.hwndOwner = owner;
+    browse.lpszTitle = L"Select a folder to upload";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_EDITBOX |
+                     BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&browse);
+    if (!item) return;
+    wchar_t path[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(item, path)) EnqueueDroppedFolder(path);
+    CoTaskMemFree(item);
+}
+
+void RunCommand(HWND window, WORD id) {
+    switch (id) {
+    case CMD_BRING_TO_FRONT:
+        SetForegroundWindow(window);
+        break;
+    case CMD_SHOW_HIDE:
+        ToggleVisible(window);
+        break;
+    case CMD_SETTINGS:
+        if (!App().settingsShown && settingsPageOpener) settingsPageOpener();
+        ShowWindow(window, SW_SHOW);
+        break;
+    case CMD_EXIT:
+        QuitWithConfirmation();
+        break;
+    case CMD_SCREENSHOT:
+        if (!Settings().GetBool(L"UnderstoodScreenshot")) {
+            Ask(kScreenshotInstructions, MB_ICONINFORMATION);
+            Settings().SetBool(L"UnderstoodScreenshot", true);
+        }
+        // The region capture hooks in here with EnqueueCapturedFile.
+        break;
+    case CMD_WINDOW_GRAB:
+        // The window grab hooks in here with EnqueueCapturedFile.
+        break;
+    case CMD_UPLOAD_FILE:
+        ChooseFiles(window);
+        break;
+    case CMD_UPLOAD_FOLDER:
+        ChooseFolder(window);
+        break;
+    default:
+        break;
+    }
+}
+
+void RunTrayEvent(HWND window, LPARAM event) {
+    switch (event) {
+    case WM_LBUTTONDOWN:
+        if (IsWindowVisible(window)) SetForegroundWindow(window);
+        else ShowWindow(window, SW_SHOW);
+        break;
+    case WM_LBUTTONDBLCLK:
+        ToggleVisible(window);
+        break;
+    case WM_RBUTTONUP:
+        TrackMenu(LoadTrayMenu(WindowInstance(window), IsWindowVisible(window) != FALSE), window);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+MainWindowPrompt SetMainWindowPrompt(MainWindowPrompt replacement) {
+    MainWindowPrompt previous = prompt;
+    prompt = replacement;
+    return previous;
+}
+
+void SetSettingsPageOpener(SettingsPageOpener opener) { settingsPageOpener = opener; }
+
+bool OnMouseWheel(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
+    *result = 0;
+    if (App().settingsShown || !App().historyList) return true;
+    if (static_cast<short>(HIWORD(wParam)) < 0) App().historyList->ScrollDown();
+    else App().historyList->ScrollUp();
+    return true;
+}
+
+bool OnHistoryEntryReady(HWND, UINT, WPARAM, LPARAM lParam, LRESULT* result) {
+    *result = 0;
+    if (auto* entry = reinterpret_cast<GUIHistoryItem*>(lParam)) {
+        entry->CreateControls(CopyUrlAction, DeleteHistoryEntry);
+    }
+    return true;
+}
+
+bool OnSize(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
+    if (wParam == SIZE_MINIMIZED || IsIconic(window)) {
+        *result = 0;
+        return true;
+    }
+    AppState& app = App();
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int height = rect.bottom - rect.top;
+    if (app.logoButton) app.logoButton->Move(239, height - 53);
+    if (app.settingsButton) app.settingsButton->Move(120, height - 72);
+    if (app.screenshotButton) app.screenshotButton->Move(146, height - 71);
+    if (app.windowGrabButton) app.windowGrabButton->Move(176, height - 71);
+    if (app.settingsShown) return false;
+    if (app.historyList) {
+        if (height > 265) {
+            app.historyList->Show(SW_SHOW);
+            app.historyList->Resize(216, height - 233);
+        } else {
+            app.historyList->Show(SW_HIDE);
+        }
+    }
+    ShowWidget(app.historyHeader, height >= 215);
+    Settings().SetInt(L"LiftornHeight", height);
+    return false;
+}
+
+bool OnMove(HWND window, UINT, WPARAM, LPARAM lParam, LRESULT*) {
+    if (!IsIconic(window)) {
+        Settings().SetInt(L"PositionX", static_cast<short>(LOWORD(lParam)));
+        Settings().SetInt(L"PositionY", static_cast<short>(HIWORD(lParam)));
+    }
+    return false;
+}
+
+bool OnKeyDown(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
+    *result = 0;
+    if (wParam == VK_ESCAPE) HideOrQuit();
+    return false;
+}
+
+bool OnDropFiles(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (!App().dropArea) {
+        DragFinish(reinterpret_cast<HDROP>(wParam));
+        *result = 0;
+        return true;
+    }
+    *result = SendMessageW(App().dropArea->Window(), message, wParam, lParam);
+    return true;
+}
+
+bool OnCopyData(HWND window, UINT, WPARAM, LPARAM lParam, LRESULT* result) {
+    if (!ReceiveDropHandOff(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam))) return false;
+    *result = TRUE;
+    return true;
+}
+
+bool OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (message == WM_COMMAND) {
+        if (HIWORD(wParam) != 0) return false;
+        *result = 0;
+        RunCommand(window, LOWORD(wParam));
+        return true;
+    }
+    *result = 0;
+    RunTrayEvent(window, lParam);
+    return true;
+}
+
+bool OnProgressTimer(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
+    if (wParam != kProgressTimer) return false;
+    *result = 0;
+    AppState& app = App();
+    const int percent = app.uploadQueue ? app.uploadQueue->GetProgress() : -1;
+    if (percent != -1) {
+        SetProgressBar(app.progressCenter, app.progressRight, percent);
+        if (app.dropArea) app.dropArea->Invalidate();
+        SetTaskbarValue(percent);
+    }
+    return true;
+}
+
+bool OnClose(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {
+    *result = 0;
+    QuitWithConfirmation();
+    return true;
+}
+
+bool OnUploadButtonContextMenu(HWND, UINT, WPARAM, LPARAM, LRESULT*) {
+    ShowUploadMenu();
+    return false;
+}
+
+void HideOrQuit(void*, WPARAM) {
+    HWND window = MainHandle();
+    if (!window || !IsWindow(window)) return;
+    if (!Settings().GetBool(L"ShowTrayIcon")) {
+        QuitWithConfirmation();
+    } else {
+        // The taskbar button (Windows 7 and later) or the tray icon stays.
+        ShowWindow(window, IsWindows7OrLater() ? SW_MINIMIZE : SW_HIDE);
+    }
+}
+
+void QuitWithConfirmation() {
+    UploadQueue* queue = App().uploadQueue;
+    if (queue && (queue->IsBusy() || queue->QueuedCount() > 0)) {
+        const int answer = Ask(
+            L"vantorel liftorn is currently uploading, or has items in the queue.\n"
+            L"If you quit now, the current upload and those in the queue will be aborted.\n"
+            L"Do you wish to quit?",
+            MB_ICONWARNING | MB_YESNO);
+        if (answer != IDYES) return;
+    }
+    PostMessageW(MainHandle(), WM_QUIT, 0, 0);
+}
+
+void ShowUploadMenu(void*, WPARAM) {
+    HWND window = MainHandle();
+    if (!window) return;
+    HMENU menu = LoadUploadMenu(App().mainWindow->Instance());
+    SetForegroundWindow(window);
+    TrackMenu(menu, window);
+}
+
+void OnCaptureButton(void* userData, WPARAM) {
+    const WORD id = reinterpret_cast<UINT_PTR>(userData) == 1 ? CMD_SCREENSHOT : CMD_WINDOW_GRAB;
+    PostMessageW(MainHandle(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void CancelUploadButton(void* userData, WPARAM) {
+    if (userData) static_cast<UploadQueue*>(userData)->CancelCurrent();
+}
+
+void EnqueueDroppedFile(const wchar_t* path, FILE* stream) {
+    if (!ReadyForUpload()) {
+        if (stream) fclose(stream);
+        return;
+    }
+    App().uploadQueue->EnqueueFile(path, stream);
+}
+
+void EnqueueDroppedFolder(const wchar_t* path) {
+    if (ReadyForUpload()) App().uploadQueue->EnqueueFolder(path);
+}
+
+void EnqueueCapturedFile(const wchar_t* path) {
+    if (ReadyForUpload()) App().uploadQueue->EnqueueCapture(path);
+}
+
+void EnqueueChosenFiles(const wchar_t* buffer, WORD fileOffset) {
+    const std::wstring first(buffer);
+    if (fileOffset < first.size()) {
+        EnqueueDroppedFile(buffer, nullptr);
+        return;
+    }
+    // Several files: the folder, then each name, ended by an empty name.
+    std::wstring folder = first;
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    for (const wchar_t* name = buffer + first.size() + 1; *name; name += wcslen(name) + 1) {
+        EnqueueDroppedFile((folder + name).c_str(), nullptr);
+    }
+}
+
+void OnDropTransition(int* current, int* target) {
+    if (*current == kDropUploading) {
+        ShowProgressImages(false);
+        SetQueuePaused(true);
+    }
+    if (*current == kDropError) *target = QueuedJobs() > 0 ? kDropUploading : kDropNormal;
+    if (*target == kDropError) {
+        SetTaskbarState(TBPF_ERROR);
+        SetQueuePaused(true);
+    }
+    if (*target == kDropNormal && QueuedJobs() > 0) *target = kDropUploading;
+}
+
+void OnDropStateChanged(int, int newState) {
+    AppState& app = App();
+    HWND window = MainHandle();
+    if (newState == kDropUploading) {
+        ShowWidget(app.cancelButton, true);
+        SetQueuePaused(false);
+        ShowProgress(app.uploadQueue ? app.uploadQueue->GetProgress() : -1);
+        ShowProgressImages(true);
+        SetTaskbarState(TBPF_NORMAL);
+        SetTaskbarValue(0);
+        if (window) SetTimer(window, kProgressTimer, kProgressInterval, nullptr);
+    }
+    if (newState == kDropNormal) {
+        if (QueuedJobs() > 0) {
+            if (app.dropArea) app.dropArea->SetState(kDropUploading);
+        } else {
+            if (window) KillTimer(window, kProgressTimer);
+            ShowWidget(app.uploadButton, true);
+            SetTaskbarState(TBPF_NOPROGRESS);
+        }
+    }
+    if (newState == kDropUploading || newState == kDropError) ShowWidget(app.uploadButton, false);
+    if (Settings().GetBool(L"ShowTrayIcon") && !IsWindows7OrLater() && app.mainWindow) {
+        const int icon = newState == kDropUploading ? IDI_TRAY_UPLOADING
+                         : newState == kDropError   ? IDI_TRAY_ERROR
+                                                    : IDI_TRAY_NORMAL;
+        SetTrayIconImage(app.mainWindow->Instance(), icon);
+    }
+}
+
+void ShowProgress(int percent) {
+    SetProgressBar(App().progressCenter, App().progressRight, percent);
+}
+
+HMENU LoadUploadMenu(HINSTANCE instance) { return LoadMenuW(instance, MAKEINTRESOURCEW(IDM_UPLOAD)); }
+
+HMENU LoadTrayMenu(HINSTANCE instance, bool windowVisible) {
+    HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDM_TRAY));
+    if (!menu) return nullptr;
+    HMENU popup = GetSubMenu(menu, 0);
+    if (windowVisible) {
+        ModifyMenuW(popup, CMD_SHOW_HIDE, MF_BYCOMMAND | MF_STRING, CMD_SHOW_HIDE, L"&Hide liftorn");
+    } else {
+        RemoveMenu(popup, CMD_BRING_TO_FRONT, MF_BYCOMMAND);
+        ModifyMenuW(popup, CMD_SHOW_HIDE, MF_BYCOMMAND | MF_STRING, CMD_SHOW_HIDE, L"S&how liftorn");
+    }
+    return menu;
+}

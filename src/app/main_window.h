@@ -1,0 +1,23 @@
+// The main window and its upload page: the skinned window with its size,
+// position, shape, background and message handlers, the buttons that sit on
+// the window itself, and the page with the drop area, progress bar and
+// history list. Only creation and wiring; the behaviour is main_commands.
+#pragma once
+
+#include <windows.h>
+
+// Fixed geometry of the main window.
+inline constexpr int kMainWindowWidth = 316;
+inline constexpr int kMainWindowMinimumHeight = 188;
+
+// Builds the window into App().mainWindow and publishes it for later starts
+// (App().instanceMapping). False when a background image is missing; the
+// window object then exists but is unusable.
+bool CreateMainWindow(HINSTANCE instance);
+
+// The hide, settings, screenshot, window-grab and logo buttons, painted on
+// both pages.
+void CreateMainButtons(HINSTANCE instance);
+
+// The upload page (App().mainPage) and its widgets.
+void CreateMainPage(HINSTANCE instance);

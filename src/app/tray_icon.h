@@ -1,0 +1,12 @@
+// The notification-area icon used before Windows 7 (the taskbar button takes
+// its place later).
+#pragma once
+
+#include <windows.h>
+
+// Fills App().trayIcon for the main window and adds it when the setting
+// ShowTrayIcon is on; otherwise it stays filled for the settings page.
+void CreateTrayIcon(HINSTANCE instance);
+
+// Shows the icon of `iconId` (110, 111 or 112) in the tray.
+void SetTrayIconImage(HINSTANCE instance, int iconId);

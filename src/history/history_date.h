@@ -1,0 +1,21 @@
+// The date text kept with each history row, e.g. "Thur, 03/03/11 09:05".
+// Free of Win32: the caller supplies the local time.
+#pragma once
+
+#include <string>
+
+struct HistoryTime {
+    int dayOfWeek = 0;  // 0 = Sunday
+    int day = 1;        // of the month
+    int month = 1;
+    int year = 2000;
+    int hour = 0;       // 0 to 23
+    int minute = 0;
+};
+
+// The seven day names, Sunday first ("Tues" and "Thur" have four letters).
+const char* const* HistoryDayNames();
+
+// "<day name>, DD/MM/YY HH:MM"; a day of the week outside 0..6 gives an
+// empty day name.
+std::string FormatHistoryDate(const HistoryTime& time);

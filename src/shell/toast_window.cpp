@@ -1,0 +1,137 @@
+#include "shell/toast_window.h"
+
+#include "gui/gui_image.h"
+#include "gui/gui_text.h"
+#include "gui/skin_catalogue.h"
+#include "gui/skinnable_window.h"
+#include "app/app_state.h"
+#include "shell/toast_geometry.h"
+
+namespace {
+
+ToastStack& Stack() {
+    static ToastStack stack;
+    return stack;
+}
+
+ToastArea WorkArea() {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return ToastArea{area.left, area.top, area.right, area.bottom};
+}
+
+UINT_PTR TimerId(int id) { return static_cast<UINT_PTR>(static_cast<INT_PTR>(id)); }
+
+bool PointerInside(HWND window) {
+    POINT pointer{};
+    RECT bounds{};
+    if (!GetCursorPos(&pointer) || !GetWindowRect(window, &bounds)) return false;
+    return PtInRect(&bounds, pointer) != FALSE;
+}
+
+// The whole toast takes the pointer: no dragging, no click-through.
+bool ClientHitTest(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {
+    *result = HTCLIENT;
+    return true;
+}
+
+void SetCopyFont(GUIButton* button) {
+    if (button->SetLabelFont({{L"Myriad Pro", 10, 400}})) {
+        button->SetLabelSpacing(1);
+        return;
+    }
+    button->SetLabelFont({{L"Calibri", 10, 400}, {L"Lucida Sans Unicode", 9, 400}});
+}
+
+void AddWidgets(ToastRequest* request) {
+    SkinnableWindow* window = request->window;
+    HWND parent = window->MainWindow();
+    HINSTANCE instance = window->Instance();
+    request->icon = new GUIImage(parent, instance, 28, 18, 72, 66,
+                                 SkinPath(request->success ? "TOAST_SUCCESS" : "TOAST_FAILURE"));
+    window->AddPainter(request->icon);
+
+    request->nameText = new GUIText(parent, instance, 107, 32, 165, 16, *request->name);
+    request->nameText->SetColour(0xA5A5A5);
+    window->AddPainter(request->nameText);
+    delete request->name;
+    request->name = nullptr;
+
+    request->statusText = new GUIText(parent, instance, 107, 47, 165, 16,
+                                      request->success ? L"has successfully uploaded"
+                                                       : L"has not successfully uploaded");
+    request->statusText->SetColour(0xF5F5F5);
+    window->AddPainter(request->statusText);
+
+    if (!request->url) return;
+    request->copyButton =
+        new GUIButton(parent, instance, 224, 68, 0, 0, L"Copy URL", 0xE0E0E0, 0xFFFFFF);
+    request->copyButton->SetClickFunction(request->copyAction);
+    request->copyButton->SetUserData(const_cast<wchar_t*>(request->url->c_str()));
+    SetCopyFont(request->copyButton);
+    window->AddPainter(request->copyButton);
+}
+
+}  // namespace
+
+int ToastCount() { return Stack().Count(); }
+
+bool ToastTimerHandler(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
+    SkinnableWindow* toast = FindSkinnableWindow(window);
+    const int timerId = static_cast<int>(static_cast<INT_PTR>(wParam));
+    if (!toast || (timerId != kToastSlideOutTimer && timerId != kToastHoldTimer)) return false;
+    RECT client{};
+    GetClientRect(window, &client);
+    const ToastTick tick = ToastSlideTick(timerId, client.right, PointerInside(window));
+    if (tick.stopTimer) KillTimer(window, TimerId(tick.stopTimer));
+    if (tick.blur >= 0) toast->EnableBlur(tick.blur == 1);
+    if (tick.startTimer) SetTimer(window, TimerId(tick.startTimer), tick.startInterval, nullptr);
+    if (tick.quit) PostQuitMessage(0);
+    if (tick.resize) {
+        // Grow or shrink leftwards: the right edge stays on the screen's edge.
+        const int height = client.bottom;
+        toast->ResizeTo(tick.width, height, true);
+        toast->MoveTo(ToastLeftForWidth(WorkArea(), tick.width), toast->GetPosition().y);
+        toast->ResizeTo(tick.width, height, false);
+    }
+    *result = 0;
+    return true;
+}
+
+bool BuildToast(ToastRequest* request) {
+    request->place = Stack().Push();
+    const ToastArea area = WorkArea();
+    const int height = ToastHeight(request->place);
+    auto* window = new SkinnableWindow(App().toastInstance, 1, height, 1, L"toast", 0,
+                                       WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW);
+    request->window = window;
+    if (!window->MainWindow()) return false;
+    // A new top-level window may be widened to the minimum tracking size;
+    // the toast has to start one pixel wide at the edge.
+    window->ResizeTo(1, height, true);
+    const ToastPoint start = ToastStartPosition(area, request->place);
+    window->MoveTo(start.x, start.y);
+    window->AddBackgroundTile(SkinPath("TOAST_BG"), kToastBackgroundWidth, height);
+    window->SetTopmost(true);
+    window->SetMargins(17, 10, ToastBottomMargin(request->place), 39, true);
+    window->SetCornerSize(4, 4);
+
+    window->SetMessageHandler(WM_NCHITTEST, ClientHitTest);
+    window->SetMessageHandler(WM_TIMER, ToastTimerHandler);
+    SetTimer(window->MainWindow(), TimerId(kToastSlideOutTimer), kToastSlideInterval, nullptr);
+    AddWidgets(request);
+    return true;
+}
+
+void TearDownToast(ToastRequest* request) {
+    if (request->place) Stack().Pop(request->place);
+    request->place = 0;
+    delete request->window;  // the widgets' input windows go with it
+    delete request->copyButton;
+    delete request->icon;
+    delete request->nameText;
+    delete request->statusText;
+    delete request->name;
+    delete request->url;
+    *request = ToastRequest{};
+}

@@ -1,0 +1,145 @@
+#include "upload/completion_texts.h"
+
+#include <cstdio>
+
+#include "app/utf.h"
+
+bool IsValidUtf8(const std::string& bytes) {
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char lead = s[i];
+        std::size_t extra;
+        char32_t cp;
+        char32_t min;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            extra = 1; cp = lead & 0x1F; min = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            extra = 2; cp = lead & 0x0F; min = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            extra = 3; cp = lead & 0x07; min = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + extra >= n) return false;
+        for (std::size_t j = 1; j <= extra; ++j) {
+            if ((s[i + j] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (s[i + j] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+std::wstring DecodeReplyBytes(const std::string& bytes) {
+    return IsValidUtf8(bytes) ? Utf8ToWide(bytes) : WidenLatin1(bytes);
+}
+
+namespace {
+
+bool IsForbiddenInName(wchar_t c) {
+    if (c < 0x20 || c == 0x7F) return true;
+    switch (c) {
+    case L'<': case L'>': case L':': case L'"': case L'/':
+    case L'\\': case L'|': case L'?': case L'*':
+        return true;
+    default:
+        return false;
+    }
+}
+
+wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; }
+
+// Windows reserves these names whatever extension follows them.
+bool IsReservedDeviceName(const std::wstring& name) {
+    std::wstring base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.pop_back();
+    for (auto& c : base) c = AsciiUpper(c);
+    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" ||
+        base == L"CONIN$" || base == L"CONOUT$") {
+        return true;
+    }
+    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
+        const wchar_t digit = base[3];
+        return (digit >= L'0' && digit <= L'9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    }
+    return false;
+}
+
+void DropTrailingDotsAndSpaces(std::wstring& name) {
+    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
+}
+
+}  // namespace
+
+std::wstring SafeFileName(const std::wstring& segment) {
+    std::wstring name;
+    name.reserve(segment.size());
+    for (wchar_t c : segment) name.push_back(IsForbiddenInName(c) ? L'_' : c);
+    if (name.size() > kMaxSafeNameLength) {
+        name.resize(kMaxSafeNameLength);
+        // Never leave half of a surrogate pair behind.
+        if (sizeof(wchar_t) == 2 && name.back() >= 0xD800 && name.back() <= 0xDBFF) name.pop_back();
+    }
+    DropTrailingDotsAndSpaces(name);
+    if (name.empty()) return L"_";
+    if (IsReservedDeviceName(name)) name.insert(0, 1, L'_');
+    return name;
+}
+
+std::string EscapeSpaces(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == ' ') {
+            out += "%20";
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+bool DeriveCompletionTexts(const std::string& path, const std::string& icon,
+                           const std::string& mainUri, CompletionTexts& texts) {
+    texts = CompletionTexts();
+    for (char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return false;
+    }
+    const std::size_t last = path.rfind('/');
+    if (last == std::string::npos || last == 0) return false;
+    const std::size_t secondLast = path.rfind('/', last - 1);
+    if (secondLast == std::string::npos) return false;
+
+    texts.tail = path.substr(secondLast + 1);
+    texts.thumbUrl = EscapeSpaces(mainUri + "/files/thumbs/" + texts.tail);
+    texts.iconUrl = mainUri + icon;
+    const std::string identifier = path.substr(secondLast + 1, last - secondLast - 1);
+    const std::string storedName = path.substr(last + 1);
+    texts.thumbName = SafeFileName(DecodeReplyBytes(identifier)) + L"_" +
+                      SafeFileName(DecodeReplyBytes(storedName));
+    const std::size_t underscore = texts.thumbName.find(L'_');
+    texts.prefix = texts.thumbName.substr(0, underscore + 1);
+    texts.url = EscapeSpaces(path);
+    return true;
+}
+
+std::wstring ShortcutFileName(const std::wstring& prefix, const std::wstring& name) {
+    return prefix + SafeFileName(name) + L".url";
+}
+
+std::string FormatSizeText(std::uint64_t bytes) {
+    char text[64];
+    std::snprintf(text, sizeof text, "~%.0fkb", static_cast<double>(bytes) / 1024.0);
+    return text;
+}
+
+std::string InternetShortcutBytes(const std::string& path) {
+    return "[InternetShortcut]\r\r\nURL=" + path + "\r\n";
+}

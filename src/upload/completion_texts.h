@@ -1,0 +1,57 @@
+// The texts an upload's completion derives from the service's reply ("path"
+// and "icon"): the thumbnail's address and local name, the shortcut's name,
+// the size shown in the history and the Internet-shortcut file's bytes.
+// Free of Win32.
+//
+// The reply decides file names on this machine, so every piece that becomes
+// part of a local name is reduced to a safe single Windows file name first:
+// it can never name a folder, a drive, a device or a place outside the
+// "thumbs" and "urls" folders. A hostile segment is renamed rather than
+// refused, so the upload itself (which did reach the service) still counts.
+// Only a "path" that holds control characters is refused outright: it would
+// inject lines into the shortcut file and no real address contains them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Reply bytes as text: UTF-8 when they are valid UTF-8, else one byte to one
+// character (Latin-1), so both modern and legacy services read sensibly.
+bool IsValidUtf8(const std::string& bytes);
+std::wstring DecodeReplyBytes(const std::string& bytes);
+
+// `segment` as one safe file name: characters that Windows forbids in names
+// (<>:"/\|?* and controls) become "_", trailing dots and spaces are dropped,
+// a reserved device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with an
+// extension or a superscript digit) gets a leading "_", an empty or all-dots
+// result becomes "_", and the name is cut to kMaxSafeNameLength characters
+// (two of them with the data folder still fit the classic path limit).
+constexpr std::size_t kMaxSafeNameLength = 96;
+std::wstring SafeFileName(const std::wstring& segment);
+
+struct CompletionTexts {
+    std::string tail;       // identifier "/" stored name, bytes as the reply gave them
+    std::string thumbUrl;   // main URI + "/files/thumbs/" + tail, spaces as "%20"
+    std::string iconUrl;    // main URI + icon
+    std::wstring thumbName; // safe identifier "_" safe name: the file in "thumbs"
+    std::wstring prefix;    // thumbName up to and with its first "_"
+    std::string url;        // path with spaces as "%20"
+};
+
+// False when `path` has fewer than two "/" or holds a control character.
+bool DeriveCompletionTexts(const std::string& path, const std::string& icon,
+                           const std::string& mainUri, CompletionTexts& texts);
+
+// prefix + the safe form of `name` + ".url": the file in "urls".
+std::wstring ShortcutFileName(const std::wstring& prefix, const std::wstring& name);
+
+// "~%.0fkb" of bytes / 1024.
+std::string FormatSizeText(std::uint64_t bytes);
+
+// Every space replaced by "%20"; nothing else is escaped.
+std::string EscapeSpaces(const std::string& text);
+
+// What the shortcut file holds: "[InternetShortcut]", CR, CR, LF, "URL=",
+// path, CR, LF (the program has always written it through a text-mode stream,
+// which doubles the carriage return of the first line).
+std::string InternetShortcutBytes(const std::string& path);
