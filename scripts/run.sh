@@ -40,5 +40,10 @@ PY
 
 echo "run: development service at $url (log: $run/devservice.log)" >&2
 echo "run: data folder $data" >&2
-export APPDATA="Z:${appdata//\//\\}"
-"$root/scripts/with-display.sh" wine "$LIFTORN_BUILD_DIR/win/liftorn.exe" "$@"
+# Wine sets APPDATA for the first process it starts from its own profile, so
+# the variable is set inside Wine, by a command script that then starts us.
+winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
+launcher="$run/liftorn.cmd"
+printf '@set "APPDATA=%s"\r\n@"%s" %%*\r\n' "$(winpath "$appdata")" \
+  "$(winpath "$LIFTORN_BUILD_DIR/win/liftorn.exe")" >"$launcher"
+"$root/scripts/with-display.sh" wine cmd /c "$(winpath "$launcher")" "$@"

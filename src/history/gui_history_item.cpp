@@ -37,13 +37,14 @@ struct Pixels {
     int height = 0;
 };
 
-// Call with the image library locked.
-bool LoadBgra(const wchar_t* path, Pixels& out) {
+// Decodes into `out` with `load` (which fills the bound image). Call with the
+// image library locked.
+template <typename Load>
+bool LoadBgraWith(Load load, Pixels& out) {
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    bool loaded = path && *path && ilLoadImage(path) &&
-                  ilConvertImage(IL_BGRA, IL_UNSIGNED_BYTE);
+    bool loaded = load() && ilConvertImage(IL_BGRA, IL_UNSIGNED_BYTE);
     if (loaded) {
         out.width = ilGetInteger(IL_IMAGE_WIDTH);
         out.height = ilGetInteger(IL_IMAGE_HEIGHT);
@@ -60,7 +61,21 @@ bool LoadBgra(const wchar_t* path, Pixels& out) {
 
 bool LoadLocked(const wchar_t* path, Pixels& out) {
     LockImageLibrary();
-    const bool loaded = LoadBgra(path, out);
+    const bool loaded = LoadBgraWith([path] { return path && *path && ilLoadImage(path); }, out);
+    UnlockImageLibrary();
+    return loaded;
+}
+
+// Decodes file bytes as the format their structure shows.
+bool LoadBytesLocked(const std::string& bytes, ThumbnailFormat format, Pixels& out) {
+    ILenum type = IL_TYPE_UNKNOWN;
+    if (format == ThumbnailFormat::Png) type = IL_PNG;
+    if (format == ThumbnailFormat::Jpeg) type = IL_JPG;
+    if (format == ThumbnailFormat::Gif) type = IL_GIF;
+    if (type == IL_TYPE_UNKNOWN) return false;
+    LockImageLibrary();
+    const bool loaded = LoadBgraWith(
+        [&] { return ilLoadL(type, bytes.data(), static_cast<ILuint>(bytes.size())); }, out);
     UnlockImageLibrary();
     return loaded;
 }
@@ -88,8 +103,8 @@ bool ReadSmallFile(const std::wstring& path, std::string& bytes) {
 Pixels LoadThumbnail(const std::wstring& path) {
     Pixels pixels;
     std::string bytes;
-    if (ReadSmallFile(path, bytes) && LooksLikeCompleteImage(bytes) &&
-        LoadLocked(path.c_str(), pixels)) {
+    if (ReadSmallFile(path, bytes) &&
+        LoadBytesLocked(bytes, CompleteImageFormat(bytes), pixels)) {
         return pixels;
     }
     pixels = Pixels{};

@@ -88,6 +88,13 @@ bool LooksLikeGif(const std::string& bytes) {
 
 }  // namespace
 
+ThumbnailFormat CompleteImageFormat(const std::string& bytes) {
+    if (LooksLikePng(bytes)) return ThumbnailFormat::Png;
+    if (LooksLikeJpeg(bytes)) return ThumbnailFormat::Jpeg;
+    if (LooksLikeGif(bytes)) return ThumbnailFormat::Gif;
+    return ThumbnailFormat::None;
+}
+
 bool LooksLikeCompleteImage(const std::string& bytes) {
-    return LooksLikePng(bytes) || LooksLikeJpeg(bytes) || LooksLikeGif(bytes);
+    return CompleteImageFormat(bytes) != ThumbnailFormat::None;
 }

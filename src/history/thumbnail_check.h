@@ -10,3 +10,8 @@
 // frame header and an end marker, or a GIF with its header and trailer.
 // Anything else (empty, truncated, unknown) is false.
 bool LooksLikeCompleteImage(const std::string& bytes);
+
+// Which of those it is. Thumbnails are named after the uploaded file, so the
+// name's extension says nothing about the format the service sent.
+enum class ThumbnailFormat { None, Png, Jpeg, Gif };
+ThumbnailFormat CompleteImageFormat(const std::string& bytes);

@@ -76,6 +76,15 @@ TEST_F(HistoryItemTest, LargeImageIsCroppedMaskedAndOverlaid) {
     EXPECT_EQ(0, ink.top);
 }
 
+TEST_F(HistoryItemTest, ThumbnailFormatComesFromTheBytesNotTheName) {
+    // The service sends PNG thumbnails, stored under the uploaded file's name.
+    WriteThumb("ab_photo.jpg", 200, 100, kRed);
+    GUIHistoryItem* item = Item("ab_photo.jpg");
+    EXPECT_TRUE(item->ShowsOverlay());
+    Repaint();
+    EXPECT_EQ(kMaskedRed, Pixel(34, 34));
+}
+
 TEST_F(HistoryItemTest, WideStripIsCentredWithoutMaskOrOverlay) {
     WriteThumb("strip.png", 200, 40, kRed);
     GUIHistoryItem* item = Item("strip.png");
