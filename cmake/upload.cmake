@@ -19,7 +19,7 @@ function(liftorn_service_test name)
     target_link_options(${name} PRIVATE -static)
     add_test(NAME ${name}
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-devservice.sh ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh
-                ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+                ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> --liftorn=$<TARGET_FILE:liftorn>)
     set_tests_properties(${name} PROPERTIES TIMEOUT 300 ${test_PROPERTIES})
 endfunction()
 

@@ -1,0 +1,257 @@
+// The whole road under Wine: the real program as the running instance, files
+// handed to it by a second start, uploaded to the development service,
+// recorded in history.db with their thumbnails and shortcuts, the last link on
+// the clipboard, a toast per upload; then a failing upload, and quitting.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <set>
+
+#include "app/instance_handoff.h"
+#include "support/devservice.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class UploadRoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(LiftornPath().empty()) << "run with --liftorn=PATH";
+        ASSERT_TRUE(DevService::Available());
+        ASSERT_EQ(nullptr, FindRunningInstanceWindow());
+        // Toasts stay while the pointer rests on them: keep it away.
+        SetCursorPos(0, 0);
+        const std::string folder = root.path() + "\\vantorel liftorn";
+        CreateDirectoryW(ToWide(folder).c_str(), nullptr);
+        const std::string base = DevService::BaseUrl();
+        WriteBytes(folder + "\\vantorel.conf", "adv_api_upload_uri " + base +
+                                                    "/api/json\r\nadv_main_uri " + base +
+                                                    "\r\nautocopyurl true\r\n");
+        DevService::ClearLog();
+    }
+    void TearDown() override {
+        if (HWND window = FindRunningInstanceWindow()) Quit(window);
+    }
+
+    std::string DataFile(const std::string& name) {
+        return root.path() + "\\vantorel liftorn\\" + name;
+    }
+    std::map<std::wstring, std::wstring> Environment() { return {{L"APPDATA", ToWide(root.path())}}; }
+
+    // Answers Yes to the instance's "currently uploading" question, if shown.
+    static void ConfirmQuitQuestion(DWORD processId) {
+        EnumWindows(
+            [](HWND w, LPARAM id) -> BOOL {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                wchar_t className[16] = {};
+                GetClassNameW(w, className, 16);
+                if (owner == static_cast<DWORD>(id) && std::wstring(className) == L"#32770" &&
+                    MessageBoxText(w).find(L"currently uploading") != std::wstring::npos) {
+                    PostMessageW(w, WM_COMMAND, IDYES, 0);
+                }
+                return TRUE;
+            },
+            static_cast<LPARAM>(processId));
+    }
+
+    // Asks the instance to exit. The worker may still be busy pinging the
+    // product site (an .example host that never answers here), in which
+    // case the program asks first: confirm it.
+    long Quit(HWND window) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        if (!process) return -3;
+        PostMessageW(window, WM_COMMAND, 205, 0);
+        long code = -1;
+        for (int attempt = 0; attempt < 60 && code == -1; ++attempt) {
+            code = WaitForExit(process, 500);
+            if (code != -1) break;
+            ConfirmQuitQuestion(processId);
+        }
+        CloseHandle(process);
+        if (code == -1) {
+            // Say what the instance still shows.
+            EnumWindows(
+                [](HWND w, LPARAM id) -> BOOL {
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(w, &owner);
+                    if (owner == static_cast<DWORD>(id) && IsWindowVisible(w)) {
+                        wchar_t title[128] = {};
+                        GetWindowTextW(w, title, 128);
+                        ADD_FAILURE() << "still open: " << ToUtf8(title) << ": "
+                                      << ToUtf8(MessageBoxText(w));
+                    }
+                    return TRUE;
+                },
+                static_cast<LPARAM>(processId));
+        }
+        return code;
+    }
+
+    // Uploads the service has answered (POSTs to the upload API).
+    std::vector<LoggedRequest> Uploads() {
+        std::vector<LoggedRequest> uploads;
+        for (const auto& request : DevService::Requests()) {
+            if (request.method == "POST" && request.path == "/api/json") uploads.push_back(request);
+        }
+        return uploads;
+    }
+
+    // Rows of history.db as "filename|url|url_file", oldest first.
+    std::vector<std::string> HistoryRows() {
+        std::vector<std::string> rows;
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(DataFile("history.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+            SQLITE_OK) {
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(db,
+                                   "SELECT filename, url, url_file, thumb FROM history ORDER BY rowid",
+                                   -1, &statement, nullptr) == SQLITE_OK) {
+                while (sqlite3_step(statement) == SQLITE_ROW) {
+                    std::string row;
+                    for (int column = 0; column < 4; ++column) {
+                        const auto* text = sqlite3_column_text(statement, column);
+                        row += (column ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "");
+                    }
+                    rows.push_back(row);
+                }
+            }
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return rows;
+    }
+
+    // Toast windows of the instance seen so far.
+    void NoteToasts(DWORD processId) {
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* self = reinterpret_cast<UploadRoad*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                wchar_t title[64] = {};
+                GetWindowTextW(window, title, 64);
+                if (owner == self->instanceId && std::wstring(title) == L"toast") {
+                    self->toasts.insert(window);
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(this));
+        (void)processId;
+    }
+
+    std::wstring ClipboardText() {
+        std::wstring text;
+        if (!OpenClipboard(nullptr)) return text;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+                text = chars;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+        return text;
+    }
+
+    TempDir root;
+    TempDir files;
+    DWORD instanceId = 0;
+    std::set<HWND> toasts;
+};
+
+TEST_F(UploadRoad, FilesHandedOverAreUploadedRecordedCopiedAndAnnounced) {
+    const std::vector<std::pair<std::string, std::string>> inputs = {
+        {"first photo.png", std::string("\x89PNG not really", 15)},
+        {"second.txt", "second file\r\n"},
+        {"third.bin", std::string(70000, '\x5a')},
+    };
+    std::vector<std::wstring> paths;
+    for (const auto& [name, bytes] : inputs) {
+        WriteBytes(files.File(name), bytes);
+        paths.push_back(ToWide(files.File(name)));
+    }
+
+    Child instance = StartProcess(LiftornPath(), {}, Environment());
+    ASSERT_NE(nullptr, instance.process);
+    instanceId = instance.id;
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = FindRunningInstanceWindow()) != nullptr; }, 30000));
+
+    Child second = StartProcess(LiftornPath(), paths, Environment());
+    ASSERT_NE(nullptr, second.process);
+    EXPECT_EQ(0, WaitForExit(second.process, 30000));
+    CloseHandle(second.process);
+
+    // All three arrive intact and in order, each recorded once done.
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            NoteToasts(instance.id);
+            return Uploads().size() == 3 && HistoryRows().size() == 3;
+        },
+        60000));
+    const auto uploads = Uploads();
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        ASSERT_EQ(1u, uploads[i].parts.size());
+        EXPECT_EQ(inputs[i].first, uploads[i].parts[0].filename);
+        EXPECT_EQ(Sha256Hex(inputs[i].second), uploads[i].parts[0].sha256);
+        EXPECT_TRUE(uploads[i].authUser.empty());  // logged out
+    }
+
+    const auto rows = HistoryRows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(0u, rows[i].find(inputs[i].first + "|" + DevService::BaseUrl() + "/"));
+    }
+    // The space of the first name travels as %20 in the recorded link.
+    EXPECT_NE(std::string::npos, rows[0].find("first%20photo.png|"));
+
+    // Thumbnails and, on Windows 7 and later, shortcut files with their bytes.
+    for (const auto& row : rows) {
+        const std::string thumb = row.substr(row.rfind('|') + 1);
+        EXPECT_TRUE(FileExists(DataFile("thumbs\\" + thumb))) << thumb;
+        const size_t urlStart = row.find('|') + 1;
+        const std::string url = row.substr(urlStart, row.find('|', urlStart) - urlStart);
+        const std::string urlFile = row.substr(row.find('|', urlStart) + 1,
+                                               row.rfind('|') - row.find('|', urlStart) - 1);
+        std::string rawPath = url;
+        for (size_t at; (at = rawPath.find("%20")) != std::string::npos;) rawPath.replace(at, 3, " ");
+        EXPECT_EQ("[InternetShortcut]\r\r\nURL=" + rawPath + "\r\n", ReadBytes(DataFile("urls\\" + urlFile)));
+    }
+
+    // The last link is on the clipboard; every upload had its toast.
+    const std::string lastRow = rows.back();
+    const size_t urlStart = lastRow.find('|') + 1;
+    const std::string lastUrl = lastRow.substr(urlStart, lastRow.find('|', urlStart) - urlStart);
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == ToWide(lastUrl); }, 10000));
+    PumpUntil([&] { NoteToasts(instance.id); return toasts.size() >= 3; }, 10000);
+    EXPECT_GE(toasts.size(), 3u);
+
+    // A failing upload records nothing; the next one works again.
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/api/json", "count": 1})"));
+    WriteBytes(files.File("fails.txt"), "x");
+    WriteBytes(files.File("works.txt"), "y");
+    Child failing = StartProcess(LiftornPath(), {ToWide(files.File("fails.txt"))}, Environment());
+    EXPECT_EQ(0, WaitForExit(failing.process, 30000));
+    CloseHandle(failing.process);
+    ASSERT_TRUE(PumpUntil([&] { return Uploads().size() == 4; }, 30000));
+    Child working = StartProcess(LiftornPath(), {ToWide(files.File("works.txt"))}, Environment());
+    EXPECT_EQ(0, WaitForExit(working.process, 30000));
+    CloseHandle(working.process);
+    ASSERT_TRUE(PumpUntil([&] { return HistoryRows().size() == 4; }, 30000));
+    EXPECT_EQ(0u, HistoryRows().back().find("works.txt|"));
+    EXPECT_EQ(5u, Uploads().size());
+
+    // Quitting saves the configuration with the window's place and height.
+    EXPECT_EQ(0, Quit(window));
+    CloseHandle(instance.process);
+    const std::string saved = ReadBytes(DataFile("vantorel.conf"));
+    EXPECT_NE(std::string::npos, saved.find("\r\npositionx "));
+    EXPECT_NE(std::string::npos, saved.find("\r\nliftornheight "));
+    EXPECT_NE(std::string::npos, saved.find("adv_main_uri " + DevService::BaseUrl()));
+}
+
+}  // namespace
