@@ -37,50 +37,57 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+
+// Decodes the sequence starting at `i`; `length` receives the bytes it
+// covers (at least 1). False for a truncated, overlong or surrogate sequence,
+// a value past U+10FFFF or a byte that cannot start one.
+bool DecodeUtf8At(const unsigned char* s, size_t n, size_t i, char32_t& cp, size_t& length) {
+    const unsigned char lead = s[i];
+    size_t extra = 0;
+    char32_t min = 0;
+    length = 1;
+    if (lead < 0x80) {
+        cp = lead;
+        return true;
+    } else if ((lead & 0xE0) == 0xC0) {
+        extra = 1; cp = lead & 0x1F; min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2; cp = lead & 0x0F; min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3; cp = lead & 0x07; min = 0x10000;
+    } else {
+        return false;
+    }
+    size_t j = 1;
+    for (; j <= extra && i + j < n && (s[i + j] & 0xC0) == 0x80; ++j) {
+        cp = (cp << 6) | (s[i + j] & 0x3F);
+    }
+    length = j;
+    return j == extra + 1 && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+}
+
 }  // namespace
 
 std::wstring Utf8ToWide(const std::string& utf8) {
     std::wstring out;
     out.reserve(utf8.size());
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
-    const size_t n = utf8.size();
-    size_t i = 0;
-    while (i < n) {
-        const unsigned char lead = s[i];
-        size_t extra = 0;
+    for (size_t i = 0, length = 0; i < utf8.size(); i += length) {
         char32_t cp = 0;
-        char32_t min = 0;
-        if (lead < 0x80) {
-            out.push_back(static_cast<wchar_t>(lead));
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1; cp = lead & 0x1F; min = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2; cp = lead & 0x0F; min = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3; cp = lead & 0x07; min = 0x10000;
-        } else {
-            AppendCodePoint(out, kReplacement);
-            ++i;
-            continue;
-        }
-        size_t j = 1;
-        for (; j <= extra && i + j < n && (s[i + j] & 0xC0) == 0x80; ++j) {
-            cp = (cp << 6) | (s[i + j] & 0x3F);
-        }
-        // A truncated or overlong sequence, a surrogate or a value past
-        // U+10FFFF becomes one replacement character; decoding resumes at the
-        // first byte that was not part of it.
-        if (j != extra + 1 || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            AppendCodePoint(out, kReplacement);
-            i += j;
-            continue;
-        }
-        AppendCodePoint(out, cp);
-        i += j;
+        // Anything malformed becomes one replacement character; decoding
+        // resumes at the first byte that was not part of it.
+        AppendCodePoint(out, DecodeUtf8At(s, utf8.size(), i, cp, length) ? cp : kReplacement);
     }
     return out;
+}
+
+bool IsValidUtf8(const std::string& bytes) {
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (size_t i = 0, length = 0; i < bytes.size(); i += length) {
+        char32_t cp = 0;
+        if (!DecodeUtf8At(s, bytes.size(), i, cp, length)) return false;
+    }
+    return true;
 }
 
 std::string WideToUtf8(const std::wstring& wide) {

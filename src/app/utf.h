@@ -7,6 +7,9 @@
 #include <string>
 
 std::wstring Utf8ToWide(const std::string& utf8);
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or
+// truncated sequences).
+bool IsValidUtf8(const std::string& bytes);
 std::string WideToUtf8(const std::wstring& wide);
 
 // Each byte becomes the character of the same value (0..255).

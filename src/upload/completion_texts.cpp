@@ -4,38 +4,6 @@
 
 #include "app/utf.h"
 
-bool IsValidUtf8(const std::string& bytes) {
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char lead = s[i];
-        std::size_t extra;
-        char32_t cp;
-        char32_t min;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1; cp = lead & 0x1F; min = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2; cp = lead & 0x0F; min = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3; cp = lead & 0x07; min = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + extra >= n) return false;
-        for (std::size_t j = 1; j <= extra; ++j) {
-            if ((s[i + j] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (s[i + j] & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 std::wstring DecodeReplyBytes(const std::string& bytes) {
     return IsValidUtf8(bytes) ? Utf8ToWide(bytes) : WidenLatin1(bytes);
 }

@@ -15,9 +15,10 @@
 #include <cstdint>
 #include <string>
 
+#include "app/utf.h"
+
 // Reply bytes as text: UTF-8 when they are valid UTF-8, else one byte to one
 // character (Latin-1), so both modern and legacy services read sensibly.
-bool IsValidUtf8(const std::string& bytes);
 std::wstring DecodeReplyBytes(const std::string& bytes);
 
 // `segment` as one safe file name: characters that Windows forbids in names
