@@ -84,7 +84,7 @@ bool SetDefaultFonts(const std::vector<FontSpec>& fonts);
 // The process-wide default font, or null.
 std::shared_ptr<FontFace> DefaultFont();
 
-// The specification of the system's interface font (the message font of the
+// The description of the system's interface font (the message font of the
 // non-client metrics); an empty face name when Windows does not tell.
 FontSpec SystemInterfaceFontSpec();
 
