@@ -48,20 +48,30 @@ sleep 0.5
 wine "$exe" "$@" >/dev/null 2>&1 </dev/null &
 pids+=($!)
 
-geometry=""
-for _ in $(seq 100); do
-  # The window and its shadow window share the title; take the larger.
+# The window and its shadow window share the title; take the larger.
+find_geometry() {
+  geometry=""
   for id in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null || true); do
     found="$(xdotool getwindowgeometry --shell "$id" 2>/dev/null || true)"
     [ -n "$found" ] || continue
     size=$(eval "$found"; echo $((WIDTH * HEIGHT)))
     best=$([ -n "$geometry" ] && (eval "$geometry"; echo $((WIDTH * HEIGHT))) || echo 0)
-    [ "$size" -gt "$best" ] && geometry="$found"
+    if [ "$size" -gt "$best" ]; then geometry="$found"; fi
   done
+  return 0
+}
+for _ in $(seq 100); do
+  find_geometry
   [ -n "$geometry" ] && break
   sleep 0.1
 done
 sleep "${SHOT_WAIT:-2}"
+# Windows that slide or resize have their final size only now.
+if [ -n "$geometry" ]; then
+  first="$geometry"
+  find_geometry
+  [ -n "$geometry" ] || geometry="$first"
+fi
 import -display "$DISPLAY" -window root "$work/screen.png"
 
 if [ -n "$geometry" ]; then
