@@ -1,0 +1,113 @@
+// Looks at the running instance from outside, for the shell-driven test of
+// the old-system branches:
+//   probe version       prints the system version the prefix reports
+//   probe wait-window   waits up to 30 s for the instance's published window
+//   probe tray [ID]     exit 0 when the instance's notification-area icon
+//                       ID (default 1) exists, 1 when not (the shell only
+//                       accepts a change to an icon it knows)
+//   probe quit          asks the instance to exit (Exit, command 205),
+//                       confirms the "still uploading" question if shown,
+//                       prints and returns the instance's exit code
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/instance_handoff.h"
+
+namespace {
+
+int PrintVersion() {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!GetVersionExW(&info)) return 1;
+#pragma GCC diagnostic pop
+    std::printf("%lu.%lu\n", info.dwMajorVersion, info.dwMinorVersion);
+    return 0;
+}
+
+HWND WaitForWindow(int millis) {
+    for (int waited = 0; waited <= millis; waited += 100) {
+        if (HWND window = FindRunningInstanceWindow()) return window;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+int HasTrayIcon(UINT id) {
+    HWND window = FindRunningInstanceWindow();
+    if (!window) return 2;
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = id;
+    icon.uFlags = 0;  // change nothing: only ask whether the icon is known
+    return Shell_NotifyIconW(NIM_MODIFY, &icon) ? 0 : 1;
+}
+
+std::wstring DialogText(HWND dialog) {
+    std::wstring text;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t part[512] = {};
+        GetWindowTextW(child, part, 512);
+        text += part;
+    }
+    return text;
+}
+
+// The worker may still be pinging an address that never answers here.
+void ConfirmQuitQuestion(DWORD processId) {
+    EnumWindows(
+        [](HWND w, LPARAM id) -> BOOL {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            wchar_t className[16] = {};
+            GetClassNameW(w, className, 16);
+            if (owner == static_cast<DWORD>(id) && std::wstring(className) == L"#32770" &&
+                DialogText(w).find(L"currently uploading") != std::wstring::npos) {
+                PostMessageW(w, WM_COMMAND, IDYES, 0);
+            }
+            return TRUE;
+        },
+        static_cast<LPARAM>(processId));
+}
+
+int Quit() {
+    HWND window = FindRunningInstanceWindow();
+    if (!window) return 2;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return 3;
+    PostMessageW(window, WM_COMMAND, 205, 0);
+    DWORD code = STILL_ACTIVE;
+    for (int attempt = 0; attempt < 60; ++attempt) {
+        if (WaitForSingleObject(process, 500) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process, &code);
+            break;
+        }
+        ConfirmQuitQuestion(processId);
+    }
+    CloseHandle(process);
+    if (code == STILL_ACTIVE) return 4;
+    std::printf("%lu\n", code);
+    return code == 0 ? 0 : 5;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "version") return PrintVersion();
+    if (command == "wait-window") return WaitForWindow(30000) ? 0 : 1;
+    if (command == "tray") return HasTrayIcon(argc > 2 ? std::atoi(argv[2]) : 1);
+    if (command == "quit") return Quit();
+    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|quit\n");
+    return 64;
+}
