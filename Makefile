@@ -19,7 +19,8 @@ fuzz:
 bench: build
 	tools/bench-upload.sh
 	tools/bench-zip.sh
-	@if [ -x tools/bench-paint.sh ]; then tools/bench-paint.sh; fi
+	tools/bench-paint.sh
+	tools/bench-startup.sh
 
 clean:
 	rm -rf build

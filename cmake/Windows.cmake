@@ -100,4 +100,5 @@ include(${CMAKE_CURRENT_LIST_DIR}/main_window.cmake)
 set_property(TEST toast_test gui_edit_test gui_text_test gui_widgets_test gui_history_item_test
     history_store_test main_window_test copy_url_test complete_upload_test
     APPEND PROPERTY RESOURCE_LOCK desktop)
+include(${CMAKE_CURRENT_LIST_DIR}/bench_startup.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/pre_windows7.cmake)

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Start-up of the program with a large history: for each size N a data folder
+# whose history.db holds N entries, each with a small thumbnail, then the
+# program under Wine on a private virtual display, watched by startup_probe.exe:
+#   visible  ms from CreateProcess until the published main window is visible
+#   painted  ms until a pixel inside its rectangle differs from the screen
+#            before the start (the layered picture has been pushed)
+#   memory   working set and private bytes once the message loop is idle
+#   windows  top-level windows of the process, and all their descendants
+#   USER     GetGuiResources(GR_USEROBJECTS) (Wine may report 0)
+#   quit     ms from posting the Exit command until the process ended
+# Not a test.
+#   tools/bench-startup.sh [N...]          (default: 0 1000 10000)
+# STARTUP_BENCH_LIMIT_MB (default 8000) stops the program when its working set
+# passes it before the window shows, so a large N cannot exhaust the machine.
+# Runs in a Wine prefix of its own, so it cannot stop other runs' wineservers.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${STARTUP_BENCH_WINEPREFIX:-/tmp/liftorn-startup-bench-wine}"
+source "$root/scripts/wine-env.sh"
+program="$LIFTORN_BUILD_DIR/win/liftorn.exe"
+probe="$LIFTORN_BUILD_DIR/win/startup_probe.exe"
+for exe in "$program" "$probe"; do
+  [ -f "$exe" ] || { echo "bench-startup: $exe is missing; run scripts/build.sh win" >&2; exit 1; }
+done
+[ -d "$(dirname "$program")/skin" ] || { echo "bench-startup: no skin beside $program" >&2; exit 1; }
+limit_mb="${STARTUP_BENCH_LIMIT_MB:-8000}"
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(0 1000 10000)
+
+work="$(mktemp -d /tmp/liftorn-startup-bench.XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+
+# One data folder per size: history.db written the way the program writes it,
+# and one small PNG hard-linked under every entry's thumbnail name.
+make_data() {
+  python3 - "$1" "$2" <<'PY'
+import os, sqlite3, struct, sys, zlib
+folder, count = sys.argv[1], int(sys.argv[2])
+thumbs = os.path.join(folder, "thumbs")
+os.makedirs(thumbs, exist_ok=True)
+
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+size = 48
+rows = b"".join(b"\0" + b"".join(bytes((x * 5 % 256, y * 5 % 256, 160, 255)) for x in range(size))
+                for y in range(size))
+png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+       chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+master = os.path.join(folder, "thumb-master.png")
+open(master, "wb").write(png)
+
+db = sqlite3.connect(os.path.join(folder, "history.db"))
+db.execute("CREATE TABLE IF NOT EXISTS `history` (`thumb` text NOT NULL, `filename` text NOT "
+           "NULL,`date` text NOT NULL, `size` text NOT NULL,`url` text NOT NULL)")
+db.execute("ALTER TABLE `history` ADD COLUMN `url_file` text")
+entries = []
+for i in range(count):
+    thumb = f"t{i:06d}.png"
+    os.link(master, os.path.join(thumbs, thumb))
+    entries.append((thumb, f"picture-{i:06d}.png", f"{1 + i % 28:02d}/11/2026 12:{i % 60:02d}",
+                    "12.3 KB", f"http://127.0.0.1/f/{i:06d}.png", ""))
+db.executemany("INSERT INTO `history` (`thumb`,`filename`,`date`,`size`,`url`,`url_file`) "
+               "VALUES (?, ?, ?, ?, ?, ?)", entries)
+db.commit()
+db.close()
+PY
+}
+
+winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
+
+# Everything Wine runs goes in one script, so one display and one wineserver
+# serve all sizes.
+runner="$work/run-all.sh"
+{
+  echo 'set -u'
+  # A crash ends the process with its backtrace on stderr instead of a
+  # dialog that would wait for a click on the invisible display.
+  echo "wine reg add 'HKCU\\Software\\Wine\\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1"
+  for n in "${sizes[@]}"; do
+    appdata="$work/appdata-$n"
+    # Wine's debugger reports a crash on the same output as the probe.
+    log="$work/log-$n"
+    printf 'wine %q %q %q %q </dev/null >%q 2>&1\n' \
+      "$probe" "$(winpath "$program")" "$(winpath "$appdata")" "$limit_mb" "$log"
+    printf 'out="$(tr -d "\\r" <%q | grep -aoE "(ok|fail) .*" | tail -n 1)"; echo %q "${out:-fail the probe printed nothing}"\n' \
+      "$log" "$n"
+  done
+} >"$runner"
+
+for n in "${sizes[@]}"; do
+  data="$work/appdata-$n/vantorel liftorn"
+  mkdir -p "$data"
+  make_data "$data" "$n"
+done
+
+results="$work/results"
+"$root/scripts/with-display.sh" --virtual bash "$runner" >"$results"
+
+printf '%8s %10s %10s %12s %12s %8s %9s %6s %8s\n' N visible_ms painted_ms \
+  working_kb private_kb top_wnd child_wnd USER quit_ms
+while read -r n status rest; do
+  if [ "$status" = ok ]; then
+    # shellcheck disable=SC2086
+    set -- $rest
+    printf '%8s %10s %10s %12s %12s %8s %9s %6s %8s\n' "$n" "$1" "$2" "$3" "$4" "$5" "$6" "$7" "$8"
+  else
+    printf '%8s %s %s\n' "$n" "$status" "$rest"
+    # What Wine's debugger said about a crash, if anything.
+    tr -d '\r' <"$work/log-$n" 2>/dev/null | grep -a -m3 -E 'Assertion|Unhandled exception|err:' |
+      sed 's/^/         | /' || true
+  fi
+done <"$results"
+echo "(-1 painted: no change seen on the screen; -1 quit: did not end within 120 s, killed)"
