@@ -38,16 +38,16 @@ bool ReadFontFile(HFONT font, std::wstring* chosenFace, std::vector<unsigned cha
     return ok;
 }
 
-HFONT CreateGdiFont(const FontSpec& spec) {
+HFONT CreateGdiFont(const FontSpec& wanted) {
     // The GDI font only hands out the file, so its height hardly matters.
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     ReleaseDC(nullptr, screen);
     const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
     if (dc) DeleteDC(dc);
-    return CreateFontW(-MulDiv(72, dpi, 72), 0, 0, 0, spec.weight, FALSE, FALSE, FALSE,
+    return CreateFontW(-MulDiv(72, dpi, 72), 0, 0, 0, wanted.weight, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                       DEFAULT_PITCH, spec.faceName.c_str());
+                       DEFAULT_PITCH, wanted.faceName.c_str());
 }
 
 }  // namespace
@@ -79,14 +79,14 @@ bool FontFace::LoadGlyph(wchar_t character, GlyphImage* glyph) {
 int FontFace::PixelHeight() const { return AsFace(face_)->size->metrics.y_ppem; }
 int FontFace::PixelWidth() const { return AsFace(face_)->size->metrics.x_ppem; }
 
-std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec& spec, bool exactFace) {
-    if (spec.pixelSize <= 0) return nullptr;
+std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec& wanted, bool exactFace) {
+    if (wanted.pixelSize <= 0) return nullptr;
     std::shared_ptr<FontFace> font(new FontFace);
-    font->gdiFont_ = CreateGdiFont(spec);
+    font->gdiFont_ = CreateGdiFont(wanted);
     if (!font->gdiFont_) return nullptr;
     if (!ReadFontFile(font->gdiFont_, &font->faceName_, &font->file_)) return nullptr;
     // Windows answers a face it does not have with another one.
-    if (exactFace && font->faceName_ != spec.faceName) return nullptr;
+    if (exactFace && font->faceName_ != wanted.faceName) return nullptr;
 
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library) != 0) return nullptr;
@@ -98,14 +98,14 @@ std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec& spec, bool exactFa
     }
     font->face_ = face;
     // Calibri looks right a pixel wider than high; 0 means "as high".
-    const FT_UInt width = spec.faceName == L"Calibri" ? spec.pixelSize + 1 : 0;
-    if (FT_Set_Pixel_Sizes(face, width, static_cast<FT_UInt>(spec.pixelSize)) != 0) return nullptr;
+    const FT_UInt width = wanted.faceName == L"Calibri" ? wanted.pixelSize + 1 : 0;
+    if (FT_Set_Pixel_Sizes(face, width, static_cast<FT_UInt>(wanted.pixelSize)) != 0) return nullptr;
     return font;
 }
 
 std::shared_ptr<FontFace> LoadFirstFont(const std::vector<FontSpec>& fonts) {
-    for (const FontSpec& spec : fonts) {
-        if (auto font = LoadFontFromWindows(spec)) return font;
+    for (const FontSpec& wanted : fonts) {
+        if (auto font = LoadFontFromWindows(wanted)) return font;
     }
     return nullptr;
 }
@@ -115,18 +115,18 @@ std::vector<FontSpec> StartupFontList() {
 }
 
 FontSpec SystemInterfaceFontSpec() {
-    FontSpec spec;
+    FontSpec wanted;
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return spec;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return wanted;
     const LOGFONTW& font = metrics.lfMessageFont;
-    spec.faceName = font.lfFaceName;
+    wanted.faceName = font.lfFaceName;
     // lfHeight is the character height in pixels when negative, the cell
     // height when positive; either is close enough for a pixel size.
-    spec.pixelSize = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
-    if (spec.pixelSize == 0) spec.pixelSize = 12;
-    spec.weight = font.lfWeight > 0 ? font.lfWeight : FW_NORMAL;
-    return spec;
+    wanted.pixelSize = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
+    if (wanted.pixelSize == 0) wanted.pixelSize = 12;
+    wanted.weight = font.lfWeight > 0 ? font.lfWeight : FW_NORMAL;
+    return wanted;
 }
 
 bool SetDefaultFonts(const std::vector<FontSpec>& fonts) {

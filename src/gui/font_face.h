@@ -66,7 +66,7 @@ private:
 // Loads an installed font by face name. With `exactFace` a request that
 // Windows answers with another face (the font is not installed) fails;
 // without it whatever face Windows substitutes is taken. Null on failure.
-std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec& spec, bool exactFace = true);
+std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec& wanted, bool exactFace = true);
 
 // The first entry of `fonts` that loads, or null.
 std::shared_ptr<FontFace> LoadFirstFont(const std::vector<FontSpec>& fonts);
