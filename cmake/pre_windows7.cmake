@@ -1,7 +1,7 @@
 # The real program in a Wine prefix of its own that reports Windows XP: the
 # branches for systems before Windows 7 (tray icon, no shortcut files).
 add_executable(pre_windows7_probe tests/app/pre_windows7_probe.cpp)
-target_link_libraries(pre_windows7_probe PRIVATE liftorn_app)
+target_link_libraries(pre_windows7_probe PRIVATE liftorn_test_support)
 target_link_options(pre_windows7_probe PRIVATE -static)
 
 add_test(NAME pre_windows7_test

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/process.h"
 #include "app/instance_handoff.h"
 
 namespace {
@@ -48,33 +49,6 @@ int HasTrayIcon(UINT id) {
     icon.uID = id;
     icon.uFlags = 0;  // change nothing: only ask whether the icon is known
     return Shell_NotifyIconW(NIM_MODIFY, &icon) ? 0 : 1;
-}
-
-std::wstring DialogText(HWND dialog) {
-    std::wstring text;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t part[512] = {};
-        GetWindowTextW(child, part, 512);
-        text += part;
-    }
-    return text;
-}
-
-// The worker may still be pinging an address that never answers here.
-void ConfirmQuitQuestion(DWORD processId) {
-    EnumWindows(
-        [](HWND w, LPARAM id) -> BOOL {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            wchar_t className[16] = {};
-            GetClassNameW(w, className, 16);
-            if (owner == static_cast<DWORD>(id) && std::wstring(className) == L"#32770" &&
-                DialogText(w).find(L"currently uploading") != std::wstring::npos) {
-                PostMessageW(w, WM_COMMAND, IDYES, 0);
-            }
-            return TRUE;
-        },
-        static_cast<LPARAM>(processId));
 }
 
 int Quit() {

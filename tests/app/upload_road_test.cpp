@@ -41,23 +41,6 @@ protected:
     }
     std::map<std::wstring, std::wstring> Environment() { return {{L"APPDATA", ToWide(root.path())}}; }
 
-    // Answers Yes to the instance's "currently uploading" question, if shown.
-    static void ConfirmQuitQuestion(DWORD processId) {
-        EnumWindows(
-            [](HWND w, LPARAM id) -> BOOL {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                wchar_t className[16] = {};
-                GetClassNameW(w, className, 16);
-                if (owner == static_cast<DWORD>(id) && std::wstring(className) == L"#32770" &&
-                    MessageBoxText(w).find(L"currently uploading") != std::wstring::npos) {
-                    PostMessageW(w, WM_COMMAND, IDYES, 0);
-                }
-                return TRUE;
-            },
-            static_cast<LPARAM>(processId));
-    }
-
     // Asks the instance to exit. The worker may still be busy pinging the
     // product site (an .example host that never answers here), in which
     // case the program asks first: confirm it.

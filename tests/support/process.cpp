@@ -134,3 +134,19 @@ std::wstring MessageBoxText(HWND dialog) {
     GetDlgItemTextW(dialog, 0xFFFF, text, 2048);
     return text;
 }
+
+void ConfirmQuitQuestion(DWORD processId) {
+    EnumWindows(
+        [](HWND window, LPARAM id) -> BOOL {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t className[16] = {};
+            GetClassNameW(window, className, 16);
+            if (owner == static_cast<DWORD>(id) && std::wstring(className) == L"#32770" &&
+                MessageBoxText(window).find(L"currently uploading") != std::wstring::npos) {
+                PostMessageW(window, WM_COMMAND, IDYES, 0);
+            }
+            return TRUE;
+        },
+        static_cast<LPARAM>(processId));
+}

@@ -38,6 +38,10 @@ HWND WaitForDialog(DWORD processId, const std::wstring& caption, DWORD millis);
 // The message text of a message box.
 std::wstring MessageBoxText(HWND dialog);
 
+// Answers Yes to the program's "currently uploading" question when process
+// `processId` shows it (a quit while the worker is still busy asks first).
+void ConfirmQuitQuestion(DWORD processId);
+
 // Converts between this process's wide paths and UTF-8.
 std::string ToUtf8(const std::wstring& text);
 std::wstring ToWide(const std::string& text);
