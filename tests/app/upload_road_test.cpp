@@ -128,19 +128,6 @@ protected:
         (void)processId;
     }
 
-    std::wstring ClipboardText() {
-        std::wstring text;
-        if (!OpenClipboard(nullptr)) return text;
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-                text = chars;
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
-        return text;
-    }
-
     TempDir root;
     TempDir files;
     DWORD instanceId = 0;
@@ -209,7 +196,7 @@ TEST_F(UploadRoad, FilesHandedOverAreUploadedRecordedCopiedAndAnnounced) {
     const std::string lastRow = rows.back();
     const size_t urlStart = lastRow.find('|') + 1;
     const std::string lastUrl = lastRow.substr(urlStart, lastRow.find('|', urlStart) - urlStart);
-    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == ToWide(lastUrl); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return ReadClipboardText() == ToWide(lastUrl); }, 10000));
     PumpUntil([&] { NoteToasts(instance.id); return toasts.size() >= 3; }, 10000);
     EXPECT_GE(toasts.size(), 3u);
 

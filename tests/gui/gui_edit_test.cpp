@@ -11,6 +11,7 @@
 #include "gui/gui_text.h"
 #include "gui_test_support.h"
 #include "widget_test_support.h"
+#include "support/process.h"
 
 namespace {
 
@@ -91,19 +92,6 @@ protected:
         EXPECT_NE(nullptr, SetClipboardData(CF_UNICODETEXT, block));
         CloseClipboard();
     }
-    std::wstring ClipboardText() {
-        std::wstring text;
-        if (!OpenClipboard(Parent())) return L"<clipboard busy>";
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-                text = chars;
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
-        return text;
-    }
-
     // Dispatches waiting messages; false when more than `limit` keep coming.
     static bool PumpAtMost(int limit) {
         MSG message;
@@ -281,7 +269,7 @@ TEST_F(GUIEditTest, CopyCutAndPasteThroughTheClipboard) {
     GUIEdit* edit = Watched(L"hello world");
     SetClipboardText(L"before");
     ControlChar(edit, 3);  // nothing selected: the clipboard keeps its text
-    EXPECT_EQ(L"before", ClipboardText());
+    EXPECT_EQ(L"before", ReadClipboardText(Parent()));
 
     Key(edit, VK_END);
     ShiftKey(edit, VK_HOME);
@@ -292,14 +280,14 @@ TEST_F(GUIEditTest, CopyCutAndPasteThroughTheClipboard) {
     EXPECT_EQ(11, edit->Caret());
     EXPECT_EQ(6, edit->Anchor());
     ControlChar(edit, 3);
-    EXPECT_EQ(L"world", ClipboardText());
+    EXPECT_EQ(L"world", ReadClipboardText(Parent()));
     EXPECT_EQ(L"hello world", edit->GetText());
 
     // Cut: copy, then erase, through posted characters.
     ControlChar(edit, 1);
     ControlChar(edit, 24);
     PumpMessages();
-    EXPECT_EQ(L"hello world", ClipboardText());
+    EXPECT_EQ(L"hello world", ReadClipboardText(Parent()));
     EXPECT_EQ(L"", edit->GetText());
 
     // Paste inserts at the caret, replacing the selection.
@@ -384,7 +372,7 @@ TEST_F(GUIEditTest, PasswordModeMasksWhatIsShownAndKeepsItOffTheClipboard) {
     ControlChar(secret, 3);
     ControlChar(secret, 24);
     PumpMessages();
-    EXPECT_EQ(L"untouched", ClipboardText());
+    EXPECT_EQ(L"untouched", ReadClipboardText(Parent()));
     EXPECT_EQ(L"pass word", secret->GetText());
     // The selected part is drawn with stars too.
     EXPECT_EQ(L"*********", secret->SelectionTextWidget()->Text());

@@ -194,3 +194,11 @@ std::string Sha256Hex(const std::string& bytes) {
     }
     return hex;
 }
+
+std::string ReplyPath(const std::string& reply) {
+    JsonNode* root = ParseJson(reply.c_str());
+    std::string path;
+    if (IsObject(root) && root->members.count(L"path")) path = AsString(root->members.at(L"path"));
+    DestroyJson(root);
+    return path;
+}

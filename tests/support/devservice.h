@@ -63,5 +63,8 @@ public:
     static std::string StoredUpload(const std::string& publicUrl);
 };
 
+// The "path" member of an upload reply, or "" when it has none.
+std::string ReplyPath(const std::string& reply);
+
 // SHA-256 of the bytes as 64 lower-case hex digits (what the service logs).
 std::string Sha256Hex(const std::string& bytes);

@@ -150,3 +150,16 @@ void ConfirmQuitQuestion(DWORD processId) {
         },
         static_cast<LPARAM>(processId));
 }
+
+std::wstring ReadClipboardText(HWND owner) {
+    std::wstring text;
+    if (!OpenClipboard(owner)) return L"<clipboard busy>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}

@@ -42,6 +42,9 @@ std::wstring MessageBoxText(HWND dialog);
 // `processId` shows it (a quit while the worker is still busy asks first).
 void ConfirmQuitQuestion(DWORD processId);
 
+// The clipboard's text, or "<clipboard busy>" when it cannot be opened.
+std::wstring ReadClipboardText(HWND owner = nullptr);
+
 // Converts between this process's wide paths and UTF-8.
 std::string ToUtf8(const std::wstring& text);
 std::wstring ToWide(const std::string& text);

@@ -18,6 +18,7 @@
 #include "history/gui_history_item.h"
 #include "history/history_store.h"
 #include "history/history_test_support.h"
+#include "support/process.h"
 #include "support/devservice.h"
 #include "support/temp_dir.h"
 #include "upload/complete_upload.h"
@@ -35,19 +36,6 @@ GUIObject* RecordUpload(const CompletedUpload& upload, std::wstring& itemUrl) {
     if (!giveItem) return nullptr;
     itemUrl = Utf8ToWide(upload.url);
     return &standInItem;
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = chars;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
 }
 
 // Every file below `folder` (UTF-8 paths relative to it, "\" separated).
@@ -177,7 +165,7 @@ TEST_F(CompleteUploadTest, AGoodReplyLeavesThumbnailShortcutRecordAndCopy) {
     EXPECT_EQ("~2kb", recorded[0].sizeText);
     EXPECT_EQ(DevService::BaseUrl() + "/abc/My%20Photo.png", recorded[0].url);
     EXPECT_EQ("abc_holiday.png.url", recorded[0].urlFile);
-    EXPECT_EQ(Utf8ToWide(recorded[0].url), ClipboardText());
+    EXPECT_EQ(Utf8ToWide(recorded[0].url), ReadClipboardText());
 }
 
 TEST_F(CompleteUploadTest, KindDisplayNameAndSwitchesShapeTheOutcome) {
@@ -189,7 +177,7 @@ TEST_F(CompleteUploadTest, KindDisplayNameAndSwitchesShapeTheOutcome) {
     EXPECT_EQ("Screenshot \xC3\xA9t\xC3\xA9", recorded[0].fileName);
     EXPECT_EQ("id7_Screenshot \xC3\xA9t\xC3\xA9.url", recorded[0].urlFile);
     EXPECT_EQ("/stats/u/s", Targets().back());
-    EXPECT_EQ(L"marker", ClipboardText());
+    EXPECT_EQ(L"marker", ReadClipboardText());
 
     // No item from the history: the upload still counts, nothing is copied.
     Settings().SetBool(L"AutocopyURL", true);
@@ -198,7 +186,7 @@ TEST_F(CompleteUploadTest, KindDisplayNameAndSwitchesShapeTheOutcome) {
     Complete(Reply("/id8/archive.zip"));
     EXPECT_EQ(2u, recorded.size());
     EXPECT_EQ("/stats/u/d", Targets().back());
-    EXPECT_EQ(L"marker", ClipboardText());
+    EXPECT_EQ(L"marker", ReadClipboardText());
 }
 
 TEST_F(CompleteUploadTest, BadRepliesWriteAndRecordNothing) {
@@ -218,7 +206,7 @@ TEST_F(CompleteUploadTest, BadRepliesWriteAndRecordNothing) {
     EXPECT_TRUE(recorded.empty());
     EXPECT_TRUE(DevService::Requests().empty());
     EXPECT_EQ(std::vector<std::string>{"holiday.png"}, FilesBelowRoot());
-    EXPECT_EQ(L"marker", ClipboardText());
+    EXPECT_EQ(L"marker", ReadClipboardText());
 }
 
 TEST_F(CompleteUploadTest, HostileNamesStayInsideTheirFolders) {
@@ -257,7 +245,7 @@ TEST_F(CompleteUploadTest, NonAsciiNamesArriveIntact) {
 TEST_F(CompleteUploadTest, TheProgramsHistoryStoreGetsTheRowAndItem) {
     SetHistoryRecorder(nullptr);
     Complete(Reply("/none/first.png"));  // no store yet: nothing recorded, nothing copied
-    EXPECT_EQ(L"marker", ClipboardText());
+    EXPECT_EQ(L"marker", ReadClipboardText());
 
     TempDir program;
     InstallHistoryTestSkin(program.path());
@@ -271,7 +259,7 @@ TEST_F(CompleteUploadTest, TheProgramsHistoryStoreGetsTheRowAndItem) {
     ASSERT_EQ(1u, items.size());
     const std::wstring url = Utf8ToWide(DevService::BaseUrl()) + L"/abc/My%20Photo.png";
     EXPECT_EQ(url, items[0]->Url());
-    EXPECT_EQ(url, ClipboardText());
+    EXPECT_EQ(url, ReadClipboardText());
     for (GUIHistoryItem* item : items) delete item;
 }
 

@@ -10,6 +10,7 @@
 #include "app/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
+#include "support/process.h"
 #include "support/devservice.h"
 #include "upload/copy_url.h"
 
@@ -25,19 +26,6 @@ std::vector<PromptCall> promptCalls;
 int RecordPrompt(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
     promptCalls.push_back({text, caption, type});
     return IDOK;
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = chars;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
 }
 
 void PutMarkerOnClipboard() { ASSERT_TRUE(CopyUrl(L"marker", 0)); }
@@ -73,10 +61,10 @@ protected:
 TEST_F(CopyUrlTest, PlainCopyPutsTheTextOnTheClipboardWithoutAsking) {
     const std::wstring url = L"http://files.test/\u65E5\u672C/Zo\u00EB.png";
     EXPECT_TRUE(CopyUrl(url.c_str(), 0));
-    EXPECT_EQ(url, ClipboardText());
+    EXPECT_EQ(url, ReadClipboardText());
     // Other modifier keys do not shorten.
     EXPECT_TRUE(CopyUrl(kLongUrl.c_str(), MK_SHIFT | MK_LBUTTON));
-    EXPECT_EQ(kLongUrl, ClipboardText());
+    EXPECT_EQ(kLongUrl, ReadClipboardText());
     EXPECT_TRUE(DevService::Requests().empty());
     EXPECT_TRUE(promptCalls.empty());
 }
@@ -87,7 +75,7 @@ TEST_F(CopyUrlTest, CtrlWithTinyUrlCopiesTheServiceReply) {
     const auto request = OnlyRequest();
     EXPECT_EQ("GET", request.method);
     EXPECT_EQ("/api-create.php?url=" + WideToUtf8(kLongUrl), request.target);
-    const std::wstring copied = ClipboardText();
+    const std::wstring copied = ReadClipboardText();
     const std::wstring expectedStart = Utf8ToWide(DevService::BaseUrl()) + L"/t/";
     EXPECT_EQ(expectedStart, copied.substr(0, expectedStart.size())) << WideToUtf8(copied);
     EXPECT_GT(copied.size(), expectedStart.size());
@@ -129,7 +117,7 @@ TEST_F(CopyUrlTest, InvalidSettingIsReportedAndTheLongUrlCopied) {
         EXPECT_EQ(expected, promptCalls[0].text);
         EXPECT_EQ(L"vantorel liftorn - Error", promptCalls[0].caption);
         EXPECT_EQ(static_cast<UINT>(MB_ICONERROR | MB_OK), promptCalls[0].type);
-        EXPECT_EQ(kLongUrl, ClipboardText());
+        EXPECT_EQ(kLongUrl, ReadClipboardText());
     }
     EXPECT_TRUE(DevService::Requests().empty());
 }
@@ -139,7 +127,7 @@ TEST_F(CopyUrlTest, AFailedShortenerLeavesTheLongUrl) {
     ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/api-create.php"})"));
     EXPECT_FALSE(ShortenUrl(kLongUrl).has_value());
     EXPECT_TRUE(CopyUrl(kLongUrl.c_str(), MK_CONTROL));
-    EXPECT_EQ(kLongUrl, ClipboardText());
+    EXPECT_EQ(kLongUrl, ReadClipboardText());
     EXPECT_TRUE(promptCalls.empty());
 }
 

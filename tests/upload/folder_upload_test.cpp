@@ -93,14 +93,6 @@ std::map<std::string, std::string> Unzip(const std::string& bytes, const std::st
     return entries;
 }
 
-std::string ReplyPath(const std::string& reply) {
-    JsonNode* root = ParseJson(reply.c_str());
-    std::string path;
-    if (IsObject(root) && root->members.count(L"path")) path = AsString(root->members.at(L"path"));
-    DestroyJson(root);
-    return path;
-}
-
 // Temporary archives left in the data folder.
 int LeftoverArchives(const std::string& dataFolder) {
     WIN32_FIND_DATAW found;

@@ -106,14 +106,6 @@ bool MakeSparseFile(const std::wstring& path, LONGLONG size) {
     return ok;
 }
 
-std::string ReplyPath(const std::string& reply) {
-    JsonNode* root = ParseJson(reply.c_str());
-    std::string path;
-    if (IsObject(root) && root->members.count(L"path")) path = AsString(root->members.at(L"path"));
-    DestroyJson(root);
-    return path;
-}
-
 class UploadQueueTest : public ::testing::Test {
 protected:
     void SetUp() override {
