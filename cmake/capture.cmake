@@ -32,3 +32,19 @@ foreach(test ${capture_portable_tests})
     get_filename_component(name ${test} NAME_WE)
     liftorn_test(${name} SOURCES ${test})
 endforeach()
+
+# Saving: the image library for PNG and JPEG, giflib for GIF.
+target_sources(liftorn_app PRIVATE
+    src/capture/gif_writer.cpp
+    src/capture/capture_save.cpp
+)
+target_link_libraries(liftorn_app PUBLIC deps::gif)
+# The saved files are also shown to ImageMagick, on the Linux side.
+add_executable(capture_save_test tests/capture/capture_save_test.cpp)
+target_link_libraries(capture_save_test PRIVATE liftorn_test_support deps::gtest_main)
+target_link_options(capture_save_test PRIVATE -static)
+add_test(NAME capture_save_test
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/capture/identify_captures.sh
+            ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+            $<TARGET_FILE:capture_save_test>)
+set_tests_properties(capture_save_test PROPERTIES TIMEOUT 180)

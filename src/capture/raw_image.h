@@ -15,3 +15,8 @@ constexpr long long kRawMaxPixels = 16384LL * 16384LL;
 // Builds the block from `bgra` (width * height pixels of B, G, R, A). Empty
 // when the size is not positive, too large, or the memory is not there.
 std::vector<std::uint8_t> BuildRawImage(const std::uint8_t* bgra, int width, int height);
+
+// Lays the block's pixels over opaque white (colour straight, not
+// premultiplied): each channel becomes c * a / 255 + 255 - a, rounded, and
+// alpha 255.
+void FlattenRawOntoWhite(std::vector<std::uint8_t>& block);

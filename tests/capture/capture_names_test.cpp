@@ -83,6 +83,21 @@ TEST(RawImageTest, HeaderAndPixelOrder) {
     EXPECT_TRUE(BuildRawImage(bgra, 16385, 16384).empty());  // refused, not allocated
 }
 
+TEST(RawImageTest, FlatteningLaysStraightColourOverWhite) {
+    const std::uint8_t bgra[16] = {0, 0, 0, 128,  10, 20, 30, 255,  200, 100, 50, 0,  255, 0, 0, 64};
+    auto block = BuildRawImage(bgra, 4, 1);
+    FlattenRawOntoWhite(block);
+    const std::vector<std::uint8_t> pixels(block.begin() + kRawHeaderSize, block.end());
+    const std::vector<std::uint8_t> expected = {
+        127, 127, 127, 255,  // half-transparent black shadow: grey
+        30, 20, 10, 255,     // opaque: unchanged
+        255, 255, 255, 255,  // transparent: white
+        191, 191, 255, 255,  // blue at a quarter: (255 * 64 + 255 * 191) / 255 = 255
+    };
+    EXPECT_EQ(expected, pixels);
+    EXPECT_EQ(4, block[0]);  // the header stays
+}
+
 TEST(GrabOutlineTest, TransparencyRulesAndMargin) {
     EXPECT_TRUE(GrabMayKeepTransparency(true, true, 0x00CF0000, false));
     EXPECT_FALSE(GrabMayKeepTransparency(false, true, 0x00CF0000, false));  // before Vista
