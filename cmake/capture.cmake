@@ -48,3 +48,22 @@ add_test(NAME capture_save_test
             ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
             $<TARGET_FILE:capture_save_test>)
 set_tests_properties(capture_save_test PROPERTIES TIMEOUT 180)
+
+# The window-grab helper, a program of its own placed beside liftorn.exe, and
+# its caller. capture_target shows the windows that the capture tests grab,
+# from a process of its own.
+target_sources(liftorn_app PRIVATE src/capture/helper_client.cpp)
+add_executable(vlt_helper WIN32 src/capture/vlt_helper_main.cpp)
+set_target_properties(vlt_helper PROPERTIES OUTPUT_NAME vlt-helper)
+target_include_directories(vlt_helper PRIVATE src)
+target_compile_definitions(vlt_helper PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
+target_link_options(vlt_helper PRIVATE -static -municode)
+add_dependencies(liftorn vlt_helper)
+
+add_executable(capture_target WIN32 tests/capture/capture_target.cpp)
+target_include_directories(capture_target PRIVATE tests)
+target_compile_definitions(capture_target PRIVATE UNICODE _UNICODE _WIN32_WINNT=0x0601)
+target_link_options(capture_target PRIVATE -static -municode)
+
+liftorn_test(helper_test SOURCES tests/capture/helper_test.cpp)
+add_dependencies(helper_test vlt_helper capture_target)
