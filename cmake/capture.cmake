@@ -67,3 +67,8 @@ target_link_options(capture_target PRIVATE -static -municode)
 
 liftorn_test(helper_test SOURCES tests/capture/helper_test.cpp)
 add_dependencies(helper_test vlt_helper capture_target)
+
+# The black and white backdrop of transparent window grabs.
+target_sources(liftorn_app PRIVATE src/capture/backdrop_window.cpp)
+liftorn_test(backdrop_test SOURCES tests/capture/backdrop_test.cpp
+    LIBRARIES liftorn_gui_test_support PROPERTIES RESOURCE_LOCK desktop)
