@@ -72,3 +72,16 @@ add_dependencies(helper_test vlt_helper capture_target)
 target_sources(liftorn_app PRIVATE src/capture/backdrop_window.cpp)
 liftorn_test(backdrop_test SOURCES tests/capture/backdrop_test.cpp
     LIBRARIES liftorn_gui_test_support PROPERTIES RESOURCE_LOCK desktop)
+
+# The capture itself: overlay thread, window grab, prompt, post-capture
+# command, and the commands of the main window that start it.
+target_sources(liftorn_app PRIVATE
+    src/capture/window_task.cpp
+    src/capture/overlay_widgets.cpp
+    src/capture/capture_overlay.cpp
+    src/capture/capture_selection.cpp
+    src/capture/window_grab.cpp
+    src/capture/capture_prompt.cpp
+    src/capture/post_capture_command.cpp
+    src/app/capture_commands.cpp
+)

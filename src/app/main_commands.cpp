@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/capture_commands.h"
 #include "app/instance_handoff.h"
 #include "app/tray_icon.h"
 #include "app/windows_version.h"
@@ -144,10 +145,10 @@ void RunCommand(HWND window, WORD id) {
             Ask(kScreenshotInstructions, MB_ICONINFORMATION);
             Settings().SetBool(L"UnderstoodScreenshot", true);
         }
-        // The region capture hooks in here with EnqueueCapturedFile.
+        StartCaptureCommand(true);
         break;
     case CMD_WINDOW_GRAB:
-        // The window grab hooks in here with EnqueueCapturedFile.
+        StartCaptureCommand(false);
         break;
     case CMD_UPLOAD_FILE:
         ChooseFiles(window);

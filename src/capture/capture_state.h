@@ -1,0 +1,64 @@
+// One capture's record, owned by its thread: the overlay and its picture,
+// the selection, and what window-grab mode needs. Only the capture's own
+// files use it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "capture/backdrop_window.h"
+#include "capture/capture.h"
+#include "capture/helper_client.h"
+#include "capture/overlay_canvas.h"
+#include "capture/overlay_widgets.h"
+#include "capture/region_selection.h"
+
+struct CaptureState {
+    CaptureRequest request;
+    RegionSelection selection;
+    bool redrawBusy = false;
+    bool hitTestTransparent = false;  // pick mode: the overlay lets hit-testing through
+    bool ctrlHeld = false;
+    bool restoreMainWindow = false;
+
+    // Window-grab mode.
+    HWND targetWindow = nullptr;
+    bool transparentGrab = false;
+    bool restoreTopmost = true;
+    HelperSession helper;
+
+    // The overlay and its picture.
+    HWND overlay = nullptr;
+    RECT overlayRect{};
+    HDC screenDC = nullptr;
+    HDC memoryDC = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    std::uint32_t* pixels = nullptr;
+    std::uint32_t border = kRegionBorder;
+    std::unique_ptr<OverlayWidgets> widgets;  // region mode only
+    // What changed since the picture was last pushed, in overlay coordinates.
+    CaptureRect dirty;
+    bool anyDirty = false;
+
+    HCURSOR moveCursor = nullptr, crossCursor = nullptr;
+    HCURSOR nwseCursor = nullptr, neswCursor = nullptr, arrowCursor = nullptr;
+
+    int Width() const { return overlayRect.right - overlayRect.left; }
+    int Height() const { return overlayRect.bottom - overlayRect.top; }
+    OverlayCanvas Canvas() { return OverlayCanvas{pixels, Width(), Height()}; }
+};
+
+// Brings the overlay picture up to date with the selection (only what
+// changed) and pushes it to the screen.
+void RedrawSelection(CaptureState& state);
+// Notes a changed area of the picture for the next push.
+void MarkDirty(CaptureState& state, const CaptureRect& area);
+
+// The capture routine: copies the selection (or, with `fullScreen`, the
+// whole virtual screen), asks for the name, saves, runs the post-capture
+// command and hands the file over; then ends the capture. A selection one
+// pixel wide or high only shows the no-selection message.
+void CaptureSelection(CaptureState& state, bool fullScreen);
