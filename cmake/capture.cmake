@@ -85,3 +85,12 @@ target_sources(liftorn_app PRIVATE
     src/capture/post_capture_command.cpp
     src/app/capture_commands.cpp
 )
+
+add_library(liftorn_capture_test_support STATIC tests/capture/capture_test_support.cpp)
+target_link_libraries(liftorn_capture_test_support PUBLIC liftorn_gui_test_support)
+liftorn_test(capture_overlay_test SOURCES tests/capture/capture_overlay_test.cpp
+    LIBRARIES liftorn_capture_test_support PROPERTIES RESOURCE_LOCK desktop)
+add_dependencies(capture_overlay_test showcase)  # copies the skin beside the tests
+liftorn_test(capture_prompt_test SOURCES tests/capture/capture_prompt_test.cpp
+    LIBRARIES liftorn_capture_test_support PROPERTIES RESOURCE_LOCK desktop)
+add_dependencies(capture_prompt_test showcase capture_target)

@@ -236,38 +236,7 @@ void FreePicture(CaptureState& state) {
 }
 
 void RunCapture(CaptureState& state) {
-    HINSTANCE instance = InstanceOf(state);
-    RegisterOverlayClass(instance);
-    state.moveCursor = LoadCursorW(nullptr, IDC_SIZEALL);
-    state.crossCursor = LoadCursorW(nullptr, IDC_CROSS);
-    state.nwseCursor = LoadCursorW(nullptr, IDC_SIZENWSE);
-    state.neswCursor = LoadCursorW(nullptr, IDC_SIZENESW);
-    state.arrowCursor = LoadCursorW(nullptr, IDC_ARROW);
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    state.overlayRect = RECT{left, top, left + width, top + height};
-
-    state.overlay = CreateWindowExW(kOverlayExStyle, kOverlayClass, kOverlayClass, WS_POPUP | WS_VISIBLE,
-                                    left, top, width, height, nullptr, nullptr, instance, nullptr);
-    if (!state.overlay) return;
-    {
-        std::lock_guard<std::mutex> hold(capturesLock);
-        captures[state.overlay] = &state;
-    }
-    if (CreatePicture(state)) {
-        if (state.request.regionMode) {
-            // 5 pixels in from the primary monitor's top-left corner.
-            state.widgets = std::make_unique<OverlayWidgets>(state.overlay, instance, state.memoryDC,
-                                                             POINT{5 - left, 5 - top});
-        }
-        OverlayCanvas canvas = state.Canvas();
-        RenderOverlay(canvas, CaptureRect{}, state.border, nullptr);
-        if (state.widgets) state.widgets->PaintButton(canvas);
-        Push(state, nullptr);
-        ShowWindow(state.overlay, SW_SHOW);
-        SetForegroundWindow(state.overlay);
-        SetFocus(state.overlay);
-
+    if (OpenOverlay(state)) {
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
             TranslateMessage(&message);
@@ -277,13 +246,7 @@ void RunCapture(CaptureState& state) {
             if (!IsWindow(state.overlay)) break;
         }
     }
-    {
-        std::lock_guard<std::mutex> hold(capturesLock);
-        captures.erase(state.overlay);
-    }
-    state.widgets.reset();
-    FreePicture(state);
-    if (IsWindow(state.overlay)) DestroyWindow(state.overlay);
+    CloseOverlay(state);
 
     HWND main = MainHandle(state);
     if (state.restoreMainWindow && main) {
@@ -303,6 +266,51 @@ DWORD WINAPI CaptureThread(void* parameter) {
 }
 
 }  // namespace
+
+bool OpenOverlay(CaptureState& state) {
+    HINSTANCE instance = InstanceOf(state);
+    RegisterOverlayClass(instance);
+    state.moveCursor = LoadCursorW(nullptr, IDC_SIZEALL);
+    state.crossCursor = LoadCursorW(nullptr, IDC_CROSS);
+    state.nwseCursor = LoadCursorW(nullptr, IDC_SIZENWSE);
+    state.neswCursor = LoadCursorW(nullptr, IDC_SIZENESW);
+    state.arrowCursor = LoadCursorW(nullptr, IDC_ARROW);
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    state.overlayRect = RECT{left, top, left + width, top + height};
+
+    state.overlay = CreateWindowExW(kOverlayExStyle, kOverlayClass, kOverlayClass, WS_POPUP | WS_VISIBLE,
+                                    left, top, width, height, nullptr, nullptr, instance, nullptr);
+    if (!state.overlay) return false;
+    {
+        std::lock_guard<std::mutex> hold(capturesLock);
+        captures[state.overlay] = &state;
+    }
+    if (!CreatePicture(state)) return false;
+    if (state.request.regionMode) {
+        // 5 pixels in from the primary monitor's top-left corner.
+        state.widgets = std::make_unique<OverlayWidgets>(state.overlay, instance, state.memoryDC,
+                                                         POINT{5 - left, 5 - top});
+    }
+    OverlayCanvas canvas = state.Canvas();
+    RenderOverlay(canvas, CaptureRect{}, state.border, nullptr);
+    if (state.widgets) state.widgets->PaintButton(canvas);
+    Push(state, nullptr);
+    ShowWindow(state.overlay, SW_SHOW);
+    SetForegroundWindow(state.overlay);
+    SetFocus(state.overlay);
+    return true;
+}
+
+void CloseOverlay(CaptureState& state) {
+    {
+        std::lock_guard<std::mutex> hold(capturesLock);
+        captures.erase(state.overlay);
+    }
+    state.widgets.reset();
+    FreePicture(state);
+    if (state.overlay && IsWindow(state.overlay)) DestroyWindow(state.overlay);
+}
 
 void MarkDirty(CaptureState& state, const CaptureRect& area) {
     if (area.Empty()) return;

@@ -51,6 +51,14 @@ struct CaptureState {
     OverlayCanvas Canvas() { return OverlayCanvas{pixels, Width(), Height()}; }
 };
 
+// Creates the overlay over the whole virtual screen, its picture and, in
+// region mode, the corner images and the upload button, and shows it. The
+// calling thread then runs the overlay's messages. False when any of it
+// failed (CloseOverlay still cleans up).
+bool OpenOverlay(CaptureState& state);
+// Takes the overlay and everything OpenOverlay made down again.
+void CloseOverlay(CaptureState& state);
+
 // Brings the overlay picture up to date with the selection (only what
 // changed) and pushes it to the screen.
 void RedrawSelection(CaptureState& state);
