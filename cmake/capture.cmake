@@ -94,3 +94,10 @@ add_dependencies(capture_overlay_test showcase)  # copies the skin beside the te
 liftorn_test(capture_prompt_test SOURCES tests/capture/capture_prompt_test.cpp
     LIBRARIES liftorn_capture_test_support PROPERTIES RESOURCE_LOCK desktop)
 add_dependencies(capture_prompt_test showcase capture_target)
+
+# Captures end to end: the real program against a development service of its
+# own, driven by real input on the desktop.
+liftorn_service_test(capture_road_test SOURCES tests/capture/capture_road_test.cpp
+    LIBRARIES deps::sqlite3)
+set_property(TEST capture_road_test APPEND PROPERTY RESOURCE_LOCK liftorn_instance desktop)
+add_dependencies(capture_road_test liftorn capture_target showcase)
