@@ -72,6 +72,7 @@ add_dependencies(helper_test vlt_helper capture_target)
 target_sources(liftorn_app PRIVATE src/capture/backdrop_window.cpp)
 liftorn_test(backdrop_test SOURCES tests/capture/backdrop_test.cpp
     LIBRARIES liftorn_gui_test_support PROPERTIES RESOURCE_LOCK desktop)
+add_dependencies(backdrop_test capture_target)
 
 # The capture itself: overlay thread, window grab, prompt, post-capture
 # command, and the commands of the main window that start it.
@@ -97,7 +98,17 @@ add_dependencies(capture_prompt_test showcase capture_target)
 
 # Captures end to end: the real program against a development service of its
 # own, driven by real input on the desktop.
-liftorn_service_test(capture_road_test SOURCES tests/capture/capture_road_test.cpp
-    LIBRARIES deps::sqlite3)
-set_property(TEST capture_road_test APPEND PROPERTY RESOURCE_LOCK liftorn_instance desktop)
+# Window grabs run with a compositor, so that layered windows blend on screen.
+add_executable(capture_road_test tests/capture/capture_road_test.cpp)
+target_link_libraries(capture_road_test PRIVATE liftorn_test_support deps::gtest_main deps::sqlite3)
+target_link_options(capture_road_test PRIVATE -static)
 add_dependencies(capture_road_test liftorn capture_target showcase)
+set(capture_road_command ${CMAKE_SOURCE_DIR}/scripts/with-devservice.sh
+    ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+    $<TARGET_FILE:capture_road_test> --liftorn=$<TARGET_FILE:liftorn>)
+add_test(NAME capture_road_test COMMAND ${capture_road_command} --gtest_filter=*.Region*)
+add_test(NAME capture_grab_road_test
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/capture/with-compositor.sh ${capture_road_command}
+            --gtest_filter=*.WindowGrab*)
+set_tests_properties(capture_road_test capture_grab_road_test PROPERTIES
+    TIMEOUT 300 RESOURCE_LOCK "liftorn_instance;desktop")

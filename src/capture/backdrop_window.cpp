@@ -116,6 +116,18 @@ DWORD WINAPI BackdropWindow::Run(void* parameter) {
             DispatchMessageW(&waiting);
         }
         SetWindowPos(window, self.target_, 0, 0, 0, 0, place);
+        // The screen's own stacking (X under Wine) only ever follows a window
+        // that goes to the very top, so the target is put behind the
+        // backdrop and raised again by its own thread. Asked asynchronously:
+        // a hung target must not hang the grab.
+        const bool topmost = (GetWindowLongPtrW(self.target_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        SetWindowPos(self.target_, window, 0, 0, 0, 0, place | SWP_ASYNCWINDOWPOS);
+        SetWindowPos(self.target_, topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                     place | SWP_ASYNCWINDOWPOS);
+        // Its thread handles requests in order: once this one returns, the
+        // two above are done. Bounded, for the same reason.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(self.target_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWaitLimit / 2, &ignored);
         self.window_ = window;
         self.painted_ = false;
         self.ready_ = true;

@@ -17,7 +17,7 @@ namespace {
 constexpr DWORD kCopyRop = SRCCOPY | CAPTUREBLT;
 // Other processes repaint what a raise or a backdrop uncovered on their own
 // time: give them a moment before the screen is read.
-constexpr DWORD kRepaintPause = 100;  // ms
+constexpr DWORD kRepaintPause = 150;  // ms
 
 bool IsDesktop(HWND window) {
     if (window == GetDesktopWindow() || window == GetShellWindow()) return true;

@@ -6,22 +6,68 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "capture/capture_target_pattern.h"
 #include "gui/gui_test_support.h"
 #include "support/process.h"
 
 namespace {
 
-// A plain visible window of this test, on this thread.
+// A window of another process, as grabbed windows are: capture_target's
+// pattern at (200, 150), 120 x 80.
 class Target {
 public:
     explicit Target(bool topmost = false) {
-        window = CreateWindowExW(topmost ? WS_EX_TOPMOST : 0, L"STATIC", L"target", WS_POPUP | WS_VISIBLE, 200, 150, 120, 80,
-                                 nullptr, nullptr, TestInstance(), nullptr);
-        PumpMessages();
+        std::vector<std::wstring> arguments = {L"pattern", L"200", L"150", L"120", L"80"};
+        if (topmost) arguments.push_back(L"topmost");
+        const std::wstring program = LiftornPath();
+        child = StartProcess(program.substr(0, program.find_last_of(L"\\/") + 1) + L"capture_target.exe",
+                             arguments);
+        PumpUntil([&] { return (window = WindowOf(child.id)) != nullptr; }, 10000);
+        Sleep(200);  // painted
     }
-    ~Target() { DestroyWindow(window); }
+    ~Target() {
+        if (child.process) {
+            TerminateProcess(child.process, 0);
+            CloseHandle(child.process);
+        }
+    }
+    static HWND WindowOf(DWORD id) {
+        struct Search {
+            DWORD id;
+            HWND found;
+        } search{id, nullptr};
+        EnumWindows(
+            [](HWND w, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == s->id && IsWindowVisible(w)) {
+                    s->found = w;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    Child child;
     HWND window = nullptr;
 };
+
+// The pattern's colour at a client point of the target, as GetPixel gives it.
+COLORREF PatternAt(int x, int y) {
+    const std::uint32_t rgb = TestPattern(x, y);
+    return RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
+
+// The first visible window below `window`.
+HWND NextVisible(HWND window) {
+    HWND next = GetWindow(window, GW_HWNDNEXT);
+    while (next && !IsWindowVisible(next)) next = GetWindow(next, GW_HWNDNEXT);
+    return next;
+}
 
 COLORREF ScreenPixel(int x, int y) {
     HDC screen = GetDC(nullptr);
@@ -60,16 +106,20 @@ TEST_P(BackdropWindowTest, StandsBehindItsTargetInBlackAndWhiteAndLetsGo) {
     EXPECT_EQ(120, rect.top);
     EXPECT_EQ(350, rect.right);
     EXPECT_EQ(260, rect.bottom);
-    EXPECT_EQ(window, GetWindow(target.window, GW_HWNDNEXT));
+    EXPECT_EQ(window, NextVisible(target.window));
     EXPECT_FALSE(UpdateLockIsFree(target.window));
 
-    // The margin shows the backdrop's colour.
+    // The margin shows the backdrop's colour, the target itself stays in
+    // front of it on the screen.
+    const COLORREF inside = PatternAt(60, 40);
     EXPECT_TRUE(backdrop->SetWhite());
-    EXPECT_EQ(RGB(255, 255, 255), ScreenPixel(180, 130));
+    EXPECT_TRUE(PumpUntil([] { return ScreenPixel(180, 130) == RGB(255, 255, 255); }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(260, 190) == inside; }, 2000));
     EXPECT_TRUE(backdrop->SetBlack());
-    EXPECT_EQ(RGB(0, 0, 0), ScreenPixel(180, 130));
+    EXPECT_TRUE(PumpUntil([] { return ScreenPixel(180, 130) == RGB(0, 0, 0); }, 2000));
+    EXPECT_EQ(inside, ScreenPixel(260, 190));
     EXPECT_EQ(0, GetWindowLongPtrW(window, GWLP_USERDATA));
-    EXPECT_EQ(window, GetWindow(target.window, GW_HWNDNEXT));  // still behind
+    EXPECT_EQ(window, NextVisible(target.window));  // still right behind
 
     HANDLE thread = backdrop->DuplicateThreadHandle();
     backdrop->Close();
