@@ -82,6 +82,10 @@ bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& owne
     // A second start of the program hands its files over as a copied block.
     window.SetMessageHandler(WM_COPYDATA, OnCopyData);
     window.SetMessageHandler(WM_CLOSE, OnClose);
+    // Logging off or shutting down ends the process without a normal exit.
+    window.SetMessageHandler(WM_ENDSESSION, OnEndSession);
+    // Explorer restarted: the notification area forgot our icon.
+    window.SetMessageHandler(TaskbarCreatedMessage(), OnTaskbarCreated);
 
     if (IsWindows7OrLater()) window.SetShowInTaskbar(settings.GetBool(L"ShowTrayIcon"));
 

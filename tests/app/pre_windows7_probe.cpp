@@ -5,6 +5,8 @@
 //   probe tray [ID]     exit 0 when the instance's notification-area icon
 //                       ID (default 1) exists within 5 s, 1 when not (the
 //                       shell only accepts a change to an icon it knows)
+//   probe restart-shell removes the instance's icon and sends it
+//                       "TaskbarCreated", as a restarting Explorer does
 //   probe quit          asks the instance to exit (Exit, command 205),
 //                       confirms the "still uploading" question if shown,
 //                       prints and returns the instance's exit code
@@ -57,6 +59,20 @@ int HasTrayIcon(UINT id) {
     return 1;
 }
 
+// What Explorer's restart does to the instance: its icon is gone, then the
+// shell announces the new taskbar.
+int RestartShell() {
+    HWND window = FindRunningInstanceWindow();
+    if (!window) return 2;
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = 1;
+    if (!Shell_NotifyIconW(NIM_DELETE, &icon)) return 3;
+    SendMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    return 0;
+}
+
 int Quit() {
     HWND window = FindRunningInstanceWindow();
     if (!window) return 2;
@@ -88,6 +104,7 @@ int main(int argc, char** argv) {
     if (command == "wait-window") return WaitForWindow(30000) ? 0 : 1;
     if (command == "tray") return HasTrayIcon(argc > 2 ? std::atoi(argv[2]) : 1);
     if (command == "quit") return Quit();
-    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|quit\n");
+    if (command == "restart-shell") return RestartShell();
+    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|restart-shell|quit\n");
     return 64;
 }
