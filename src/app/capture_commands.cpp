@@ -2,7 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/main_commands.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "capture/capture.h"
 #include "config/settings_store.h"
 #include "gui/gui_drop_area.h"
@@ -23,5 +23,7 @@ void StartCaptureCommand(bool regionMode) {
 
 void ShowCaptureFailure(const wchar_t* name) {
     if (App().dropArea) App().dropArea->SetState(kDropError);
-    if (Settings().GetBool(L"ShowToastAlerts")) ShowToast(false, name, nullptr, &CopyUrlAction);
+    if (Settings().GetBool(L"ShowToastAlerts")) {
+        ShowToast(App().toastInstance, false, name, nullptr, &CopyUrlAction);
+    }
 }

@@ -9,9 +9,14 @@
 
 #include "app/app_state.h"
 #include "app/capture_commands.h"
+#include "app/history_list.h"
 #include "app/instance_handoff.h"
+#include "app/startup.h"
 #include "app/tray_icon.h"
-#include "app/windows_version.h"
+#include "base/product.h"
+#include "base/scoped_win.h"
+#include "base/user_prompt.h"
+#include "base/windows_version.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
@@ -26,18 +31,15 @@
 
 namespace {
 
-constexpr const wchar_t* kCaption = L"vantorel liftorn";
-
-MainWindowPrompt prompt = nullptr;
 SettingsPageOpener settingsPageOpener = nullptr;
 
-int Ask(const wchar_t* text, UINT type) {
-    HWND owner = App().mainWindow ? App().mainWindow->MainWindow() : nullptr;
-    if (prompt) return prompt(owner, text, kCaption, type);
-    return MessageBoxW(owner, text, kCaption, type);
+HWND MainHandle() {
+    return App().mainWindow ? App().mainWindow->MainWindow() : nullptr;
 }
 
-HWND MainHandle() { return App().mainWindow ? App().mainWindow->MainWindow() : nullptr; }
+int Ask(const wchar_t* text, UINT type) {
+    return AskUser(MainHandle(), text, kProductName, type);
+}
 
 ITaskbarList3* Taskbar() { return App().mainWindow ? App().mainWindow->TaskbarList() : nullptr; }
 
@@ -74,12 +76,17 @@ bool ReadyForUpload() {
     return true;
 }
 
-void TrackMenu(HMENU menu, HWND owner) {
+// The owner comes to the foreground first, or the menu would not close when
+// the user clicks elsewhere; the null message afterwards lets a menu opened
+// from the tray close properly on the next click.
+void TrackMenu(HMENU loaded, HWND owner) {
+    ScopedMenu menu(loaded);
     if (!menu) return;
     POINT cursor{};
     GetCursorPos(&cursor);
-    TrackPopupMenu(GetSubMenu(menu, 0), 0, cursor.x, cursor.y, 0, owner, nullptr);
-    DestroyMenu(menu);
+    SetForegroundWindow(owner);
+    TrackPopupMenu(GetSubMenu(menu.get(), 0), 0, cursor.x, cursor.y, 0, owner, nullptr);
+    PostMessageW(owner, WM_NULL, 0, 0);
 }
 
 HINSTANCE WindowInstance(HWND window) {
@@ -180,12 +187,6 @@ void RunTrayEvent(HWND window, LPARAM event) {
 
 }  // namespace
 
-MainWindowPrompt SetMainWindowPrompt(MainWindowPrompt replacement) {
-    MainWindowPrompt previous = prompt;
-    prompt = replacement;
-    return previous;
-}
-
 void SetSettingsPageOpener(SettingsPageOpener opener) { settingsPageOpener = opener; }
 
 bool OnMouseWheel(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
@@ -193,14 +194,6 @@ bool OnMouseWheel(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     if (App().settingsShown || !App().historyList) return true;
     if (static_cast<short>(HIWORD(wParam)) < 0) App().historyList->ScrollDown();
     else App().historyList->ScrollUp();
-    return true;
-}
-
-bool OnHistoryEntryReady(HWND, UINT, WPARAM, LPARAM lParam, LRESULT* result) {
-    *result = 0;
-    if (auto* entry = reinterpret_cast<GUIHistoryItem*>(lParam)) {
-        entry->CreateControls(CopyUrlAction, DeleteHistoryEntry);
-    }
     return true;
 }
 
@@ -292,6 +285,23 @@ bool OnClose(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {
     return true;
 }
 
+bool OnEndSession(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
+    *result = 0;
+    if (wParam) SaveConfiguration();
+    return true;
+}
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+bool OnTaskbarCreated(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {
+    *result = 0;
+    if (!IsWindows7OrLater() && Settings().GetBool(L"ShowTrayIcon")) RestoreTrayIcon();
+    return true;
+}
+
 bool OnUploadButtonContextMenu(HWND, UINT, WPARAM, LPARAM, LRESULT*) {
     ShowUploadMenu();
     return false;
@@ -318,15 +328,14 @@ void QuitWithConfirmation() {
             MB_ICONWARNING | MB_YESNO);
         if (answer != IDYES) return;
     }
-    PostMessageW(MainHandle(), WM_QUIT, 0, 0);
+    // The quit message belongs to the thread (the main window's own).
+    PostQuitMessage(0);
 }
 
 void ShowUploadMenu(void*, WPARAM) {
     HWND window = MainHandle();
     if (!window) return;
-    HMENU menu = LoadUploadMenu(App().mainWindow->Instance());
-    SetForegroundWindow(window);
-    TrackMenu(menu, window);
+    TrackMenu(LoadUploadMenu(App().mainWindow->Instance()), window);
 }
 
 void OnCaptureButton(void* userData, WPARAM) {

@@ -50,7 +50,7 @@ std::shared_ptr<BackdropWindow> BackdropWindow::Open(HWND target, HINSTANCE inst
     backdrop->instance_ = instance;
     backdrop->margin_ = margin;
     auto* start = new ThreadStart{backdrop};
-    backdrop->thread_ = CreateThread(nullptr, 0, Run, start, 0, nullptr);
+    backdrop->thread_.reset(CreateThread(nullptr, 0, Run, start, 0, nullptr));
     if (!backdrop->thread_) {
         delete start;
         return nullptr;
@@ -63,13 +63,9 @@ std::shared_ptr<BackdropWindow> BackdropWindow::Open(HWND target, HINSTANCE inst
     return backdrop;
 }
 
-BackdropWindow::~BackdropWindow() {
-    if (thread_) CloseHandle(thread_);
-}
-
 HANDLE BackdropWindow::DuplicateThreadHandle() const {
     HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+    DuplicateHandle(GetCurrentProcess(), thread_.get(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
     return copy;
 }
 

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <memory>
 
+#include "base/scoped_win.h"
+
 class BackdropWindow {
 public:
     // How long the capture waits for the backdrop to stand or to repaint
@@ -31,7 +33,6 @@ public:
     // A duplicate of the backdrop thread's handle, for whoever wants to wait
     // for its end; the caller closes it.
     HANDLE DuplicateThreadHandle() const;
-    ~BackdropWindow();
 
     BackdropWindow(const BackdropWindow&) = delete;
     BackdropWindow& operator=(const BackdropWindow&) = delete;
@@ -49,5 +50,5 @@ private:
     std::atomic<bool> ready_{false};
     std::atomic<bool> painted_{false};
     std::atomic<bool> ended_{false};
-    HANDLE thread_ = nullptr;
+    ScopedHandle thread_;
 };

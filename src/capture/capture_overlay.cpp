@@ -9,7 +9,8 @@
 #include "capture/capture_state.h"
 #include "capture/grab_outline.h"
 #include "capture/window_grab.h"
-#include "capture/window_task.h"
+#include "base/window_task.h"
+#include "gui/argb_bitmap.h"
 #include "gui/image_library.h"
 #include "gui/skinnable_window.h"
 
@@ -51,17 +52,17 @@ void Push(CaptureState& state, const RECT* dirty) {
     if (dirty && updateIndirect) {
         UPDATELAYEREDWINDOWINFO info{};
         info.cbSize = sizeof info;
-        info.hdcDst = state.screenDC;
+        info.hdcDst = state.ScreenDC();
         info.pptDst = &destination;
         info.psize = &size;
-        info.hdcSrc = state.memoryDC;
+        info.hdcSrc = state.MemoryDC();
         info.pptSrc = &origin;
         info.pblend = &blend;
         info.dwFlags = ULW_ALPHA;
         info.prcDirty = dirty;
         if (updateIndirect(state.overlay, &info)) return;
     }
-    UpdateLayeredWindow(state.overlay, state.screenDC, &destination, &size, state.memoryDC, &origin,
+    UpdateLayeredWindow(state.overlay, state.ScreenDC(), &destination, &size, state.MemoryDC(), &origin,
                         0, &blend, ULW_ALPHA);
 }
 
@@ -209,30 +210,23 @@ HWND MainHandle(const CaptureState& state) {
 }
 
 bool CreatePicture(CaptureState& state) {
-    state.screenDC = GetDC(nullptr);
-    state.memoryDC = CreateCompatibleDC(state.screenDC);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = state.Width();
-    info.bmiHeader.biHeight = state.Height();  // bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    state.screen.emplace(nullptr);
+    state.memory.reset(CreateCompatibleDC(state.ScreenDC()));
     void* bits = nullptr;
-    state.bitmap = CreateDIBSection(state.screenDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!state.memoryDC || !state.bitmap || !bits) return false;
-    state.oldBitmap = SelectObject(state.memoryDC, state.bitmap);
+    state.bitmap.reset(CreateArgbBitmap(state.ScreenDC(), state.Width(), state.Height(), &bits));
+    if (!state.memory || !state.bitmap || !bits) return false;
+    state.selected.emplace(state.MemoryDC(), state.bitmap.get());
     state.pixels = static_cast<std::uint32_t*>(bits);
     return true;
 }
 
 void FreePicture(CaptureState& state) {
-    if (state.memoryDC && state.oldBitmap) SelectObject(state.memoryDC, state.oldBitmap);
-    if (state.bitmap) DeleteObject(state.bitmap);
-    if (state.screenDC) ReleaseDC(nullptr, state.screenDC);
-    if (state.memoryDC) DeleteDC(state.memoryDC);
-    state.bitmap = nullptr;
+    // The bitmap leaves its device context before either goes.
+    state.selected.reset();
     state.pixels = nullptr;
-    state.screenDC = state.memoryDC = nullptr;
+    state.bitmap.reset();
+    state.memory.reset();
+    state.screen.reset();
 }
 
 void RunCapture(CaptureState& state) {
@@ -289,7 +283,7 @@ bool OpenOverlay(CaptureState& state) {
     if (!CreatePicture(state)) return false;
     if (state.request.regionMode) {
         // 5 pixels in from the primary monitor's top-left corner.
-        state.widgets = std::make_unique<OverlayWidgets>(state.overlay, instance, state.memoryDC,
+        state.widgets = std::make_unique<OverlayWidgets>(state.overlay, instance, state.MemoryDC(),
                                                          POINT{5 - left, 5 - top});
     }
     OverlayCanvas canvas = state.Canvas();
@@ -319,7 +313,7 @@ void MarkDirty(CaptureState& state, const CaptureRect& area) {
 }
 
 void RedrawSelection(CaptureState& state) {
-    if (!state.pixels || !state.memoryDC) return;
+    if (!state.pixels || !state.MemoryDC()) return;
     // One thread draws, so this never waits in practice; kept for a redraw
     // asked for while one runs (a message box's loop inside a redraw).
     while (state.redrawBusy) Sleep(20);
@@ -345,7 +339,6 @@ bool StartCapture(const CaptureRequest& request) {
     state->request = request;
     HWND main = request.mainWindow ? request.mainWindow->MainWindow() : nullptr;
     if (main) {
-        AcceptWindowTasks(main);
         state->restoreMainWindow = IsWindowVisible(main) != FALSE;
         if (request.regionMode && !IsIconic(main)) ShowWindow(main, SW_HIDE);
     }

@@ -64,38 +64,35 @@ CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption,
     window.AddBackgroundTile(SkinPath("BG_BOTTOM"), 0, 0);
 
     HWND parent = window.MainWindow();
-    glow_ = std::make_unique<GUIImage>(parent, instance, 27, 19, 262, 82, SkinPath("INPUT_GLOW"));
-    window.AddPainter(glow_.get());
-    promptText_ = std::make_unique<GUIText>(parent, instance, 35, 25, 0, 0, promptText);
+    glow_ = window.AddPainter(
+        std::make_unique<GUIImage>(parent, instance, 27, 19, 262, 82, SkinPath("INPUT_GLOW")));
+    promptText_ = window.AddPainter(std::make_unique<GUIText>(parent, instance, 35, 25, 0, 0, promptText));
     promptText_->SetColour(0xFFEAEAEA);
-    window.AddPainter(promptText_.get());
     const int textHeight = promptText_->MeasureText(promptText).cy;
 
-    nameEdit_ = std::make_unique<GUIEdit>(parent, instance, 35, textHeight + 33, 246, 17, defaultName);
+    nameEdit_ = window.AddPainter(
+        std::make_unique<GUIEdit>(parent, instance, 35, textHeight + 33, 246, 17, defaultName));
     nameEdit_->SetTextColour(0x222222);
     nameEdit_->SetSelectionColours(0xEEEEEE, 0x222222);
     nameEdit_->SetBorderColour(0);
     nameEdit_->SetBackgroundColour(0xEEEEEE);
     nameEdit_->SetMaxLength(256);
-    window.AddPainter(nameEdit_.get());
 
-    errorText_ = std::make_unique<GUIText>(parent, instance, 35, textHeight + 58, 0, 0, L"");
+    errorText_ = window.AddPainter(
+        std::make_unique<GUIText>(parent, instance, 35, textHeight + 58, 0, 0, L""));
     errorText_->SetColour(0xFFFF2222);
-    window.AddPainter(errorText_.get());
 
-    cancelButton_ = std::make_unique<GUIButton>(parent, instance, 225, 107, 56, 20, SkinPath("BTN_CANCEL"),
-                                                SkinPath("BTN_CANCEL_HOVER"));
-    window.AddPainter(cancelButton_.get());
-    okButton_ = std::make_unique<GUIButton>(parent, instance, 161, 107, 56, 20, SkinPath("BTN_OK"),
-                                            SkinPath("BTN_OK_HOVER"));
-    window.AddPainter(okButton_.get());
+    cancelButton_ = window.AddPainter(std::make_unique<GUIButton>(
+        parent, instance, 225, 107, 56, 20, SkinPath("BTN_CANCEL"), SkinPath("BTN_CANCEL_HOVER")));
+    okButton_ = window.AddPainter(std::make_unique<GUIButton>(parent, instance, 161, 107, 56, 20,
+                                                              SkinPath("BTN_OK"), SkinPath("BTN_OK_HOVER")));
 
     if (!Settings().GetAdvanced(L"adv_screenshot_cmd").empty()) {
-        runCommandToggle_ = std::make_unique<GUIToggle>(parent, instance, 35, 111, L"Run adv_cmd");
+        runCommandToggle_ =
+            window.AddPainter(std::make_unique<GUIToggle>(parent, instance, 35, 111, L"Run adv_cmd"));
         runCommandToggle_->SetLabelColour(0xFFFFFF);
         runCommandToggle_->SetSelected(Settings().GetBool(L"RunCommandAfterScreenshot"));
         runCommandToggle_->SetChangeFunction(OnToggle);
-        window.AddPainter(runCommandToggle_.get());
     }
 
     {
@@ -114,14 +111,7 @@ CapturePrompt::~CapturePrompt() {
         std::lock_guard<std::mutex> hold(promptsLock);
         prompts.erase(nameEdit_->Window());
     }
-    // The widgets go before the window they paint in.
-    okButton_.reset();
-    cancelButton_.reset();
-    errorText_.reset();
-    nameEdit_.reset();
-    promptText_.reset();
-    glow_.reset();
-    runCommandToggle_.reset();
+    // The window takes its widgets with it.
     window_.reset();
 }
 

@@ -41,25 +41,26 @@ public:
     void Cancel();
 
     SkinnableWindow* Window() const { return window_.get(); }
-    GUIEdit* NameEdit() const { return nameEdit_.get(); }
-    GUIText* ErrorText() const { return errorText_.get(); }
-    GUIButton* OkButton() const { return okButton_.get(); }
-    GUIButton* CancelButton() const { return cancelButton_.get(); }
+    GUIEdit* NameEdit() const { return nameEdit_; }
+    GUIText* ErrorText() const { return errorText_; }
+    GUIButton* OkButton() const { return okButton_; }
+    GUIButton* CancelButton() const { return cancelButton_; }
     // Null when no post-capture command is configured.
-    GUIToggle* RunCommandToggle() const { return runCommandToggle_.get(); }
+    GUIToggle* RunCommandToggle() const { return runCommandToggle_; }
 
 private:
     void End(bool accepted);
 
     Validator validator_ = nullptr;
     std::unique_ptr<SkinnableWindow> window_;
-    std::unique_ptr<GUIText> promptText_;
-    std::unique_ptr<GUIEdit> nameEdit_;
-    std::unique_ptr<GUIText> errorText_;
-    std::unique_ptr<GUIButton> okButton_;
-    std::unique_ptr<GUIButton> cancelButton_;
-    std::unique_ptr<GUIImage> glow_;
-    std::unique_ptr<GUIToggle> runCommandToggle_;
+    // Owned by the window, which paints them.
+    GUIText* promptText_ = nullptr;
+    GUIEdit* nameEdit_ = nullptr;
+    GUIText* errorText_ = nullptr;
+    GUIButton* okButton_ = nullptr;
+    GUIButton* cancelButton_ = nullptr;
+    GUIImage* glow_ = nullptr;
+    GUIToggle* runCommandToggle_ = nullptr;
     bool accepted_ = false;
 };
 

@@ -11,13 +11,16 @@
 #include "capture/post_capture_command.h"
 #include "capture/raw_image.h"
 #include "capture/window_grab.h"
-#include "capture/window_task.h"
+#include "base/product.h"
+#include "base/scoped_win.h"
+#include "base/user_prompt.h"
+#include "base/window_task.h"
+#include "gui/argb_bitmap.h"
 #include "gui/image_library.h"
 #include "gui/skinnable_window.h"
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"vantorel liftorn";
 constexpr wchar_t kNoSelection[] =
     L"No selection detected, if you wish to take a full size screenshot,\n"
     L"hold down the Ctrl key while clicking the upload icon.";
@@ -68,34 +71,23 @@ void ReportFailure(const CaptureState& state, const std::wstring& name) {
 bool CopyScreen(CaptureState& state, POINT origin, int w, int h, std::vector<std::uint8_t>& raw,
                 bool& transparent) {
     transparent = false;
-    HDC memory = CreateCompatibleDC(state.screenDC);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;  // bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    ScopedMemoryDC memory(CreateCompatibleDC(state.ScreenDC()));
     void* bits = nullptr;
-    HBITMAP bitmap = memory ? CreateDIBSection(state.screenDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0)
-                            : nullptr;
-    bool copied = false;
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
+    ScopedBitmap bitmap(memory ? CreateArgbBitmap(state.ScreenDC(), w, h, &bits) : nullptr);
+    if (!bitmap || !bits) return false;
+    {
+        ScopedSelect selected(memory.get(), bitmap.get());
         if (state.request.regionMode) {
-            BitBlt(memory, 0, 0, w, h, state.screenDC, origin.x, origin.y, SRCCOPY | CAPTUREBLT);
+            BitBlt(memory.get(), 0, 0, w, h, state.ScreenDC(), origin.x, origin.y, SRCCOPY | CAPTUREBLT);
         } else {
             RaiseTarget(state);
-            transparent = CopyTarget(state, memory, static_cast<std::uint8_t*>(bits), origin, w, h);
+            transparent = CopyTarget(state, memory.get(), static_cast<std::uint8_t*>(bits), origin, w, h);
             PutTargetBack(state);
         }
         GdiFlush();
-        raw = BuildRawImage(static_cast<const std::uint8_t*>(bits), w, h);
-        copied = !raw.empty();
-        SelectObject(memory, old);
     }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
-    return copied;
+    raw = BuildRawImage(static_cast<const std::uint8_t*>(bits), w, h);
+    return !raw.empty();
 }
 
 std::wstring OfferedName(const CaptureState& state) {
@@ -118,7 +110,7 @@ void CaptureSelection(CaptureState& state, bool fullScreen) {
     }
     const CaptureRect area = s.Rect();
     if (area.Width() <= 1 || area.Height() <= 1) {
-        MessageBoxW(state.overlay, kNoSelection, kCaption, MB_ICONERROR);
+        AskUser(state.overlay, kNoSelection, kProductName, MB_ICONERROR);
         return;
     }
 
@@ -131,7 +123,7 @@ void CaptureSelection(CaptureState& state, bool fullScreen) {
     HideMainWindow(state);
 
     const std::wstring offered = OfferedName(state);
-    CapturePrompt prompt(InstanceOf(state), kCaption, L"Enter capture filename:", offered);
+    CapturePrompt prompt(InstanceOf(state), kProductName, L"Enter capture filename:", offered);
     prompt.SetValidator(ValidateCaptureFileName);
     if (prompt.Run()) {
         const std::wstring name = prompt.GetText();

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+#include "base/scoped_win.h"
 #include "capture/backdrop_window.h"
 #include "capture/capture.h"
 #include "capture/helper_client.h"
@@ -32,10 +34,10 @@ struct CaptureState {
     // The overlay and its picture.
     HWND overlay = nullptr;
     RECT overlayRect{};
-    HDC screenDC = nullptr;
-    HDC memoryDC = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ oldBitmap = nullptr;
+    std::optional<ScopedWindowDC> screen;
+    ScopedMemoryDC memory;
+    ScopedBitmap bitmap;
+    std::optional<ScopedSelect> selected;  // the bitmap in `memory`
     std::uint32_t* pixels = nullptr;
     std::uint32_t border = kRegionBorder;
     std::unique_ptr<OverlayWidgets> widgets;  // region mode only
@@ -46,6 +48,8 @@ struct CaptureState {
     HCURSOR moveCursor = nullptr, crossCursor = nullptr;
     HCURSOR nwseCursor = nullptr, neswCursor = nullptr, arrowCursor = nullptr;
 
+    HDC ScreenDC() const { return screen ? screen->get() : nullptr; }
+    HDC MemoryDC() const { return memory.get(); }
     int Width() const { return overlayRect.right - overlayRect.left; }
     int Height() const { return overlayRect.bottom - overlayRect.top; }
     OverlayCanvas Canvas() { return OverlayCanvas{pixels, Width(), Height()}; }

@@ -31,10 +31,6 @@ UINT HelperMessage() {
 
 }  // namespace
 
-HelperSession::~HelperSession() {
-    if (process) CloseHandle(process);
-}
-
 bool StartHelper(const std::wstring& program, HelperSession& session, DWORD waitLimit) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
@@ -43,7 +39,7 @@ bool StartHelper(const std::wstring& program, HelperSession& session, DWORD wait
     info.lpFile = program.c_str();
     info.nShow = SW_SHOW;
     if (!ShellExecuteExW(&info) || !info.hProcess) return false;
-    session.process = info.hProcess;
+    session.process.reset(info.hProcess);
     // Only a window of the process just started will do: another program's
     // window of the same class is not ours to talk to.
     Search search{GetProcessId(info.hProcess), nullptr};

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "base/scoped_win.h"
+
 // How long the caller looks for the helper's window after starting it, and
 // how often. When it has not appeared by then the helper counts as missing:
 // the grab goes on without the raise (the window is copied where it is).
@@ -17,9 +19,8 @@ inline constexpr UINT kHelperReplyLimit = 5000;  // ms
 
 struct HelperSession {
     HWND window = nullptr;     // the helper's window, null when it is missing
-    HANDLE process = nullptr;  // owned
-    bool raised = false;       // the raise needs undoing
-    ~HelperSession();
+    ScopedHandle process;
+    bool raised = false;  // the raise needs undoing
 };
 
 // Starts `program` (verb "open", show command 5) and waits, at most

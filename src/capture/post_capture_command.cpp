@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/scoped_win.h"
 #include "capture/capture_names.h"
 #include "config/settings_store.h"
 
@@ -20,9 +21,7 @@ bool RunPostCaptureCommand(const std::wstring& path) {
     if (!ShellExecuteExW(&info)) return false;
     // The user's own program (an editor, say) may take as long as the user
     // wants: no time limit. Nothing else waits on this thread meanwhile.
-    if (info.hProcess) {
-        WaitForSingleObject(info.hProcess, INFINITE);
-        CloseHandle(info.hProcess);
-    }
+    ScopedHandle process(info.hProcess);
+    if (process) WaitForSingleObject(process.get(), INFINITE);
     return true;
 }

@@ -1,14 +1,16 @@
 #include "capture/window_grab.h"
 
 #include <cstdint>
-#include <vector>
+#include <optional>
 
-#include "app/windows_version.h"
+#include "base/windows_version.h"
+#include "base/scoped_win.h"
 #include "capture/backdrop_window.h"
 #include "capture/capture_state.h"
 #include "capture/grab_outline.h"
 #include "capture/two_copy_alpha.h"
 #include "config/settings_store.h"
+#include "gui/argb_bitmap.h"
 #include "gui/dwm_api.h"
 #include "gui/skinnable_window.h"
 
@@ -26,30 +28,21 @@ bool IsDesktop(HWND window) {
     return lstrcmpiW(className, L"ProgMan") == 0;
 }
 
+// One more picture of the capture's size, for a copy over one backdrop.
 struct ScreenCopy {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
+    ScopedMemoryDC dc;
+    ScopedBitmap bitmap;
+    std::optional<ScopedSelect> selected;
     std::uint8_t* bits = nullptr;
-    ScreenCopy(HDC screen, int w, int h) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+    ScreenCopy(HDC screen, int w, int h) : dc(CreateCompatibleDC(screen)) {
         void* pixels = nullptr;
-        dc = CreateCompatibleDC(screen);
-        bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        if (dc && bitmap) old = SelectObject(dc, bitmap);
-        bits = static_cast<std::uint8_t*>(pixels);
+        bitmap.reset(dc ? CreateArgbBitmap(screen, w, h, &pixels) : nullptr);
+        if (bitmap && pixels) {
+            selected.emplace(dc.get(), bitmap.get());
+            bits = static_cast<std::uint8_t*>(pixels);
+        }
     }
-    ~ScreenCopy() {
-        if (dc && old) SelectObject(dc, old);
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-    }
-    bool Ok() const { return dc && bitmap && bits; }
+    bool Ok() const { return bits != nullptr; }
 };
 
 HINSTANCE InstanceOf(const CaptureState& state) {
@@ -113,25 +106,25 @@ bool CopyTarget(CaptureState& state, HDC resultDC, std::uint8_t* result, POINT o
         backdrop = BackdropWindow::Open(state.targetWindow, InstanceOf(state), kGrabShadowMargin);
     }
     if (!backdrop) {
-        BitBlt(resultDC, 0, 0, w, h, state.screenDC, origin.x, origin.y, kCopyRop);
+        BitBlt(resultDC, 0, 0, w, h, state.ScreenDC(), origin.x, origin.y, kCopyRop);
         return false;
     }
-    ScreenCopy black(state.screenDC, w, h), white(state.screenDC, w, h);
+    ScreenCopy black(state.ScreenDC(), w, h), white(state.ScreenDC(), w, h);
     bool copied = black.Ok() && white.Ok() && backdrop->SetBlack();
     if (copied) {
         Sleep(kRepaintPause);
-        copied = BitBlt(black.dc, 0, 0, w, h, state.screenDC, origin.x, origin.y, kCopyRop) &&
+        copied = BitBlt(black.dc.get(), 0, 0, w, h, state.ScreenDC(), origin.x, origin.y, kCopyRop) &&
                  backdrop->SetWhite();
     }
     if (copied) {
         Sleep(kRepaintPause);
-        copied = BitBlt(white.dc, 0, 0, w, h, state.screenDC, origin.x, origin.y, kCopyRop);
+        copied = BitBlt(white.dc.get(), 0, 0, w, h, state.ScreenDC(), origin.x, origin.y, kCopyRop);
     }
     backdrop->Close();
     backdrop.reset();
     if (!copied) {
         // The backdrop failed half way: the plain copy, without transparency.
-        BitBlt(resultDC, 0, 0, w, h, state.screenDC, origin.x, origin.y, kCopyRop);
+        BitBlt(resultDC, 0, 0, w, h, state.ScreenDC(), origin.x, origin.y, kCopyRop);
         return false;
     }
     GdiFlush();

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <new>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "config/settings_store.h"
 #include "upload/proxy_text.h"
 
@@ -190,6 +190,7 @@ bool DownloadToFile(const char* primaryUrl, const char* fallbackUrl, const char*
     const long status = FetchIntoFile(primaryUrl, file);
     if (status < 0) return false;
     if (status != kHttpNotFound) return true;
+    if (!fallbackUrl || !*fallbackUrl) return true;  // no fallback to try
     file = CreateBinaryFile(filePath);
     if (!file) return false;
     return FetchIntoFile(fallbackUrl, file) >= 0;

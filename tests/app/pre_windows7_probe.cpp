@@ -3,8 +3,10 @@
 //   probe version       prints the system version the prefix reports
 //   probe wait-window   waits up to 30 s for the instance's published window
 //   probe tray [ID]     exit 0 when the instance's notification-area icon
-//                       ID (default 1) exists, 1 when not (the shell only
-//                       accepts a change to an icon it knows)
+//                       ID (default 1) exists within 5 s, 1 when not (the
+//                       shell only accepts a change to an icon it knows)
+//   probe restart-shell removes the instance's icon and sends it
+//                       "TaskbarCreated", as a restarting Explorer does
 //   probe quit          asks the instance to exit (Exit, command 205),
 //                       confirms the "still uploading" question if shown,
 //                       prints and returns the instance's exit code
@@ -40,6 +42,8 @@ HWND WaitForWindow(int millis) {
     return nullptr;
 }
 
+// The window is published before the rest of start-up has run, so the icon
+// is looked for over a few seconds before it counts as absent.
 int HasTrayIcon(UINT id) {
     HWND window = FindRunningInstanceWindow();
     if (!window) return 2;
@@ -48,7 +52,25 @@ int HasTrayIcon(UINT id) {
     icon.hWnd = window;
     icon.uID = id;
     icon.uFlags = 0;  // change nothing: only ask whether the icon is known
-    return Shell_NotifyIconW(NIM_MODIFY, &icon) ? 0 : 1;
+    for (int waited = 0; waited <= 5000; waited += 100) {
+        if (Shell_NotifyIconW(NIM_MODIFY, &icon)) return 0;
+        Sleep(100);
+    }
+    return 1;
+}
+
+// What Explorer's restart does to the instance: its icon is gone, then the
+// shell announces the new taskbar.
+int RestartShell() {
+    HWND window = FindRunningInstanceWindow();
+    if (!window) return 2;
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = 1;
+    if (!Shell_NotifyIconW(NIM_DELETE, &icon)) return 3;
+    SendMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    return 0;
 }
 
 int Quit() {
@@ -82,6 +104,7 @@ int main(int argc, char** argv) {
     if (command == "wait-window") return WaitForWindow(30000) ? 0 : 1;
     if (command == "tray") return HasTrayIcon(argc > 2 ? std::atoi(argv[2]) : 1);
     if (command == "quit") return Quit();
-    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|quit\n");
+    if (command == "restart-shell") return RestartShell();
+    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|restart-shell|quit\n");
     return 64;
 }

@@ -11,6 +11,8 @@
 #include "capture/capture_test_support.h"
 #include "capture/window_grab.h"
 #include "config/settings_store.h"
+#include "base/scoped_win.h"
+#include "gui/argb_bitmap.h"
 #include "gui/dwm_api.h"
 #include "gui/gui_test_support.h"
 
@@ -46,28 +48,17 @@ protected:
     // second set of the real widgets painting into a picture of its own.
     std::vector<std::uint32_t> Fresh() {
         const int w = state.Width(), h = state.Height();
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        ScopedMemoryDC memory(CreateCompatibleDC(state.ScreenDC()));
         void* bits = nullptr;
-        HDC memory = CreateCompatibleDC(state.screenDC);
-        HBITMAP bitmap = CreateDIBSection(state.screenDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        {
-            OverlayWidgets widgets(state.overlay, GetModuleHandleW(nullptr), memory,
-                                   POINT{5 - state.overlayRect.left, 5 - state.overlayRect.top});
-            OverlayCanvas canvas{static_cast<std::uint32_t*>(bits), w, h};
-            RenderOverlay(canvas, state.selection.drawn, state.border, &widgets);
-        }
-        std::vector<std::uint32_t> pixels(static_cast<std::uint32_t*>(bits),
-                                          static_cast<std::uint32_t*>(bits) + std::size_t(w) * h);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        return pixels;
+        ScopedBitmap bitmap(CreateArgbBitmap(state.ScreenDC(), w, h, &bits));
+        if (!bitmap || !bits) return {};
+        ScopedSelect selected(memory.get(), bitmap.get());
+        OverlayWidgets widgets(state.overlay, GetModuleHandleW(nullptr), memory.get(),
+                               POINT{5 - state.overlayRect.left, 5 - state.overlayRect.top});
+        OverlayCanvas canvas{static_cast<std::uint32_t*>(bits), w, h};
+        RenderOverlay(canvas, state.selection.drawn, state.border, &widgets);
+        GdiFlush();
+        return std::vector<std::uint32_t>(canvas.pixels, canvas.pixels + std::size_t(w) * h);
     }
     bool MatchesFresh() {
         const std::vector<std::uint32_t> fresh = Fresh();

@@ -8,7 +8,7 @@
 
 #include <thread>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "capture/capture_test_support.h"
 #include "capture/post_capture_command.h"
 #include "config/settings_store.h"

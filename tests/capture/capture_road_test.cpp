@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/instance_handoff.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "capture/capture_target_pattern.h"
 #include "gui/image_library.h"
 #include "support/devservice.h"

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "capture/raw_image.h"
 #include "gui/image_library.h"
 #include "support/png_writer.h"

@@ -10,6 +10,7 @@
 // Add "topmost" as the last argument to start topmost. It runs until closed
 // (at most five minutes).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>

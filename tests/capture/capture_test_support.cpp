@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "gui/font_face.h"
@@ -16,7 +16,7 @@ void CaptureTest::SetUp() {
     std::wstring folder(module, GetModuleFileNameW(nullptr, module, MAX_PATH));
     folder.erase(folder.find_last_of(L'\\') + 1);
     App().programFolder = WideToUtf8(folder);
-    ASSERT_TRUE(LoadSkinCatalogue());
+    ASSERT_TRUE(LoadSkinCatalogue(App().programFolder));
     DefineDefaultSettings(Settings());
     InitImageLibrary();
     SetDefaultFonts(StartupFontList());

@@ -72,7 +72,7 @@ TEST_F(HelperTest, RaisesAWindowOfAnotherProcessAndPutsItBack) {
     ASSERT_NE(nullptr, session.window);
     DWORD helperId = 0;
     GetWindowThreadProcessId(session.window, &helperId);
-    EXPECT_EQ(GetProcessId(session.process), helperId);
+    EXPECT_EQ(GetProcessId(session.process.get()), helperId);
 
     RaiseWithHelper(session, target);
     EXPECT_TRUE(session.raised);
@@ -80,7 +80,7 @@ TEST_F(HelperTest, RaisesAWindowOfAnotherProcessAndPutsItBack) {
     UndoWithHelper(session, target);
     EXPECT_TRUE(PumpUntil([&] { return !IsTopmost(target); }, 5000));
     // The close follows the undo: the helper ends.
-    EXPECT_EQ(0, WaitForExit(session.process, 5000));
+    EXPECT_EQ(0, WaitForExit(session.process.get(), 5000));
 }
 
 TEST_F(HelperTest, NothingToUndoForAWindowAlreadyTopmost) {
@@ -94,7 +94,7 @@ TEST_F(HelperTest, NothingToUndoForAWindowAlreadyTopmost) {
     UndoWithHelper(session, target);  // nothing is posted
     EXPECT_TRUE(IsTopmost(target));
     // It leaves by itself after replying.
-    EXPECT_EQ(0, WaitForExit(session.process, 5000));
+    EXPECT_EQ(0, WaitForExit(session.process.get(), 5000));
 }
 
 TEST_F(HelperTest, TheWaitGivesUpOnAMissingHelper) {
@@ -107,9 +107,9 @@ TEST_F(HelperTest, TheWaitGivesUpOnAMissingHelper) {
     HelperSession silent;
     EXPECT_FALSE(StartHelper(BesideProgram(L"capture_target.exe"), silent, 1500));
     EXPECT_EQ(nullptr, silent.window);
-    ASSERT_NE(nullptr, silent.process);
-    EXPECT_EQ(-1, WaitForExit(silent.process, 0));
-    TerminateProcess(silent.process, 0);
+    ASSERT_TRUE(silent.process);
+    EXPECT_EQ(-1, WaitForExit(silent.process.get(), 0));
+    TerminateProcess(silent.process.get(), 0);
 }
 
 }  // namespace

@@ -9,10 +9,12 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <random>
+#include <thread>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/seams.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "support/devservice.h"
@@ -111,16 +113,15 @@ protected:
         ASSERT_TRUE(DevService::Available()) << "run through scripts/with-devservice.sh";
         DefineDefaultSettings(Settings());
         Settings().SetAdvanced(L"adv_api_upload_uri", Utf8ToWide(DevService::UploadUrl()));
-        App().dataFolder = data.path() + "\\";
+        queue.SetArchiveFolder(Utf8ToWide(data.path() + "\\"));
         ASSERT_TRUE(DevService::ClearLog());
         outcomes.clear();
         questions.clear();
-        SetUploadPrompt(&Answer);
         queue.SetCompletionHandler(&Record);
         folder = root.File("Holiday Pics");
         ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr));
     }
-    void TearDown() override { SetUploadPrompt(nullptr); }
+    ScopedSeams seams_{Seams{&Answer}};
 
     void Write(const std::string& relative, const std::string& bytes) {
         ASSERT_TRUE(WriteBytes(folder + "\\" + relative, bytes));
@@ -158,7 +159,7 @@ TEST_F(FolderUpload, AnOversizedFolderIsAskedAboutAndLeftAloneOnNo) {
     EXPECT_EQ(UploadKind::Folder, outcomes[0].kind);
     EXPECT_TRUE(DevService::Requests().empty());
     EXPECT_EQ("small", ReadBytes(folder + "\\a.txt"));
-    EXPECT_EQ(0, LeftoverArchives(App().dataFolder));
+    EXPECT_EQ(0, LeftoverArchives(data.path() + "\\"));
 }
 
 TEST_F(FolderUpload, AFolderArrivesAsAnArchiveNamedAfterIt) {
@@ -184,8 +185,45 @@ TEST_F(FolderUpload, AFolderArrivesAsAnArchiveNamedAfterIt) {
     EXPECT_EQ(std::string(70000, 'b'), entries.at("Holiday Pics/sub/b.bin"));
     EXPECT_EQ(UploadLimitBytes + 1, entries.at("Holiday Pics/sub/zeros.bin").size());
 
-    EXPECT_EQ(0, LeftoverArchives(App().dataFolder));  // the temporary archive is gone
+    EXPECT_EQ(0, LeftoverArchives(data.path() + "\\"));  // the temporary archive is gone
     EXPECT_EQ("first file", ReadBytes(folder + "\\a.txt"));
+}
+
+TEST_F(FolderUpload, AFolderReplacedByAFileIsSentButNeverDeleted) {
+    queue.SetPaused(true);
+    queue.EnqueueFolder(Utf8ToWide(folder));
+    // Before the worker gets to it, the folder becomes a file of the user's.
+    ASSERT_TRUE(RemoveDirectoryW(Utf8ToWide(folder).c_str()));
+    ASSERT_TRUE(WriteBytes(folder, "the user's own file"));
+    queue.SetPaused(false);
+    ASSERT_TRUE(WaitForOutcome());
+
+    EXPECT_TRUE(outcomes[0].success);
+    const auto log = DevService::Requests();
+    ASSERT_EQ(1u, log.size());
+    EXPECT_EQ("Holiday Pics", log[0].parts[0].filename);
+    EXPECT_EQ("the user's own file", ReadBytes(folder));
+}
+
+TEST_F(FolderUpload, ACancelWhileTheFolderIsPackedSendsNothing) {
+    // Enough incompressible bytes that packing takes a moment.
+    std::mt19937 random(7);
+    std::string noise(40 << 20, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    Write("noise.bin", noise);
+    queue.EnqueueFolder(Utf8ToWide(folder));
+    const auto start = std::chrono::steady_clock::now();
+    while (LeftoverArchives(data.path() + "\\") == 0 && std::chrono::steady_clock::now() - start < 20s) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(1, LeftoverArchives(data.path() + "\\")) << "packing never started";
+    queue.CancelCurrent();
+    ASSERT_TRUE(WaitForOutcome());
+
+    EXPECT_FALSE(outcomes[0].success);
+    EXPECT_TRUE(DevService::Requests().empty());
+    EXPECT_EQ(0, LeftoverArchives(data.path() + "\\"));
+    EXPECT_EQ(noise.size(), ReadBytes(folder + "\\noise.bin").size());
 }
 
 }  // namespace
