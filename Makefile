@@ -21,6 +21,7 @@ bench: build
 	tools/bench-zip.sh
 	tools/bench-paint.sh
 	tools/bench-startup.sh
+	tools/bench-capture.sh
 
 clean:
 	rm -rf build

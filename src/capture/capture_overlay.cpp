@@ -33,13 +33,6 @@ CapturePoint PointOf(LPARAM lParam) {
     return CapturePoint{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
-CaptureRect Union(const CaptureRect& a, const CaptureRect& b) {
-    if (a.Empty()) return b;
-    if (b.Empty()) return a;
-    return CaptureRect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                       std::max(a.bottom, b.bottom)};
-}
-
 // Pushes the picture; with `dirty` only that part needs copying.
 void Push(CaptureState& state, const RECT* dirty) {
     POINT destination{state.overlayRect.left, state.overlayRect.top};
@@ -90,10 +83,7 @@ bool RegionInput(CaptureState& state, UINT message, WPARAM, LPARAM lParam) {
         SetCursor(CursorFor(state, ShapeAt(state.selection, ClientPointer(state))));
         return true;
     case WM_LBUTTONDOWN: {
-        const CaptureRect before = state.selection.drawn;
-        if (PressOnOverlay(canvas, state.selection, PointOf(lParam))) {
-            // A new selection wiped the old one.
-            MarkDirty(state, before);
+        if (PressOnOverlay(canvas, state.selection, PointOf(lParam), state.widgets.get(), &state.dirty)) {
             RedrawSelection(state);
         }
         // Moves and resizes follow the pointer past the overlay's edges.
@@ -307,9 +297,7 @@ void CloseOverlay(CaptureState& state) {
 }
 
 void MarkDirty(CaptureState& state, const CaptureRect& area) {
-    if (area.Empty()) return;
-    state.dirty = state.anyDirty ? Union(state.dirty, area) : area;
-    state.anyDirty = true;
+    if (!area.Empty()) state.dirty.push_back(area);
 }
 
 void RedrawSelection(CaptureState& state) {
@@ -319,18 +307,20 @@ void RedrawSelection(CaptureState& state) {
     while (state.redrawBusy) Sleep(20);
     state.redrawBusy = true;
     OverlayCanvas canvas = state.Canvas();
-    const CaptureRect before = state.selection.drawn;
-    OverlayDecorations* decorations = state.widgets.get();
-    if (decorations) {
-        for (int corner = 0; corner < kCornerCount; ++corner) MarkDirty(state, decorations->CornerArea(corner));
-        MarkDirty(state, decorations->ButtonArea());
+    RedrawRegion(canvas, state.selection, state.border, state.widgets.get(), &state.dirty);
+    // Pushing dominates a move, and every push costs about as much again
+    // (under Wine at least): one push of the rectangle around what changed.
+    CaptureRect changed;
+    for (const CaptureRect& area : state.dirty) {
+        changed = changed.Empty() ? area
+                                  : CaptureRect{std::min(changed.left, area.left), std::min(changed.top, area.top),
+                                                std::max(changed.right, area.right),
+                                                std::max(changed.bottom, area.bottom)};
     }
-    RedrawRegion(canvas, state.selection, state.border, decorations);
-    MarkDirty(state, Union(before, state.selection.drawn));
-    const CaptureRect dirty = IntersectRect(state.dirty, canvas.Bounds());
-    const RECT push{dirty.left, dirty.top, dirty.right, dirty.bottom};
-    Push(state, state.anyDirty ? &push : nullptr);
-    state.anyDirty = false;
+    changed = IntersectRect(changed, canvas.Bounds());
+    const RECT part{changed.left, changed.top, changed.right, changed.bottom};
+    if (!changed.Empty() || state.pushWholePicture) Push(state, state.pushWholePicture ? nullptr : &part);
+    state.dirty.clear();
     state.redrawBusy = false;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "base/scoped_win.h"
 #include "capture/backdrop_window.h"
@@ -42,8 +43,9 @@ struct CaptureState {
     std::uint32_t border = kRegionBorder;
     std::unique_ptr<OverlayWidgets> widgets;  // region mode only
     // What changed since the picture was last pushed, in overlay coordinates.
-    CaptureRect dirty;
-    bool anyDirty = false;
+    std::vector<CaptureRect> dirty;
+    // Push the whole picture on every redraw (the benchmark compares).
+    bool pushWholePicture = false;
 
     HCURSOR moveCursor = nullptr, crossCursor = nullptr;
     HCURSOR nwseCursor = nullptr, neswCursor = nullptr, arrowCursor = nullptr;

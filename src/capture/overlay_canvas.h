@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "capture/capture_geometry.h"
 #include "capture/region_selection.h"
@@ -67,10 +68,14 @@ struct CornerPlacement {
 CornerPlacement PlaceCorners(const CaptureRect& selection);
 
 // Brings the canvas from `drawn` to the selection `next` incrementally and
-// returns `next`. `decorations` is null in window-grab mode.
+// returns `next`: the bands between old and new edges, the corner images,
+// and the upload button when something below it changed. `decorations` is
+// null in window-grab mode. Every area it rewrote is added to `changed`
+// when given (for pushing only those).
 CaptureRect RedrawSelectionPixels(OverlayCanvas& canvas, const CaptureRect& drawn,
                                   const CaptureRect& next, std::uint32_t border,
-                                  OverlayDecorations* decorations);
+                                  OverlayDecorations* decorations,
+                                  std::vector<CaptureRect>* changed = nullptr);
 
 // The whole canvas for `selection` from scratch (an empty selection: all
 // dimmed, only the button drawn).
@@ -80,7 +85,9 @@ void RenderOverlay(OverlayCanvas& canvas, const CaptureRect& selection, std::uin
 // The overlay's side of the selection gestures: clamps the corners to the
 // canvas, redraws, and remembers what was drawn.
 void RedrawRegion(OverlayCanvas& canvas, RegionSelection& selection, std::uint32_t border,
-                  OverlayDecorations* decorations);
-// A press: wipes the old selection when a new one starts. True when a
-// redraw is due.
-bool PressOnOverlay(OverlayCanvas& canvas, RegionSelection& selection, CapturePoint pointer);
+                  OverlayDecorations* decorations, std::vector<CaptureRect>* changed = nullptr);
+// A press: wipes the old selection when a new one starts (drawing the
+// upload button again where the wipe went over it). True when a redraw is
+// due. The wiped area is added to `changed` when given.
+bool PressOnOverlay(OverlayCanvas& canvas, RegionSelection& selection, CapturePoint pointer,
+                    OverlayDecorations* decorations, std::vector<CaptureRect>* changed = nullptr);

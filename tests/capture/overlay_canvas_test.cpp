@@ -122,7 +122,7 @@ public:
     }
     OverlayDecorations* Decorations() { return decorated_ ? &decorations_ : nullptr; }
     void Press(CapturePoint p) {
-        if (PressOnOverlay(live_.canvas, selection, p)) Redraw();
+        if (PressOnOverlay(live_.canvas, selection, p, Decorations())) Redraw();
     }
     void MoveTo(CapturePoint p) {
         if (PointerMovedTo(selection, p, live_.canvas.width, live_.canvas.height)) Redraw();
