@@ -441,6 +441,13 @@ TEST_F(CaptureRoad, WindowGrabsKeepRealTransparencyInPngOnly) {
         MouseTo(x + w / 2 + 5, y + h / 2);
         Click(x + w / 2 + 5, y + h / 2);
         ASSERT_NE(nullptr, Prompt()) << round;
+        // Hidden while the prompt asks, back afterwards.
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(main); }, 5000)) << round;
+        RECT mainRect{};
+        GetWindowRect(main, &mainRect);
+        const SIZE mainSize{mainRect.right - mainRect.left, mainRect.bottom - mainRect.top};
+        EXPECT_EQ(nullptr, VisibleWindow(instanceId, L"SkinnableWindow", mainSize))
+            << round << ": " << Shown(instanceId);
         if (names[round]) Type(names[round]);  // else the offered name
         Press(VK_RETURN);
         ASSERT_TRUE(WaitForRows(round + 1))
