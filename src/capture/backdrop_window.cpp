@@ -8,8 +8,9 @@ constexpr wchar_t kClass[] = L"BlankerWindow";
 constexpr LONG_PTR kBlack = 0;
 constexpr LONG_PTR kWhite = 1;
 
-HBRUSH blackBrush = nullptr;
-HBRUSH whiteBrush = nullptr;
+// Made on first use and kept for the life of the process.
+ScopedGdiObject<HBRUSH> blackBrush;
+ScopedGdiObject<HBRUSH> whiteBrush;
 std::once_flag setUp;
 
 // Polls `done` every `step` ms for at most `limit` ms.
@@ -33,9 +34,8 @@ struct ThreadStart {
 
 std::shared_ptr<BackdropWindow> BackdropWindow::Open(HWND target, HINSTANCE instance, int margin) {
     std::call_once(setUp, [instance] {
-        // Kept for the life of the process.
-        blackBrush = CreateSolidBrush(RGB(0, 0, 0));
-        whiteBrush = CreateSolidBrush(RGB(255, 255, 255));
+        blackBrush.reset(CreateSolidBrush(RGB(0, 0, 0)));
+        whiteBrush.reset(CreateSolidBrush(RGB(255, 255, 255)));
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = WindowProc;
         windowClass.hInstance = instance;
@@ -69,8 +69,12 @@ HANDLE BackdropWindow::DuplicateThreadHandle() const {
     return copy;
 }
 
-bool BackdropWindow::SetBlack() { return SetColour(kBlack); }
-bool BackdropWindow::SetWhite() { return SetColour(kWhite); }
+bool BackdropWindow::SetBlack() {
+    return SetColour(kBlack);
+}
+bool BackdropWindow::SetWhite() {
+    return SetColour(kWhite);
+}
 
 bool BackdropWindow::SetColour(LONG_PTR colour) {
     HWND window = window_.load();
@@ -78,8 +82,7 @@ bool BackdropWindow::SetColour(LONG_PTR colour) {
     painted_ = false;
     SetWindowLongPtrW(window, GWLP_USERDATA, colour);
     InvalidateRect(window, nullptr, FALSE);
-    return WaitFor([&] { return painted_.load() || ended_.load(); }, 25, kWaitLimit) &&
-           painted_.load();
+    return WaitFor([&] { return painted_.load() || ended_.load(); }, 25, kWaitLimit) && painted_.load();
 }
 
 void BackdropWindow::Close() {
@@ -96,10 +99,9 @@ DWORD WINAPI BackdropWindow::Run(void* parameter) {
     RECT rect{};
     GetWindowRect(self.target_, &rect);
     const int m = self.margin_;
-    HWND window = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClass, L"vantorel liftorn",
-                                  WS_POPUP, rect.left - m, rect.top - m,
-                                  rect.right - rect.left + 2 * m, rect.bottom - rect.top + 2 * m,
-                                  nullptr, nullptr, self.instance_, nullptr);
+    HWND window = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClass, L"vantorel liftorn", WS_POPUP,
+                                  rect.left - m, rect.top - m, rect.right - rect.left + 2 * m,
+                                  rect.bottom - rect.top + 2 * m, nullptr, nullptr, self.instance_, nullptr);
     if (window) {
         // Shown directly behind the target, whatever else is on the desktop.
         // Wine lifts a new window to the top again while it handles its
@@ -118,8 +120,7 @@ DWORD WINAPI BackdropWindow::Run(void* parameter) {
         // a hung target must not hang the grab.
         const bool topmost = (GetWindowLongPtrW(self.target_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         SetWindowPos(self.target_, window, 0, 0, 0, 0, place | SWP_ASYNCWINDOWPOS);
-        SetWindowPos(self.target_, topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
-                     place | SWP_ASYNCWINDOWPOS);
+        SetWindowPos(self.target_, topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, place | SWP_ASYNCWINDOWPOS);
         // Its thread handles requests in order: once this one returns, the
         // two above are done. Bounded, for the same reason.
         DWORD_PTR ignored = 0;
@@ -147,7 +148,7 @@ LRESULT CALLBACK BackdropWindow::WindowProc(HWND window, UINT message, WPARAM wP
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
         FillRect(dc, &paint.rcPaint,
-                 GetWindowLongPtrW(window, GWLP_USERDATA) == kWhite ? whiteBrush : blackBrush);
+                 GetWindowLongPtrW(window, GWLP_USERDATA) == kWhite ? whiteBrush.get() : blackBrush.get());
         EndPaint(window, &paint);
         return 0;
     }

@@ -6,8 +6,12 @@ struct CapturePoint {
     int x = 0, y = 0;
 };
 
-inline bool operator==(CapturePoint a, CapturePoint b) { return a.x == b.x && a.y == b.y; }
-inline bool operator!=(CapturePoint a, CapturePoint b) { return !(a == b); }
+inline bool operator==(CapturePoint a, CapturePoint b) {
+    return a.x == b.x && a.y == b.y;
+}
+inline bool operator!=(CapturePoint a, CapturePoint b) {
+    return !(a == b);
+}
 
 // Right and bottom are exclusive.
 struct CaptureRect {
@@ -16,15 +20,15 @@ struct CaptureRect {
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     bool Empty() const { return right <= left || bottom <= top; }
-    bool Contains(CapturePoint p) const {
-        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
-    }
+    bool Contains(CapturePoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
 };
 
 inline bool operator==(const CaptureRect& a, const CaptureRect& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-inline bool operator!=(const CaptureRect& a, const CaptureRect& b) { return !(a == b); }
+inline bool operator!=(const CaptureRect& a, const CaptureRect& b) {
+    return !(a == b);
+}
 
 // The rectangle spanned by two inclusive corners.
 CaptureRect SpanRect(CapturePoint a, CapturePoint b);

@@ -4,7 +4,9 @@ namespace {
 
 constexpr wchar_t kForbidden[] = L"\\/:*?\"<>|";
 
-wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+wchar_t Lower(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
 
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
     std::size_t i = 0;
@@ -27,14 +29,14 @@ NameProblem CheckCaptureName(const std::wstring& name) {
 
 const wchar_t* NameProblemMessage(NameProblem problem) {
     switch (problem) {
-    case NameProblem::kForbiddenCharacter:
-        return L"Files cannot contain any of: \\ / : * ? \" < > |";
-    case NameProblem::kNoExtension:
-        return L"No extension given.";
-    case NameProblem::kWrongExtension:
-        return L"Valid extensions: png, jpg and gif.";
-    case NameProblem::kNone:
-        break;
+        case NameProblem::kForbiddenCharacter:
+            return L"Files cannot contain any of: \\ / : * ? \" < > |";
+        case NameProblem::kNoExtension:
+            return L"No extension given.";
+        case NameProblem::kWrongExtension:
+            return L"Valid extensions: png, jpg and gif.";
+        case NameProblem::kNone:
+            break;
     }
     return L"";
 }

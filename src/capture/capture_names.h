@@ -9,7 +9,7 @@ enum class NameProblem {
     kNone,
     kForbiddenCharacter,  // one of \ / : * ? " < > |
     kNoExtension,
-    kWrongExtension,      // not png, jpg or gif
+    kWrongExtension,  // not png, jpg or gif
 };
 
 // Only the first problem found counts.

@@ -55,16 +55,20 @@ void Push(CaptureState& state, const RECT* dirty) {
         info.prcDirty = dirty;
         if (updateIndirect(state.overlay, &info)) return;
     }
-    UpdateLayeredWindow(state.overlay, state.ScreenDC(), &destination, &size, state.MemoryDC(), &origin,
-                        0, &blend, ULW_ALPHA);
+    UpdateLayeredWindow(state.overlay, state.ScreenDC(), &destination, &size, state.MemoryDC(), &origin, 0,
+                        &blend, ULW_ALPHA);
 }
 
 HCURSOR CursorFor(const CaptureState& state, PointerShape shape) {
     switch (shape) {
-    case PointerShape::kMove: return state.moveCursor;
-    case PointerShape::kNwSe: return state.nwseCursor;
-    case PointerShape::kNeSw: return state.neswCursor;
-    case PointerShape::kCross: break;
+        case PointerShape::kMove:
+            return state.moveCursor;
+        case PointerShape::kNwSe:
+            return state.nwseCursor;
+        case PointerShape::kNeSw:
+            return state.neswCursor;
+        case PointerShape::kCross:
+            break;
     }
     return state.crossCursor;
 }
@@ -79,67 +83,66 @@ CapturePoint ClientPointer(const CaptureState& state) {
 bool RegionInput(CaptureState& state, UINT message, WPARAM, LPARAM lParam) {
     OverlayCanvas canvas = state.Canvas();
     switch (message) {
-    case WM_SETCURSOR:
-        SetCursor(CursorFor(state, ShapeAt(state.selection, ClientPointer(state))));
-        return true;
-    case WM_LBUTTONDOWN: {
-        if (PressOnOverlay(canvas, state.selection, PointOf(lParam), state.widgets.get(), &state.dirty)) {
-            RedrawSelection(state);
+        case WM_SETCURSOR:
+            SetCursor(CursorFor(state, ShapeAt(state.selection, ClientPointer(state))));
+            return true;
+        case WM_LBUTTONDOWN: {
+            if (PressOnOverlay(canvas, state.selection, PointOf(lParam), state.widgets.get(), &state.dirty)) {
+                RedrawSelection(state);
+            }
+            // Moves and resizes follow the pointer past the overlay's edges.
+            SetCapture(state.overlay);
+            return true;
         }
-        // Moves and resizes follow the pointer past the overlay's edges.
-        SetCapture(state.overlay);
-        return true;
-    }
-    case WM_MOUSEMOVE:
-        if (PointerMovedTo(state.selection, PointOf(lParam), state.Width(), state.Height())) {
-            RedrawSelection(state);
-        }
-        return true;
-    case WM_LBUTTONUP:
-        if (GetCapture() == state.overlay) ReleaseCapture();
-        if (Release(state.selection)) RedrawSelection(state);
-        SetCursor(CursorFor(state, ShapeAt(state.selection, PointOf(lParam))));
-        return true;
-    default:
-        return false;
+        case WM_MOUSEMOVE:
+            if (PointerMovedTo(state.selection, PointOf(lParam), state.Width(), state.Height())) {
+                RedrawSelection(state);
+            }
+            return true;
+        case WM_LBUTTONUP:
+            if (GetCapture() == state.overlay) ReleaseCapture();
+            if (Release(state.selection)) RedrawSelection(state);
+            SetCursor(CursorFor(state, ShapeAt(state.selection, PointOf(lParam))));
+            return true;
+        default:
+            return false;
     }
 }
 
 // Window-grab mode: the window under the pointer is outlined; a click grabs it.
 bool PickInput(CaptureState& state, UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_SETCURSOR:
-        SetCursor(state.arrowCursor);
-        return true;
-    case WM_NCHITTEST:
-        result = state.hitTestTransparent ? HTTRANSPARENT : HTCLIENT;
-        return true;
-    case WM_MOUSEMOVE: {
-        const CapturePoint client = PointOf(lParam);
-        const POINT screen{client.x + state.overlayRect.left, client.y + state.overlayRect.top};
-        state.hitTestTransparent = true;
-        HWND found = PickableWindowAt(screen);
-        state.hitTestTransparent = false;
-        if (!found || found == state.targetWindow) return true;
-        state.targetWindow = found;
-        state.transparentGrab = WantsTransparentGrab(found);
-        RECT rect{};
-        GetWindowRect(found, &rect);
-        const GrabOutline outline =
-            OutlineForWindow(CaptureRect{rect.left, rect.top, rect.right, rect.bottom},
-                             CapturePoint{state.overlayRect.left, state.overlayRect.top},
-                             state.transparentGrab);
-        state.selection.anchor = outline.anchor;
-        state.selection.current = outline.current;
-        state.border = outline.border;
-        RedrawSelection(state);
-        return true;
-    }
-    case WM_LBUTTONDOWN:
-        CaptureSelection(state, false);
-        return true;
-    default:
-        return false;
+        case WM_SETCURSOR:
+            SetCursor(state.arrowCursor);
+            return true;
+        case WM_NCHITTEST:
+            result = state.hitTestTransparent ? HTTRANSPARENT : HTCLIENT;
+            return true;
+        case WM_MOUSEMOVE: {
+            const CapturePoint client = PointOf(lParam);
+            const POINT screen{client.x + state.overlayRect.left, client.y + state.overlayRect.top};
+            state.hitTestTransparent = true;
+            HWND found = PickableWindowAt(screen);
+            state.hitTestTransparent = false;
+            if (!found || found == state.targetWindow) return true;
+            state.targetWindow = found;
+            state.transparentGrab = WantsTransparentGrab(found);
+            RECT rect{};
+            GetWindowRect(found, &rect);
+            const GrabOutline outline = OutlineForWindow(
+                CaptureRect{rect.left, rect.top, rect.right, rect.bottom},
+                CapturePoint{state.overlayRect.left, state.overlayRect.top}, state.transparentGrab);
+            state.selection.anchor = outline.anchor;
+            state.selection.current = outline.current;
+            state.border = outline.border;
+            RedrawSelection(state);
+            return true;
+        }
+        case WM_LBUTTONDOWN:
+            CaptureSelection(state, false);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -155,24 +158,27 @@ LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return result;
     }
     switch (message) {
-    case WM_KEYDOWN:
-        if (wParam == VK_CONTROL) state->ctrlHeld = true;
-        else if (wParam == VK_RETURN) CaptureSelection(*state, state->ctrlHeld);
-        else if (wParam == VK_ESCAPE) DestroyWindow(window);
-        return 0;
-    case WM_KEYUP:
-        if (wParam == VK_CONTROL) state->ctrlHeld = false;
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_NCHITTEST:
-        return HTCLIENT;
-    case WM_GETDLGCODE:
-        return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
-    case WM_CREATE:
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        case WM_KEYDOWN:
+            if (wParam == VK_CONTROL)
+                state->ctrlHeld = true;
+            else if (wParam == VK_RETURN)
+                CaptureSelection(*state, state->ctrlHeld);
+            else if (wParam == VK_ESCAPE)
+                DestroyWindow(window);
+            return 0;
+        case WM_KEYUP:
+            if (wParam == VK_CONTROL) state->ctrlHeld = false;
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_NCHITTEST:
+            return HTCLIENT;
+        case WM_GETDLGCODE:
+            return DLGC_WANTALLKEYS | DLGC_WANTCHARS;
+        case WM_CREATE:
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -301,10 +307,10 @@ void MarkDirty(CaptureState& state, const CaptureRect& area) {
 }
 
 void RedrawSelection(CaptureState& state) {
-    if (!state.pixels || !state.MemoryDC()) return;
-    // One thread draws, so this never waits in practice; kept for a redraw
-    // asked for while one runs (a message box's loop inside a redraw).
-    while (state.redrawBusy) Sleep(20);
+    // One thread draws: a redraw asked for inside a running one (only a
+    // nested message loop could) is left to the one running, which would
+    // otherwise wait for itself.
+    if (!state.pixels || !state.MemoryDC() || state.redrawBusy) return;
     state.redrawBusy = true;
     OverlayCanvas canvas = state.Canvas();
     RedrawRegion(canvas, state.selection, state.border, state.widgets.get(), &state.dirty);
@@ -312,10 +318,11 @@ void RedrawSelection(CaptureState& state) {
     // (under Wine at least): one push of the rectangle around what changed.
     CaptureRect changed;
     for (const CaptureRect& area : state.dirty) {
-        changed = changed.Empty() ? area
-                                  : CaptureRect{std::min(changed.left, area.left), std::min(changed.top, area.top),
-                                                std::max(changed.right, area.right),
-                                                std::max(changed.bottom, area.bottom)};
+        changed =
+            changed.Empty()
+                ? area
+                : CaptureRect{std::min(changed.left, area.left), std::min(changed.top, area.top),
+                              std::max(changed.right, area.right), std::max(changed.bottom, area.bottom)};
     }
     changed = IntersectRect(changed, canvas.Bounds());
     const RECT part{changed.left, changed.top, changed.right, changed.bottom};

@@ -35,13 +35,19 @@ bool OnNameCharacter(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) 
     CapturePrompt* prompt = PromptOf(window);
     if (!prompt) return false;
     *result = 0;
-    if (wParam == VK_RETURN) prompt->Accept();
-    else prompt->Cancel();
+    if (wParam == VK_RETURN)
+        prompt->Accept();
+    else
+        prompt->Cancel();
     return true;
 }
 
-void OnOk(void* prompt, WPARAM) { static_cast<CapturePrompt*>(prompt)->Accept(); }
-void OnCancel(void* prompt, WPARAM) { static_cast<CapturePrompt*>(prompt)->Cancel(); }
+void OnOk(void* prompt, WPARAM) {
+    static_cast<CapturePrompt*>(prompt)->Accept();
+}
+void OnCancel(void* prompt, WPARAM) {
+    static_cast<CapturePrompt*>(prompt)->Cancel();
+}
 
 void OnToggle(GUIToggle* toggle) {
     Settings().SetBool(L"RunCommandAfterScreenshot", toggle->IsSelected());
@@ -49,10 +55,10 @@ void OnToggle(GUIToggle* toggle) {
 
 }  // namespace
 
-CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption,
-                             const std::wstring& promptText, const std::wstring& defaultName) {
-    window_ = std::make_unique<SkinnableWindow>(instance, kWidth, kHeight, 1, caption.c_str(), 0,
-                                                WS_EX_TOOLWINDOW);
+CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption, const std::wstring& promptText,
+                             const std::wstring& defaultName) {
+    window_ =
+        std::make_unique<SkinnableWindow>(instance, kWidth, kHeight, 1, caption.c_str(), 0, WS_EX_TOOLWINDOW);
     SkinnableWindow& window = *window_;
     window.SetMargins(17, 27, 37, 27, true);
     window.MoveTo(Settings().GetInt(L"PositionX"), Settings().GetInt(L"PositionY"));
@@ -78,8 +84,8 @@ CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption,
     nameEdit_->SetBackgroundColour(0xEEEEEE);
     nameEdit_->SetMaxLength(256);
 
-    errorText_ = window.AddPainter(
-        std::make_unique<GUIText>(parent, instance, 35, textHeight + 58, 0, 0, L""));
+    errorText_ =
+        window.AddPainter(std::make_unique<GUIText>(parent, instance, 35, textHeight + 58, 0, 0, L""));
     errorText_->SetColour(0xFFFF2222);
 
     cancelButton_ = window.AddPainter(std::make_unique<GUIButton>(
@@ -125,7 +131,9 @@ bool CapturePrompt::Run() {
     return accepted_;
 }
 
-std::wstring CapturePrompt::GetText() const { return nameEdit_->GetText(); }
+std::wstring CapturePrompt::GetText() const {
+    return nameEdit_->GetText();
+}
 
 void CapturePrompt::ShowError(const std::wstring& text) {
     errorText_->SetText(text);
@@ -137,7 +145,9 @@ void CapturePrompt::Accept() {
     End(true);
 }
 
-void CapturePrompt::Cancel() { End(false); }
+void CapturePrompt::Cancel() {
+    End(false);
+}
 
 void CapturePrompt::End(bool accepted) {
     accepted_ = accepted;

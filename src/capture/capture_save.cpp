@@ -61,8 +61,7 @@ bool SaveAsGif(const std::wstring& path) {
 
 }  // namespace
 
-bool SaveCaptureImage(const std::vector<std::uint8_t>& raw, bool hasTransparency,
-                      const std::wstring& path) {
+bool SaveCaptureImage(const std::vector<std::uint8_t>& raw, bool hasTransparency, const std::wstring& path) {
     const CaptureFormat format = FormatOfName(path);
     if (raw.empty() || format == CaptureFormat::kUnknown) return false;
     const ILint previous = ilGetInteger(IL_CUR_IMAGE);

@@ -11,5 +11,4 @@
 // `raw` is a block from BuildRawImage; `path` ends in .png, .jpg or .gif (in
 // any letter case). The caller holds the image library's lock. False when no
 // complete file was written.
-bool SaveCaptureImage(const std::vector<std::uint8_t>& raw, bool hasTransparency,
-                      const std::wstring& path);
+bool SaveCaptureImage(const std::vector<std::uint8_t>& raw, bool hasTransparency, const std::wstring& path);

@@ -123,17 +123,21 @@ void CaptureSelection(CaptureState& state, bool fullScreen) {
     HideMainWindow(state);
 
     const std::wstring offered = OfferedName(state);
+    if (!copied) {
+        // Nothing to name: the pixels could not be held (a picture too
+        // large for memory, say).
+        ReportFailure(state, offered);
+        DestroyWindow(state.overlay);
+        return;
+    }
     CapturePrompt prompt(InstanceOf(state), kProductName, L"Enter capture filename:", offered);
     prompt.SetValidator(ValidateCaptureFileName);
     if (prompt.Run()) {
         const std::wstring name = prompt.GetText();
         const std::wstring path = state.request.dataFolder + name;
-        bool saved = false;
-        if (copied) {
-            LockImageLibrary();
-            saved = SaveCaptureImage(raw, transparent, path);
-            UnlockImageLibrary();
-        }
+        LockImageLibrary();
+        const bool saved = SaveCaptureImage(raw, transparent, path);
+        UnlockImageLibrary();
         if (saved) {
             // The file is complete: the command may take its time without
             // holding up other users of the image library.

@@ -22,8 +22,8 @@ struct MapHolder {
 
 }  // namespace
 
-GifWriteResult WriteGifFile(const std::wstring& path, int width, int height,
-                            const std::uint8_t* indices, const std::uint8_t* palette, int colours) {
+GifWriteResult WriteGifFile(const std::wstring& path, int width, int height, const std::uint8_t* indices,
+                            const std::uint8_t* palette, int colours) {
     if (!indices || !palette || width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF ||
         colours < 1 || colours > 256) {
         return GifWriteResult::kFailed;
@@ -39,8 +39,7 @@ GifWriteResult WriteGifFile(const std::wstring& path, int width, int height,
     holder.map = GifMakeMapObject(256, entries);
     if (!holder.map) return GifWriteResult::kFailed;
 
-    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                          _S_IREAD | _S_IWRITE);
+    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd < 0) return errno == EEXIST ? GifWriteResult::kExists : GifWriteResult::kFailed;
     int error = 0;
     GifFileType* gif = EGifOpenFileHandle(fd, &error);

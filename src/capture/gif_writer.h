@@ -11,5 +11,5 @@ enum class GifWriteResult { kWritten, kExists, kFailed };
 // `indices` holds width * height palette indices, rows top first; `palette`
 // holds `colours` RGB triples (1 to 256). An existing file is left alone
 // (kExists). A failed write removes what it had started.
-GifWriteResult WriteGifFile(const std::wstring& path, int width, int height,
-                            const std::uint8_t* indices, const std::uint8_t* palette, int colours);
+GifWriteResult WriteGifFile(const std::wstring& path, int width, int height, const std::uint8_t* indices,
+                            const std::uint8_t* palette, int colours);

@@ -1,7 +1,6 @@
 #include "capture/grab_outline.h"
 
-bool GrabMayKeepTransparency(bool vistaOrLater, bool settingOn, std::uint32_t style,
-                             bool maximised) {
+bool GrabMayKeepTransparency(bool vistaOrLater, bool settingOn, std::uint32_t style, bool maximised) {
     return vistaOrLater && settingOn && (style & kCaptionStyle) == kCaptionStyle && !maximised;
 }
 

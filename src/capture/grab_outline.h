@@ -15,8 +15,7 @@ constexpr std::uint32_t kCaptionStyle = 0x00C00000;
 
 // Whether to ask the desktop compositor for a transparent grab: Vista or
 // later, the setting on, a window with a caption that is not maximised.
-bool GrabMayKeepTransparency(bool vistaOrLater, bool settingOn, std::uint32_t style,
-                             bool maximised);
+bool GrabMayKeepTransparency(bool vistaOrLater, bool settingOn, std::uint32_t style, bool maximised);
 
 struct GrabOutline {
     CapturePoint anchor;
@@ -27,5 +26,4 @@ struct GrabOutline {
 // The outline of a window at `windowRect` (screen coordinates) on an
 // overlay whose top-left corner is at `overlayOrigin`; a transparent grab
 // takes in the shadow margin and is outlined in blue.
-GrabOutline OutlineForWindow(const CaptureRect& windowRect, CapturePoint overlayOrigin,
-                             bool transparent);
+GrabOutline OutlineForWindow(const CaptureRect& windowRect, CapturePoint overlayOrigin, bool transparent);

@@ -60,8 +60,8 @@ void RaiseWithHelper(HelperSession& session, HWND target) {
     if (!session.window) return;
     DWORD_PTR reply = 0;
     const LRESULT answered =
-        SendMessageTimeoutW(session.window, HelperMessage(), reinterpret_cast<WPARAM>(target),
-                            kHelperRaise, SMTO_ABORTIFHUNG, kHelperReplyLimit, &reply);
+        SendMessageTimeoutW(session.window, HelperMessage(), reinterpret_cast<WPARAM>(target), kHelperRaise,
+                            SMTO_ABORTIFHUNG, kHelperReplyLimit, &reply);
     session.raised = answered != 0 && reply != static_cast<DWORD_PTR>(kHelperNothingToUndo);
     // Without a reply it is told to go; after "nothing to undo" it goes by
     // itself.

@@ -18,7 +18,7 @@ inline constexpr DWORD kHelperWaitStep = 50;     // ms between looks
 inline constexpr UINT kHelperReplyLimit = 5000;  // ms
 
 struct HelperSession {
-    HWND window = nullptr;     // the helper's window, null when it is missing
+    HWND window = nullptr;  // the helper's window, null when it is missing
     ScopedHandle process;
     bool raised = false;  // the raise needs undoing
 };
@@ -26,8 +26,7 @@ struct HelperSession {
 // Starts `program` (verb "open", show command 5) and waits, at most
 // `waitLimit` ms, for a "VLT_Helper" window of that very process. False
 // (and no window) when it did not start or its window never appeared.
-bool StartHelper(const std::wstring& program, HelperSession& session,
-                 DWORD waitLimit = kHelperWaitLimit);
+bool StartHelper(const std::wstring& program, HelperSession& session, DWORD waitLimit = kHelperWaitLimit);
 
 // Asks the helper to make `target` topmost and waits for its reply (at most
 // kHelperReplyLimit ms). Sets session.raised unless the reply was "nothing

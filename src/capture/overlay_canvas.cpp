@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 std::uint32_t OverlayPixel(const CaptureRect& s, std::uint32_t border, int x, int y) {
     if (x < s.left || x >= s.right || y < s.top || y >= s.bottom) return kOverlayDimmed;
     if (x == s.left || x == s.right - 1 || y == s.top || y == s.bottom - 1) return border;
@@ -25,9 +24,12 @@ void PaintByTable(OverlayCanvas& canvas, const CaptureRect& area, const CaptureR
         const bool outsideRow = y < s.top || y >= s.bottom;
         const bool borderRow = y == s.top || y == s.bottom - 1;
         for (int x = a.left; x < a.right; ++x) {
-            if (outsideRow || x < s.left || x >= s.right) row[x] = kOverlayDimmed;
-            else if (borderRow || x == s.left || x == s.right - 1) row[x] = border;
-            else row[x] = kOverlayInside;
+            if (outsideRow || x < s.left || x >= s.right)
+                row[x] = kOverlayDimmed;
+            else if (borderRow || x == s.left || x == s.right - 1)
+                row[x] = border;
+            else
+                row[x] = kOverlayInside;
         }
     }
 }
@@ -73,9 +75,8 @@ bool Overlaps(const CaptureRect& a, const CaptureRect& b) {
 
 }  // namespace
 
-CaptureRect RedrawSelectionPixels(OverlayCanvas& canvas, const CaptureRect& o,
-                                  const CaptureRect& n, std::uint32_t border,
-                                  OverlayDecorations* decorations,
+CaptureRect RedrawSelectionPixels(OverlayCanvas& canvas, const CaptureRect& o, const CaptureRect& n,
+                                  std::uint32_t border, OverlayDecorations* decorations,
                                   std::vector<CaptureRect>* changed) {
     const bool topChanged = o.top != n.top;
     const bool rightChanged = o.right != n.right;
@@ -148,8 +149,8 @@ void RenderOverlay(OverlayCanvas& canvas, const CaptureRect& selection, std::uin
 void RedrawRegion(OverlayCanvas& canvas, RegionSelection& selection, std::uint32_t border,
                   OverlayDecorations* decorations, std::vector<CaptureRect>* changed) {
     ClampSelection(selection, canvas.width, canvas.height);
-    selection.drawn = RedrawSelectionPixels(canvas, selection.drawn, selection.Rect(), border,
-                                            decorations, changed);
+    selection.drawn =
+        RedrawSelectionPixels(canvas, selection.drawn, selection.Rect(), border, decorations, changed);
 }
 
 bool PressOnOverlay(OverlayCanvas& canvas, RegionSelection& selection, CapturePoint pointer,

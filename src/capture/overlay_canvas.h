@@ -12,10 +12,10 @@
 #include "capture/capture_geometry.h"
 #include "capture/region_selection.h"
 
-constexpr std::uint32_t kOverlayDimmed = 0xB0000000;     // the dimmed screen
-constexpr std::uint32_t kOverlayInside = 0x01000000;     // undimmed, still takes input
+constexpr std::uint32_t kOverlayDimmed = 0xB0000000;  // the dimmed screen
+constexpr std::uint32_t kOverlayInside = 0x01000000;  // undimmed, still takes input
 constexpr std::uint32_t kOverlayUnderCorner = 0x00000000;
-constexpr std::uint32_t kRegionBorder = 0xFF000000;      // opaque black
+constexpr std::uint32_t kRegionBorder = 0xFF000000;           // opaque black
 constexpr std::uint32_t kGrabBorderTransparent = 0xFF0000FF;  // blue: alpha will be kept
 constexpr std::uint32_t kGrabBorderOpaque = 0xFFFF0000;       // red
 
@@ -72,9 +72,8 @@ CornerPlacement PlaceCorners(const CaptureRect& selection);
 // and the upload button when something below it changed. `decorations` is
 // null in window-grab mode. Every area it rewrote is added to `changed`
 // when given (for pushing only those).
-CaptureRect RedrawSelectionPixels(OverlayCanvas& canvas, const CaptureRect& drawn,
-                                  const CaptureRect& next, std::uint32_t border,
-                                  OverlayDecorations* decorations,
+CaptureRect RedrawSelectionPixels(OverlayCanvas& canvas, const CaptureRect& drawn, const CaptureRect& next,
+                                  std::uint32_t border, OverlayDecorations* decorations,
                                   std::vector<CaptureRect>* changed = nullptr);
 
 // The whole canvas for `selection` from scratch (an empty selection: all

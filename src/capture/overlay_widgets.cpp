@@ -17,28 +17,31 @@ CaptureRect AreaOf(const GUIObject& widget) {
     return CaptureRect{at.x, at.y, at.x + size.cx, at.y + size.cy};
 }
 
-RECT ToRect(const CaptureRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const CaptureRect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
 
 }  // namespace
 
 OverlayWidgets::OverlayWidgets(HWND overlay, HINSTANCE instance, HDC memory, POINT buttonAt)
     : memory_(memory) {
-    const char* names[kCornerCount] = {"SS_TOP_LEFT", "SS_TOP_RIGHT", "SS_BOTTOM_RIGHT",
-                                       "SS_BOTTOM_LEFT"};
+    const char* names[kCornerCount] = {"SS_TOP_LEFT", "SS_TOP_RIGHT", "SS_BOTTOM_RIGHT", "SS_BOTTOM_LEFT"};
     for (int corner = 0; corner < kCornerCount; ++corner) {
-        corners_[corner] = std::make_unique<GUIImage>(overlay, instance, 0, 0, kCornerSize,
-                                                      kCornerSize, SkinPath(names[corner]));
+        corners_[corner] = std::make_unique<GUIImage>(overlay, instance, 0, 0, kCornerSize, kCornerSize,
+                                                      SkinPath(names[corner]));
         corners_[corner]->Show(SW_HIDE);
     }
-    button_ = std::make_unique<GUIButton>(overlay, instance, buttonAt.x, buttonAt.y, kButtonSize,
-                                          kButtonSize, SkinPath("SS_UPLOAD"), nullptr);
+    button_ = std::make_unique<GUIButton>(overlay, instance, buttonAt.x, buttonAt.y, kButtonSize, kButtonSize,
+                                          SkinPath("SS_UPLOAD"), nullptr);
     button_->SetClickFunction(PressEnter);
     button_->SetUserData(overlay);
 }
 
 OverlayWidgets::~OverlayWidgets() = default;
 
-CaptureRect OverlayWidgets::CornerArea(int corner) const { return AreaOf(*corners_[corner]); }
+CaptureRect OverlayWidgets::CornerArea(int corner) const {
+    return AreaOf(*corners_[corner]);
+}
 
 void OverlayWidgets::PlaceCorner(int corner, const CaptureRect& area, CapturePoint source) {
     GUIImage& image = *corners_[corner];
@@ -56,7 +59,9 @@ void OverlayWidgets::PaintCorner(int corner, OverlayCanvas&) {
     GdiFlush();
 }
 
-CaptureRect OverlayWidgets::ButtonArea() const { return AreaOf(*button_); }
+CaptureRect OverlayWidgets::ButtonArea() const {
+    return AreaOf(*button_);
+}
 
 void OverlayWidgets::PaintButton(OverlayCanvas&) {
     const RECT area = ToRect(AreaOf(*button_));

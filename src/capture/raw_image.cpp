@@ -40,8 +40,8 @@ void FlattenRawOntoWhite(std::vector<std::uint8_t>& block) {
     for (std::size_t i = kRawHeaderSize; i + 4 <= block.size(); i += 4) {
         const unsigned alpha = block[i + 3];
         for (int c = 0; c < 3; ++c) {
-            block[i + c] = static_cast<std::uint8_t>(
-                (block[i + c] * alpha + 255 * (255 - alpha) + 127) / 255);
+            block[i + c] =
+                static_cast<std::uint8_t>((block[i + c] * alpha + 255 * (255 - alpha) + 127) / 255);
         }
         block[i + 3] = 255;
     }

@@ -17,7 +17,9 @@ CaptureRect IntersectRect(const CaptureRect& r, const CaptureRect& bounds) {
 
 namespace {
 
-int Clamp(int value, int low, int high) { return std::max(low, std::min(value, high)); }
+int Clamp(int value, int low, int high) {
+    return std::max(low, std::min(value, high));
+}
 
 // Shifts one axis of the moved selection back inside [0, size - 1]; true when
 // it had to.
@@ -25,8 +27,10 @@ bool KeepInside(int& a, int& b, int size) {
     const int low = std::min(a, b);
     const int high = std::max(a, b);
     int shift = 0;
-    if (low < 0) shift = -low;
-    else if (high > size - 1) shift = size - 1 - high;
+    if (low < 0)
+        shift = -low;
+    else if (high > size - 1)
+        shift = size - 1 - high;
     a += shift;
     b += shift;
     return shift != 0;
@@ -60,33 +64,33 @@ PointerShape ShapeAt(const RegionSelection& s, CapturePoint p) {
 PressResult PressAt(RegionSelection& s, PointerShape shape, CapturePoint p) {
     PressResult result;
     switch (shape) {
-    case PointerShape::kCross:
-        if (s.selecting) break;
-        result.wipe = true;
-        result.wipeRect = s.drawn;
-        s.selecting = true;
-        s.anchor = s.current = p;
-        s.drawn = CaptureRect{p.x, p.y, p.x, p.y};
-        result.redraw = true;
-        break;
-    case PointerShape::kMove:
-        s.moving = true;
-        s.moveAnchor = p;
-        break;
-    case PointerShape::kNwSe:
-    case PointerShape::kNeSw: {
-        // The corner opposite the grabbed one stays where it is.
-        const CaptureRect& d = s.drawn;
-        const bool onLeft = p.x < d.left + d.Width() / 2;
-        const bool onTop = (onLeft && shape == PointerShape::kNwSe) ||
-                           (!onLeft && shape == PointerShape::kNeSw);
-        s.selecting = true;
-        s.anchor.x = onLeft ? d.right - 1 : d.left;
-        s.anchor.y = onTop ? d.bottom - 1 : d.top;
-        s.current = p;
-        result.redraw = true;
-        break;
-    }
+        case PointerShape::kCross:
+            if (s.selecting) break;
+            result.wipe = true;
+            result.wipeRect = s.drawn;
+            s.selecting = true;
+            s.anchor = s.current = p;
+            s.drawn = CaptureRect{p.x, p.y, p.x, p.y};
+            result.redraw = true;
+            break;
+        case PointerShape::kMove:
+            s.moving = true;
+            s.moveAnchor = p;
+            break;
+        case PointerShape::kNwSe:
+        case PointerShape::kNeSw: {
+            // The corner opposite the grabbed one stays where it is.
+            const CaptureRect& d = s.drawn;
+            const bool onLeft = p.x < d.left + d.Width() / 2;
+            const bool onTop =
+                (onLeft && shape == PointerShape::kNwSe) || (!onLeft && shape == PointerShape::kNeSw);
+            s.selecting = true;
+            s.anchor.x = onLeft ? d.right - 1 : d.left;
+            s.anchor.y = onTop ? d.bottom - 1 : d.top;
+            s.current = p;
+            result.redraw = true;
+            break;
+        }
     }
     return result;
 }

@@ -38,17 +38,17 @@ LRESULT CALLBACK HelperProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     switch (message) {
-    case WM_TIMER:
-        if (wParam == kIdleTimer) DestroyWindow(window);
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        case WM_TIMER:
+            if (wParam == kIdleTimer) DestroyWindow(window);
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -64,8 +64,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // A plain hidden top-level window: the caller finds it by class and
     // process, and other processes may send to it (message-only windows
     // cannot be found that way).
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kHelperClass, L"vantorel liftorn helper",
-                                  WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kHelperClass, L"vantorel liftorn helper", WS_POPUP, 0, 0,
+                                  0, 0, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     // Sent from a process of lower integrity (never the case for the
     // program itself, but harmless): let the message through.

@@ -67,8 +67,7 @@ bool WantsTransparentGrab(HWND window) {
     }
     const DwmApi* dwm = Dwm();
     BOOL composing = FALSE;
-    return dwm && dwm->isCompositionEnabled && SUCCEEDED(dwm->isCompositionEnabled(&composing)) &&
-           composing;
+    return dwm && dwm->isCompositionEnabled && SUCCEEDED(dwm->isCompositionEnabled(&composing)) && composing;
 }
 
 void RaiseTarget(CaptureState& state) {

@@ -40,8 +40,7 @@ TEST(CaptureNamesTest, NameCheckAndItsMessages) {
     EXPECT_STREQ(L"Files cannot contain any of: \\ / : * ? \" < > |",
                  NameProblemMessage(NameProblem::kForbiddenCharacter));
     EXPECT_STREQ(L"No extension given.", NameProblemMessage(NameProblem::kNoExtension));
-    EXPECT_STREQ(L"Valid extensions: png, jpg and gif.",
-                 NameProblemMessage(NameProblem::kWrongExtension));
+    EXPECT_STREQ(L"Valid extensions: png, jpg and gif.", NameProblemMessage(NameProblem::kWrongExtension));
     EXPECT_STREQ(L"", NameProblemMessage(NameProblem::kNone));
 }
 
@@ -74,8 +73,8 @@ TEST(RawImageTest, HeaderAndPixelOrder) {
     // Two pixels, B G R A each.
     const std::uint8_t bgra[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     const auto block = BuildRawImage(bgra, 2, 1);
-    const std::vector<std::uint8_t> expected = {2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 4, 1,
-                                                3, 2, 1, 4, 7, 6, 5, 8};
+    const std::vector<std::uint8_t> expected = {2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0,
+                                                0, 4, 1, 3, 2, 1, 4, 7, 6, 5, 8};
     EXPECT_EQ(expected, block);
     const auto wide = BuildRawImage(bgra, 0x102, 0);
     EXPECT_TRUE(wide.empty());
@@ -84,13 +83,13 @@ TEST(RawImageTest, HeaderAndPixelOrder) {
 }
 
 TEST(RawImageTest, FlatteningLaysStraightColourOverWhite) {
-    const std::uint8_t bgra[16] = {0, 0, 0, 128,  10, 20, 30, 255,  200, 100, 50, 0,  255, 0, 0, 64};
+    const std::uint8_t bgra[16] = {0, 0, 0, 128, 10, 20, 30, 255, 200, 100, 50, 0, 255, 0, 0, 64};
     auto block = BuildRawImage(bgra, 4, 1);
     FlattenRawOntoWhite(block);
     const std::vector<std::uint8_t> pixels(block.begin() + kRawHeaderSize, block.end());
     const std::vector<std::uint8_t> expected = {
         127, 127, 127, 255,  // half-transparent black shadow: grey
-        30, 20, 10, 255,     // opaque: unchanged
+        30,  20,  10,  255,  // opaque: unchanged
         255, 255, 255, 255,  // transparent: white
         191, 191, 255, 255,  // blue at a quarter: (255 * 64 + 255 * 191) / 255 = 255
     };

@@ -144,7 +144,9 @@ HRESULT WINAPI Composing(BOOL* enabled) {
     *enabled = TRUE;
     return S_OK;
 }
-HRESULT WINAPI NoBlur(HWND, const DWM_BLURBEHIND*) { return S_OK; }
+HRESULT WINAPI NoBlur(HWND, const DWM_BLURBEHIND*) {
+    return S_OK;
+}
 
 TEST_F(OverlayTest, ACaptionedWindowIsOutlinedInBlueWithItsShadowUnlessMaximised) {
     DwmApi dwm;

@@ -39,7 +39,9 @@ void SendMouse(DWORD flags, int x = 0, int y = 0) {
     Sleep(40);
 }
 
-void MouseTo(int x, int y) { SendMouse(MOUSEEVENTF_MOVE, x, y); }
+void MouseTo(int x, int y) {
+    SendMouse(MOUSEEVENTF_MOVE, x, y);
+}
 
 void Drag(POINT from, POINT to) {
     MouseTo(from.x, from.y);
@@ -105,8 +107,8 @@ HWND VisibleWindow(DWORD processId, const wchar_t* className, SIZE size = {0, 0}
             RECT rect{};
             GetWindowRect(window, &rect);
             if (owner == s->processId && IsWindowVisible(window) && lstrcmpW(name, s->className) == 0 &&
-                (s->size.cx == 0 || (rect.right - rect.left == s->size.cx &&
-                                     rect.bottom - rect.top == s->size.cy))) {
+                (s->size.cx == 0 ||
+                 (rect.right - rect.left == s->size.cx && rect.bottom - rect.top == s->size.cy))) {
                 s->window = window;
                 return FALSE;
             }
@@ -336,9 +338,9 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
     ASSERT_NE(nullptr, Overlay());
     EXPECT_FALSE(IsWindowVisible(main));  // hidden during a region capture
     // Drag a selection, move it, resize it from its bottom-right corner.
-    Drag({640, 330}, {820, 480});          // (640, 330)-(820, 480)
-    Drag({730, 400}, {750, 410});          // moved by (20, 10): (660, 340)-(840, 490)
-    Drag({838, 488}, {808, 468});          // the corner follows the pointer: (660, 340)-(808, 468)
+    Drag({640, 330}, {820, 480});  // (640, 330)-(820, 480)
+    Drag({730, 400}, {750, 410});  // moved by (20, 10): (660, 340)-(840, 490)
+    Drag({838, 488}, {808, 468});  // the corner follows the pointer: (660, 340)-(808, 468)
     Press(VK_RETURN);
 
     ASSERT_NE(nullptr, Prompt());
@@ -426,8 +428,8 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
 TEST_F(CaptureRoad, WindowGrabsKeepRealTransparencyInPngOnly) {
     // Clear of the main window, which stays up during a window grab.
     constexpr int x = 620, y = 260, w = 300, h = 200;
-    StartTarget({L"shadow", std::to_wstring(x), std::to_wstring(y), std::to_wstring(w),
-                 std::to_wstring(h), L"a/b:c"});
+    StartTarget({L"shadow", std::to_wstring(x), std::to_wstring(y), std::to_wstring(w), std::to_wstring(h),
+                 L"a/b:c"});
     StartInstance();
     HWND main = FindRunningInstanceWindow();
     DWORD instanceId = instance.id;
@@ -474,7 +476,9 @@ TEST_F(CaptureRoad, WindowGrabsKeepRealTransparencyInPngOnly) {
     const std::uint8_t* shadow = png.At(mx + 5, my + h / 2);
     EXPECT_NEAR(128, shadow[3], 3);
     EXPECT_LE(shadow[0] + shadow[1] + shadow[2], 12);
-    if (mx > 0) EXPECT_EQ(0, png.At(mx / 2, my + h / 2)[3]);
+    if (mx > 0) {
+        EXPECT_EQ(0, png.At(mx / 2, my + h / 2)[3]);
+    }
 
     // JPEG and GIF: laid over white, no alpha.
     for (std::size_t row : {1u, 2u}) {

@@ -57,7 +57,7 @@ Decoded Decode(const std::wstring& path) {
 // quarter half-transparent black (a shadow).
 std::vector<std::uint8_t> Capture(bool shadow) {
     std::vector<std::uint8_t> bgra(kWidth * kHeight * 4);
-    for (int y = 0; y < kHeight; ++y) {        // y counts from the top
+    for (int y = 0; y < kHeight; ++y) {  // y counts from the top
         for (int x = 0; x < kWidth; ++x) {
             std::uint8_t* p = &bgra[((kHeight - 1 - y) * kWidth + x) * 4];
             if (y < kHeight / 2) {
@@ -77,8 +77,8 @@ std::vector<std::uint8_t> Capture(bool shadow) {
         std::abs(rgba[2] - b) <= tolerance) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "got " << int{rgba[0]} << " " << int{rgba[1]} << " "
-                                         << int{rgba[2]};
+    return ::testing::AssertionFailure()
+           << "got " << int{rgba[0]} << " " << int{rgba[1]} << " " << int{rgba[2]};
 }
 
 class CaptureSaveTest : public ::testing::Test {
@@ -120,8 +120,8 @@ TEST_F(CaptureSaveTest, JpegAndGifAreFlattenedOntoWhite) {
     EXPECT_EQ(std::string("\xFF\xD8\xFF", 3), jpegBytes.substr(0, 3));
     EXPECT_EQ("GIF8", ReadBytes(temp.File("shot.gif")).substr(0, 4));
     for (const char* name : {"shot.jpg", "shot.gif"}) {
-            const Decoded image = Decode(Utf8ToWide(temp.File(name)));
-            ASSERT_EQ(kWidth, image.width) << name;
+        const Decoded image = Decode(Utf8ToWide(temp.File(name)));
+        ASSERT_EQ(kWidth, image.width) << name;
         ASSERT_EQ(kHeight, image.height) << name;
         EXPECT_EQ(3, image.channels) << name;
         // Away from the edges, where JPEG blurs the colours together.

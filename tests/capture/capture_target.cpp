@@ -23,35 +23,35 @@ namespace {
 
 LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client;
-        GetClientRect(window, &client);
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client.right) * client.bottom);
-        for (int y = 0; y < client.bottom; ++y) {
-            for (int x = 0; x < client.right; ++x) {
-                pixels[static_cast<std::size_t>(y) * client.right + x] = TestPattern(x, y);
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            RECT client;
+            GetClientRect(window, &client);
+            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(client.right) * client.bottom);
+            for (int y = 0; y < client.bottom; ++y) {
+                for (int x = 0; x < client.right; ++x) {
+                    pixels[static_cast<std::size_t>(y) * client.right + x] = TestPattern(x, y);
+                }
             }
+            BITMAPINFO info{};
+            info.bmiHeader.biSize = sizeof info.bmiHeader;
+            info.bmiHeader.biWidth = client.right;
+            info.bmiHeader.biHeight = -client.bottom;  // top-down
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            SetDIBitsToDevice(dc, 0, 0, client.right, client.bottom, 0, 0, 0, client.bottom, pixels.data(),
+                              &info, DIB_RGB_COLORS);
+            EndPaint(window, &paint);
+            return 0;
         }
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = client.right;
-        info.bmiHeader.biHeight = -client.bottom;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        SetDIBitsToDevice(dc, 0, 0, client.right, client.bottom, 0, 0, 0, client.bottom,
-                          pixels.data(), &info, DIB_RGB_COLORS);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -101,7 +101,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         fprintf(file, "start %llu\n", static_cast<unsigned long long>(GetTickCount64()));
         for (std::size_t i = 2; i < arguments.size(); ++i) {
             char line[1024] = {};
-            WideCharToMultiByte(CP_UTF8, 0, arguments[i].c_str(), -1, line, sizeof line - 1, nullptr, nullptr);
+            WideCharToMultiByte(CP_UTF8, 0, arguments[i].c_str(), -1, line, sizeof line - 1, nullptr,
+                                nullptr);
             fprintf(file, "%s\n", line);
         }
         fflush(file);
@@ -130,14 +131,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HWND window = nullptr;
     if (mode == L"shadow") {
         // A captioned style, as windows whose shadows are grabbed have.
-        window = CreateWindowExW(WS_EX_LAYERED | topmostStyle, L"CaptureTarget", title.c_str(),
-                                 WS_POPUP | WS_CAPTION, x, y, width, height, nullptr, nullptr,
-                                 instance, nullptr);
+        window =
+            CreateWindowExW(WS_EX_LAYERED | topmostStyle, L"CaptureTarget", title.c_str(),
+                            WS_POPUP | WS_CAPTION, x, y, width, height, nullptr, nullptr, instance, nullptr);
         PushShadow(window, width, height);
     } else {
-        window = CreateWindowExW(topmostStyle, L"CaptureTarget", title.c_str(),
-                                 WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
-                                 instance, nullptr);
+        window = CreateWindowExW(topmostStyle, L"CaptureTarget", title.c_str(), WS_POPUP | WS_VISIBLE, x, y,
+                                 width, height, nullptr, nullptr, instance, nullptr);
     }
     if (!window) return 1;
     ShowWindow(window, SW_SHOWNOACTIVATE);

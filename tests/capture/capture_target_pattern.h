@@ -20,7 +20,7 @@ constexpr std::uint32_t kShadowCore = 0xFF3366CC;
 constexpr std::uint32_t kShadowEdge = 0x80000000;
 
 inline std::uint32_t ShadowPixel(int x, int y, int width, int height) {
-    const bool edge = x < kShadowWidth || y < kShadowWidth || x >= width - kShadowWidth ||
-                      y >= height - kShadowWidth;
+    const bool edge =
+        x < kShadowWidth || y < kShadowWidth || x >= width - kShadowWidth || y >= height - kShadowWidth;
     return edge ? kShadowEdge : kShadowCore;
 }

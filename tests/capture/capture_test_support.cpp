@@ -44,9 +44,15 @@ void Send(DWORD flags, int x = 0, int y = 0) {
 
 }  // namespace
 
-void MouseTo(int x, int y) { Send(MOUSEEVENTF_MOVE, x, y); }
-void MouseDown() { Send(MOUSEEVENTF_LEFTDOWN); }
-void MouseUp() { Send(MOUSEEVENTF_LEFTUP); }
+void MouseTo(int x, int y) {
+    Send(MOUSEEVENTF_MOVE, x, y);
+}
+void MouseDown() {
+    Send(MOUSEEVENTF_LEFTDOWN);
+}
+void MouseUp() {
+    Send(MOUSEEVENTF_LEFTUP);
+}
 
 void Drag(POINT from, POINT to) {
     MouseTo(from.x, from.y);

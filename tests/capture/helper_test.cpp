@@ -14,7 +14,9 @@ std::wstring BesideProgram(const std::wstring& name) {
     return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
 }
 
-bool IsTopmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool IsTopmost(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 // The first top-level window of process `id`, waited for.
 HWND WindowOf(DWORD id) {

@@ -137,8 +137,7 @@ public:
     std::string Difference() {
         Canvas fresh(live_.canvas.width, live_.canvas.height);
         TestDecorations freshDecorations;
-        RenderOverlay(fresh.canvas, selection.drawn, border_,
-                      decorated_ ? &freshDecorations : nullptr);
+        RenderOverlay(fresh.canvas, selection.drawn, border_, decorated_ ? &freshDecorations : nullptr);
         for (int y = 0; y < fresh.canvas.height; ++y) {
             for (int x = 0; x < fresh.canvas.width; ++x) {
                 if (fresh.canvas.At(x, y) != live_.canvas.At(x, y)) {

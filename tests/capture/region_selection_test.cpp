@@ -25,14 +25,12 @@ TEST(RegionSelectionTest, PointerShapes) {
         CapturePoint at;
         PointerShape shape;
     } cases[] = {
-        {{9, 30}, PointerShape::kCross},     {{110, 30}, PointerShape::kCross},
-        {{50, 19}, PointerShape::kCross},    {{50, 70}, PointerShape::kCross},
-        {{10, 20}, PointerShape::kNwSe},     {{21, 31}, PointerShape::kNwSe},
-        {{22, 31}, PointerShape::kMove},     {{21, 32}, PointerShape::kMove},
-        {{109, 69}, PointerShape::kNwSe},    {{98, 58}, PointerShape::kNwSe},
-        {{97, 58}, PointerShape::kMove},     {{109, 20}, PointerShape::kNeSw},
-        {{98, 31}, PointerShape::kNeSw},     {{10, 69}, PointerShape::kNeSw},
-        {{60, 45}, PointerShape::kMove},     {{60, 20}, PointerShape::kMove},
+        {{9, 30}, PointerShape::kCross},  {{110, 30}, PointerShape::kCross}, {{50, 19}, PointerShape::kCross},
+        {{50, 70}, PointerShape::kCross}, {{10, 20}, PointerShape::kNwSe},   {{21, 31}, PointerShape::kNwSe},
+        {{22, 31}, PointerShape::kMove},  {{21, 32}, PointerShape::kMove},   {{109, 69}, PointerShape::kNwSe},
+        {{98, 58}, PointerShape::kNwSe},  {{97, 58}, PointerShape::kMove},   {{109, 20}, PointerShape::kNeSw},
+        {{98, 31}, PointerShape::kNeSw},  {{10, 69}, PointerShape::kNeSw},   {{60, 45}, PointerShape::kMove},
+        {{60, 20}, PointerShape::kMove},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.shape, ShapeAt(s, c.at)) << c.at.x << "," << c.at.y;
@@ -89,10 +87,10 @@ TEST(RegionSelectionTest, CornerResizeKeepsTheOppositeCorner) {
         PointerShape shape;
         CapturePoint anchor;
     } cases[] = {
-        {{12, 22}, PointerShape::kNwSe, {109, 69}},   // top-left
-        {{107, 67}, PointerShape::kNwSe, {10, 20}},   // bottom-right
-        {{107, 22}, PointerShape::kNeSw, {10, 69}},   // top-right
-        {{12, 67}, PointerShape::kNeSw, {109, 20}},   // bottom-left
+        {{12, 22}, PointerShape::kNwSe, {109, 69}},  // top-left
+        {{107, 67}, PointerShape::kNwSe, {10, 20}},  // bottom-right
+        {{107, 22}, PointerShape::kNeSw, {10, 69}},  // top-right
+        {{12, 67}, PointerShape::kNeSw, {109, 20}},  // bottom-left
     };
     for (const Case& c : cases) {
         RegionSelection s = Finished();

@@ -55,7 +55,8 @@ void Report(const char* what, std::vector<double> times) {
 std::vector<double> Moves(CaptureState& state, int moves, bool pictureOnly = false) {
     const int w = state.Width(), h = state.Height();
     OverlayCanvas canvas = state.Canvas();
-    if (PressOnOverlay(canvas, state.selection, CapturePoint{w / 4, h / 4}, state.widgets.get(), &state.dirty)) {
+    if (PressOnOverlay(canvas, state.selection, CapturePoint{w / 4, h / 4}, state.widgets.get(),
+                       &state.dirty)) {
         RedrawSelection(state);
     }
     std::vector<double> times;
@@ -102,8 +103,8 @@ LRESULT CALLBACK BusyDesktop(HWND window, UINT message, WPARAM wParam, LPARAM lP
     info.bmiHeader.biHeight = -client.bottom;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
-    SetDIBitsToDevice(dc, 0, 0, client.right, client.bottom, 0, 0, 0, client.bottom, pixels.data(),
-                      &info, DIB_RGB_COLORS);
+    SetDIBitsToDevice(dc, 0, 0, client.right, client.bottom, 0, 0, 0, client.bottom, pixels.data(), &info,
+                      DIB_RGB_COLORS);
     EndPaint(window, &paint);
     return 0;
 }
@@ -114,8 +115,8 @@ HWND ShowBusyDesktop(int w, int h) {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"BusyDesktop";
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, L"BusyDesktop", L"", WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(0, L"BusyDesktop", L"", WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
     for (int i = 0; i < 30; ++i) {
         Pump();
         Sleep(20);
@@ -180,8 +181,8 @@ int wmain(int argc, wchar_t** argv) {
     const bool saved = SaveCaptureImage(raw, false, argv[3]);
     UnlockImageLibrary();
     const double done = Now();
-    std::printf("enter to PNG on disk (%d x %d): %.1f ms = copy %.1f + raw block %.1f + save %.1f%s\n", w,
-                h, done - start, copied - start, built - copied, done - built, saved ? "" : " (FAILED)");
+    std::printf("enter to PNG on disk (%d x %d): %.1f ms = copy %.1f + raw block %.1f + save %.1f%s\n", w, h,
+                done - start, copied - start, built - copied, done - built, saved ? "" : " (FAILED)");
 
     DestroyWindow(desktop);
     // The same pixels, top row first, for convert.
