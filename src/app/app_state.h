@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -54,7 +55,7 @@ struct AppState {
     GUIToggle* proxyToggle = nullptr;
     GUIToggle* transparencyToggle = nullptr;
     bool settingsShown = false;
-    volatile bool loggedIn = false;  // read by the upload worker without a lock
+    std::atomic<bool> loggedIn{false};  // read by the upload worker without a lock
     HANDLE instanceMapping = nullptr;
     // Both UTF-8 and ending in a backslash, so that profile paths outside
     // ASCII still work; files are opened through their wide form.

@@ -290,7 +290,7 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
 // `ownArchive`: the job's path is a temporary archive made for it.
 void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bool ownArchive) {
     const std::string uploadUrl = Settings().GetAdvancedNarrow(L"adv_api_upload_uri");
-    CURL* transfer = OpenRequest(uploadUrl.c_str());
+    CURL* transfer = OpenRequest(uploadUrl.c_str(), TimeLimit::LowSpeedOnly);
     if (!transfer) {
         Deliver(job, std::string(), false);
         if (ownArchive) DeleteFileW(job.path.c_str());  // the job's own files stay
@@ -333,11 +333,9 @@ bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
         return false;
     }
 
-    std::string account;
     if (App().loggedIn) {
-        account = Settings().GetStringNarrow(L"Username") + ":" + Settings().GetStringNarrow(L"PasswordHash");
-        curl_easy_setopt(transfer, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
-        curl_easy_setopt(transfer, CURLOPT_USERPWD, account.c_str());
+        SetAccountAuthentication(transfer, Settings().GetStringNarrow(L"Username") + ":" +
+                                               Settings().GetStringNarrow(L"PasswordHash"));
     }
     curl_slist* headers = NewExpectHeaderList();
     curl_easy_setopt(transfer, CURLOPT_HTTPHEADER, headers);
