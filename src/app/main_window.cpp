@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/instance_handoff.h"
 #include "app/main_commands.h"
+#include "app/recent_uploads.h"
 #include "app/windows_version.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
@@ -80,6 +81,7 @@ bool CreateMainWindow(HINSTANCE instance) {
     // A second start of the program hands its files over as a copied block.
     window.SetMessageHandler(WM_COPYDATA, OnCopyData);
     window.SetMessageHandler(WM_CLOSE, OnClose);
+    window.SetMessageHandler(UpdateJumpListMessage(), OnUpdateJumpList);
 
     if (IsWindows7OrLater()) window.SetShowInTaskbar(settings.GetBool(L"ShowTrayIcon"));
 

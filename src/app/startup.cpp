@@ -4,13 +4,19 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstdint>
+#include <ctime>
 #include <cwchar>
 
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/instance_handoff.h"
+#include "app/login.h"
 #include "app/main_window.h"
+#include "app/recent_uploads.h"
 #include "app/tray_icon.h"
+#include "app/update_check.h"
+#include "app/update_gate.h"
 #include "app/utf.h"
 #include "app/windows_version.h"
 #include "config/settings_catalogue.h"
@@ -21,6 +27,7 @@
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
 #include "history/history_list.h"
+#include "shell/register_types.h"
 #include "shell/toast.h"
 #include "upload/complete_upload.h"
 #include "upload/copy_url.h"
@@ -111,8 +118,19 @@ int RunLiftorn(HINSTANCE instance) {
     // 6. Settings: defaults, then the file.
     LoadDefaultSettings(Settings(), ConfigPath());
 
-    // 7. The daily update check and 8. the shell registration come with
-    //    their own features; both read the settings loaded above.
+    // 7. At most once a day: a newer version? A started updater ends this
+    //    run. The new check time is kept even when the check fails.
+    const int64_t now = _time64(nullptr);
+    if (UpdateCheckDue(Settings().GetInt(L"LastUpdateCheck"), now)) {
+        Settings().SetInt(L"LastUpdateCheck", static_cast<int32_t>(now));
+        if (!CheckForUpdate(CommandLineTail())) {
+            SaveSettingsFile(Settings(), ConfigPath());
+            return 0;
+        }
+    }
+
+    // 8. The application identity and the shortcut type, Windows 7 and later.
+    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration(instance);
 
     // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links.
     MakeFolder(app.dataFolder + "thumbs");
@@ -146,10 +164,13 @@ int RunLiftorn(HINSTANCE instance) {
     CreateMainButtons(instance);
     CreateMainPage(instance);
     LoadHistoryList(instance, CopyUrlAction);
+    RebuildJumpListFromHistory();
 
-    // 16. The tray icon before Windows 7. 17. The saved account's check comes
-    //     with the login feature.
+    // 16. The tray icon before Windows 7.
     if (!IsWindows7OrLater()) CreateTrayIcon(instance);
+
+    // 17. Is the saved account still good?
+    LoginAction(nullptr);
 
     // 18. Files named on our own command line are uploaded like a drop.
     ForwardArgumentsAsDrop(app.dropArea ? app.dropArea->Window() : MainWindowHandle());
