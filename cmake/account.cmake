@@ -27,6 +27,7 @@ target_sources(liftorn_app PRIVATE
     src/app/login.cpp
     src/app/update_check.cpp
     src/app/recent_uploads.cpp
+    src/app/settings_page.cpp
     src/shell/jump_list.cpp
 )
 target_link_libraries(liftorn_app PUBLIC propsys uuid)
@@ -47,3 +48,10 @@ add_dependencies(shell_integration_test liftorn)
 
 liftorn_service_test(login_test SOURCES tests/app/login_test.cpp tests/gui/widget_test_support.cpp
     LIBRARIES liftorn_gui_test_support)
+
+# The settings page on the real window and skin (copied beside the programs
+# by the showcase target), driven with real input.
+liftorn_test(settings_page_test SOURCES tests/app/settings_page_test.cpp ${resource_script}
+    LIBRARIES liftorn_gui_test_support)
+set_property(TEST settings_page_test APPEND PROPERTY RESOURCE_LOCK liftorn_instance desktop)
+add_dependencies(settings_page_test showcase)

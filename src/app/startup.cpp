@@ -14,6 +14,7 @@
 #include "app/login.h"
 #include "app/main_window.h"
 #include "app/recent_uploads.h"
+#include "app/settings_page.h"
 #include "app/tray_icon.h"
 #include "app/update_check.h"
 #include "app/update_gate.h"
@@ -159,10 +160,10 @@ int RunLiftorn(HINSTANCE instance) {
         return 0;
     }
 
-    // 15. Buttons, the upload page and the history list. The settings page
-    //     comes with its own feature.
+    // 15. Buttons, the upload page, the settings page and the history list.
     CreateMainButtons(instance);
     CreateMainPage(instance);
+    CreateSettingsPage(instance);
     LoadHistoryList(instance, CopyUrlAction);
     RebuildJumpListFromHistory();
 

@@ -11,6 +11,9 @@ inline constexpr const char* kServiceHostName = "files.vantorel.example";
 // The product web site: latest version, statistics, bug reports.
 inline constexpr const char* kProductSiteUrl = "https://www.vantorel.example";
 inline constexpr const wchar_t* kLatestVersionUrl = L"https://www.vantorel.example/latest_version";
+// The program's home page and its licence, linked from the settings page.
+inline constexpr const char* kHomePageUrl = "https://www.vantorel.example/liftorn";
+inline constexpr const char* kLicenceUrl = "https://www.vantorel.example/liftorn/licence";
 
 // The three link shorteners: the setting value that names each, and its base URL.
 inline constexpr const wchar_t* kFirstShortenerName = L"shortly";
