@@ -55,3 +55,10 @@ liftorn_test(settings_page_test SOURCES tests/app/settings_page_test.cpp ${resou
     LIBRARIES liftorn_gui_test_support)
 set_property(TEST settings_page_test APPEND PROPERTY RESOURCE_LOCK liftorn_instance desktop)
 add_dependencies(settings_page_test showcase)
+
+# The real program against a development service of its own.
+liftorn_service_test(account_road_test SOURCES tests/app/account_road_test.cpp)
+target_link_libraries(account_road_test PRIVATE shell32)
+set_property(TEST account_road_test APPEND PROPERTY RESOURCE_LOCK liftorn_instance desktop)
+set_tests_properties(account_road_test PROPERTIES TIMEOUT 420)
+add_dependencies(account_road_test liftorn)
