@@ -5,6 +5,8 @@
 //   probe tray [ID]     exit 0 when the instance's notification-area icon
 //                       ID (default 1) exists, 1 when not (the shell only
 //                       accepts a change to an icon it knows)
+//   probe click X Y     a real left click at the client point (X, Y) of the
+//                       instance's window
 //   probe quit          asks the instance to exit (Exit, command 205),
 //                       confirms the "still uploading" question if shown,
 //                       prints and returns the instance's exit code
@@ -51,6 +53,23 @@ int HasTrayIcon(UINT id) {
     return Shell_NotifyIconW(NIM_MODIFY, &icon) ? 0 : 1;
 }
 
+int Click(int x, int y) {
+    HWND window = FindRunningInstanceWindow();
+    if (!window) return 2;
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    SetCursorPos(point.x, point.y);
+    Sleep(50);
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, press, sizeof(INPUT));
+    // Long enough for a page fade, and the next click is no double-click.
+    Sleep(GetDoubleClickTime() + 100);
+    return 0;
+}
+
 int Quit() {
     HWND window = FindRunningInstanceWindow();
     if (!window) return 2;
@@ -81,7 +100,8 @@ int main(int argc, char** argv) {
     if (command == "version") return PrintVersion();
     if (command == "wait-window") return WaitForWindow(30000) ? 0 : 1;
     if (command == "tray") return HasTrayIcon(argc > 2 ? std::atoi(argv[2]) : 1);
+    if (command == "click" && argc > 3) return Click(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "quit") return Quit();
-    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|quit\n");
+    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|click X Y|quit\n");
     return 64;
 }

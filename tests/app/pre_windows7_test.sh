@@ -2,8 +2,9 @@
 # The real program on a system before Windows 7, in a Wine prefix of this
 # test's own that reports Windows XP: a second start hands it a file, the
 # upload is recorded in history.db but no "urls" folder or shortcut file
-# appears, the notification-area icon exists while it runs, and Exit ends it
-# with code 0 after saving the configuration.
+# appears, the notification-area icon exists while it runs and follows the
+# settings page's switch, and Exit ends it with code 0 after saving the
+# configuration.
 #   pre_windows7_test.sh LIFTORN_EXE PROBE_EXE PREFIX_DIR
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -70,6 +71,19 @@ quit_instance() {
   wait "$instance_pid" 2>/dev/null
   instance_pid=""
 }
+
+# The settings page's switch takes the icon away and brings it back at once.
+start_instance toggle ""
+wine "$probe" tray 1 || fail "no notification-area icon before switching"
+wine "$probe" click 127 465   # the settings button of the 530-pixel window
+wine "$probe" click 61 292    # the tray switch
+wine "$probe" tray 1
+[ $? -eq 1 ] || fail "switching the tray icon off on the settings page left the icon"
+wine "$probe" click 61 292
+wine "$probe" tray 1 || fail "switching the tray icon on again did not add it"
+wine "$probe" click 61 292
+quit_instance toggle
+grep -qi '^ShowTrayIcon false' "$data/vantorel.conf" || fail "the switched-off tray icon was not saved"
 
 # With the icon switched off in the settings, none is added.
 start_instance no-tray $'ShowTrayIcon false\r\n'
