@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "account/sha1.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "upload/json_reader.h"
 
 bool PasswordDigest(const std::wstring& password, std::string& digest) {

@@ -5,8 +5,9 @@
 #include "account/account_check.h"
 #include "account/login_rules.h"
 #include "app/app_state.h"
-#include "app/utf.h"
+#include "base/product.h"
 #include "base/user_prompt.h"
+#include "base/utf.h"
 #include "config/service_addresses.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
@@ -14,8 +15,6 @@
 #include "gui/skinnable_window.h"
 
 namespace {
-
-constexpr const wchar_t* kCaption = L"vantorel liftorn";
 
 HWND MainOwner() { return App().mainWindow ? App().mainWindow->MainWindow() : nullptr; }
 
@@ -27,7 +26,7 @@ void ShowConnectionError(bool fromSettingsPage) {
     std::string host = HostOfUrl(Settings().GetAdvancedNarrow(L"adv_api_verify_uri"));
     if (host.empty()) host = kServiceHostName;
     const std::wstring text = ConnectionErrorText(host, fromSettingsPage);
-    ShowError(fromSettingsPage ? MainOwner() : nullptr, text.c_str(), kCaption);
+    ShowError(fromSettingsPage ? MainOwner() : nullptr, text.c_str(), kProductName);
 }
 
 void Forget(GUIEdit* edit) {
@@ -96,7 +95,7 @@ void LoginAction(void* fromSettingsPage, WPARAM) {
         break;
     case AccountCheck::Rejected:
         // The saved pair stays: the service may only be confused for now.
-        ShowError(MainOwner(), kRejectedAccountText, kCaption);
+        ShowError(MainOwner(), kRejectedAccountText, kProductName);
         break;
     case AccountCheck::Authorised:
         SetLoggedIn(true);

@@ -1,7 +1,8 @@
 #include "app/recent_uploads.h"
 
 #include "app/app_state.h"
-#include "app/utf.h"
+#include "base/product.h"
+#include "base/utf.h"
 #include "history/gui_history_item.h"
 #include "history/history_store.h"
 #include "shell/jump_list.h"
@@ -33,7 +34,7 @@ std::vector<std::wstring> RecentShortcutPaths() {
 void RebuildJumpListFromHistory() { RebuildJumpList(RecentShortcutPaths()); }
 
 UINT UpdateJumpListMessage() {
-    static const UINT message = RegisterWindowMessageW(L"vlt.UpdateJumpList");
+    static const UINT message = RegisterWindowMessageW(kUpdateJumpListMessageName);
     return message;
 }
 

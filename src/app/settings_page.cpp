@@ -2,15 +2,17 @@
 
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
 
 #include "account/login_rules.h"
 #include "app/app_state.h"
-#include "app/command_line.h"
 #include "app/login.h"
 #include "app/main_commands.h"
-#include "app/utf.h"
-#include "app/windows_version.h"
+#include "base/product.h"
+#include "base/shell_open.h"
+#include "base/utf.h"
+#include "base/windows_version.h"
 #include "config/service_addresses.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
@@ -33,10 +35,6 @@ constexpr int kLinkColour = 0xEEEEEE;
 constexpr int kLinkHover = 0xFFFFFF;
 constexpr int kCreditX = 53;
 
-void ShellOpen(const wchar_t* url) { ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); }
-
-LinkOpener linkOpener = &ShellOpen;
-
 struct Credit {
     int y;
     std::wstring text;
@@ -47,7 +45,7 @@ struct Credit {
 Credit Credits(int index) {
     switch (index) {
     case 1:
-        return {387, L"vantorel liftorn 1.2.5i, ", L"home page"};
+        return {387, std::wstring(kUserAgentWide) + L", ", L"home page"};
     case 2: {
         std::string host = HostOfUrl(Settings().GetAdvancedNarrow(L"adv_main_uri"));
         if (host.empty()) host = kServiceHostName;
@@ -73,19 +71,19 @@ std::wstring CreditAddress(UINT_PTR link) {
 
 HWND Parent() { return App().mainWindow->MainWindow(); }
 
-GUIImage* Image(HINSTANCE instance, int x, int y, int width, int height, const char* name) {
-    return new GUIImage(Parent(), instance, x, y, width, height, SkinPath(name));
+std::unique_ptr<GUIImage> Image(HINSTANCE instance, int x, int y, int width, int height, const char* name) {
+    return std::make_unique<GUIImage>(Parent(), instance, x, y, width, height, SkinPath(name));
 }
 
-GUIText* Label(HINSTANCE instance, int y, const wchar_t* text) {
-    auto* label = new GUIText(Parent(), instance, 50, y, 63, 15, text);
+std::unique_ptr<GUIText> Label(HINSTANCE instance, int y, const wchar_t* text) {
+    auto label = std::make_unique<GUIText>(Parent(), instance, 50, y, 63, 15, text);
     label->SetColour(kLabelColour);
     label->SetAlignment(GUIText::kAlignRight);
     return label;
 }
 
-GUIEdit* AccountBox(HINSTANCE instance, int y, const std::wstring& text, int maxLength) {
-    auto* edit = new GUIEdit(Parent(), instance, 120, y, 143, 17, text);
+std::unique_ptr<GUIEdit> AccountBox(HINSTANCE instance, int y, const std::wstring& text, int maxLength) {
+    auto edit = std::make_unique<GUIEdit>(Parent(), instance, 120, y, 143, 17, text);
     edit->SetTextColour(kEditText);
     edit->SetSelectionColours(kEditBackground, kEditText);
     edit->SetBorderColour(0x000000);
@@ -95,15 +93,17 @@ GUIEdit* AccountBox(HINSTANCE instance, int y, const std::wstring& text, int max
     return edit;
 }
 
-GUIButton* AccountButton(HINSTANCE instance, int x, int width, const char* normal, const char* hover) {
-    auto* button = new GUIButton(Parent(), instance, x, 159, width, 29, SkinPath(normal), SkinPath(hover));
+std::unique_ptr<GUIButton> AccountButton(HINSTANCE instance, int x, int width, const char* normal,
+                                         const char* hover) {
+    auto button = std::make_unique<GUIButton>(Parent(), instance, x, 159, width, 29, SkinPath(normal),
+                                              SkinPath(hover));
     button->SetClickFunction(&LoginAction);
     button->SetUserData(reinterpret_cast<void*>(1));
     return button;
 }
 
-GUIToggle* Switch(HINSTANCE instance, int y, const wchar_t* label, const wchar_t* setting) {
-    auto* toggle = new GUIToggle(Parent(), instance, 55, y, label);
+std::unique_ptr<GUIToggle> Switch(HINSTANCE instance, int y, const wchar_t* label, const wchar_t* setting) {
+    auto toggle = std::make_unique<GUIToggle>(Parent(), instance, 55, y, label);
     toggle->SetLabelColour(kSwitchLabel);
     toggle->SetChangeFunction(&OnSettingToggled);
     toggle->SetSelected(Settings().GetBool(setting));
@@ -116,68 +116,71 @@ void OpenSettingsPage() {
 
 }  // namespace
 
-LinkOpener SetLinkOpener(LinkOpener opener) {
-    const LinkOpener previous = linkOpener;
-    linkOpener = opener ? opener : &ShellOpen;
-    return previous;
-}
-
 void CreateSettingsPage(HINSTANCE instance) {
     AppState& app = App();
     SettingsStore& settings = Settings();
 
-    GUIImage* heading = Image(instance, 45, 30, 233, 50, "SETTINGS_HEADING");
-    GUIImage* account = Image(instance, 45, 92, 230, 107, "SETTINGS_ACCOUNT");
-    GUIImage* general = Image(instance, 45, 211, 230, 159, "SETTINGS_GENERAL");
-    GUIImage* copyright = Image(instance, 45, 383, 230, 60, "SETTINGS_COPYRIGHT");
-    GUIText* userLabel = Label(instance, 112, L"Username:");
-    GUIText* passwordLabel = Label(instance, 135, L"Password:");
-
-    app.usernameEdit = AccountBox(instance, 111, settings.GetString(L"Username"), 32);
-    app.passwordEdit = AccountBox(instance, 134, L"", 500);
-    app.passwordEdit->SetPassword(true);
-    app.loginButton = AccountButton(instance, 188, 75, "SETTINGS_LOGIN", "SETTINGS_LOGIN_HOVER");
-    app.logoutButton = AccountButton(instance, 175, 88, "SETTINGS_LOGOUT", "SETTINGS_LOGOUT_HOVER");
-    app.logoutButton->Show(SW_HIDE);
-
-    app.alwaysOnTopToggle = Switch(instance, 226, L"Always On Top", L"AlwaysOnTop");
-    app.autocopyToggle = Switch(instance, 246, L"Autocopy URL after upload", L"AutocopyURL");
-    app.hideButtonToggle = Switch(instance, 266, L"Show hide button (ESC to hide)", L"ShowCloseButton");
-    app.trayToggle = Switch(instance, 286,
-                            IsWindows7OrLater() ? L"Show in superbar (Close will exit)"
-                                                : L"Show tray icon (Close will exit)",
-                            L"ShowTrayIcon");
-    app.toastToggle = Switch(instance, 306, L"Show toast alerts", L"ShowToastAlerts");
-    app.proxyToggle = Switch(instance, 326, L"Use IE proxy settings", L"UseIEProxy");
-    app.transparencyToggle = Switch(instance, 346, L"Save transparency in window grabs",
-                                    L"EnableTransparentWindowGrab");
-
-    GUIText* lines[3];
+    // Made in this order; the page holds them in its own (the switches of
+    // toasts and the tray change places).
+    auto heading = Image(instance, 45, 30, 233, 50, "SETTINGS_HEADING");
+    auto account = Image(instance, 45, 92, 230, 107, "SETTINGS_ACCOUNT");
+    auto general = Image(instance, 45, 211, 230, 159, "SETTINGS_GENERAL");
+    auto copyright = Image(instance, 45, 383, 230, 60, "SETTINGS_COPYRIGHT");
+    auto userLabel = Label(instance, 112, L"Username:");
+    auto passwordLabel = Label(instance, 135, L"Password:");
+    auto usernameEdit = AccountBox(instance, 111, settings.GetString(L"Username"), 32);
+    auto passwordEdit = AccountBox(instance, 134, L"", 500);
+    passwordEdit->SetPassword(true);
+    auto loginButton = AccountButton(instance, 188, 75, "SETTINGS_LOGIN", "SETTINGS_LOGIN_HOVER");
+    auto logoutButton = AccountButton(instance, 175, 88, "SETTINGS_LOGOUT", "SETTINGS_LOGOUT_HOVER");
+    logoutButton->Show(SW_HIDE);
+    auto alwaysOnTop = Switch(instance, 226, L"Always On Top", L"AlwaysOnTop");
+    auto autocopy = Switch(instance, 246, L"Autocopy URL after upload", L"AutocopyURL");
+    auto hideButton = Switch(instance, 266, L"Show hide button (ESC to hide)", L"ShowCloseButton");
+    auto tray = Switch(instance, 286,
+                       IsWindows7OrLater() ? L"Show in superbar (Close will exit)" : L"Show tray icon (Close will exit)",
+                       L"ShowTrayIcon");
+    auto toast = Switch(instance, 306, L"Show toast alerts", L"ShowToastAlerts");
+    auto proxy = Switch(instance, 326, L"Use IE proxy settings", L"UseIEProxy");
+    auto transparency = Switch(instance, 346, L"Save transparency in window grabs", L"EnableTransparentWindowGrab");
+    std::unique_ptr<GUIText> lines[3];
     for (int i = 0; i < 3; ++i) {
         const Credit credit = Credits(i + 1);
-        lines[i] = new GUIText(Parent(), instance, kCreditX, credit.y, 0, 0, credit.text);
+        lines[i] = std::make_unique<GUIText>(Parent(), instance, kCreditX, credit.y, 0, 0, credit.text);
         lines[i]->SetColour(kCreditColour);
     }
-    GUIButton* links[3];
+    std::unique_ptr<GUIButton> links[3];
     for (int i = 0; i < 3; ++i) {
         const Credit credit = Credits(i + 1);
         const int x = kCreditX + lines[i]->MeasureText(credit.text).cx;
-        links[i] = new GUIButton(Parent(), instance, x, credit.y, 0, 0, credit.link, kLinkColour, kLinkHover);
+        links[i] = std::make_unique<GUIButton>(Parent(), instance, x, credit.y, 0, 0, credit.link, kLinkColour,
+                                               kLinkHover);
         links[i]->SetClickFunction(&OpenCreditLink);
         links[i]->SetUserData(reinterpret_cast<void*>(static_cast<UINT_PTR>(i + 1)));
     }
 
-    app.settingsPage = new GUIPage(app.mainWindow);
-    GUIPage* page = app.settingsPage;
-    for (GUIObject* child : std::initializer_list<GUIObject*>{
-             heading, account, general, copyright, userLabel, passwordLabel, app.usernameEdit,
-             app.passwordEdit, app.loginButton, app.logoutButton, app.alwaysOnTopToggle,
-             app.autocopyToggle, app.hideButtonToggle, app.toastToggle, app.trayToggle, app.proxyToggle,
-             app.transparencyToggle, lines[0], lines[1], lines[2], links[0], links[1], links[2]}) {
-        page->AddChild(child);
-    }
+    GUIPage* page = app.mainWindow->AddPainter(std::make_unique<GUIPage>(app.mainWindow));
+    app.settingsPage = page;
+    page->AddChild(std::move(heading));
+    page->AddChild(std::move(account));
+    page->AddChild(std::move(general));
+    page->AddChild(std::move(copyright));
+    page->AddChild(std::move(userLabel));
+    page->AddChild(std::move(passwordLabel));
+    app.usernameEdit = page->AddChild(std::move(usernameEdit));
+    app.passwordEdit = page->AddChild(std::move(passwordEdit));
+    app.loginButton = page->AddChild(std::move(loginButton));
+    app.logoutButton = page->AddChild(std::move(logoutButton));
+    app.alwaysOnTopToggle = page->AddChild(std::move(alwaysOnTop));
+    app.autocopyToggle = page->AddChild(std::move(autocopy));
+    app.hideButtonToggle = page->AddChild(std::move(hideButton));
+    app.toastToggle = page->AddChild(std::move(toast));
+    app.trayToggle = page->AddChild(std::move(tray));
+    app.proxyToggle = page->AddChild(std::move(proxy));
+    app.transparencyToggle = page->AddChild(std::move(transparency));
+    for (auto& line : lines) page->AddChild(std::move(line));
+    for (auto& link : links) page->AddChild(std::move(link));
     page->SetShown(false, false);
-    app.mainWindow->AddPainter(page);
 
     if (app.settingsButton) app.settingsButton->SetClickFunction(&ToggleSettingsPage);
     if (app.logoButton) app.logoButton->SetClickFunction(&OpenCreditLink);
@@ -245,8 +248,7 @@ void OnCredentialsEdited() {
 }
 
 void OpenCreditLink(void* userData, WPARAM) {
+    // The main address comes from the configuration file: web pages only.
     const std::wstring address = CreditAddress(reinterpret_cast<UINT_PTR>(userData));
-    // The main address comes from the configuration file: open web pages only.
-    if (!IsOpenableShortcutUrl(WideToUtf8(address))) return;
-    linkOpener(address.c_str());
+    if (!address.empty()) OpenWebAddress(address);
 }

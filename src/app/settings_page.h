@@ -28,8 +28,3 @@ void OnCredentialsEdited();
 // Credit links: 1 the home page, 2 the service's main address, 3 the
 // licence. Only web addresses are opened.
 void OpenCreditLink(void* userData, WPARAM keys = 0);
-
-// What OpenCreditLink hands the shell; tests put a recorder in. Null restores
-// the shell. Returns the previous one.
-using LinkOpener = void (*)(const wchar_t* url);
-LinkOpener SetLinkOpener(LinkOpener opener);

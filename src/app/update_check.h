@@ -15,16 +15,11 @@ inline constexpr std::size_t kVersionReplyLimitBytes = 256;
 // started and the caller ends the process (after saving the settings).
 bool CheckForUpdate(const std::wstring& commandLine);
 
-// libcurl write callback collecting the reply into App().updateReply.
-size_t AppendUpdateReply(char* data, size_t size, size_t count, void* unused);
+// libcurl write callback collecting the reply into the std::string `reply`,
+// up to kVersionReplyLimitBytes.
+size_t AppendUpdateReply(char* data, size_t size, size_t count, void* reply);
 
 // Copies "iupdater.exe" from the program folder to the first free
 // "updater<n>.exe" (n from 2, lower-case hex) in the temporary folder and
 // starts it with `commandLine` in the program folder. True when started.
 bool StartUpdater(const std::wstring& commandLine);
-
-// Starts the updater copy; tests put a recorder in. Null restores the shell.
-// Returns the previous one.
-using UpdaterLauncher = bool (*)(const std::wstring& program, const std::wstring& parameters,
-                                 const std::wstring& directory);
-UpdaterLauncher SetUpdaterLauncher(UpdaterLauncher launcher);

@@ -1,15 +1,8 @@
 #include "base/user_prompt.h"
 
-#include <atomic>
-
-namespace {
-std::atomic<UserPrompt> prompt{&MessageBoxW};
-}
+#include "base/seams.h"
 
 int AskUser(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
-    return prompt.load()(owner, text, caption, type);
-}
-
-UserPrompt SetUserPrompt(UserPrompt replacement) {
-    return prompt.exchange(replacement ? replacement : &MessageBoxW);
+    if (auto ask = CurrentSeams().askUser) return ask(owner, text, caption, type);
+    return MessageBoxW(owner, text, caption, type);
 }

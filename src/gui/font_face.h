@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "base/scoped_win.h"
+
 #include <memory>
 #include <mutex>
 #include <string>
@@ -55,7 +57,7 @@ private:
     friend std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec&, bool);
     FontFace() = default;
 
-    HFONT gdiFont_ = nullptr;
+    ScopedGdiObject<HFONT> gdiFont_;
     std::vector<unsigned char> file_;
     void* library_ = nullptr;  // FT_Library
     void* face_ = nullptr;     // FT_Face

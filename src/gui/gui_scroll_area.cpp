@@ -17,11 +17,6 @@ constexpr int kBarWidth = 14;   // the scroll-bar column's images
 constexpr int kCapHeight = 7;   // top and bottom pieces of track and thumb
 constexpr int kListGap = 16;    // the list stops this far from the right edge
 
-// Sent to the thumb window by AddItem and RemoveItem called from another
-// thread: WPARAM = animate, LPARAM = the item.
-constexpr UINT kAddItemMessage = WM_USER + 0x51;
-constexpr UINT kRemoveItemMessage = WM_USER + 0x52;
-
 bool HasVisibleStyle(HWND window) {
     return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
 }
@@ -46,10 +41,7 @@ GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y
 GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y, int width,
                              int height, const ScrollBarImagePaths& images)
     : GUIObject(instance, parentWindow) {
-    x_ = x;
-    y_ = y;
-    width_ = width;
-    height_ = height;
+    Place(x, y, width, height);
 
     RECT client{0, 0, 0, 0};
     GetClientRect(parentWindow, &client);
@@ -61,18 +53,18 @@ GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y
 
     const int barX = x + width - 15;
     const int middleHeight = height - 2 * kCapHeight - 2;
-    trackTop_ = new GUIImage(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
-                             images.trackTop);
-    trackMiddle_ = new GUIImage(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
-                                images.trackMiddle);
-    trackBottom_ = new GUIImage(parentWindow, instance, barX, y + height - 8, kBarWidth,
-                                kCapHeight, images.trackBottom);
-    thumbTop_ = new GUIImage(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
-                             images.thumbTop);
-    thumbMiddle_ = new GUIImage(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
-                                images.thumbMiddle);
-    thumbBottom_ = new GUIImage(parentWindow, instance, barX, y + height - 8, kBarWidth,
-                                kCapHeight, images.thumbBottom);
+    trackTop_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
+                                           images.trackTop);
+    trackMiddle_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
+                                              images.trackMiddle);
+    trackBottom_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + height - 8, kBarWidth,
+                                              kCapHeight, images.trackBottom);
+    thumbTop_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
+                                           images.thumbTop);
+    thumbMiddle_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
+                                              images.thumbMiddle);
+    thumbBottom_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + height - 8, kBarWidth,
+                                              kCapHeight, images.thumbBottom);
 
     thumbWindow_ = CreateInputWindow(x + width - 13, y + 3, kThumbWidth, kThumbWidth, true);
     cursor_ = LoadCursorW(nullptr, IDC_HAND);
@@ -80,12 +72,6 @@ GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y
 
 GUIScrollArea::~GUIScrollArea() {
     if (thumbWindow_ && animating_) KillTimer(thumbWindow_, kAnimationTimer);
-    delete trackTop_;
-    delete trackMiddle_;
-    delete trackBottom_;
-    delete thumbTop_;
-    delete thumbMiddle_;
-    delete thumbBottom_;
     for (HWND window : {thumbWindow_, contentWindow_}) {
         if (!window) continue;
         ForgetInputWindow(window);
@@ -95,26 +81,8 @@ GUIScrollArea::~GUIScrollArea() {
 
 void GUIScrollArea::SetItemHeight(int pixels) { itemHeight_ = pixels; }
 
-bool GUIScrollArea::OnOwnThread() const {
-    return !thumbWindow_ || GetWindowThreadProcessId(thumbWindow_, nullptr) == GetCurrentThreadId();
-}
-
 bool GUIScrollArea::AddItem(GUIObject* item, bool animate) {
     if (!item) return false;
-    if (OnOwnThread()) return AddItemHere(item, animate);
-    // Posted, not sent: the caller may hold a lock the area's thread waits for.
-    return PostMessageW(thumbWindow_, kAddItemMessage, animate ? 1 : 0,
-                        reinterpret_cast<LPARAM>(item)) != 0;
-}
-
-GUIObject* GUIScrollArea::RemoveItem(GUIObject* item, bool animate) {
-    if (OnOwnThread()) return RemoveItemHere(item, animate);
-    return reinterpret_cast<GUIObject*>(SendMessageW(thumbWindow_, kRemoveItemMessage,
-                                                     animate ? 1 : 0,
-                                                     reinterpret_cast<LPARAM>(item)));
-}
-
-bool GUIScrollArea::AddItemHere(GUIObject* item, bool animate) {
     if (animate) {
         pendingInserts_.push_back(item);
         // Not drawn until it slides in, so its windows must not catch clicks.
@@ -127,7 +95,7 @@ bool GUIScrollArea::AddItemHere(GUIObject* item, bool animate) {
     return true;
 }
 
-GUIObject* GUIScrollArea::RemoveItemHere(GUIObject* item, bool animate) {
+GUIObject* GUIScrollArea::RemoveItem(GUIObject* item, bool animate) {
     const auto found = std::find(items_.begin(), items_.end(), item);
     if (found == items_.end()) return nullptr;
     if (animate) {
@@ -149,12 +117,12 @@ GUIObject* GUIScrollArea::RemoveItemHere(GUIObject* item, bool animate) {
 
 void GUIScrollArea::ScrollDown() {
     const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
-    SetScrollPosition(position_.load() + sg::WheelStep(itemHeight_, list, height_));
+    SetScrollPosition(position_ + sg::WheelStep(itemHeight_, list, height_));
 }
 
 void GUIScrollArea::ScrollUp() {
     const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
-    SetScrollPosition(position_.load() - sg::WheelStep(itemHeight_, list, height_));
+    SetScrollPosition(position_ - sg::WheelStep(itemHeight_, list, height_));
 }
 
 void GUIScrollArea::SetScrollPosition(int percent) {
@@ -219,12 +187,6 @@ LRESULT GUIScrollArea::ThumbMessage(HWND window, UINT message, WPARAM wParam, LP
     case WM_TIMER:
         if (wParam == kAnimationTimer) Animate();
         return 0;
-    case kAddItemMessage:
-        AddItemHere(reinterpret_cast<GUIObject*>(lParam), wParam != 0);
-        return 0;
-    case kRemoveItemMessage:
-        return reinterpret_cast<LRESULT>(
-            RemoveItemHere(reinterpret_cast<GUIObject*>(lParam), wParam != 0));
     case WM_LBUTTONDOWN:
         SetCapture(window);
         dragAnchor_ = GET_Y_LPARAM(lParam);
@@ -282,8 +244,8 @@ void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
     if (!visible_) return;
     // Clipping narrows the caller's clip (its update rectangle) rather than
     // replacing it, so nothing outside the cleared part is drawn twice.
-    HRGN saved = CreateRectRgn(0, 0, 0, 0);
-    const bool hadClip = GetClipRgn(target, saved) == 1;
+    ScopedRegion saved(CreateRectRgn(0, 0, 0, 0));
+    const bool hadClip = GetClipRgn(target, saved.get()) == 1;
     IntersectClipRect(target, x_, y_, x_ + width_, y_ + height_);
 
     const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
@@ -295,12 +257,11 @@ void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
 
     const RECT listRect{x_, y_, x_ + width_ - kListGap, y_ + height_};
     UpdateContentWindow(listRect);
-    SelectClipRgn(target, hadClip ? saved : nullptr);
+    SelectClipRgn(target, hadClip ? saved.get() : nullptr);
     IntersectClipRect(target, listRect.left, listRect.top, listRect.right, listRect.bottom);
     PlaceItems(target, dirty);
 
-    SelectClipRgn(target, hadClip ? saved : nullptr);
-    DeleteObject(saved);
+    SelectClipRgn(target, hadClip ? saved.get() : nullptr);
 }
 
 void GUIScrollArea::PaintScrollBar(HDC target, const RECT& dirty, int listHeight) {
@@ -312,7 +273,7 @@ void GUIScrollArea::PaintScrollBar(HDC target, const RECT& dirty, int listHeight
     trackBottom_->Paint(target, dirty);
 
     thumbHeight_ = sg::ThumbHeight(listHeight, height_);
-    const int thumbY = sg::ThumbTop(y_, height_, thumbHeight_, position_.load());
+    const int thumbY = sg::ThumbTop(y_, height_, thumbHeight_, position_);
     const int middle = thumbHeight_ - sg::kMinimumThumbHeight;
     thumbTop_->Move(barX, thumbY - 2);
     thumbTop_->Paint(target, dirty);
@@ -350,7 +311,7 @@ void GUIScrollArea::UpdateContentWindow(const RECT& list) {
         contentSize_ = SIZE{client.right, client.bottom};
     }
     if (!EqualRect(&list, &contentRegion_)) {
-        // The window owns the region from here on.
+        // The window owns the region from here on (the system frees it).
         SetWindowRgn(contentWindow_, CreateRectRgnIndirect(&list), FALSE);
         contentRegion_ = list;
     }
@@ -358,7 +319,7 @@ void GUIScrollArea::UpdateContentWindow(const RECT& list) {
 
 void GUIScrollArea::PlaceItems(HDC target, const RECT& dirty) {
     const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
-    const int scroll = sg::ScrollOffset(list, height_, position_.load());
+    const int scroll = sg::ScrollOffset(list, height_, position_);
     // Items that are not drawn are parked just outside the list, where the
     // content window's region hides their input windows; left where they were
     // last drawn, they would catch clicks meant for the items drawn there now.

@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include <atomic>
+#include <memory>
 #include <vector>
 
 #include "gui/gui_object.h"
@@ -49,22 +49,21 @@ public:
     int ItemHeight() const { return itemHeight_; }
     HWND ContentWindow() const { return contentWindow_; }
 
+    // The area's own thread only, like every widget: other threads post
+    // their changes to the window's thread (base/window_task.h).
+    //
     // False for null. Animated, the item waits for its slide-in; otherwise
-    // it is put at the top at once. From another thread (an upload's
-    // completion) the item is handed to the area's own thread and added
-    // there, since the list and its timer belong to that thread.
+    // it is put at the top at once.
     bool AddItem(GUIObject* item, bool animate);
     // The item, or null when it is not in the list. Animated, it stays in
-    // the list until its collapse ends. From another thread the call is
-    // carried out on the area's thread and waited for.
+    // the list until its collapse ends.
     GUIObject* RemoveItem(GUIObject* item, bool animate);
 
-    // One wheel step: a third of an item. The position may be set from any
-    // thread.
+    // One wheel step: a third of an item.
     void ScrollDown();
     void ScrollUp();
     void SetScrollPosition(int percent);
-    int ScrollPosition() const { return position_.load(); }
+    int ScrollPosition() const { return position_; }
 
     void SetRemovalFunction(ScrollRemovalFunction function) { removalFunction_ = function; }
 
@@ -84,9 +83,6 @@ public:
     bool IsAnimating() const { return animating_; }
 
 private:
-    bool OnOwnThread() const;
-    bool AddItemHere(GUIObject* item, bool animate);
-    GUIObject* RemoveItemHere(GUIObject* item, bool animate);
     void StartAnimation();
     void Animate();
     LRESULT ThumbMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -105,15 +101,16 @@ private:
     std::vector<GUIObject*> pendingRemovals_;
     HWND thumbWindow_ = nullptr;
     HWND contentWindow_ = nullptr;
-    GUIImage* trackTop_ = nullptr;  // the six scroll-bar images are owned
-    GUIImage* trackMiddle_ = nullptr;
-    GUIImage* trackBottom_ = nullptr;
-    GUIImage* thumbTop_ = nullptr;
-    GUIImage* thumbMiddle_ = nullptr;
-    GUIImage* thumbBottom_ = nullptr;
+    // The six scroll-bar images.
+    std::unique_ptr<GUIImage> trackTop_;
+    std::unique_ptr<GUIImage> trackMiddle_;
+    std::unique_ptr<GUIImage> trackBottom_;
+    std::unique_ptr<GUIImage> thumbTop_;
+    std::unique_ptr<GUIImage> thumbMiddle_;
+    std::unique_ptr<GUIImage> thumbBottom_;
     HCURSOR cursor_ = nullptr;
     int dragAnchor_ = 0;
-    std::atomic<int> position_{0};
+    int position_ = 0;
     int thumbHeight_ = 0;
     ScrollRemovalFunction removalFunction_ = nullptr;
     bool animating_ = false;

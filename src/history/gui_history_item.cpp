@@ -8,15 +8,13 @@
 #include <mutex>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/utf.h"
-#include "app/windows_version.h"
+#include "base/scoped_win.h"
+#include "base/shell_open.h"
+#include "base/utf.h"
 #include "gui/gui_image.h"
-#include "gui/gui_scroll_area.h"
 #include "gui/gui_text.h"
 #include "gui/image_library.h"
 #include "gui/skin_catalogue.h"
-#include "history/history_store.h"
 #include "history/thumbnail_check.h"
 #include "history/thumbnail_fit.h"
 
@@ -29,7 +27,7 @@ constexpr DWORD kMaxThumbnailBytes = 8u << 20;
 // by all of them for the life of the process.
 std::once_flag sharedOnce;
 std::vector<std::uint8_t> thumbMask;
-GUIImage* thumbOverlay = nullptr;
+std::unique_ptr<GUIImage> thumbOverlay;
 
 struct Pixels {
     std::vector<std::uint8_t> bgra;  // rows bottom-up, as the library keeps them
@@ -82,19 +80,17 @@ bool LoadBytesLocked(const std::string& bytes, ThumbnailFormat format, Pixels& o
 
 // Reads a small file whole; false when it is missing, empty or too big.
 bool ReadSmallFile(const std::wstring& path, std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
-              size.QuadPart <= kMaxThumbnailBytes;
+    bool ok = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart <= kMaxThumbnailBytes;
     if (ok) {
         bytes.resize(static_cast<std::size_t>(size.QuadPart));
         DWORD read = 0;
-        ok = ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+        ok = ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) &&
              read == bytes.size();
     }
-    CloseHandle(file);
     return ok;
 }
 
@@ -132,8 +128,8 @@ void LoadSharedArt(HWND parentWindow, HINSTANCE instance) {
         thumbMask = FitThumbnailPixels(mask.bgra.data(), mask.width, mask.height,
                                        FitThumbnail(mask.width, mask.height));
     }
-    thumbOverlay = new GUIImage(parentWindow, instance, 0, 0, kThumbBox, kThumbBox,
-                                SkinPath("HI_THUMB_OVERLAY"));
+    thumbOverlay = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, kThumbBox, kThumbBox,
+                                              SkinPath("HI_THUMB_OVERLAY"));
 }
 
 void ShowControl(GUIObject* control, int command) {
@@ -146,18 +142,18 @@ GUIHistoryItem::GUIHistoryItem(HWND parentWindow, HINSTANCE instance)
     : GUIObject(instance, parentWindow) {}
 
 GUIHistoryItem* GUIHistoryItem::CreateItem(HWND parentWindow, HINSTANCE instance,
-                                           const std::string& url, const std::wstring& fileName,
-                                           const std::string& /*size*/, const std::string& date,
-                                           const std::string& thumb, long long rowId,
+                                           const std::string& dataFolder, const std::string& url,
+                                           const std::wstring& fileName, const std::string& /*size*/,
+                                           const std::string& date, const std::string& thumb, long long rowId,
                                            const wchar_t* shortcutFile) {
     auto* item = new GUIHistoryItem(parentWindow, instance);
-    item->thumbPath_ = Utf8ToWide(App().dataFolder + "thumbs\\" + thumb);
+    item->thumbPath_ = Utf8ToWide(dataFolder + "thumbs\\" + thumb);
     item->url_ = WidenLatin1(url);
     item->fileName_ = fileName;
     item->rowId_ = rowId;
     // An empty name means no shortcut, as null does.
     if (shortcutFile && *shortcutFile) {
-        item->shortcutPath_ = Utf8ToWide(App().dataFolder) + L"urls\\" + shortcutFile;
+        item->shortcutPath_ = Utf8ToWide(dataFolder) + L"urls\\" + shortcutFile;
     }
     InitImageLibrary();
     item->PrepareThumbnail();
@@ -178,13 +174,13 @@ void GUIHistoryItem::PrepareThumbnail() {
     MaskAndPremultiply(box, thumbMask, showOverlay_);
 
     HBITMAP bitmap = CreateThumbBitmap(box);
-    thumbnail_ = new GUIImage(parentWindow_, instance_, (kThumbBox - thumbWidth_) / 2,
-                              (kThumbBox - thumbHeight_) / 2, thumbWidth_, thumbHeight_, bitmap,
-                              thumbWidth_, thumbHeight_);
+    thumbnail_ = std::make_unique<GUIImage>(parentWindow_, instance_, (kThumbBox - thumbWidth_) / 2,
+                                            (kThumbBox - thumbHeight_) / 2, thumbWidth_, thumbHeight_, bitmap,
+                                            thumbWidth_, thumbHeight_);
 }
 
 void GUIHistoryItem::CreateDateText(const std::string& date) {
-    dateText_ = new GUIText(parentWindow_, instance_, 75, 18, 125, 20, WidenLatin1(date));
+    dateText_ = std::make_unique<GUIText>(parentWindow_, instance_, 75, 18, 125, 20, WidenLatin1(date));
     dateText_->SetColour(0xA5A5A5);
     if (dateText_->SetFont({{L"Myriad Pro", 10, 400}})) {
         dateText_->SetSpacing(1);
@@ -193,27 +189,22 @@ void GUIHistoryItem::CreateDateText(const std::string& date) {
     }
 }
 
-GUIHistoryItem::~GUIHistoryItem() {
-    delete title_;
-    delete dateText_;
-    delete thumbnail_;
-    delete copyButton_;
-    delete deleteButton_;
-}
+GUIHistoryItem::~GUIHistoryItem() = default;
 
 void GUIHistoryItem::CreateControls(ButtonClickFunction copyAction,
                                     ButtonClickFunction deleteAction) {
-    copyButton_ = new GUIButton(parentWindow_, instance_, 75, 44, 65, 20,
-                                SkinPath("HI_BTN_COPYURL"), SkinPath("HI_BTN_COPYURL_HOVER"));
+    copyButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, 75, 44, 65, 20,
+                                              SkinPath("HI_BTN_COPYURL"), SkinPath("HI_BTN_COPYURL_HOVER"));
     copyButton_->SetClickFunction(copyAction);
     copyButton_->SetUserData(const_cast<wchar_t*>(url_.c_str()));
 
-    deleteButton_ = new GUIButton(parentWindow_, instance_, 140, 44, 20, 20,
-                                  SkinPath("HI_BTN_DELETE"), SkinPath("HI_BTN_DELETE_HOVER"));
+    deleteButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, 140, 44, 20, 20,
+                                                SkinPath("HI_BTN_DELETE"), SkinPath("HI_BTN_DELETE_HOVER"));
     deleteButton_->SetClickFunction(deleteAction);
     deleteButton_->SetUserData(this);
 
-    title_ = new GUIButton(parentWindow_, instance_, 75, 2, 0, 0, fileName_, 0xE0E0E0, 0xFFFFFF);
+    title_ =
+        std::make_unique<GUIButton>(parentWindow_, instance_, 75, 2, 0, 0, fileName_, 0xE0E0E0, 0xFFFFFF);
     title_->SetLabelFont({{L"Myriad Pro", 12, 700},
                           {L"Calibri", 12, 700},
                           {L"Lucida Sans Unicode", 11, 700}});
@@ -222,16 +213,16 @@ void GUIHistoryItem::CreateControls(ButtonClickFunction copyAction,
     title_->SetUserData(this);
 
     const int command = visible_ ? SW_SHOW : SW_HIDE;
-    ShowControl(copyButton_, command);
-    ShowControl(deleteButton_, command);
-    ShowControl(title_, command);
+    ShowControl(copyButton_.get(), command);
+    ShowControl(deleteButton_.get(), command);
+    ShowControl(title_.get(), command);
 }
 
 void GUIHistoryItem::Show(int command) {
     visible_ = command != 0;
-    ShowControl(copyButton_, command);
-    ShowControl(deleteButton_, command);
-    ShowControl(title_, command);
+    ShowControl(copyButton_.get(), command);
+    ShowControl(deleteButton_.get(), command);
+    ShowControl(title_.get(), command);
 }
 
 void GUIHistoryItem::ApplyPageVisibility(bool hidden) {
@@ -272,20 +263,5 @@ void GUIHistoryItem::Destroy(GUIObject* item) { delete item; }
 void GUIHistoryItem::OpenLink(void* item, WPARAM /*keys*/) {
     auto* entry = static_cast<GUIHistoryItem*>(item);
     if (!entry) return;
-    ShellExecuteW(nullptr, L"open", entry->url_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void DeleteHistoryEntry(void* item, WPARAM /*keys*/) {
-    auto* entry = static_cast<GUIHistoryItem*>(item);
-    if (!entry) return;
-    AppState& app = App();
-    DeleteFileW(entry->ThumbPath().c_str());
-    if (!entry->ShortcutPath().empty()) DeleteFileW(entry->ShortcutPath().c_str());
-    if (app.historyDatabase) app.historyDatabase->Remove(entry->RowId());
-    // The list releases the item once it has collapsed.
-    if (app.historyList) app.historyList->RemoveItem(entry, true);
-    if (IsWindows7OrLater() && MainWindowHandle()) {
-        static const UINT updateJumpList = RegisterWindowMessageW(L"vlt.UpdateJumpList");
-        PostMessageW(MainWindowHandle(), updateJumpList, 0, 0);
-    }
+    OpenWebAddress(entry->url_);
 }

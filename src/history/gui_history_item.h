@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "gui/gui_button.h"
@@ -21,11 +22,10 @@ public:
     // name is UTF-8 like the data folder. `shortcutFile` may be null or empty
     // (no shortcut). The thumbnail is dataFolder + "thumbs\" + thumb, or the
     // skin's default one when that file is missing or damaged. Never null.
-    static GUIHistoryItem* CreateItem(HWND parentWindow, HINSTANCE instance,
+    static GUIHistoryItem* CreateItem(HWND parentWindow, HINSTANCE instance, const std::string& dataFolder,
                                       const std::string& url, const std::wstring& fileName,
                                       const std::string& size, const std::string& date,
-                                      const std::string& thumb, long long rowId,
-                                      const wchar_t* shortcutFile);
+                                      const std::string& thumb, long long rowId, const wchar_t* shortcutFile);
     ~GUIHistoryItem() override;
 
     // Creates the title link and the two buttons. The copy action gets the
@@ -43,11 +43,11 @@ public:
     const std::wstring& ShortcutPath() const { return shortcutPath_; }
     const std::wstring& FileName() const { return fileName_; }
     bool ShowsOverlay() const { return showOverlay_; }
-    GUIButton* Title() const { return title_; }
-    GUIText* DateText() const { return dateText_; }
-    GUIButton* CopyButton() const { return copyButton_; }
-    GUIButton* DeleteButton() const { return deleteButton_; }
-    GUIImage* Thumbnail() const { return thumbnail_; }
+    GUIButton* Title() const { return title_.get(); }
+    GUIText* DateText() const { return dateText_.get(); }
+    GUIButton* CopyButton() const { return copyButton_.get(); }
+    GUIButton* DeleteButton() const { return deleteButton_.get(); }
+    GUIImage* Thumbnail() const { return thumbnail_.get(); }
 
     // The history list's release function: deletes the item.
     static void Destroy(GUIObject* item);
@@ -59,11 +59,11 @@ private:
     void PrepareThumbnail();
     void CreateDateText(const std::string& date);
 
-    GUIButton* title_ = nullptr;
-    GUIText* dateText_ = nullptr;
-    GUIButton* copyButton_ = nullptr;
-    GUIButton* deleteButton_ = nullptr;
-    GUIImage* thumbnail_ = nullptr;
+    std::unique_ptr<GUIButton> title_;
+    std::unique_ptr<GUIText> dateText_;
+    std::unique_ptr<GUIButton> copyButton_;
+    std::unique_ptr<GUIButton> deleteButton_;
+    std::unique_ptr<GUIImage> thumbnail_;
     int thumbWidth_ = 0;
     int thumbHeight_ = 0;
     std::wstring url_;
@@ -73,8 +73,3 @@ private:
     long long rowId_ = 0;
     bool showOverlay_ = false;
 };
-
-// The delete button's action (`item` is the GUIHistoryItem): deletes the
-// thumbnail and shortcut files, the row and the list entry, then asks the
-// main window to rebuild the jump list on Windows 7 or later.
-void DeleteHistoryEntry(void* item, WPARAM keys);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/clock.h"
 #include "history/gui_history_item.h"
 #include "history/history_date.h"
 
@@ -26,23 +27,16 @@ std::string ColumnText(sqlite3_stmt* statement, int column) {
     return text ? reinterpret_cast<const char*>(text) : std::string();
 }
 
-struct ScopedMutex {
-    explicit ScopedMutex(HANDLE mutex) : mutex_(mutex) { WaitForSingleObject(mutex_, INFINITE); }
-    ~ScopedMutex() { ReleaseMutex(mutex_); }
-    HANDLE mutex_;
-};
-
 }  // namespace
 
-HistoryStore::HistoryStore(HWND itemParent, HINSTANCE itemInstance)
-    : lock_(CreateMutexW(nullptr, FALSE, nullptr)),
-      dayNames_(HistoryDayNames()),
+HistoryStore::HistoryStore(HWND itemParent, HINSTANCE itemInstance, std::string dataFolder)
+    : dayNames_(HistoryDayNames()),
       itemParent_(itemParent),
-      itemInstance_(itemInstance) {}
+      itemInstance_(itemInstance),
+      dataFolder_(std::move(dataFolder)) {}
 
 HistoryStore::~HistoryStore() {
     Close();
-    if (lock_) CloseHandle(lock_);
 }
 
 void HistoryStore::Close() {
@@ -83,9 +77,8 @@ bool HistoryStore::Open(const std::string& path) {
         const wchar_t* shortcut =
             static_cast<const wchar_t*>(sqlite3_column_text16(statement, 6));
         const std::wstring shortcutFile = shortcut ? shortcut : L"";
-        Append(GUIHistoryItem::CreateItem(itemParent_, itemInstance_, url, fileName, size, date,
-                                          thumb, rowId,
-                                          shortcut ? shortcutFile.c_str() : nullptr));
+        Append(GUIHistoryItem::CreateItem(itemParent_, itemInstance_, dataFolder_, url, fileName, size, date,
+                                          thumb, rowId, shortcut ? shortcutFile.c_str() : nullptr));
     }
     sqlite3_finalize(statement);
     return true;
@@ -95,8 +88,7 @@ GUIHistoryItem* HistoryStore::Insert(const std::string& thumb, const std::wstrin
                                      const std::string& size, const std::string& url,
                                      const wchar_t* shortcutFile) {
     if (!connection_) return nullptr;
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
+    const SYSTEMTIME now = LocalTimeNow();
     const std::string date = FormatHistoryDate(
         HistoryTime{now.wDayOfWeek, now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute});
 
@@ -131,7 +123,7 @@ GUIHistoryItem* HistoryStore::Insert(const std::string& thumb, const std::wstrin
     // A row that was not written has no row id of its own: make no item.
     if (stepped != SQLITE_DONE) return nullptr;
 
-    GUIHistoryItem* item = GUIHistoryItem::CreateItem(itemParent_, itemInstance_, url, fileName,
+    GUIHistoryItem* item = GUIHistoryItem::CreateItem(itemParent_, itemInstance_, dataFolder_, url, fileName,
                                                       size, date, thumb, rowId, shortcutFile);
     Append(item);
     return item;
@@ -139,12 +131,12 @@ GUIHistoryItem* HistoryStore::Insert(const std::string& thumb, const std::wstrin
 
 void HistoryStore::Append(GUIHistoryItem* item) {
     if (!item) return;
-    ScopedMutex hold(lock_);
+    std::lock_guard<std::mutex> hold(lock_);
     items_.push_back(item);
 }
 
 void HistoryStore::Remove(long long rowId) {
-    ScopedMutex hold(lock_);
+    std::lock_guard<std::mutex> hold(lock_);
     const auto found = std::find_if(items_.begin(), items_.end(), [rowId](GUIHistoryItem* item) {
         return item->RowId() == rowId;
     });
@@ -157,6 +149,6 @@ void HistoryStore::Remove(long long rowId) {
 }
 
 std::vector<GUIHistoryItem*> HistoryStore::Items() const {
-    ScopedMutex hold(lock_);
+    std::lock_guard<std::mutex> hold(lock_);
     return items_;
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,10 @@ class GUIHistoryItem;
 
 class HistoryStore {
 public:
-    // Items are created with this parent window and instance.
-    HistoryStore(HWND itemParent, HINSTANCE itemInstance);
+    // Items are created with this parent window and instance; their
+    // thumbnail and shortcut files live below `dataFolder` (UTF-8, ending in
+    // a backslash).
+    HistoryStore(HWND itemParent, HINSTANCE itemInstance, std::string dataFolder);
     // Closes the connection. The items are not destroyed: the history list
     // owns them.
     ~HistoryStore();
@@ -49,9 +52,10 @@ private:
     void Close();
 
     sqlite3* connection_ = nullptr;
-    HANDLE lock_ = nullptr;  // guards items_ (and Remove's SQL)
+    mutable std::mutex lock_;  // guards items_ (and Remove's SQL)
     const char* const* dayNames_ = nullptr;
     std::vector<GUIHistoryItem*> items_;
     HWND itemParent_ = nullptr;
     HINSTANCE itemInstance_ = nullptr;
+    std::string dataFolder_;
 };

@@ -3,30 +3,12 @@
 #include <propkey.h>
 #include <propvarutil.h>
 
-#include "app/windows_version.h"
+#include "base/product.h"
+#include "base/scoped_win.h"
+#include "base/windows_version.h"
 #include "config/settings_store.h"
-#include "shell/register_types.h"
 
 namespace {
-
-// Owns one reference to a COM object.
-template <typename T>
-class Held {
-public:
-    Held() = default;
-    ~Held() {
-        if (object_) object_->Release();
-    }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    T** Out() { return &object_; }
-    T* operator->() const { return object_; }
-    T* get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-
-private:
-    T* object_ = nullptr;
-};
 
 struct Task {
     const wchar_t* arguments;
@@ -69,7 +51,7 @@ using ItemFromParsingName = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
 // Looked up at run time: older shells do not have it.
 ItemFromParsingName ParsingNameFunction() {
     static const ItemFromParsingName function = [] {
-        HMODULE shell = LoadLibraryW(L"shell32.dll");  // kept loaded
+        HMODULE shell = LoadLibraryW(L"shell32.dll");  // stays loaded for the process's life
         return shell ? reinterpret_cast<ItemFromParsingName>(
                            reinterpret_cast<void*>(GetProcAddress(shell, "SHCreateItemFromParsingName")))
                      : nullptr;
@@ -85,8 +67,8 @@ bool WasRemoved(IShellItem* item, IObjectArray* removed) {
     UINT count = 0;
     if (!removed || FAILED(removed->GetCount(&count))) return false;
     for (UINT i = 0; i < count; ++i) {
-        Held<IShellItem> other;
-        if (FAILED(removed->GetAt(i, IID_PPV_ARGS(other.Out())))) continue;
+        ComPtr<IShellItem> other;
+        if (FAILED(removed->GetAt(i, IID_PPV_ARGS(other.put())))) continue;
         int order = 1;
         if (item->Compare(other.get(), SICHINT_CANONICAL, &order) == S_OK && order == 0) return true;
     }
@@ -101,8 +83,8 @@ UINT CollectRecentUploads(const std::vector<std::wstring>& paths, UINT slots, IO
     for (const std::wstring& path : paths) {
         if (added >= slots) break;
         if (path.empty()) continue;
-        Held<IShellItem> item;
-        if (FAILED(shell.itemFromPath(path.c_str(), item.Out())) || !item) continue;
+        ComPtr<IShellItem> item;
+        if (FAILED(shell.itemFromPath(path.c_str(), item.put())) || !item) continue;
         if (WasRemoved(item.get(), removed)) {
             // The user took it off the list: it is not offered again.
             DeleteFileW(path.c_str());
@@ -114,8 +96,8 @@ UINT CollectRecentUploads(const std::vector<std::wstring>& paths, UINT slots, IO
 }
 
 bool SetTitle(IShellLinkW* link, const wchar_t* title) {
-    Held<IPropertyStore> properties;
-    if (FAILED(link->QueryInterface(IID_PPV_ARGS(properties.Out())))) return false;
+    ComPtr<IPropertyStore> properties;
+    if (FAILED(link->QueryInterface(IID_PPV_ARGS(properties.put())))) return false;
     PROPVARIANT value;
     if (FAILED(InitPropVariantFromString(title, &value))) return false;
     const bool set = SUCCEEDED(properties->SetValue(PKEY_Title, value)) && SUCCEEDED(properties->Commit());
@@ -127,8 +109,8 @@ bool SetTitle(IShellLinkW* link, const wchar_t* title) {
 void CollectTasks(IObjectCollection* collection, const JumpListShell& shell) {
     const std::wstring program = ProgramPath();
     for (const Task& task : kTasks) {
-        Held<IShellLinkW> link;
-        if (FAILED(shell.createShellLink(link.Out())) || !link) continue;
+        ComPtr<IShellLinkW> link;
+        if (FAILED(shell.createShellLink(link.put())) || !link) continue;
         const wchar_t* iconFile = task.ownIcon ? program.c_str() : L"shell32.dll";
         if (SUCCEEDED(link->SetPath(program.c_str())) && SUCCEEDED(link->SetDescription(task.description)) &&
             SUCCEEDED(link->SetIconLocation(iconFile, task.iconIndex)) &&
@@ -151,42 +133,42 @@ JumpListShell SystemJumpListShell() {
 
 JumpListResult RebuildJumpList(const std::vector<std::wstring>& shortcutPaths, const JumpListShell& shell) {
     if (!IsWindows7OrLater() || !shell.itemFromPath) return JumpListResult::Skipped;
-    Held<ICustomDestinationList> list;
-    if (FAILED(shell.createDestinationList(list.Out())) || !list) return JumpListResult::Skipped;
+    ComPtr<ICustomDestinationList> list;
+    if (FAILED(shell.createDestinationList(list.put())) || !list) return JumpListResult::Skipped;
 
     if (!Settings().GetBool(L"EnableJumpLists")) {
         return SUCCEEDED(list->DeleteList(kAppUserModelId)) ? JumpListResult::Deleted : JumpListResult::Failed;
     }
 
     UINT slots = 0;
-    Held<IObjectArray> removed;
+    ComPtr<IObjectArray> removed;
     if (FAILED(list->SetAppID(kAppUserModelId)) ||
-        FAILED(list->BeginList(&slots, IID_PPV_ARGS(removed.Out())))) {
+        FAILED(list->BeginList(&slots, IID_PPV_ARGS(removed.put())))) {
         return JumpListResult::Failed;
     }
 
-    Held<IObjectCollection> recent;
-    if (FAILED(shell.createObjectCollection(recent.Out())) || !recent) {
+    ComPtr<IObjectCollection> recent;
+    if (FAILED(shell.createObjectCollection(recent.put())) || !recent) {
         list->AbortList();
         return JumpListResult::Failed;
     }
     if (CollectRecentUploads(shortcutPaths, slots, removed.get(), recent.get(), shell) > 0) {
-        Held<IObjectArray> items;
-        if (FAILED(recent->QueryInterface(IID_PPV_ARGS(items.Out()))) ||
+        ComPtr<IObjectArray> items;
+        if (FAILED(recent->QueryInterface(IID_PPV_ARGS(items.put()))) ||
             FAILED(list->AppendCategory(L"Recent Uploads", items.get()))) {
             list->AbortList();
             return JumpListResult::Failed;
         }
     }
 
-    Held<IObjectCollection> tasks;
-    if (FAILED(shell.createObjectCollection(tasks.Out())) || !tasks) {
+    ComPtr<IObjectCollection> tasks;
+    if (FAILED(shell.createObjectCollection(tasks.put())) || !tasks) {
         list->AbortList();
         return JumpListResult::Failed;
     }
     CollectTasks(tasks.get(), shell);
-    Held<IObjectArray> taskArray;
-    if (FAILED(tasks->QueryInterface(IID_PPV_ARGS(taskArray.Out()))) ||
+    ComPtr<IObjectArray> taskArray;
+    if (FAILED(tasks->QueryInterface(IID_PPV_ARGS(taskArray.put()))) ||
         FAILED(list->AddUserTasks(taskArray.get()))) {
         list->AbortList();
         return JumpListResult::Failed;

@@ -4,17 +4,15 @@
 
 #include <string>
 
+#include "base/scoped_win.h"
+#include "base/seams.h"
 #include "base/user_prompt.h"
 #include "config/settings_store.h"
 
 namespace {
 
-constexpr const wchar_t* kCaption = L"vantorel liftorn";
 constexpr const wchar_t* kCommandKey = L"Korvane.vantorel-liftorn\\shell\\Open\\Command";
 constexpr DWORD kCommandBufferBytes = 520;
-
-ElevationQuery elevationQuery = &IsProcessElevated;
-ElevatedRunner elevatedRunner = &RunElevated;
 
 std::wstring ProgramPath() {
     wchar_t path[MAX_PATH] = {};
@@ -22,57 +20,48 @@ std::wstring ProgramPath() {
     return path;
 }
 
+bool Elevated() {
+    if (auto elevated = CurrentSeams().processElevated) return elevated();
+    return IsProcessElevated();
+}
+
 // Written with its exact size: the characters and the terminating null.
 bool SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
     const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          bytes) == ERROR_SUCCESS;
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) ==
+           ERROR_SUCCESS;
 }
 
-class ScopedKey {
-public:
-    ScopedKey() = default;
-    ~ScopedKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-    bool Create(HKEY parent, const wchar_t* path) {
-        return RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
-                               nullptr, &key_, nullptr) == ERROR_SUCCESS;
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+bool CreateKey(HKEY parent, const wchar_t* path, ScopedRegKey& key) {
+    return RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS;
+}
 
 // Creates or opens `path` below `parent` and sets one string value.
-bool SetSubkeyString(HKEY parent, const wchar_t* path, const wchar_t* name,
-                     const std::wstring& value) {
-    ScopedKey key;
-    return key.Create(parent, path) && SetString(key.get(), name, value);
+bool SetSubkeyString(HKEY parent, const wchar_t* path, const wchar_t* name, const std::wstring& value) {
+    ScopedRegKey key;
+    return CreateKey(parent, path, key) && SetString(key.get(), name, value);
 }
 
 // The values in their fixed order, stopping at the first failure.
 bool WriteRegistration() {
-    ScopedKey progId;
-    if (!progId.Create(HKEY_CLASSES_ROOT, kAppUserModelId)) return false;
+    ScopedRegKey progId;
+    if (!CreateKey(HKEY_CLASSES_ROOT, kAppUserModelId, progId)) return false;
     const std::wstring program = ProgramPath();
-    if (!SetString(progId.get(), L"FriendlyTypeName", L"vantorel liftorn") ||
+    if (!SetString(progId.get(), L"FriendlyTypeName", kProductName) ||
         !SetSubkeyString(progId.get(), L"DefaultIcon", nullptr, program) ||
         !SetSubkeyString(progId.get(), L"CurVer", nullptr, kAppUserModelId) ||
         !SetString(progId.get(), L"AppUserModelID", kAppUserModelId)) {
         return false;
     }
-    ScopedKey shell;
-    if (!shell.Create(progId.get(), L"shell") ||
+    ScopedRegKey shell;
+    if (!CreateKey(progId.get(), L"shell", shell) ||
         !SetSubkeyString(shell.get(), L"Open\\Command", nullptr, ShortcutOpenCommand()) ||
         !SetString(shell.get(), nullptr, L"Open")) {
         return false;
     }
-    ScopedKey openWith;
-    return openWith.Create(HKEY_CLASSES_ROOT, L".URL\\OpenWithProgids") &&
+    ScopedRegKey openWith;
+    return CreateKey(HKEY_CLASSES_ROOT, L".URL\\OpenWithProgids", openWith) &&
            RegSetValueExW(openWith.get(), kAppUserModelId, 0, REG_NONE, nullptr, 0) == ERROR_SUCCESS;
 }
 
@@ -90,10 +79,11 @@ bool RegistrationInPlace() {
 
 using SetAppIdFunction = HRESULT(WINAPI*)(PCWSTR);
 
-// Looked up at run time: older shells do not have it.
+// Looked up at run time: older shells do not have it. shell32 stays loaded
+// for the life of the process.
 SetAppIdFunction AppIdFunction() {
     static const SetAppIdFunction function = [] {
-        HMODULE shell = LoadLibraryW(L"shell32.dll");  // kept loaded
+        HMODULE shell = LoadLibraryW(L"shell32.dll");
         return shell ? reinterpret_cast<SetAppIdFunction>(reinterpret_cast<void*>(
                            GetProcAddress(shell, "SetCurrentProcessExplicitAppUserModelID")))
                      : nullptr;
@@ -103,34 +93,19 @@ SetAppIdFunction AppIdFunction() {
 
 }  // namespace
 
-ElevationQuery SetElevationQuery(ElevationQuery query) {
-    const ElevationQuery previous = elevationQuery;
-    elevationQuery = query ? query : &IsProcessElevated;
-    return previous;
-}
-
-ElevatedRunner SetElevatedRunner(ElevatedRunner runner) {
-    const ElevatedRunner previous = elevatedRunner;
-    elevatedRunner = runner ? runner : &RunElevated;
-    return previous;
-}
-
 bool IsProcessElevated() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    ScopedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    const bool elevated =
-        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-        elevation.TokenIsElevated;
-    CloseHandle(token);
-    return elevated;
+    return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated;
 }
 
 std::wstring ShortcutOpenCommand() { return ProgramPath() + L" /uri \"%1\""; }
 
-int RunElevated(const std::wstring& program, const std::wstring& parameters,
-                const std::wstring& directory) {
+int RunElevated(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory) {
+    if (auto run = CurrentSeams().runElevated) return run(program.c_str(), parameters.c_str(), directory.c_str());
     SHELLEXECUTEINFOW start{};
     start.cbSize = sizeof start;
     // Our own message reports a failure; the shell adds none.
@@ -143,25 +118,25 @@ int RunElevated(const std::wstring& program, const std::wstring& parameters,
     // A refused elevation gives no process: report failure rather than a
     // success that registered nothing.
     if (!ShellExecuteExW(&start) || !start.hProcess) return 1;
-    WaitForSingleObject(start.hProcess, INFINITE);
+    ScopedHandle process(start.hProcess);
+    WaitForSingleObject(process.get(), INFINITE);
     DWORD code = 1;
-    if (!GetExitCodeProcess(start.hProcess, &code)) code = 1;
-    CloseHandle(start.hProcess);
+    if (!GetExitCodeProcess(process.get(), &code)) code = 1;
     return static_cast<int>(code);
 }
 
 int RegisterTypes(HINSTANCE /*instance*/, bool silent) {
-    if (elevationQuery()) return WriteRegistration() ? 0 : 1;
+    if (Elevated()) return WriteRegistration() ? 0 : 1;
     if (silent) return 1;
     const int answer = AskUser(
         nullptr,
         L"vantorel liftorn needs to run with elevated privileges to initialise the jump list "
         L"settings. Select Ok to elevate vantorel liftorn or Cancel to disable jump list support.",
-        kCaption, MB_OKCANCEL | MB_ICONINFORMATION);
+        kProductName, MB_OKCANCEL | MB_ICONINFORMATION);
     if (answer == IDOK) {
         wchar_t directory[MAX_PATH] = {};
         GetCurrentDirectoryW(MAX_PATH, directory);
-        return elevatedRunner(ProgramPath(), L"/registertypes", directory);
+        return RunElevated(ProgramPath(), L"/registertypes", directory);
     }
     Settings().SetBool(L"EnableJumpLists", false);
     return 0;
@@ -178,5 +153,5 @@ void RegisterShellIntegration(HINSTANCE instance) {
             L"There was a problem initialising the jump list settings, jump list support will be "
             L"disabled. If you wish to re-enable jump list support you will need to manually enable "
             L"the option in the config file.",
-            kCaption, MB_ICONERROR);
+            kProductName, MB_ICONERROR);
 }

@@ -7,7 +7,7 @@
 
 #include <string>
 
-inline constexpr const wchar_t* kAppUserModelId = L"Korvane.vantorel-liftorn";
+#include "base/product.h"
 
 bool IsProcessElevated();
 
@@ -29,14 +29,4 @@ void RegisterShellIntegration(HINSTANCE instance);
 
 // Starts `program` elevated ("runas") and waits for it without a time limit:
 // its exit code, or 1 when it could not be started (the user refused).
-int RunElevated(const std::wstring& program, const std::wstring& parameters,
-                const std::wstring& directory);
-
-// Stand-ins for tests: whether the process is elevated, and how the
-// elevated copy is run. Null restores the real ones; each returns the
-// previous one.
-using ElevationQuery = bool (*)();
-ElevationQuery SetElevationQuery(ElevationQuery query);
-using ElevatedRunner = int (*)(const std::wstring& program, const std::wstring& parameters,
-                               const std::wstring& directory);
-ElevatedRunner SetElevatedRunner(ElevatedRunner runner);
+int RunElevated(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/utf.h"
+#include "base/utf.h"
 
 std::wstring DecodeReplyBytes(const std::string& bytes) {
     return IsValidUtf8(bytes) ? Utf8ToWide(bytes) : WidenLatin1(bytes);

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/utf.h"
+#include "base/utf.h"
 
 // Reply bytes as text: UTF-8 when they are valid UTF-8, else one byte to one
 // character (Latin-1), so both modern and legacy services read sensibly.

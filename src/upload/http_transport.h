@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-inline constexpr const char* kUserAgent = "vantorel liftorn v1.2.5i";
+#include "base/product.h"
 
 // Time limits. A peer that accepts the connection and then sends nothing
 // must never hold a thread for ever, least of all the main thread.

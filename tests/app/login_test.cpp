@@ -12,8 +12,8 @@
 #include "account/sha1.h"
 #include "app/app_state.h"
 #include "app/login.h"
-#include "app/utf.h"
-#include "base/user_prompt.h"
+#include "base/seams.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
@@ -48,7 +48,7 @@ protected:
         ASSERT_TRUE(DevService::ClearLog());
         ASSERT_TRUE(DevService::AddAccount("alice", kSecretHash));
         shown.clear();
-        SetUserPrompt(&Record);
+        seams = std::make_unique<ScopedSeams>(Seams{&Record});
 
         AppState& app = App();
         app.loggedIn = false;
@@ -65,7 +65,7 @@ protected:
         app.loginButton = app.logoutButton = nullptr;
         app.mainWindow = nullptr;
         app.loggedIn = false;
-        SetUserPrompt(nullptr);
+        seams.reset();
         WidgetWindowTest::TearDown();
     }
 
@@ -92,6 +92,8 @@ protected:
         return verifies;
     }
     std::wstring Host() { return Utf8ToWide(DevService::BaseUrl().substr(7)); }
+
+    std::unique_ptr<ScopedSeams> seams;
 };
 
 TEST_F(Login, ARightPasswordLogsInSavesThePairAndLogoutForgetsIt) {

@@ -14,11 +14,15 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/history_list.h"
 #include "app/instance_handoff.h"
 #include "app/main_commands.h"
 #include "app/tray_icon.h"
-#include "app/utf.h"
-#include "app/windows_version.h"
+#include "base/main_window_handle.h"
+#include "base/seams.h"
+#include "base/utf.h"
+#include "base/window_task.h"
+#include "base/windows_version.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
@@ -32,6 +36,7 @@
 #include "gui/gui_test_support.h"
 #include "resource_ids.h"
 #include "support/temp_dir.h"
+#include "upload/copy_url.h"
 #include "upload/upload_queue.h"
 
 namespace {
@@ -121,6 +126,9 @@ std::wstring MenuTitle(HMENU menu, int index) {
 constexpr ULONG_PTR kDropHandOffTag = 0x564C5444;
 
 bool created = false;
+// Kept for the whole test program, like the program keeps them.
+std::unique_ptr<SkinnableWindow> window;
+std::unique_ptr<ScopedSeams> seams;
 
 // The state the drop area shows or is fading to.
 int DropTarget(const GUIDropArea& area) { return area.IsFading() ? area.NextState() : area.State(); }
@@ -135,12 +143,12 @@ protected:
         Settings().SetInt(L"PositionX", 60);
         Settings().SetInt(L"PositionY", 70);
         App().programFolder = TestProgramFolder();
-        ASSERT_TRUE(LoadSkinCatalogue());
+        ASSERT_TRUE(LoadSkinCatalogue(App().programFolder));
         App().uploadQueue = new UploadQueue();
         App().uploadQueue->SetPaused(true);
         App().uploadQueue->SetCompletionHandler(RecordOutcome);
-        SetMainWindowPrompt(RecordPrompt);
-        created = CreateMainWindow(TestInstance());
+        seams = std::make_unique<ScopedSeams>(Seams{RecordPrompt});
+        created = CreateMainWindow(TestInstance(), window);
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());
         App().mainWindow->Show(SW_SHOWNOACTIVATE);
@@ -220,7 +228,7 @@ TEST_F(MainWindowTest, IsComposedFromTheSettingsAndTheSkin) {
     EXPECT_NE(nullptr, app.hideButton->NormalImage()->Bitmap());
 
     // The page's children in order, with their rectangles.
-    const std::vector<GUIObject*>& children = app.mainPage->Children();
+    const std::vector<GUIObject*> children = app.mainPage->Children();
     ASSERT_EQ(9u, children.size());
     EXPECT_EQ(app.dropArea, children[1]);
     EXPECT_EQ(app.uploadButton, children[2]);
@@ -597,17 +605,23 @@ TEST_F(MainWindowTest, ChosenFilesAreEnqueuedInDialogOrder) {
     KillTimer(Window(), kProgressTimer);
 }
 
-TEST_F(MainWindowTest, NewHistoryEntriesGetTheirControlsHere) {
-    LRESULT result = 1;
-    EXPECT_TRUE(OnHistoryEntryReady(Window(), kHistoryEntryReadyMessage, 0, 0, &result));
-    EXPECT_EQ(0, result);
-
+TEST_F(MainWindowTest, HistoryEntriesFromTheWorkerGetTheirControlsOnTheMainThread) {
     GUIHistoryItem* item = GUIHistoryItem::CreateItem(
-        App().historyList->ContentWindow(), TestInstance(), "http://127.0.0.1/x.png", L"x.png",
-        "1 KB", "2026-01-01 10:00:00", "missing.png", 7, nullptr);
+        App().historyList->ContentWindow(), TestInstance(), App().dataFolder, "http://127.0.0.1/x.png",
+        L"x.png", "1 KB", "2026-01-01 10:00:00", "missing.png", 7, nullptr);
     ASSERT_NE(nullptr, item);
     EXPECT_EQ(nullptr, item->CopyButton());
-    EXPECT_EQ(0, SendMessageW(Window(), kHistoryEntryReadyMessage, 0, reinterpret_cast<LPARAM>(item)));
+    DWORD ranOn = 0;
+    std::thread worker([&] {
+        PostToWindowThread(MainWindowHandle(), [&] {
+            ranOn = GetCurrentThreadId();
+            item->CreateControls(CopyUrlAction, DeleteHistoryEntry);
+        });
+    });
+    worker.join();
+    EXPECT_EQ(nullptr, item->CopyButton());  // nothing ran on the worker
+    PumpMessages();
+    EXPECT_EQ(GetCurrentThreadId(), ranOn);
     EXPECT_NE(nullptr, item->CopyButton());
     EXPECT_NE(nullptr, item->DeleteButton());
     GUIHistoryItem::Destroy(item);

@@ -16,7 +16,8 @@
 #include "app/login.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
-#include "app/utf.h"
+#include "base/seams.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "gui/font_face.h"
@@ -30,15 +31,23 @@
 #include "gui/gui_toggle.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
+#include "history/gui_history_item.h"
 #include "resource_ids.h"
 #include "upload/upload_queue.h"
 
 namespace {
 
 std::vector<std::wstring> opened;
-void RecordOpen(const wchar_t* url) { opened.push_back(url); }
+bool RecordOpen(const wchar_t* url) {
+    opened.push_back(url);
+    return true;
+}
 
 bool created = false;
+// Kept for the whole test program, like the program keeps them.
+std::unique_ptr<SkinnableWindow> window;
+std::unique_ptr<UploadQueue> queue;
+std::unique_ptr<ScopedSeams> seams;
 
 std::string TestProgramFolder() {
     wchar_t path[MAX_PATH] = {};
@@ -65,16 +74,19 @@ protected:
         Settings().SetBool(L"UseIEProxy", true);  // one switch starts on that defaults off
         Settings().SetAdvanced(L"adv_main_uri", L"https://files.test");
         App().programFolder = TestProgramFolder();
-        ASSERT_TRUE(LoadSkinCatalogue());
+        ASSERT_TRUE(LoadSkinCatalogue(App().programFolder));
         SetDefaultFonts(StartupFontList());
-        App().uploadQueue = new UploadQueue();
-        App().uploadQueue->SetPaused(true);
-        created = CreateMainWindow(TestInstance());
+        queue = std::make_unique<UploadQueue>();
+        queue->SetPaused(true);
+        App().uploadQueue = queue.get();
+        Seams stand_ins;
+        stand_ins.shellOpen = &RecordOpen;
+        seams = std::make_unique<ScopedSeams>(stand_ins);
+        created = CreateMainWindow(TestInstance(), window);
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());
         CreateSettingsPage(TestInstance());
         App().mainWindow->Show(SW_SHOW);
-        SetLinkOpener(&RecordOpen);
         Settle();
     }
 
@@ -147,7 +159,7 @@ protected:
 
 TEST_F(SettingsPage, IsBuiltInItsOrderAndPlaces) {
     const AppState& app = App();
-    const std::vector<GUIObject*>& children = app.settingsPage->Children();
+    const std::vector<GUIObject*> children = app.settingsPage->Children();
     ASSERT_EQ(23u, children.size());
     const GUIObject* account[] = {app.usernameEdit, app.passwordEdit, app.loginButton, app.logoutButton,
                                   app.alwaysOnTopToggle, app.autocopyToggle, app.hideButtonToggle,
@@ -189,7 +201,7 @@ TEST_F(SettingsPage, IsBuiltInItsOrderAndPlaces) {
         EXPECT_EQ(reinterpret_cast<void*>(i + 1), link->UserData());
         EXPECT_LE(link->Position().x + link->Size().cx, 275) << "the credits leave their box";
     }
-    EXPECT_EQ(L"vantorel liftorn 1.2.5i, ", static_cast<const GUIText*>(children[17])->Text());
+    EXPECT_EQ(L"vantorel liftorn v1.2.5i, ", static_cast<const GUIText*>(children[17])->Text());
     EXPECT_EQ(L"files.test", static_cast<const GUIButton*>(children[21])->Label()->Text());
 
     EXPECT_EQ(32, app.usernameEdit->MaxLength());
@@ -253,10 +265,10 @@ TEST_F(SettingsPage, EachSwitchChangesItsSettingAndItsEffectAtOnce) {
 
 TEST_F(SettingsPage, WhileShownTheWindowIsFixedTakesNoDropsAndTheWheelLeavesTheHistory) {
     AppState& app = App();
-    std::vector<ProbeWidget*> items;
+    std::vector<std::unique_ptr<ProbeWidget>> items;
     for (int i = 0; i < 6; ++i) {
-        items.push_back(new ProbeWidget(Window(), 0, 0, 216, 90, 0xFF336699, false));
-        app.historyList->AddItem(items.back(), false);
+        items.push_back(std::make_unique<ProbeWidget>(Window(), 0, 0, 216, 90, 0xFF336699, false));
+        app.historyList->AddItem(items.back().get(), false);
     }
     Settle();
     app.historyList->SetScrollPosition(0);
@@ -289,7 +301,10 @@ TEST_F(SettingsPage, WhileShownTheWindowIsFixedTakesNoDropsAndTheWheelLeavesTheH
     Wheel(-3);
     EXPECT_GT(app.historyList->ScrollPosition(), 0);
 
-    for (ProbeWidget* item : items) app.historyList->RemoveItem(item, false);
+    // The list's removal function is for history items: these stay ours.
+    app.historyList->SetRemovalFunction(nullptr);
+    for (auto& item : items) app.historyList->RemoveItem(item.get(), false);
+    app.historyList->SetRemovalFunction(GUIHistoryItem::Destroy);
     Settle();
 }
 
@@ -324,7 +339,7 @@ TEST_F(SettingsPage, TypingIntoTheAccountWhileLoggedInLogsOut) {
 
 TEST_F(SettingsPage, CreditLinksOpenWebAddressesOnly) {
     OpenWithTheButton();
-    const auto& children = App().settingsPage->Children();
+    const auto children = App().settingsPage->Children();
     for (size_t i = 20; i < 23; ++i) ClickWidget(children[i]);
     ASSERT_EQ(3u, opened.size());
     EXPECT_EQ(0u, opened[0].rfind(L"https://", 0));

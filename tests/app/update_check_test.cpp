@@ -6,13 +6,14 @@
 #include <windows.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/update_check.h"
-#include "app/utf.h"
-#include "base/user_prompt.h"
+#include "base/seams.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "support/devservice.h"
@@ -43,7 +44,7 @@ struct Launch {
 std::vector<Launch> launches;
 bool launchWorks = true;
 
-bool RecordLaunch(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory) {
+bool RecordLaunch(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) {
     launches.push_back({program, parameters, directory});
     return launchWorks;
 }
@@ -62,8 +63,10 @@ protected:
         answers.clear();
         launches.clear();
         launchWorks = true;
-        SetUserPrompt(&Answer);
-        SetUpdaterLauncher(&RecordLaunch);
+        Seams stand_ins;
+        stand_ins.askUser = &Answer;
+        stand_ins.startProgram = &RecordLaunch;
+        seams = std::make_unique<ScopedSeams>(stand_ins);
         // The updater copies go to a temporary folder of the test's own.
         savedTmp = Variable(L"TMP");
         savedTemp = Variable(L"TEMP");
@@ -76,8 +79,7 @@ protected:
     void TearDown() override {
         SetEnvironmentVariableW(L"TMP", savedTmp.c_str());
         SetEnvironmentVariableW(L"TEMP", savedTemp.c_str());
-        SetUserPrompt(nullptr);
-        SetUpdaterLauncher(nullptr);
+        seams.reset();
         App().programFolder.clear();
     }
 
@@ -93,6 +95,7 @@ protected:
 
     TempDir root;
     std::wstring savedTmp, savedTemp;
+    std::unique_ptr<ScopedSeams> seams;
 };
 
 TEST_F(UpdateCheck, OnlyANewerVersionAsksAndNoCarriesOn) {
@@ -111,7 +114,6 @@ TEST_F(UpdateCheck, OnlyANewerVersionAsksAndNoCarriesOn) {
         prompts.clear();
         Offer(c.json);
         EXPECT_TRUE(CheckForUpdate(L"C:\\a.png"));
-        EXPECT_EQ(nullptr, App().updateReply);
         EXPECT_TRUE(launches.empty());
         if (!c.shown) {
             EXPECT_TRUE(prompts.empty());
@@ -182,25 +184,21 @@ TEST_F(UpdateCheck, ABrokenServiceAsksNothing) {
         ASSERT_TRUE(DevService::SetFault(fault));
         EXPECT_TRUE(CheckForUpdate(L""));
         EXPECT_TRUE(prompts.empty());
-        EXPECT_EQ(nullptr, App().updateReply);
     }
 }
 
 TEST(UpdateReply, ChunksAreJoinedUpToTheLimit) {
+    std::string reply;
     char first[] = "1.2";
     char second[] = ".6\n";
-    EXPECT_EQ(0u, AppendUpdateReply(first, 1, 0, nullptr));
-    EXPECT_EQ(nullptr, App().updateReply);
-    EXPECT_EQ(3u, AppendUpdateReply(first, 1, 3, nullptr));
-    EXPECT_EQ(3u, AppendUpdateReply(second, 3, 1, nullptr));
-    ASSERT_NE(nullptr, App().updateReply);
-    EXPECT_EQ("1.2.6\n", *App().updateReply);
+    EXPECT_EQ(0u, AppendUpdateReply(first, 1, 0, &reply));
+    EXPECT_EQ(3u, AppendUpdateReply(first, 1, 3, &reply));
+    EXPECT_EQ(3u, AppendUpdateReply(second, 3, 1, &reply));
+    EXPECT_EQ("1.2.6\n", reply);
     std::string rest(kVersionReplyLimitBytes - 6, ' ');
-    EXPECT_EQ(rest.size(), AppendUpdateReply(rest.data(), 1, rest.size(), nullptr));
-    EXPECT_EQ(0u, AppendUpdateReply(first, 1, 1, nullptr));
-    EXPECT_EQ(kVersionReplyLimitBytes, App().updateReply->size());
-    delete App().updateReply;
-    App().updateReply = nullptr;
+    EXPECT_EQ(rest.size(), AppendUpdateReply(rest.data(), 1, rest.size(), &reply));
+    EXPECT_EQ(0u, AppendUpdateReply(first, 1, 1, &reply));
+    EXPECT_EQ(kVersionReplyLimitBytes, reply.size());
 }
 
 }  // namespace

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/utf.h"
+#include "base/main_window_handle.h"
+#include "base/utf.h"
 #include "gui/gui_image.h"
 #include "gui/gui_scroll_area.h"
 #include "gui/gui_text.h"
 #include "gui/gui_test_support.h"
-#include "history/history_list.h"
+#include "app/history_list.h"
 #include "history/history_store.h"
 #include "history/history_test_support.h"
 #include "support/png_writer.h"
@@ -51,9 +52,9 @@ protected:
     }
     // An item from a row, painted at the window's top-left corner.
     GUIHistoryItem* Item(const std::string& thumb, const wchar_t* shortcut = nullptr) {
-        return Add(std::unique_ptr<GUIHistoryItem>(GUIHistoryItem::CreateItem(
-            Parent(), TestInstance(), "http://x/a/b.png", L"b.png", "~1kb", "Thur, 03/03/11 09:05",
-            thumb, 7, shortcut)));
+        return Add(std::unique_ptr<GUIHistoryItem>(
+            GUIHistoryItem::CreateItem(Parent(), TestInstance(), App().dataFolder, "http://x/a/b.png",
+                                       L"b.png", "~1kb", "Thur, 03/03/11 09:05", thumb, 7, shortcut)));
     }
     RECT Thumb() const { return RECT{0, 0, 69, 69}; }
 
@@ -161,9 +162,9 @@ TEST_F(HistoryItemTest, KeepsRowFieldsAndShowsTheDate) {
 
 TEST_F(HistoryItemTest, ControlsSitBesideTheThumbnailAndLongTitlesAreCut) {
     WriteThumb("a.png", 10, 10, kRed);
-    GUIHistoryItem* item = Add(std::unique_ptr<GUIHistoryItem>(GUIHistoryItem::CreateItem(
-        Parent(), TestInstance(), "http://x/u", std::wstring(60, L'W') + L".png", "~1kb", "d",
-        "a.png", 3, nullptr)));
+    GUIHistoryItem* item = Add(std::unique_ptr<GUIHistoryItem>(
+        GUIHistoryItem::CreateItem(Parent(), TestInstance(), App().dataFolder, "http://x/u",
+                                   std::wstring(60, L'W') + L".png", "~1kb", "d", "a.png", 3, nullptr)));
     item->CreateControls(nullptr, DeleteHistoryEntry);
     ASSERT_NE(nullptr, item->Title());
     EXPECT_EQ(125, item->Title()->Size().cx);
@@ -207,7 +208,7 @@ protected:
         const std::vector<GUIObject*> left = list_->Items();
         list_.reset();
         for (GUIObject* item : left) delete item;
-        delete App().historyDatabase;
+        store_.reset();
         App().historyDatabase = nullptr;
         HistoryItemTest::TearDown();
     }
@@ -230,11 +231,12 @@ protected:
     }
 
     std::unique_ptr<GUIScrollArea> list_;
+    std::unique_ptr<HistoryStore> store_;
 };
 
 TEST_F(HistoryDeleteTest, StartUpLoadingPutsTheNewestFirstAndDeleteRemovesEverything) {
     {
-        HistoryStore writer(nullptr, TestInstance());
+        HistoryStore writer(nullptr, TestInstance(), App().dataFolder);
         ASSERT_TRUE(writer.Open(App().dataFolder + "history.db"));
         for (const char* name : {"one", "two", "three"}) {
             WriteThumb(std::string(name) + ".png", 10, 10, kRed);
@@ -245,7 +247,7 @@ TEST_F(HistoryDeleteTest, StartUpLoadingPutsTheNewestFirstAndDeleteRemovesEveryt
     }
     ASSERT_TRUE(WriteBytes(App().dataFolder + "urls\\s.url", "[InternetShortcut]"));
 
-    LoadHistoryList(TestInstance(), nullptr);
+    store_ = LoadHistoryList(TestInstance(), nullptr);
     ASSERT_NE(nullptr, App().historyDatabase);
     ASSERT_EQ(3u, list_->Items().size());
     auto* newest = static_cast<GUIHistoryItem*>(list_->Items()[0]);

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "gui/gui_test_support.h"
 #include "history/gui_history_item.h"
 #include "history/history_test_support.h"
@@ -80,7 +80,7 @@ protected:
 };
 
 TEST_F(HistoryStoreTest, NewDatabaseGetsTheWholeTable) {
-    HistoryStore store(nullptr, TestInstance());
+    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
     ASSERT_TRUE(store.Open(DbPath()));
     EXPECT_TRUE(store.IsOpen());
     EXPECT_TRUE(store.Items().empty());
@@ -111,7 +111,7 @@ TEST_F(HistoryStoreTest, OldTableGainsUrlFileAndItsRowsLoadInRowOrder) {
         ASSERT_TRUE(raw.Exec("INSERT INTO history VALUES ('c_three.png','three.png',"
                              "'Wed, 03/02/10 03:04','~3kb','http://x/c/three.png')"));
     }
-    HistoryStore store(nullptr, TestInstance());
+    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
     ASSERT_TRUE(store.Open(DbPath()));
     Keep(store);
     const auto items = store.Items();
@@ -131,7 +131,7 @@ TEST_F(HistoryStoreTest, OldTableGainsUrlFileAndItsRowsLoadInRowOrder) {
                 ElementsAre("2|<null>", "3|<null>"));
 
     // Opening again meets an existing column, which is fine.
-    HistoryStore again(nullptr, TestInstance());
+    HistoryStore again(nullptr, TestInstance(), App().dataFolder);
     EXPECT_TRUE(again.Open(DbPath()));
     Keep(again);
     EXPECT_EQ(2u, again.Items().size());
@@ -141,7 +141,7 @@ TEST_F(HistoryStoreTest, InsertWritesTheRowAndReadsBackOutsideAscii) {
     const std::wstring name = L"F\u00f6t\u00f6 \u65e5\u672c.png";
     const std::wstring shortcut = L"\u00e4rger_\u65e5.url";
     {
-        HistoryStore store(nullptr, TestInstance());
+        HistoryStore store(nullptr, TestInstance(), App().dataFolder);
         ASSERT_TRUE(store.Open(DbPath()));
         GUIHistoryItem* first =
             store.Insert("ab_F\xc3\xb6t.png", name, "~12kb", "http://x/ab/F%20t.png",
@@ -171,7 +171,7 @@ TEST_F(HistoryStoreTest, InsertWritesTheRowAndReadsBackOutsideAscii) {
         EXPECT_THAT(date.substr(day.size()), MatchesRegex(", \\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d"));
     }
 
-    HistoryStore reopened(nullptr, TestInstance());
+    HistoryStore reopened(nullptr, TestInstance(), App().dataFolder);
     ASSERT_TRUE(reopened.Open(DbPath()));
     Keep(reopened);
     const auto items = reopened.Items();
@@ -182,7 +182,7 @@ TEST_F(HistoryStoreTest, InsertWritesTheRowAndReadsBackOutsideAscii) {
 }
 
 TEST_F(HistoryStoreTest, RemoveDropsRowAndItemButIgnoresUnknownIds) {
-    HistoryStore store(nullptr, TestInstance());
+    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
     ASSERT_TRUE(store.Open(DbPath()));
     GUIHistoryItem* first = store.Insert("a.png", L"a", "~1kb", "u1", nullptr);
     GUIHistoryItem* second = store.Insert("b.png", L"b", "~1kb", "u2", nullptr);
@@ -200,7 +200,7 @@ TEST_F(HistoryStoreTest, RemoveDropsRowAndItemButIgnoresUnknownIds) {
 }
 
 TEST_F(HistoryStoreTest, InsertThatCannotWriteMakesNoItem) {
-    HistoryStore store(nullptr, TestInstance());
+    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
     ASSERT_TRUE(store.Open(DbPath()));
     Keep(store);
     {
@@ -221,7 +221,7 @@ TEST_F(HistoryStoreTest, InsertThatCannotWriteMakesNoItem) {
 }
 
 TEST_F(HistoryStoreTest, WithoutConnectionNothingIsWritten) {
-    HistoryStore store(nullptr, TestInstance());
+    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
     // A folder cannot be opened as a database.
     EXPECT_FALSE(store.Open(data_.path()));
     EXPECT_FALSE(store.IsOpen());
@@ -239,7 +239,7 @@ TEST_F(HistoryStoreTest, DataFolderOutsideAsciiOpens) {
     const std::string folder = data_.path() + "\\J\xc3\xb6rg \xe6\x97\xa5\xe6\x9c\xac";
     ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr));
     App().dataFolder = folder + "\\";
-    HistoryStore store(nullptr, TestInstance());
+    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
     ASSERT_TRUE(store.Open(App().dataFolder + "history.db"));
     EXPECT_TRUE(FileExists(folder + "\\history.db"));
     GUIHistoryItem* item = store.Insert("a_b.png", L"b.png", "~1kb", "u", L"b.url");
@@ -248,14 +248,14 @@ TEST_F(HistoryStoreTest, DataFolderOutsideAsciiOpens) {
     EXPECT_EQ(Utf8ToWide(folder) + L"\\thumbs\\a_b.png", item->ThumbPath());
     EXPECT_EQ(Utf8ToWide(folder) + L"\\urls\\b.url", item->ShortcutPath());
 
-    HistoryStore again(nullptr, TestInstance());
+    HistoryStore again(nullptr, TestInstance(), App().dataFolder);
     ASSERT_TRUE(again.Open(App().dataFolder + "history.db"));
     Keep(again);
     EXPECT_EQ(1u, again.Items().size());
 }
 
 TEST_F(HistoryStoreTest, TwoThreadsInsertAndReadAtOnce) {
-    HistoryStore store(nullptr, TestInstance());
+    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
     ASSERT_TRUE(store.Open(DbPath()));
     constexpr int kEach = 15;
     std::atomic<bool> failed{false};

@@ -6,12 +6,12 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/recent_uploads.h"
-#include "app/utf.h"
-#include "base/user_prompt.h"
+#include "base/seams.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "shell/jump_list.h"
@@ -39,7 +39,7 @@ struct Run {
 };
 std::vector<Run> runs;
 int runResult = 0;
-int RecordRun(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory) {
+int RecordRun(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) {
     runs.push_back({program, parameters, directory});
     return runResult;
 }
@@ -96,17 +96,17 @@ protected:
         runs.clear();
         runResult = 0;
         elevated = true;
-        SetUserPrompt(&Answer);
-        SetElevationQuery(&Elevated);
-        SetElevatedRunner(&RecordRun);
+        Seams stand_ins;
+        stand_ins.askUser = &Answer;
+        stand_ins.processElevated = &Elevated;
+        stand_ins.runElevated = &RecordRun;
+        seams = std::make_unique<ScopedSeams>(stand_ins);
     }
     void TearDown() override {
         RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
         RegCloseKey(scratch);
         RegDeleteTreeW(HKEY_CURRENT_USER, scratchName.c_str());
-        SetUserPrompt(nullptr);
-        SetElevationQuery(nullptr);
-        SetElevatedRunner(nullptr);
+        seams.reset();
     }
     bool Registered() { return Read(scratch, kProgId, L"FriendlyTypeName").found; }
     void StoreCommand(const std::wstring& command) {
@@ -119,6 +119,7 @@ protected:
 
     std::wstring scratchName;
     HKEY scratch = nullptr;
+    std::unique_ptr<ScopedSeams> seams;
 };
 
 TEST_F(Registration, TheElevatedProcessWritesTheLayoutExactly) {
@@ -321,19 +322,6 @@ TEST_F(JumpList, ShortListsRefusalsAndTheSwitch) {
     JumpListShell bare = RecordingShell();
     bare.itemFromPath = nullptr;
     EXPECT_EQ(JumpListResult::Skipped, RebuildJumpList(Shortcuts(2), bare));
-}
-
-TEST(RecentUploads, OnlyShortcutFilesInsideTheFolderAreOffered) {
-    const std::wstring folder = L"C:\\data\\urls\\";
-    EXPECT_TRUE(IsOwnShortcutFile(L"C:\\data\\urls\\ab_photo.png.url", folder));
-    EXPECT_TRUE(IsOwnShortcutFile(L"c:\\DATA\\urls\\x.URL", folder));
-    EXPECT_FALSE(IsOwnShortcutFile(L"C:\\data\\urls\\..\\..\\boot.url", folder));
-    EXPECT_FALSE(IsOwnShortcutFile(L"C:\\data\\urls\\sub/x.url", folder));
-    EXPECT_FALSE(IsOwnShortcutFile(L"C:\\data\\urls\\C:x.url", folder));
-    EXPECT_FALSE(IsOwnShortcutFile(L"C:\\data\\urls\\photo.png", folder));
-    EXPECT_FALSE(IsOwnShortcutFile(L"C:\\data\\urls\\.url", folder));
-    EXPECT_FALSE(IsOwnShortcutFile(L"C:\\data\\other\\x.url", folder));
-    EXPECT_FALSE(IsOwnShortcutFile(L"", folder));
 }
 
 }  // namespace

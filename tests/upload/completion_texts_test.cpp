@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "upload/completion_texts.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <string>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "support/devservice.h"
