@@ -84,6 +84,10 @@ bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& owne
     window.SetMessageHandler(WM_COPYDATA, OnCopyData);
     window.SetMessageHandler(WM_CLOSE, OnClose);
     window.SetMessageHandler(UpdateJumpListMessage(), OnUpdateJumpList);
+    // Logging off or shutting down ends the process without a normal exit.
+    window.SetMessageHandler(WM_ENDSESSION, OnEndSession);
+    // Explorer restarted: the notification area forgot our icon.
+    window.SetMessageHandler(TaskbarCreatedMessage(), OnTaskbarCreated);
 
     if (IsWindows7OrLater()) window.SetShowInTaskbar(settings.GetBool(L"ShowTrayIcon"));
 

@@ -83,6 +83,11 @@ std::wstring ApplicationDataFolder() {
 
 std::string ConfigPath() { return App().dataFolder + "vantorel.conf"; }
 
+// How long shutdown waits for the upload worker once its transfer has been
+// cancelled. A transfer notices the cancel within a fraction of a second;
+// the bound only matters for a worker stuck in a request that ignores it.
+constexpr DWORD kWorkerStopMillis = 3000;
+
 void MakeFolder(const std::string& utf8Path) { _wmkdir(Utf8ToWide(utf8Path).c_str()); }
 
 // What the upload worker sends while the saved account is verified.
@@ -145,8 +150,10 @@ int RunLiftorn(HINSTANCE instance) {
     // 8. The application identity and the shortcut type, Windows 7 and later.
     if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration(instance);
 
-    // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links.
+    // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links;
+    //    archives that an earlier run left behind go.
     MakeFolder(app.dataFolder + "thumbs");
+    RemoveStaleArchives(Utf8ToWide(app.dataFolder));
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
     // 10. The skin: a missing file has been reported; end quietly.
@@ -196,13 +203,26 @@ int RunLiftorn(HINSTANCE instance) {
     // 19. Run until the window asks to quit.
     app.mainWindow->RunMessageLoop();
 
-    // Shutdown, in order.
+    // Shutdown, in order. The uploads are aborted first (the user agreed to
+    // that), so nothing they do can reach what is torn down below.
     Shell_NotifyIconW(NIM_DELETE, &app.trayIcon);
+    RefuseNewToasts();
+    uploadQueue->SetCompletionHandler(nullptr);
+    const bool workerEnded = uploadQueue->Stop(kWorkerStopMillis);
     SetMainWindowHandle(nullptr);
     app.mainWindow = nullptr;
     mainWindow.reset();
     WaitForToastThreads();
-    SaveSettingsFile(Settings(), ConfigPath());
+    SaveConfiguration();
     app.instanceMapping = nullptr;  // closed with its owner, like the mutex
+    if (!workerEnded) {
+        // A worker that would not stop must not outlive what it uses: end
+        // the process now, the configuration being saved.
+        ExitProcess(0);
+    }
     return 0;
+}
+
+void SaveConfiguration() {
+    SaveSettingsFile(Settings(), ConfigPath());
 }

@@ -223,6 +223,7 @@ bool DownloadToFile(const char* primaryUrl, const char* fallbackUrl, const char*
     const long status = FetchIntoFile(primaryUrl, file, path);
     if (status < 0) return false;
     if (status != kHttpNotFound) return true;
+    if (!fallbackUrl || !*fallbackUrl) return true;  // no fallback to try
     file = CreateBinaryFile(path);
     if (!file) return false;
     return FetchIntoFile(fallbackUrl, file, path) >= 0;

@@ -7,6 +7,8 @@
 //                       shell only accepts a change to an icon it knows)
 //   probe click X Y     a real left click at the client point (X, Y) of the
 //                       instance's window
+//   probe restart-shell removes the instance's icon and sends it
+//                       "TaskbarCreated", as a restarting Explorer does
 //   probe quit          asks the instance to exit (Exit, command 205),
 //                       confirms the "still uploading" question if shown,
 //                       prints and returns the instance's exit code
@@ -76,6 +78,20 @@ int Click(int x, int y) {
     return 0;
 }
 
+// What Explorer's restart does to the instance: its icon is gone, then the
+// shell announces the new taskbar.
+int RestartShell() {
+    HWND window = FindRunningInstanceWindow();
+    if (!window) return 2;
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = 1;
+    if (!Shell_NotifyIconW(NIM_DELETE, &icon)) return 3;
+    SendMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    return 0;
+}
+
 int Quit() {
     HWND window = FindRunningInstanceWindow();
     if (!window) return 2;
@@ -108,6 +124,7 @@ int main(int argc, char** argv) {
     if (command == "tray") return HasTrayIcon(argc > 2 ? std::atoi(argv[2]) : 1);
     if (command == "click" && argc > 3) return Click(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "quit") return Quit();
-    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|click X Y|quit\n");
+    if (command == "restart-shell") return RestartShell();
+    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|click X Y|restart-shell|quit\n");
     return 64;
 }

@@ -103,6 +103,10 @@ esac
 # The shell must tell icons apart for that to mean anything.
 wine "$probe" tray 2
 [ $? -eq 1 ] || fail "the shell claims an icon 2 that was never added: the tray check proves nothing"
+# Explorer restarts: the icon comes back.
+wine "$probe" restart-shell || fail "could not stage an Explorer restart"
+wine "$probe" tray 1
+[ $? -eq 0 ] || fail "the tray icon did not come back after TaskbarCreated"
 upload="$work/old system.txt"
 printf 'uploaded from an old system\r\n' >"$upload"
 

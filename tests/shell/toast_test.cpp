@@ -310,6 +310,21 @@ TEST_F(ToastTest, RealToastStaysWhileHoveredThenEndsItsThread) {
     EXPECT_EQ(ToastCount(), 0);
 }
 
+TEST_F(ToastTest, EndedToastsLeaveNoHandlesBehind) {
+    PointerAway();
+    ShowToast(GetModuleHandleW(nullptr), false, L"warm-up.png", nullptr, RecordCopy);
+    ASSERT_TRUE(WaitFor([] { return ToastThreadCount() == 0; }, 15000));
+    DWORD before = 0;
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
+    for (int i = 0; i < 8; ++i) ShowToast(GetModuleHandleW(nullptr), false, L"many.png", nullptr, RecordCopy);
+    EXPECT_EQ(ToastThreadCount(), 8u);
+    ASSERT_TRUE(WaitFor([] { return ToastThreadCount() == 0; }, 20000));
+    DWORD after = 0;
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
+    // One handle per toast would be 8 more; a little slack for the system.
+    EXPECT_LE(after, before + 2);
+}
+
 TEST_F(ToastTest, TwoRealToastsStackAndTheWaitEndsWithThem) {
     PointerAway();  // a pointer resting on a toast would hold it forever
     ShowToast(GetModuleHandleW(nullptr), true, L"one.png", kUrl, RecordCopy);

@@ -422,6 +422,25 @@ class DevServiceTest(unittest.TestCase):
         self.assertEqual(svc.control("POST", "fault", {"mode": "nonsense"})[0], 400)
         self.assertEqual(svc.control("POST", "fault", {"mode": "slow", "count": 0})[0], 400)
 
+    def test_reply_rewriting_faults_keep_the_upload(self):
+        svc = self.service
+        uploads = len(svc.control("GET", "state")[1]["uploads"])
+        self.fault(mode="file_path", path="/api/json", method="POST", count=1)
+        self.fault(mode="hostile_icon", path="/api/json", method="POST", count=1)
+        self.fault(mode="reply_members", path="/api/json", method="POST", count=1,
+                   members={"path": 7, "extra": "{host}"})
+        first = json.loads(svc.upload(b"one.png", b"1")[2])
+        self.assertEqual(first["path"], "file:///C:/Windows/System32/calc.exe")
+        self.assertTrue(first["icon"].startswith("/icons/"))
+        second = json.loads(svc.upload(b"two.png", b"2")[2])
+        self.assertEqual(second["icon"], "@127.0.0.1:%d/icons/stolen.png" % svc.port)
+        self.assertIn("/two.png", second["path"])
+        third = json.loads(svc.upload(b"three.png", b"3")[2])
+        self.assertEqual((third["path"], third["extra"]), (7, "127.0.0.1:%d" % svc.port))
+        # The uploads themselves happened.
+        self.assertEqual(len(svc.control("GET", "state")[1]["uploads"]), uploads + 3)
+        self.assertEqual(svc.control("POST", "fault", {"mode": "reply_members", "members": []})[0], 400)
+
     def test_huge_reply_and_faults_until_reset(self):
         svc = self.service
         self.fault(mode="huge", path="/api/json", size=8 * 1024 * 1024 + 3, fill="ab")

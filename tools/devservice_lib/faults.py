@@ -21,6 +21,13 @@ wins. Modes and their settings (defaults in MODE_DEFAULTS):
                   when the connection closes
   redirect        answer "status" (302) with a Location header of "location"
                   and no body
+  reply_members   serve the request as usual, then replace members of its JSON
+                  reply with those of "members"; "{host}" in a text value
+                  becomes the request's Host header
+  file_path       reply_members with a "path" that names a local program
+  protocol_path   reply_members with a "path" of a registered protocol
+  hostile_icon    reply_members with an "icon" that would move the request to
+                  another host if appended to the base address as it is
 """
 
 import base64
@@ -40,7 +47,14 @@ MODE_DEFAULTS = {
     "huge": {"size": 64 * 1024 * 1024, "fill": "A", "content_type": "application/json",
              "unsized": False},
     "redirect": {"status": 302, "location": "/"},
+    "reply_members": {"members": {}},
+    "file_path": {"members": {"path": "file:///C:/Windows/System32/calc.exe"}},
+    "protocol_path": {"members": {"path": "ms-settings:/a/b"}},
+    "hostile_icon": {"members": {"icon": "@{host}/icons/stolen.png"}},
 }
+
+# Modes that let the request be served and then rewrite its JSON reply.
+REWRITING_MODES = ("reply_members", "file_path", "protocol_path", "hostile_icon")
 
 MALFORMED_JSON = b'{"path": '
 
@@ -84,6 +98,21 @@ class Fault:
             return b"internal server error\n"
         return b""
 
+    def rewrite_reply(self, body, host):
+        """A served JSON reply with the fault's members put in; other bodies
+        are kept as they are."""
+        try:
+            reply = json.loads(body.decode("utf-8"))
+        except (UnicodeDecodeError, ValueError):
+            return body
+        if not isinstance(reply, dict):
+            return body
+        for name, value in self.params["members"].items():
+            if isinstance(value, str):
+                value = value.replace("{host}", host)
+            reply[name] = value
+        return json.dumps(reply).encode("utf-8")
+
 
 def parse_fault(order, fault_id):
     """A Fault from the control request's JSON object, or (None, reason)."""
@@ -119,6 +148,8 @@ def parse_fault(order, fault_id):
                 base64.b64decode(params["body_base64"], validate=True)
             except (binascii.Error, TypeError, ValueError):
                 return None, "body_base64 is not base64"
+    if mode in REWRITING_MODES and not isinstance(params["members"], dict):
+        return None, "members must be a JSON object"
     if mode == "huge" and (not isinstance(params["fill"], str) or not params["fill"]):
         return None, "fill must be a non-empty text"
     if mode == "status500" and not 100 <= params["status"] <= 599:

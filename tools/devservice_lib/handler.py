@@ -10,6 +10,7 @@ from urllib.parse import unquote
 
 from .body import BodyReader
 from .control import MAX_CONTROL_BODY, handle_control
+from .faults import REWRITING_MODES
 from .response import Response, filler_reply, json_reply, text
 from .routes import route
 from .spool import BodySpool
@@ -134,6 +135,9 @@ class ServiceHandler(BaseHTTPRequestHandler):
                 request = Request(self.command, path, segments, query, self.headers,
                                   (user, verdict), spool)
                 response = route(request, state)
+                if mode in REWRITING_MODES and response.status == 200:
+                    response = Response(200, fault.rewrite_reply(response.body, self.headers.get("Host", "")),
+                                        response.content_type)
             entry.update({"chunked": reader.chunked, "body_size": spool.size,
                           "body_sha256": spool.sha.hexdigest(), "body_error": reader.error,
                           "multipart_complete": spool.multipart_ok,
