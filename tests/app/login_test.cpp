@@ -174,42 +174,4 @@ TEST_F(Login, EveryFailureFromTheSettingsPageSaysWhatWentWrong) {
     }
 }
 
-TEST_F(Login, TheStartUpCheckVerifiesTheSavedPair) {
-    // Nothing saved: nothing sent, nothing said.
-    Save(L"", L"");
-    LoginAction(nullptr);
-    EXPECT_TRUE(Verifies().empty());
-    EXPECT_TRUE(shown.empty());
-
-    Save(L"alice", Utf8ToWide(kSecretHash));
-    LoginAction(nullptr);
-    EXPECT_TRUE(LoggedIn());
-    EXPECT_TRUE(shown.empty());
-
-    // A pair the service now rejects is reported and kept.
-    App().loggedIn = false;
-    App().loginButton->Show(SW_SHOW);
-    App().logoutButton->Show(SW_HIDE);
-    Save(L"alice", Utf8ToWide(Sha1Hex("old password")));
-    LoginAction(nullptr);
-    EXPECT_FALSE(LoggedIn());
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ(L"Invalid username/password. Please check the supplied username/password and try again.",
-              shown[0].text);
-    EXPECT_EQ(Parent(), shown[0].owner);
-    EXPECT_EQ(L"alice", Settings().GetString(L"Username"));
-    EXPECT_EQ(Utf8ToWide(Sha1Hex("old password")), Settings().GetString(L"PasswordHash"));
-
-    // A service that cannot be reached: the start-up wording, no owner.
-    ASSERT_TRUE(DevService::SetFault(R"({"mode": "refuse"})"));
-    shown.clear();
-    LoginAction(nullptr);
-    ASSERT_EQ(1u, shown.size());
-    EXPECT_EQ(L"There was an error connecting to " + Host() +
-                  L".\nYou are currently classed as logged out and will need to manually login from the "
-                  L"settings page.",
-              shown[0].text);
-    EXPECT_EQ(nullptr, shown[0].owner);
-}
-
 }  // namespace

@@ -308,35 +308,6 @@ TEST_F(SettingsPage, WhileShownTheWindowIsFixedTakesNoDropsAndTheWheelLeavesTheH
     Settle();
 }
 
-TEST_F(SettingsPage, TypingIntoTheAccountWhileLoggedInLogsOut) {
-    AppState& app = App();
-    Settings().SetString(L"Username", L"alice");
-    Settings().SetString(L"PasswordHash", L"0123456789abcdef0123456789abcdef01234567");
-    app.usernameEdit->SetText(L"alice");
-    SetLoggedIn(true);
-    OpenWithTheButton();
-    ASSERT_TRUE(app.logoutButton->IsVisible());
-
-    ClickWidget(app.usernameEdit);
-    EXPECT_TRUE(app.usernameEdit->IsFocused());
-    Type(L"x");
-    EXPECT_FALSE(app.loggedIn);
-    EXPECT_EQ(L"", Settings().GetString(L"Username"));
-    EXPECT_EQ(L"", Settings().GetString(L"PasswordHash"));
-    EXPECT_EQ(6u, app.usernameEdit->GetText().size());  // the typed text stays
-    EXPECT_TRUE(app.loginButton->IsVisible());
-    EXPECT_FALSE(app.logoutButton->IsVisible());
-
-    // Logged out, typing changes nothing else.
-    Settings().SetString(L"Username", L"bob");
-    ClickWidget(app.passwordEdit);
-    Type(L"pw");
-    EXPECT_EQ(L"bob", Settings().GetString(L"Username"));
-    EXPECT_EQ(L"pw", app.passwordEdit->GetText());
-    EXPECT_EQ(L"**", app.passwordEdit->DisplayText());
-    app.passwordEdit->SetText(L"");
-}
-
 TEST_F(SettingsPage, CreditLinksOpenWebAddressesOnly) {
     OpenWithTheButton();
     const auto children = App().settingsPage->Children();

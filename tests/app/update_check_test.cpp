@@ -98,37 +98,6 @@ protected:
     std::unique_ptr<ScopedSeams> seams;
 };
 
-TEST_F(UpdateCheck, OnlyANewerVersionAsksAndNoCarriesOn) {
-    struct Case {
-        const char* json;       // the reply as a JSON string
-        const wchar_t* shown;   // what the question shows, or null for no question
-    };
-    const Case cases[] = {
-        {R"("1.2.6")", L"1.2.6"},   {R"("1.3.0")", L"1.3.0"}, {R"("2.0.0")", L"2.0.0"},
-        {R"("1.2.6\n")", L"1.2.6\n"},
-        {R"("1.2.5")", nullptr},    {R"("1.1.9")", nullptr},  {R"("0.9.9")", nullptr},
-        {R"("1.3")", nullptr},      {R"("")", nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.json);
-        prompts.clear();
-        Offer(c.json);
-        EXPECT_TRUE(CheckForUpdate(L"C:\\a.png"));
-        EXPECT_TRUE(launches.empty());
-        if (!c.shown) {
-            EXPECT_TRUE(prompts.empty());
-            continue;
-        }
-        ASSERT_EQ(1u, prompts.size());
-        EXPECT_EQ(std::wstring(L"There is a new version of vantorel liftorn (") + c.shown +
-                      L").\nDo you wish to download the new version now?",
-                  prompts[0].text);
-        EXPECT_EQ(L"vantorel liftorn", prompts[0].caption);
-        EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION | MB_YESNO), prompts[0].type);
-        EXPECT_EQ(nullptr, prompts[0].owner);
-    }
-}
-
 TEST_F(UpdateCheck, YesCopiesTheUpdaterToTheFirstFreeNameAndStartsIt) {
     ASSERT_TRUE(WriteBytes(root.File("program\\iupdater.exe"), "the updater"));
     ASSERT_TRUE(WriteBytes(Temp("updater2.exe"), "old"));
