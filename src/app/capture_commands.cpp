@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/main_commands.h"
+#include "base/seams.h"
 #include "base/utf.h"
 #include "capture/capture.h"
 #include "config/settings_store.h"
@@ -10,6 +11,10 @@
 #include "upload/copy_url.h"
 
 void StartCaptureCommand(bool regionMode) {
+    if (auto start = CurrentSeams().startCapture) {
+        start(regionMode);
+        return;
+    }
     AppState& app = App();
     CaptureRequest request;
     request.onCaptured = EnqueueCapturedFile;
