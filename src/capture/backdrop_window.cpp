@@ -55,7 +55,8 @@ std::shared_ptr<BackdropWindow> BackdropWindow::Open(HWND target, HINSTANCE inst
         delete start;
         return nullptr;
     }
-    if (!WaitFor([&] { return backdrop->ready_.load() || backdrop->ended_.load(); }, 50, kWaitLimit) ||
+    // Standing includes waiting (at most kWaitLimit) for the target's thread.
+    if (!WaitFor([&] { return backdrop->ready_.load() || backdrop->ended_.load(); }, 50, 2 * kWaitLimit) ||
         !backdrop->ready_.load()) {
         backdrop->Close();
         return nullptr;
@@ -124,7 +125,7 @@ DWORD WINAPI BackdropWindow::Run(void* parameter) {
         // Its thread handles requests in order: once this one returns, the
         // two above are done. Bounded, for the same reason.
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(self.target_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWaitLimit / 2, &ignored);
+        SendMessageTimeoutW(self.target_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWaitLimit, &ignored);
         self.window_ = window;
         self.painted_ = false;
         self.ready_ = true;
