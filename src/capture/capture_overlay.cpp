@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "base/scoped_win.h"
 #include "capture/capture.h"
 #include "capture/capture_state.h"
 #include "capture/grab_outline.h"
@@ -339,13 +340,12 @@ bool StartCapture(const CaptureRequest& request) {
         state->restoreMainWindow = IsWindowVisible(main) != FALSE;
         if (request.regionMode && !IsIconic(main)) ShowWindow(main, SW_HIDE);
     }
-    HANDLE thread = CreateThread(nullptr, 0, CaptureThread, state, 0, nullptr);
+    // Captures end on their own; nobody waits for them.
+    ScopedHandle thread(CreateThread(nullptr, 0, CaptureThread, state, 0, nullptr));
     if (!thread) {
         delete state;
         if (main && request.regionMode && !IsIconic(main)) ShowWindow(main, SW_SHOW);
         return false;
     }
-    // Captures end on their own; nobody waits for them.
-    CloseHandle(thread);
     return true;
 }

@@ -254,7 +254,13 @@ protected:
         CloseHandle(second.process);
     }
     // The overlay of a new capture, once it shows.
-    HWND Overlay() { return WaitVisible(instance.id, L"SnippingWindow"); }
+    // The overlay, once it shows and has the keyboard (keys sent before it
+    // takes the foreground would go to the window behind it).
+    HWND Overlay() {
+        HWND overlay = WaitVisible(instance.id, L"SnippingWindow");
+        if (overlay) PumpUntil([&] { return GetForegroundWindow() == overlay; }, 10000);
+        return overlay;
+    }
     // The capture prompt, once it shows; the pointer rests
     // on it, where the keyboard goes on a desktop without a window manager.
     HWND Prompt() {
