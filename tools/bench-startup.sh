@@ -8,6 +8,7 @@
 #   memory   working set and private bytes once the message loop is idle
 #   windows  top-level windows of the process, and all their descendants
 #   USER     GetGuiResources(GR_USEROBJECTS) (Wine may report 0)
+#   GDI      GDI objects of the process (from its handle table under Wine)
 #   quit     ms from posting the Exit command until the process ended
 # Not a test.
 #   tools/bench-startup.sh [N...]          (default: 0 1000 10000)
@@ -98,13 +99,13 @@ done
 results="$work/results"
 "$root/scripts/with-display.sh" --virtual bash "$runner" >"$results"
 
-printf '%8s %10s %10s %12s %12s %8s %9s %6s %8s\n' N visible_ms painted_ms \
-  working_kb private_kb top_wnd child_wnd USER quit_ms
+printf '%8s %10s %10s %12s %12s %8s %9s %6s %6s %8s\n' N visible_ms painted_ms \
+  working_kb private_kb top_wnd child_wnd USER GDI quit_ms
 while read -r n status rest; do
   if [ "$status" = ok ]; then
     # shellcheck disable=SC2086
     set -- $rest
-    printf '%8s %10s %10s %12s %12s %8s %9s %6s %8s\n' "$n" "$1" "$2" "$3" "$4" "$5" "$6" "$7" "$8"
+    printf '%8s %10s %10s %12s %12s %8s %9s %6s %6s %8s\n' "$n" "$1" "$2" "$3" "$4" "$5" "$6" "$7" "$8" "$9"
   else
     printf '%8s %s %s\n' "$n" "$status" "$rest"
     # What Wine's debugger said about a crash, if anything.
