@@ -13,5 +13,6 @@ set(LIFTORN_PORTABLE_TESTS
     tests/gui/edit_canvas_test.cpp
     tests/gui/scroll_geometry_test.cpp
     tests/history/history_date_test.cpp tests/history/thumbnail_fit_test.cpp tests/history/thumbnail_check_test.cpp
+    tests/history/history_row_test.cpp
     tests/shell/toast_geometry_test.cpp
 )

@@ -33,7 +33,7 @@ work="$(mktemp -d /tmp/liftorn-startup-bench.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 
 # One data folder per size: history.db written the way the program writes it,
-# and one small PNG hard-linked under every entry's thumbnail name.
+# and a small PNG hard-linked under every entry's thumbnail name.
 make_data() {
   python3 - "$1" "$2" <<'PY'
 import os, sqlite3, struct, sys, zlib
@@ -45,12 +45,18 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 size = 48
-rows = b"".join(b"\0" + b"".join(bytes((x * 5 % 256, y * 5 % 256, 160, 255)) for x in range(size))
-                for y in range(size))
-png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
-       chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
-master = os.path.join(folder, "thumb-master.png")
-open(master, "wb").write(png)
+
+def png_file(index):
+    """A small PNG; one file per 50,000 entries (a file takes at most 65,000
+    hard links), each a little different."""
+    rows = b"".join(b"\0" + b"".join(bytes((x * 5 % 256, y * 5 % 256, (160 + 40 * index) % 256, 255))
+                                      for x in range(size))
+                    for y in range(size))
+    png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+           chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+    path = os.path.join(folder, f"thumb-master-{index}.png")
+    open(path, "wb").write(png)
+    return path
 
 db = sqlite3.connect(os.path.join(folder, "history.db"))
 db.execute("CREATE TABLE IF NOT EXISTS `history` (`thumb` text NOT NULL, `filename` text NOT "
@@ -59,9 +65,12 @@ db.execute("ALTER TABLE `history` ADD COLUMN `url_file` text")
 entries = []
 for i in range(count):
     thumb = f"t{i:06d}.png"
+    if i % 50000 == 0:
+        master = png_file(i // 50000)
     os.link(master, os.path.join(thumbs, thumb))
     entries.append((thumb, f"picture-{i:06d}.png", f"{1 + i % 28:02d}/11/2026 12:{i % 60:02d}",
-                    "12.3 KB", f"http://127.0.0.1/f/{i:06d}.png", ""))
+                    "~12kb", f"http://127.0.0.1/f/{i:06d}/picture-{i:06d}.png",
+                    f"{i:06d}_picture-{i:06d}.png.url"))
 db.executemany("INSERT INTO `history` (`thumb`,`filename`,`date`,`size`,`url`,`url_file`) "
                "VALUES (?, ?, ?, ?, ?, ?)", entries)
 db.commit()

@@ -18,7 +18,6 @@
 #include "gui/gui_scroll_area.h"
 #include "gui/progress_bar.h"
 #include "gui/skinnable_window.h"
-#include "history/gui_history_item.h"
 #include "resource_ids.h"
 #include "upload/copy_url.h"
 #include "upload/upload_queue.h"
@@ -192,14 +191,6 @@ bool OnMouseWheel(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     if (App().settingsShown || !App().historyList) return true;
     if (static_cast<short>(HIWORD(wParam)) < 0) App().historyList->ScrollDown();
     else App().historyList->ScrollUp();
-    return true;
-}
-
-bool OnHistoryEntryReady(HWND, UINT, WPARAM, LPARAM lParam, LRESULT* result) {
-    *result = 0;
-    if (auto* entry = reinterpret_cast<GUIHistoryItem*>(lParam)) {
-        entry->CreateControls(CopyUrlAction, DeleteHistoryEntry);
-    }
     return true;
 }
 

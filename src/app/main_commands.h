@@ -12,9 +12,7 @@
 inline constexpr UINT_PTR kProgressTimer = 42;
 inline constexpr UINT kProgressInterval = 50;  // ms
 
-// Message the upload completion sends with a new history entry in LPARAM,
-// and the tray icon's callback message.
-inline constexpr UINT kHistoryEntryReadyMessage = WM_USER + 1;
+// The tray icon's callback message.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 2;
 
 // Progress bar slices on the upload page.
@@ -24,7 +22,6 @@ inline constexpr int kProgressY = 73;
 
 // Message handlers of the main window (WindowMessageHandler).
 bool OnMouseWheel(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
-bool OnHistoryEntryReady(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 bool OnSize(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 bool OnMove(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 bool OnKeyDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

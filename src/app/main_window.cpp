@@ -14,7 +14,6 @@
 #include "gui/gui_scroll_area.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
-#include "history/gui_history_item.h"
 #include "resource_ids.h"
 
 namespace {
@@ -68,7 +67,6 @@ bool CreateMainWindow(HINSTANCE instance) {
     window.EnableBlur(true);
 
     window.SetMessageHandler(WM_MOUSEWHEEL, OnMouseWheel);
-    window.SetMessageHandler(kHistoryEntryReadyMessage, OnHistoryEntryReady);
     window.SetMessageHandler(WM_SIZE, OnSize);
     window.SetMessageHandler(WM_MOVE, OnMove);
     window.SetMessageHandler(WM_KEYDOWN, OnKeyDown);
@@ -141,7 +139,6 @@ void CreateMainPage(HINSTANCE instance) {
 
     app.historyList = new GUIScrollArea(parent, instance, 52, 143, 216, 197);
     app.historyList->SetItemHeight(90);
-    app.historyList->SetRemovalFunction(GUIHistoryItem::Destroy);
 
     app.progressLeft = MakeImage(instance, kProgressX, kProgressY, 5, 10, "PROG_LEFT");
     app.progressLeft->Show(SW_HIDE);

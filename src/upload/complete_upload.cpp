@@ -10,8 +10,7 @@
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
-#include "gui/gui_scroll_area.h"
-#include "history/gui_history_item.h"
+#include "history/history_list.h"
 #include "history/history_store.h"
 #include "shell/toast.h"
 #include "upload/completion_texts.h"
@@ -24,19 +23,33 @@ namespace {
 
 std::atomic<HistoryRecorder> historyRecorder{nullptr};
 
-constexpr UINT kHistoryEntryReadyMessage = WM_USER + 1;
 constexpr int kDropAreaNormal = 0;
 constexpr int kDropAreaError = 2;
 
-// The program's own recording: a row in the history database and its item.
-GUIObject* RecordInHistoryStore(const CompletedUpload& upload, std::wstring& itemUrl) {
+// The program's own recording: a row in the history database, handed to the
+// history list.
+std::shared_ptr<const void> RecordInHistoryStore(const CompletedUpload& upload,
+                                                 std::wstring& itemUrl) {
     HistoryStore* store = App().historyDatabase;
     if (!store) return nullptr;
     const std::wstring urlFile = Utf8ToWide(upload.urlFile);
-    GUIHistoryItem* item = store->Insert(upload.thumbName, Utf8ToWide(upload.fileName), upload.sizeText,
-                                         upload.url, urlFile.c_str());
-    if (item) itemUrl = item->Url();
-    return item;
+    HistoryRowPtr row = store->Insert(upload.thumbName, Utf8ToWide(upload.fileName),
+                                      upload.sizeText, upload.url,
+                                      urlFile.empty() ? nullptr : urlFile.c_str());
+    if (!row) return nullptr;
+    itemUrl = WidenLatin1(row->url);
+    AddToHistoryList(row);
+    return row;
+}
+
+// Another upload's shortcut: its file is there, or its row names it (the
+// file may be gone from the jump list and come back).
+bool ShortcutNameInUse(const std::string& name) {
+    const DWORD attributes =
+        GetFileAttributesW(Utf8ToWide(App().dataFolder + "urls\\" + name).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return true;
+    HistoryStore* store = App().historyDatabase;
+    return store && store->NamesShortcut(name);
 }
 
 // The name the user knows the job by: its display name, else the last
@@ -90,8 +103,14 @@ std::wstring RecordSuccess(const UploadJob& job, const std::string& path, const 
     const std::wstring thumbFile = dataFolder + L"thumbs\\" + texts.thumbName;
     DownloadToFile(texts.thumbUrl.c_str(), texts.iconUrl.c_str(), WideToUtf8(thumbFile).c_str());
 
-    const std::wstring shortcutName = ShortcutFileName(texts.prefix, name);
-    if (IsWindows7OrLater()) WriteShortcutFile(dataFolder + L"urls\\" + shortcutName, path);
+    // Each upload gets a shortcut of its own: two uploads may share a prefix
+    // and a name, and deleting one must not take the other's file.
+    const std::wstring shortcutName = UniqueShortcutFileName(
+        texts.prefix, name,
+        [](const std::wstring& candidate) { return ShortcutNameInUse(WideToUtf8(candidate)); });
+    if (IsWindows7OrLater() && !shortcutName.empty()) {
+        WriteShortcutFile(dataFolder + L"urls\\" + shortcutName, path);
+    }
 
     CompletedUpload upload;
     upload.thumbName = WideToUtf8(texts.thumbName);
@@ -100,17 +119,16 @@ std::wstring RecordSuccess(const UploadJob& job, const std::string& path, const 
     upload.url = texts.url;
     upload.urlFile = WideToUtf8(shortcutName);
 
-    if (app.historyList) app.historyList->SetScrollPosition(0);
+    // The list keeps the user's place: a new entry slides in at the top
+    // only when the top is what the user is looking at.
     std::wstring itemUrl;
     const HistoryRecorder recorder = historyRecorder.load();
-    GUIObject* item = (recorder ? recorder : &RecordInHistoryStore)(upload, itemUrl);
-    if (item) {
-        if (HWND main = MainWindowHandle()) {
-            SendMessageW(main, kHistoryEntryReadyMessage, 0, reinterpret_cast<LPARAM>(item));
-        }
-        if (app.historyList) app.historyList->AddItem(item, true);
-    } else {
+    if (!(recorder ? recorder : &RecordInHistoryStore)(upload, itemUrl)) {
         itemUrl.clear();
+        // Nothing will ever name these files: do not leave them behind.
+        HistoryStore* store = app.historyDatabase;
+        if (!store || !store->NamesThumb(upload.thumbName)) DeleteFileW(thumbFile.c_str());
+        if (!shortcutName.empty()) DeleteFileW((dataFolder + L"urls\\" + shortcutName).c_str());
     }
 
     if (remaining == 0 && app.dropArea) app.dropArea->SetState(kDropAreaNormal);
@@ -126,6 +144,7 @@ std::wstring RecordSuccess(const UploadJob& job, const std::string& path, const 
 }  // namespace
 
 HistoryRecorder SetHistoryRecorder(HistoryRecorder recorder) { return historyRecorder.exchange(recorder); }
+
 
 void CompleteUpload(JobOutcome outcome) {
     if (!outcome.job) return;

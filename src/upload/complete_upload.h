@@ -7,7 +7,7 @@
 
 #include "upload/upload_queue.h"
 
-class GUIObject;
+#include <memory>
 
 // One finished upload as the history records it. The file names are UTF-8
 // and already safe single names; sizeText and url are what the list shows.
@@ -19,12 +19,13 @@ struct CompletedUpload {
     std::string urlFile;    // file in the data folder's "urls"
 };
 
-// Records `upload` in the history database and builds its list item; sets
-// `itemUrl` to the address the item holds. Null when nothing was recorded.
-// By default the upload goes to App().historyDatabase (nothing is recorded
-// while there is none); tests put their own recorder in. Null restores the
-// default; returns the previous one.
-using HistoryRecorder = GUIObject* (*)(const CompletedUpload& upload, std::wstring& itemUrl);
+// Records `upload` in the history database and hands its row to the history
+// list; sets `itemUrl` to the address the list shows. Null when nothing was
+// recorded. By default the upload goes to App().historyDatabase (nothing is
+// recorded while there is none); tests put their own recorder in. Null
+// restores the default; returns the previous one.
+using HistoryRecorder = std::shared_ptr<const void> (*)(const CompletedUpload& upload,
+                                                        std::wstring& itemUrl);
 HistoryRecorder SetHistoryRecorder(HistoryRecorder recorder);
 
 // The completion handler of the program's upload queue.

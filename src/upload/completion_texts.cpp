@@ -45,12 +45,12 @@ void DropTrailingDotsAndSpaces(std::wstring& name) {
 
 }  // namespace
 
-std::wstring SafeFileName(const std::wstring& segment) {
+std::wstring SafeFileName(const std::wstring& segment, std::size_t maxLength) {
     std::wstring name;
     name.reserve(segment.size());
     for (wchar_t c : segment) name.push_back(IsForbiddenInName(c) ? L'_' : c);
-    if (name.size() > kMaxSafeNameLength) {
-        name.resize(kMaxSafeNameLength);
+    if (name.size() > maxLength) {
+        name.resize(maxLength);
         // Never leave half of a surrogate pair behind.
         if (sizeof(wchar_t) == 2 && name.back() >= 0xD800 && name.back() <= 0xDBFF) name.pop_back();
     }
@@ -58,6 +58,11 @@ std::wstring SafeFileName(const std::wstring& segment) {
     if (name.empty()) return L"_";
     if (IsReservedDeviceName(name)) name.insert(0, 1, L'_');
     return name;
+}
+
+bool IsSafeFileName(const std::wstring& name) {
+    return !name.empty() && name.size() <= kMaxStoredNameLength &&
+           SafeFileName(name, kMaxStoredNameLength) == name;
 }
 
 std::string EscapeSpaces(const std::string& text) {

@@ -28,7 +28,15 @@ std::wstring DecodeReplyBytes(const std::string& bytes);
 // result becomes "_", and the name is cut to kMaxSafeNameLength characters
 // (two of them with the data folder still fit the classic path limit).
 constexpr std::size_t kMaxSafeNameLength = 96;
-std::wstring SafeFileName(const std::wstring& segment);
+std::wstring SafeFileName(const std::wstring& segment,
+                          std::size_t maxLength = kMaxSafeNameLength);
+
+// True when `name` is a name this program writes (at most
+// kMaxStoredNameLength characters): SafeFileName would leave it as it is.
+// Names read back from files and databases pass through this before they
+// are joined to a folder.
+constexpr std::size_t kMaxStoredNameLength = 255;
+bool IsSafeFileName(const std::wstring& name);
 
 struct CompletionTexts {
     std::string tail;       // identifier "/" stored name, bytes as the reply gave them
@@ -45,6 +53,22 @@ bool DeriveCompletionTexts(const std::string& path, const std::string& icon,
 
 // prefix + the safe form of `name` + ".url": the file in "urls".
 std::wstring ShortcutFileName(const std::wstring& prefix, const std::wstring& name);
+
+// ShortcutFileName, or when `taken` says that name belongs to another upload,
+// the same with " (2)", " (3)" ... before ".url": every upload has a file of
+// its own. Empty when kMaxShortcutAttempts names are all taken.
+constexpr int kMaxShortcutAttempts = 1000;
+template <typename Taken>
+std::wstring UniqueShortcutFileName(const std::wstring& prefix, const std::wstring& name,
+                                    Taken taken) {
+    const std::wstring stem = prefix + SafeFileName(name);
+    for (int attempt = 1; attempt <= kMaxShortcutAttempts; ++attempt) {
+        const std::wstring candidate =
+            stem + (attempt == 1 ? L"" : L" (" + std::to_wstring(attempt) + L")") + L".url";
+        if (!taken(candidate)) return candidate;
+    }
+    return std::wstring();
+}
 
 // "~%.0fkb" of bytes / 1024.
 std::string FormatSizeText(std::uint64_t bytes);

@@ -28,7 +28,6 @@
 #include "gui/gui_scroll_area.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
-#include "history/gui_history_item.h"
 #include "gui/gui_test_support.h"
 #include "resource_ids.h"
 #include "support/temp_dir.h"
@@ -595,22 +594,6 @@ TEST_F(MainWindowTest, ChosenFilesAreEnqueuedInDialogOrder) {
     // stop the progress timer; the next test returns the display to normal.
     PumpUntil([&] { return !app.dropArea->IsFading(); }, 3000);
     KillTimer(Window(), kProgressTimer);
-}
-
-TEST_F(MainWindowTest, NewHistoryEntriesGetTheirControlsHere) {
-    LRESULT result = 1;
-    EXPECT_TRUE(OnHistoryEntryReady(Window(), kHistoryEntryReadyMessage, 0, 0, &result));
-    EXPECT_EQ(0, result);
-
-    GUIHistoryItem* item = GUIHistoryItem::CreateItem(
-        App().historyList->ContentWindow(), TestInstance(), "http://127.0.0.1/x.png", L"x.png",
-        "1 KB", "2026-01-01 10:00:00", "missing.png", 7, nullptr);
-    ASSERT_NE(nullptr, item);
-    EXPECT_EQ(nullptr, item->CopyButton());
-    EXPECT_EQ(0, SendMessageW(Window(), kHistoryEntryReadyMessage, 0, reinterpret_cast<LPARAM>(item)));
-    EXPECT_NE(nullptr, item->CopyButton());
-    EXPECT_NE(nullptr, item->DeleteButton());
-    GUIHistoryItem::Destroy(item);
 }
 
 TEST_F(MainWindowTest, TrayIconRecordIsFilledEvenWhenSwitchedOff) {

@@ -15,7 +15,6 @@
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "gui/gui_object.h"
-#include "history/gui_history_item.h"
 #include "history/history_store.h"
 #include "history/history_test_support.h"
 #include "support/process.h"
@@ -29,13 +28,12 @@ namespace {
 
 std::vector<CompletedUpload> recorded;
 bool giveItem = true;
-GUIObject standInItem(nullptr, nullptr);
 
-GUIObject* RecordUpload(const CompletedUpload& upload, std::wstring& itemUrl) {
+std::shared_ptr<const void> RecordUpload(const CompletedUpload& upload, std::wstring& itemUrl) {
     recorded.push_back(upload);
     if (!giveItem) return nullptr;
     itemUrl = Utf8ToWide(upload.url);
-    return &standInItem;
+    return std::make_shared<int>(0);
 }
 
 // Every file below `folder` (UTF-8 paths relative to it, "\" separated).
@@ -249,18 +247,17 @@ TEST_F(CompleteUploadTest, TheProgramsHistoryStoreGetsTheRowAndItem) {
 
     TempDir program;
     InstallHistoryTestSkin(program.path());
-    HistoryStore store(nullptr, GetModuleHandleW(nullptr));
+    HistoryStore store;
     ASSERT_TRUE(store.Open(WideToUtf8(data) + "history.db"));
     App().historyDatabase = &store;
     Complete(Reply("/abc/My Photo.png"));
     App().historyDatabase = nullptr;
 
-    const auto items = store.Items();
-    ASSERT_EQ(1u, items.size());
-    const std::wstring url = Utf8ToWide(DevService::BaseUrl()) + L"/abc/My%20Photo.png";
-    EXPECT_EQ(url, items[0]->Url());
-    EXPECT_EQ(url, ReadClipboardText());
-    for (GUIHistoryItem* item : items) delete item;
+    const auto rows = store.Rows();
+    ASSERT_EQ(1u, rows.size());
+    const std::string url = DevService::BaseUrl() + "/abc/My%20Photo.png";
+    EXPECT_EQ(url, rows[0]->url);
+    EXPECT_EQ(Utf8ToWide(url), ReadClipboardText());
 }
 
 }  // namespace
