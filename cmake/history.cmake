@@ -22,3 +22,10 @@ liftorn_test(history_list_test SOURCES tests/history/history_list_test.cpp
 liftorn_test(gui_history_item_test
     SOURCES tests/history/gui_history_item_test.cpp tests/gui/widget_test_support.cpp
     LIBRARIES liftorn_history_test_support)
+
+# The real program against a development service that serves thumbnails
+# declaring huge sides.
+liftorn_service_test(oversized_thumbnail_test SOURCES tests/history/oversized_thumbnail_test.cpp
+    LIBRARIES deps::sqlite3)
+set_property(TEST oversized_thumbnail_test APPEND PROPERTY RESOURCE_LOCK liftorn_instance)
+add_dependencies(oversized_thumbnail_test liftorn)

@@ -15,7 +15,7 @@ from .routes import route
 from .spool import BodySpool
 
 MAX_BODY = 1024 * 1024 * 1024
-BODY_REPLACING_MODES = ("status500", "malformed_json", "hostile_json", "huge")
+BODY_REPLACING_MODES = ("status500", "malformed_json", "hostile_json", "huge", "oversized_image")
 CONTROL_PREFIX = "/_control/"
 
 
