@@ -10,8 +10,12 @@
 #   USER     GetGuiResources(GR_USEROBJECTS) (Wine may report 0)
 #   GDI      GDI objects of the process (from its handle table under Wine)
 #   quit     ms from posting the Exit command until the process ended
+# Then, for SCROLL_BENCH_ROWS (default 10000) when it is among the sizes,
+# scroll_bench.exe scrolls the main window's history list over the same data
+# from the newest entry to the oldest by wheel, thumb drag and jumps, and
+# prints the time per frame.
 # Not a test.
-#   tools/bench-startup.sh [N...]          (default: 0 1000 10000)
+#   tools/bench-startup.sh [N...]          (default: 0 1000 10000 100000)
 # STARTUP_BENCH_LIMIT_MB (default 8000) stops the program when its working set
 # passes it before the window shows, so a large N cannot exhaust the machine.
 # Runs in a Wine prefix of its own, so it cannot stop other runs' wineservers.
@@ -21,13 +25,15 @@ export WINEPREFIX="${STARTUP_BENCH_WINEPREFIX:-/tmp/liftorn-startup-bench-wine}"
 source "$root/scripts/wine-env.sh"
 program="$LIFTORN_BUILD_DIR/win/liftorn.exe"
 probe="$LIFTORN_BUILD_DIR/win/startup_probe.exe"
-for exe in "$program" "$probe"; do
+scroller="$LIFTORN_BUILD_DIR/win/scroll_bench.exe"
+scroll_rows="${SCROLL_BENCH_ROWS:-10000}"
+for exe in "$program" "$probe" "$scroller"; do
   [ -f "$exe" ] || { echo "bench-startup: $exe is missing; run scripts/build.sh win" >&2; exit 1; }
 done
 [ -d "$(dirname "$program")/skin" ] || { echo "bench-startup: no skin beside $program" >&2; exit 1; }
 limit_mb="${STARTUP_BENCH_LIMIT_MB:-8000}"
 sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(0 1000 10000)
+[ ${#sizes[@]} -gt 0 ] || sizes=(0 1000 10000 100000)
 
 work="$(mktemp -d /tmp/liftorn-startup-bench.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
@@ -96,6 +102,10 @@ runner="$work/run-all.sh"
       "$probe" "$(winpath "$program")" "$(winpath "$appdata")" "$limit_mb" "$log"
     printf 'out="$(tr -d "\\r" <%q | grep -aoE "(ok|fail) .*" | tail -n 1)"; echo %q "${out:-fail the probe printed nothing}"\n' \
       "$log" "$n"
+    if [ "$n" = "$scroll_rows" ]; then
+      printf 'wine %q %q </dev/null >%q 2>&1\n' "$scroller" "$(winpath "$appdata/vantorel liftorn")" \
+        "$work/scroll-$n"
+    fi
   done
 } >"$runner"
 
@@ -123,3 +133,8 @@ while read -r n status rest; do
   fi
 done <"$results"
 echo "(-1 painted: no change seen on the screen; -1 quit: did not end within 120 s, killed)"
+if [ -f "$work/scroll-$scroll_rows" ]; then
+  echo
+  echo "Scrolling $scroll_rows rows, newest to oldest (a frame: the input and its paint):"
+  tr -d '\r' <"$work/scroll-$scroll_rows" | grep -av '^wine: ' | sed 's/^/  /'
+fi

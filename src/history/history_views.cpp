@@ -13,6 +13,7 @@ std::unique_ptr<GUIObject> HistoryViews::CreateView(HWND contentWindow) {
 }
 
 void HistoryViews::BindView(GUIObject& view, const ScrollEntry& entry) {
+    ++binds_;
     auto row = std::static_pointer_cast<const HistoryRow>(entry);
     std::shared_ptr<const PreparedThumbnail> thumbnail;
     if (row->thumb.empty()) {

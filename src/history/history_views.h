@@ -30,8 +30,10 @@ public:
     // Drops a thumbnail whose file has gone.
     void ForgetThumbnail(const std::string& thumb);
     std::size_t CachedThumbnails() const { return cache_.Size(); }
-    // Thumbnail files decoded so far (for tests and the benchmark).
+    // Thumbnail files decoded and views bound so far (for tests and the
+    // benchmark).
     std::size_t Decodes() const { return decodes_; }
+    std::size_t Binds() const { return binds_; }
 
 private:
     HINSTANCE instance_;
@@ -39,4 +41,5 @@ private:
     ButtonClickFunction deleteAction_;
     BoundedCache<std::string, PreparedThumbnail> cache_{kThumbnailCacheSize};
     std::size_t decodes_ = 0;
+    std::size_t binds_ = 0;
 };
