@@ -1,14 +1,15 @@
 // The shell's application-wide record. It lives for the whole process and is
-// written on the main thread unless a field says otherwise. Widget pointers
-// are non-owning: the pages and windows own their widgets.
+// written on the main thread unless a field says otherwise. Every pointer in
+// it is non-owning: the pages and windows own their widgets, and start-up
+// (RunLiftorn) owns the main window, the upload queue and the history store
+// for exactly the life of the message loop.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
 
-#include <mutex>
+#include <atomic>
 #include <string>
-#include <vector>
 
 class SkinnableWindow;
 class GUIPage;
@@ -24,7 +25,7 @@ class HistoryStore;
 struct AppState {
     RECT savedClientRect{};
     NOTIFYICONDATAW trayIcon{};
-    SkinnableWindow* mainWindow = nullptr;  // owned; deleted at shutdown
+    SkinnableWindow* mainWindow = nullptr;
     GUIPage* mainPage = nullptr;
     GUIPage* settingsPage = nullptr;
     GUIButton* hideButton = nullptr;
@@ -54,21 +55,13 @@ struct AppState {
     GUIToggle* proxyToggle = nullptr;
     GUIToggle* transparencyToggle = nullptr;
     bool settingsShown = false;
-    volatile bool loggedIn = false;  // read by the upload worker without a lock
+    std::atomic<bool> loggedIn{false};  // also read by the upload worker
     HANDLE instanceMapping = nullptr;
     // Both UTF-8 and ending in a backslash, so that profile paths outside
     // ASCII still work; files are opened through their wide form.
     std::string dataFolder;
     std::string programFolder;
     HINSTANCE toastInstance = nullptr;
-    std::vector<HANDLE> toastThreads;  // guarded by toastThreadsLock
-    std::mutex toastThreadsLock;
-    std::string* updateReply = nullptr;
 };
 
 AppState& App();
-
-// The main window's own handle, or null before it exists; readable from any
-// thread (message boxes of the upload worker are owned by it).
-HWND MainWindowHandle();
-void SetMainWindowHandle(HWND window);

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <cwchar>
 
+#include "base/scoped_win.h"
+#include "base/user_prompt.h"
+#include "base/utf.h"
 #include "config/service_addresses.h"
 
 namespace {
@@ -56,31 +59,28 @@ void ShowLaunchFailure() {
         "system. Bug reports can be filed at ";
     text += kProductSiteUrl;
     text += ".";
-    MessageBoxA(nullptr, text.c_str(), "vantorel liftorn", MB_OK);
+    AskUser(nullptr, Utf8ToWide(text).c_str(), kProductName, MB_OK);
 }
 
 }  // namespace
 
 HANDLE PublishMainWindow(HWND window) {
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                        kMappingSize, kInstanceMappingName);
+    ScopedHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMappingSize,
+                                            kInstanceMappingName));
     if (!mapping) return nullptr;
-    void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kMappingSize);
-    if (!view) {
-        CloseHandle(mapping);
-        return nullptr;
-    }
+    void* view = MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, kMappingSize);
+    if (!view) return nullptr;
     const uint32_t value = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
     std::memcpy(view, &value, sizeof value);
     UnmapViewOfFile(view);
-    return mapping;
+    return mapping.release();  // the caller keeps it open while the window lives
 }
 
 HWND FindRunningInstanceWindow() {
-    HANDLE mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, kInstanceMappingName);
+    ScopedHandle mapping(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, kInstanceMappingName));
     if (!mapping) return nullptr;
     HWND window = nullptr;
-    if (void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kMappingSize)) {
+    if (void* view = MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, kMappingSize)) {
         uint32_t value = 0;
         std::memcpy(&value, view, sizeof value);
         // Sign-extend as the system does for handles passed between 32 and
@@ -88,7 +88,6 @@ HWND FindRunningInstanceWindow() {
         window = reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(value)));
         UnmapViewOfFile(view);
     }
-    CloseHandle(mapping);
     return window;
 }
 
@@ -105,7 +104,7 @@ void ForwardCommand(HINSTANCE /*instance*/, UINT message, WPARAM wParam, LPARAM 
         start.lpDirectory = directory;
         start.nShow = SW_SHOWNORMAL;
         ShellExecuteExW(&start);
-        if (start.hProcess) CloseHandle(start.hProcess);
+        ScopedHandle started(start.hProcess);  // not waited for
         for (int attempt = 0; !window && attempt < kLaunchPolls; ++attempt) {
             window = FindRunningInstanceWindow();
             if (!window) Sleep(kLaunchPollMillis);

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-inline constexpr const wchar_t* kInstanceMutexName = L"vantorel_liftorn";
-inline constexpr const wchar_t* kInstanceMappingName = L"vantorel.liftorn";
+#include "base/product.h"
 
 // Creates the mapping and stores the window in it; the mapping handle must
 // stay open while the instance runs. Null on failure.

@@ -8,9 +8,13 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/history_list.h"
 #include "app/instance_handoff.h"
 #include "app/tray_icon.h"
-#include "app/windows_version.h"
+#include "base/product.h"
+#include "base/scoped_win.h"
+#include "base/user_prompt.h"
+#include "base/windows_version.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
@@ -24,18 +28,15 @@
 
 namespace {
 
-constexpr const wchar_t* kCaption = L"vantorel liftorn";
-
-MainWindowPrompt prompt = nullptr;
 SettingsPageOpener settingsPageOpener = nullptr;
 
-int Ask(const wchar_t* text, UINT type) {
-    HWND owner = App().mainWindow ? App().mainWindow->MainWindow() : nullptr;
-    if (prompt) return prompt(owner, text, kCaption, type);
-    return MessageBoxW(owner, text, kCaption, type);
+HWND MainHandle() {
+    return App().mainWindow ? App().mainWindow->MainWindow() : nullptr;
 }
 
-HWND MainHandle() { return App().mainWindow ? App().mainWindow->MainWindow() : nullptr; }
+int Ask(const wchar_t* text, UINT type) {
+    return AskUser(MainHandle(), text, kProductName, type);
+}
 
 ITaskbarList3* Taskbar() { return App().mainWindow ? App().mainWindow->TaskbarList() : nullptr; }
 
@@ -72,12 +73,12 @@ bool ReadyForUpload() {
     return true;
 }
 
-void TrackMenu(HMENU menu, HWND owner) {
+void TrackMenu(HMENU loaded, HWND owner) {
+    ScopedMenu menu(loaded);
     if (!menu) return;
     POINT cursor{};
     GetCursorPos(&cursor);
-    TrackPopupMenu(GetSubMenu(menu, 0), 0, cursor.x, cursor.y, 0, owner, nullptr);
-    DestroyMenu(menu);
+    TrackPopupMenu(GetSubMenu(menu.get(), 0), 0, cursor.x, cursor.y, 0, owner, nullptr);
 }
 
 HINSTANCE WindowInstance(HWND window) {
@@ -177,12 +178,6 @@ void RunTrayEvent(HWND window, LPARAM event) {
 }
 
 }  // namespace
-
-MainWindowPrompt SetMainWindowPrompt(MainWindowPrompt replacement) {
-    MainWindowPrompt previous = prompt;
-    prompt = replacement;
-    return previous;
-}
 
 void SetSettingsPageOpener(SettingsPageOpener opener) { settingsPageOpener = opener; }
 

@@ -68,12 +68,6 @@ void ShowProgress(int percent);
 HMENU LoadUploadMenu(HINSTANCE instance);
 HMENU LoadTrayMenu(HINSTANCE instance, bool windowVisible);
 
-// Message boxes of this file go through here so tests can answer them;
-// null restores MessageBoxW. Returns the previous one.
-using MainWindowPrompt = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption,
-                                 UINT type);
-MainWindowPrompt SetMainWindowPrompt(MainWindowPrompt prompt);
-
 // Hook for the settings page, which plugs in later; null leaves the command
 // without effect. The settings page opener runs for command 204 when the page is not
 // shown.

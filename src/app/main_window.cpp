@@ -5,7 +5,9 @@
 #include "app/app_state.h"
 #include "app/instance_handoff.h"
 #include "app/main_commands.h"
-#include "app/windows_version.h"
+#include "base/main_window_handle.h"
+#include "base/product.h"
+#include "base/windows_version.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
@@ -18,20 +20,21 @@
 
 namespace {
 
+// A button on the window itself, painted on both pages.
 GUIButton* MakeImageButton(HINSTANCE instance, int x, int y, int width, int height,
                            const char* normal, const char* hover, ButtonClickFunction click,
                            void* userData) {
-    auto* button = new GUIButton(App().mainWindow->MainWindow(), instance, x, y, width, height,
-                                 SkinPath(normal), SkinPath(hover));
+    GUIButton* button = App().mainWindow->AddPainter(std::make_unique<GUIButton>(
+        App().mainWindow->MainWindow(), instance, x, y, width, height, SkinPath(normal), SkinPath(hover)));
     button->SetClickFunction(click);
     button->SetUserData(userData);
-    App().mainWindow->AddPainter(button);
     return button;
 }
 
-GUIImage* MakeImage(HINSTANCE instance, int x, int y, int width, int height, const char* name) {
-    return new GUIImage(App().mainWindow->MainWindow(), instance, x, y, width, height,
-                        SkinPath(name));
+std::unique_ptr<GUIImage> MakeImage(HINSTANCE instance, int x, int y, int width, int height,
+                                    const char* name) {
+    return std::make_unique<GUIImage>(App().mainWindow->MainWindow(), instance, x, y, width, height,
+                                      SkinPath(name));
 }
 
 // The minimum size is for the user's resizing: a smaller height stored in
@@ -46,12 +49,12 @@ void KeepStoredHeight(SkinnableWindow& window, int height) {
 
 }  // namespace
 
-bool CreateMainWindow(HINSTANCE instance) {
+bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& owner) {
     AppState& app = App();
     SettingsStore& settings = Settings();
     const int height = settings.GetInt(L"LiftornHeight");
-    app.mainWindow = new SkinnableWindow(instance, kMainWindowWidth, height, 1,
-                                         L"vantorel liftorn", 0, 0);
+    owner = std::make_unique<SkinnableWindow>(instance, kMainWindowWidth, height, 1, kProductName, 0, 0);
+    app.mainWindow = owner.get();
     SkinnableWindow& window = *app.mainWindow;
     HWND handle = window.MainWindow();
     SetMainWindowHandle(handle);
@@ -81,11 +84,12 @@ bool CreateMainWindow(HINSTANCE instance) {
 
     if (IsWindows7OrLater()) window.SetShowInTaskbar(settings.GetBool(L"ShowTrayIcon"));
 
+    // LoadIconW's icon is shared and never destroyed; the small one is ours,
+    // kept until the process ends because the window shows it until then.
     HICON bigIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAIN));
-    HICON smallIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                    MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON, 16,
-                                                    16, 0));
-    window.SetIcons(bigIcon, smallIcon);
+    static ScopedIcon smallIcon(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON, 16, 16, 0)));
+    window.SetIcons(bigIcon, smallIcon.get());
 
     return window.AddBackgroundTile(SkinPath("BG_TOP"), 0, 0) &&
            window.AddBackgroundTile(SkinPath("BG_MIDDLE"), 0, -1) &&
@@ -114,49 +118,49 @@ void CreateMainPage(HINSTANCE instance) {
     AppState& app = App();
     HWND parent = app.mainWindow->MainWindow();
 
-    GUIImage* glow = MakeImage(instance, 27, 19, 262, 52, "MAIN_GLOW");
+    // Created in this order, added to the page in paint order below.
+    auto glow = MakeImage(instance, 27, 19, 262, 52, "MAIN_GLOW");
 
-    app.uploadButton = new GUIButton(parent, instance, 61, 51, 24, 24, nullptr, nullptr);
-    app.uploadButton->SetClickFunction(ShowUploadMenu);
-    app.uploadButton->SetMessageHandler(WM_CONTEXTMENU, OnUploadButtonContextMenu);
-    app.uploadButton->SetMessageHandler(WM_DROPFILES, OnDropFiles);
-    DragAcceptFiles(app.uploadButton->Window(), TRUE);
+    auto uploadButton = std::make_unique<GUIButton>(parent, instance, 61, 51, 24, 24, nullptr, nullptr);
+    uploadButton->SetClickFunction(ShowUploadMenu);
+    uploadButton->SetMessageHandler(WM_CONTEXTMENU, OnUploadButtonContextMenu);
+    uploadButton->SetMessageHandler(WM_DROPFILES, OnDropFiles);
+    DragAcceptFiles(uploadButton->Window(), TRUE);
 
-    app.cancelButton = new GUIButton(parent, instance, 245, 57, 17, 17, SkinPath("DROP_CANCEL"),
-                                     SkinPath("DROP_CANCEL_HOVER"));
-    app.cancelButton->Show(SW_HIDE);
-    app.cancelButton->SetClickFunction(CancelUploadButton);
-    app.cancelButton->SetUserData(app.uploadQueue);
+    auto cancelButton = std::make_unique<GUIButton>(parent, instance, 245, 57, 17, 17,
+                                                    SkinPath("DROP_CANCEL"), SkinPath("DROP_CANCEL_HOVER"));
+    cancelButton->Show(SW_HIDE);
+    cancelButton->SetClickFunction(CancelUploadButton);
+    cancelButton->SetUserData(app.uploadQueue);
 
-    app.dropArea = new GUIDropArea(parent, instance, 42, 32, 232, 62, SkinPath("DROP_NORMAL"),
-                                   SkinPath("DROP_UPLOADING"), SkinPath("DROP_ERROR"));
-    app.dropArea->SetFileFunction(EnqueueDroppedFile);
-    app.dropArea->SetFolderFunction(EnqueueDroppedFolder);
-    app.dropArea->SetFadeEndFunction(OnDropStateChanged);
-    app.dropArea->SetFadeStartHook(OnDropTransition);
+    auto dropArea = std::make_unique<GUIDropArea>(parent, instance, 42, 32, 232, 62, SkinPath("DROP_NORMAL"),
+                                                  SkinPath("DROP_UPLOADING"), SkinPath("DROP_ERROR"));
+    dropArea->SetFileFunction(EnqueueDroppedFile);
+    dropArea->SetFolderFunction(EnqueueDroppedFolder);
+    dropArea->SetFadeEndFunction(OnDropStateChanged);
+    dropArea->SetFadeStartHook(OnDropTransition);
 
-    app.historyHeader = MakeImage(instance, 45, 108, 227, 57, "IMAGE_HISTORY_HEADER");
+    auto historyHeader = MakeImage(instance, 45, 108, 227, 57, "IMAGE_HISTORY_HEADER");
 
-    app.historyList = new GUIScrollArea(parent, instance, 52, 143, 216, 197);
-    app.historyList->SetItemHeight(90);
+    auto historyList = std::make_unique<GUIScrollArea>(parent, instance, 52, 143, 216, 197);
+    historyList->SetItemHeight(90);
 
-    app.progressLeft = MakeImage(instance, kProgressX, kProgressY, 5, 10, "PROG_LEFT");
-    app.progressLeft->Show(SW_HIDE);
-    app.progressCenter = MakeImage(instance, kProgressCentreX, kProgressY, 1, 10, "PROG_CENTER");
-    app.progressCenter->Show(SW_HIDE);
-    app.progressRight = MakeImage(instance, kProgressCentreX + 1, kProgressY, 5, 10, "PROG_RIGHT");
-    app.progressRight->Show(SW_HIDE);
+    auto progressLeft = MakeImage(instance, kProgressX, kProgressY, 5, 10, "PROG_LEFT");
+    progressLeft->Show(SW_HIDE);
+    auto progressCenter = MakeImage(instance, kProgressCentreX, kProgressY, 1, 10, "PROG_CENTER");
+    progressCenter->Show(SW_HIDE);
+    auto progressRight = MakeImage(instance, kProgressCentreX + 1, kProgressY, 5, 10, "PROG_RIGHT");
+    progressRight->Show(SW_HIDE);
 
-    app.mainPage = new GUIPage(app.mainWindow);
-    for (GUIObject* child : {static_cast<GUIObject*>(glow), static_cast<GUIObject*>(app.dropArea),
-                             static_cast<GUIObject*>(app.uploadButton),
-                             static_cast<GUIObject*>(app.cancelButton),
-                             static_cast<GUIObject*>(app.historyHeader),
-                             static_cast<GUIObject*>(app.historyList),
-                             static_cast<GUIObject*>(app.progressLeft),
-                             static_cast<GUIObject*>(app.progressCenter),
-                             static_cast<GUIObject*>(app.progressRight)}) {
-        app.mainPage->AddChild(child);
-    }
-    app.mainWindow->AddPainter(app.mainPage);
+    GUIPage* page = app.mainWindow->AddPainter(std::make_unique<GUIPage>(app.mainWindow));
+    app.mainPage = page;
+    page->AddChild(std::move(glow));
+    app.dropArea = page->AddChild(std::move(dropArea));
+    app.uploadButton = page->AddChild(std::move(uploadButton));
+    app.cancelButton = page->AddChild(std::move(cancelButton));
+    app.historyHeader = page->AddChild(std::move(historyHeader));
+    app.historyList = page->AddChild(std::move(historyList));
+    app.progressLeft = page->AddChild(std::move(progressLeft));
+    app.progressCenter = page->AddChild(std::move(progressCenter));
+    app.progressRight = page->AddChild(std::move(progressRight));
 }

@@ -6,14 +6,19 @@
 
 #include <windows.h>
 
+#include <memory>
+
+class SkinnableWindow;
+
 // Fixed geometry of the main window.
 inline constexpr int kMainWindowWidth = 316;
 inline constexpr int kMainWindowMinimumHeight = 188;
 
-// Builds the window into App().mainWindow and publishes it for later starts
-// (App().instanceMapping). False when a background image is missing; the
-// window object then exists but is unusable.
-bool CreateMainWindow(HINSTANCE instance);
+// Builds the window into `window` (App().mainWindow points at it) and
+// publishes it for later starts (App().instanceMapping). False when a
+// background image is missing; the window object then exists but is
+// unusable.
+bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& window);
 
 // The hide, settings, screenshot, window-grab and logo buttons, painted on
 // both pages.

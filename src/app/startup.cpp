@@ -8,11 +8,17 @@
 
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/complete_upload.h"
+#include "app/history_list.h"
 #include "app/instance_handoff.h"
 #include "app/main_window.h"
 #include "app/tray_icon.h"
-#include "app/utf.h"
-#include "app/windows_version.h"
+#include "base/main_window_handle.h"
+#include "base/product.h"
+#include "base/scoped_win.h"
+#include "base/user_prompt.h"
+#include "base/utf.h"
+#include "base/windows_version.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_file.h"
 #include "config/settings_store.h"
@@ -20,9 +26,8 @@
 #include "gui/gui_drop_area.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
-#include "history/history_list.h"
+#include "history/history_store.h"
 #include "shell/toast.h"
-#include "upload/complete_upload.h"
 #include "upload/copy_url.h"
 #include "upload/upload_queue.h"
 
@@ -32,10 +37,10 @@ namespace {
 void HandOffToRunningInstance() {
     HWND window = FindRunningInstanceWindow();
     if (!window) {
-        MessageBoxW(nullptr,
-                    L"vantorel liftorn is already running, but we couldn't find the window.\n"
-                    L"Please close the current running vantorel liftorn.",
-                    L"vantorel liftorn", MB_ICONERROR);
+        AskUser(nullptr,
+                L"vantorel liftorn is already running, but we couldn't find the window.\n"
+                L"Please close the current running vantorel liftorn.",
+                kProductName, MB_ICONERROR);
         return;
     }
     if (IsIconic(window)) {
@@ -72,6 +77,12 @@ std::string ConfigPath() { return App().dataFolder + "vantorel.conf"; }
 
 void MakeFolder(const std::string& utf8Path) { _wmkdir(Utf8ToWide(utf8Path).c_str()); }
 
+// What the upload worker sends while the saved account is verified.
+std::string UploadAccount() {
+    if (!App().loggedIn) return std::string();
+    return Settings().GetStringNarrow(L"Username") + ":" + Settings().GetStringNarrow(L"PasswordHash");
+}
+
 }  // namespace
 
 int RunLiftorn(HINSTANCE instance) {
@@ -87,8 +98,9 @@ int RunLiftorn(HINSTANCE instance) {
         return exitCode;
     }
 
-    // 3. One instance: a second start hands over and leaves.
-    HANDLE instanceMutex = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+    // 3. One instance: a second start hands over and leaves. The named mutex
+    // marks the running instance for other processes.
+    ScopedHandle instanceMutex(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         HandOffToRunningInstance();
         return 0;
@@ -101,8 +113,8 @@ int RunLiftorn(HINSTANCE instance) {
     // 5. The per-user data folder.
     const std::wstring appData = ApplicationDataFolder();
     if (appData.empty()) {
-        MessageBoxW(nullptr, L"vantorel liftorn could not find your application data folder.",
-                    L"vantorel liftorn", MB_ICONERROR);
+        AskUser(nullptr, L"vantorel liftorn could not find your application data folder.", kProductName,
+                MB_ICONERROR);
         return 0;
     }
     app.dataFolder = WideToUtf8(appData) + "\\vantorel liftorn\\";
@@ -119,7 +131,7 @@ int RunLiftorn(HINSTANCE instance) {
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
     // 10. The skin: a missing file has been reported; end quietly.
-    if (!LoadSkinCatalogue()) return 0;
+    if (!LoadSkinCatalogue(app.programFolder)) return 0;
 
     // 11. Toasts create their windows with this instance.
     app.toastInstance = instance;
@@ -128,16 +140,21 @@ int RunLiftorn(HINSTANCE instance) {
     SetDefaultFonts(StartupFontList());
 
     // 13. The upload queue, paused until an upload is shown.
-    app.uploadQueue = new UploadQueue();
-    app.uploadQueue->SetPaused(true);
-    app.uploadQueue->SetCompletionHandler(CompleteUpload);
+    auto uploadQueue = std::make_unique<UploadQueue>();
+    app.uploadQueue = uploadQueue.get();
+    uploadQueue->SetPaused(true);
+    uploadQueue->SetArchiveFolder(Utf8ToWide(app.dataFolder));
+    uploadQueue->SetAccountSource(UploadAccount);
+    uploadQueue->SetCompletionHandler(CompleteUpload);
 
     // 14. The main window, published for later starts.
-    if (!CreateMainWindow(instance)) {
-        MessageBoxW(nullptr,
-                    L"Could not create the vantorel liftorn window. Please ensure the skin images "
-                    L"exist.",
-                    L"vantorel liftorn", MB_ICONERROR);
+    std::unique_ptr<SkinnableWindow> mainWindow;
+    const bool windowMade = CreateMainWindow(instance, mainWindow);
+    ScopedHandle instanceMapping(app.instanceMapping);  // published until we end
+    if (!windowMade) {
+        AskUser(nullptr,
+                L"Could not create the vantorel liftorn window. Please ensure the skin images exist.",
+                kProductName, MB_ICONERROR);
         return 0;
     }
 
@@ -145,7 +162,7 @@ int RunLiftorn(HINSTANCE instance) {
     //     comes with its own feature.
     CreateMainButtons(instance);
     CreateMainPage(instance);
-    LoadHistoryList(instance, CopyUrlAction);
+    std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
 
     // 16. The tray icon before Windows 7. 17. The saved account's check comes
     //     with the login feature.
@@ -159,12 +176,11 @@ int RunLiftorn(HINSTANCE instance) {
 
     // Shutdown, in order.
     Shell_NotifyIconW(NIM_DELETE, &app.trayIcon);
-    delete app.mainWindow;
-    app.mainWindow = nullptr;
     SetMainWindowHandle(nullptr);
+    app.mainWindow = nullptr;
+    mainWindow.reset();
     WaitForToastThreads();
     SaveSettingsFile(Settings(), ConfigPath());
-    if (instanceMutex) CloseHandle(instanceMutex);
-    if (app.instanceMapping) CloseHandle(app.instanceMapping);
+    app.instanceMapping = nullptr;  // closed with its owner, like the mutex
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/main_commands.h"
+#include "base/product.h"
 #include "config/settings_store.h"
 #include "gui/skinnable_window.h"
 #include "resource_ids.h"
@@ -29,7 +30,7 @@ void CreateTrayIcon(HINSTANCE instance) {
     icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     icon.uCallbackMessage = kTrayCallbackMessage;
     icon.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TRAY_NORMAL));
-    wcsncpy(icon.szTip, L"vantorel liftorn", sizeof icon.szTip / sizeof icon.szTip[0] - 1);
+    wcsncpy(icon.szTip, kProductName, sizeof icon.szTip / sizeof icon.szTip[0] - 1);
     if (!Settings().GetBool(L"ShowTrayIcon")) return;
     Shell_NotifyIconW(NIM_ADD, &icon);
     ApplyVersion(icon);

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "app/file_io.h"
+#include "base/file_io.h"
 #include "config/settings_store.h"
 
 namespace {

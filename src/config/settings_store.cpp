@@ -1,6 +1,6 @@
 #include "config/settings_store.h"
 
-#include "app/utf.h"
+#include "base/utf.h"
 
 namespace {
 

@@ -11,12 +11,9 @@ HBITMAP CreateArgbBitmap(HDC compatible, int width, int height, void** bits) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     if (compatible) return CreateDIBSection(compatible, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
+    ScopedWindowDC screen(nullptr);
+    ScopedMemoryDC memory(CreateCompatibleDC(screen.get()));
+    return CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
 void ClearArgbRect(std::uint32_t* pixels, int width, int height, const RECT& rect) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "base/scoped_win.h"
+
 #include <cstdint>
 
 // A width × height DIB section, 32 bits per pixel, rows bottom-up; `bits`

@@ -25,11 +25,14 @@ FT_Face AsFace(void* face) { return static_cast<FT_Face>(face); }
 // read: that is over half a megabyte for nothing).
 bool ReadFontFile(HFONT font, const std::wstring* exactFace, std::wstring* chosenFace,
                   std::vector<unsigned char>* file) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
+    ScopedMemoryDC memory;
+    {
+        ScopedWindowDC screen(nullptr);
+        memory.reset(CreateCompatibleDC(screen.get()));
+    }
+    HDC dc = memory.get();
     if (!dc) return false;
-    HGDIOBJ old = SelectObject(dc, font);
+    ScopedSelect selected(dc, font);
     wchar_t face[128] = {};
     const int length = GetTextFaceW(dc, 128, face);
     chosenFace->assign(face, length > 0 ? wcsnlen(face, 128) : 0);
@@ -41,18 +44,13 @@ bool ReadFontFile(HFONT font, const std::wstring* exactFace, std::wstring* chose
         file->resize(size);
         ok = GetFontData(dc, kWholeFontFile, 0, file->data(), size) == size;
     }
-    SelectObject(dc, old);
-    DeleteDC(dc);
     return ok;
 }
 
 HFONT CreateGdiFont(const FontSpec& wanted) {
     // The GDI font only hands out the file, so its height hardly matters.
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) DeleteDC(dc);
+    ScopedWindowDC screen(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return CreateFontW(-MulDiv(72, dpi, 72), 0, 0, 0, wanted.weight, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                        DEFAULT_PITCH, wanted.faceName.c_str());
@@ -63,7 +61,6 @@ HFONT CreateGdiFont(const FontSpec& wanted) {
 FontFace::~FontFace() {
     if (face_) FT_Done_Face(AsFace(face_));
     if (library_) FT_Done_FreeType(static_cast<FT_Library>(library_));
-    if (gdiFont_) DeleteObject(gdiFont_);
 }
 
 bool FontFace::LoadGlyph(wchar_t character, GlyphImage* glyph) {
@@ -125,10 +122,10 @@ std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec& wanted, bool exact
 
 std::shared_ptr<FontFace> FontFace::Load(const FontSpec& wanted, bool exactFace) {
     std::shared_ptr<FontFace> font(new FontFace);
-    font->gdiFont_ = CreateGdiFont(wanted);
+    font->gdiFont_.reset(CreateGdiFont(wanted));
     if (!font->gdiFont_) return nullptr;
     // Windows answers a face it does not have with another one.
-    if (!ReadFontFile(font->gdiFont_, exactFace ? &wanted.faceName : nullptr, &font->faceName_,
+    if (!ReadFontFile(font->gdiFont_.get(), exactFace ? &wanted.faceName : nullptr, &font->faceName_,
                       &font->file_)) {
         return nullptr;
     }

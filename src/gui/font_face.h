@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "base/scoped_win.h"
+
 #include <memory>
 #include <mutex>
 #include <string>
@@ -57,7 +59,7 @@ private:
     // Loads afresh: the font file, a FreeType instance and the face.
     static std::shared_ptr<FontFace> Load(const FontSpec& wanted, bool exactFace);
 
-    HFONT gdiFont_ = nullptr;
+    ScopedGdiObject<HFONT> gdiFont_;
     std::vector<unsigned char> file_;
     void* library_ = nullptr;  // FT_Library
     void* face_ = nullptr;     // FT_Face

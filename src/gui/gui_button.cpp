@@ -10,14 +10,12 @@ GUIButton::GUIButton(HWND parentWindow, HINSTANCE instance, int x, int y, int wi
     : GUIObject(instance, parentWindow),
       imageButton_(true),
       cursor_(LoadCursorW(nullptr, IDC_HAND)) {
-    x_ = x;
-    y_ = y;
-    width_ = width;
-    height_ = height;
+    Place(x, y, width, height);
     window_ = CreateInputWindow(x, y, width, height, true);
-    normalImage_ = new GUIImage(parentWindow, instance, x, y, width, height, normalPath);
-    hoverImage_ = hoverPath ? new GUIImage(parentWindow, instance, x, y, width, height, hoverPath)
-                            : normalImage_;
+    normalImage_ = std::make_unique<GUIImage>(parentWindow, instance, x, y, width, height, normalPath);
+    if (hoverPath) {
+        hoverImage_ = std::make_unique<GUIImage>(parentWindow, instance, x, y, width, height, hoverPath);
+    }
 }
 
 GUIButton::GUIButton(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
@@ -27,22 +25,15 @@ GUIButton::GUIButton(HWND parentWindow, HINSTANCE instance, int x, int y, int wi
       normalColour_(normalColour),
       hoverColour_(hoverColour),
       cursor_(LoadCursorW(nullptr, IDC_HAND)) {
-    label_ = new GUIText(parentWindow, instance, x, y, width, height, text);
+    label_ = std::make_unique<GUIText>(parentWindow, instance, x, y, width, height, text);
     label_->SetAlignment(GUIText::kAlignLeft);
     label_->SetColour(normalColour);  // renders, so an auto-sized label knows its size
     const SIZE size = label_->Size();
-    x_ = x;
-    y_ = y;
-    width_ = size.cx;
-    height_ = size.cy;
+    Place(x, y, size.cx, size.cy);
     window_ = CreateInputWindow(x, y, size.cx, size.cy, true);
 }
 
-GUIButton::~GUIButton() {
-    if (hoverImage_ != normalImage_) delete hoverImage_;
-    delete normalImage_;
-    delete label_;
-}
+GUIButton::~GUIButton() = default;
 
 bool GUIButton::SetLabelFont(const std::vector<FontSpec>& fonts) {
     if (!label_ || !label_->SetFont(fonts)) return false;
@@ -111,7 +102,7 @@ void GUIButton::Move(int x, int y) {
     GUIObject::Move(x, y);
     if (label_) label_->Move(x, y);
     if (normalImage_) normalImage_->Move(x, y);
-    if (hoverImage_ && hoverImage_ != normalImage_) hoverImage_->Move(x, y);
+    if (hoverImage_) hoverImage_->Move(x, y);
 }
 
 void GUIButton::Resize(int width, int height) {
@@ -125,6 +116,6 @@ void GUIButton::Paint(HDC target, const RECT& dirty) {
     if (label_) {
         label_->Paint(target, dirty);
     } else {
-        (hover_ ? hoverImage_ : normalImage_)->Paint(target, dirty);
+        (hover_ ? HoverImage() : NormalImage())->Paint(target, dirty);
     }
 }

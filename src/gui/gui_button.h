@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,16 +51,17 @@ public:
     bool IsImageButton() const { return imageButton_; }
     bool IsHovering() const { return hover_; }
     void* UserData() const { return userData_; }
-    GUIText* Label() const { return label_; }
-    GUIImage* NormalImage() const { return normalImage_; }
-    GUIImage* HoverImage() const { return hoverImage_; }
+    GUIText* Label() const { return label_.get(); }
+    GUIImage* NormalImage() const { return normalImage_.get(); }
+    // The normal image itself when the button has no hover image.
+    GUIImage* HoverImage() const { return hoverImage_ ? hoverImage_.get() : normalImage_.get(); }
 
 private:
     void FollowLabelSize();
 
-    GUIImage* normalImage_ = nullptr;
-    GUIImage* hoverImage_ = nullptr;
-    GUIText* label_ = nullptr;
+    std::unique_ptr<GUIImage> normalImage_;
+    std::unique_ptr<GUIImage> hoverImage_;  // none: the normal image shows on hover
+    std::unique_ptr<GUIText> label_;
     std::uint32_t normalColour_ = 0;
     std::uint32_t hoverColour_ = 0;
     bool imageButton_ = false;

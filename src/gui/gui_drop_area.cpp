@@ -8,35 +8,30 @@
 
 #include "gui/image_library.h"
 
-namespace {
-
-// Posted to the input window by SetState called from another thread:
-// WPARAM = the state.
-constexpr UINT kSetStateMessage = WM_USER + 0x53;
-
-}  // namespace
-
 GUIDropArea::GUIDropArea(HWND parentWindow, HINSTANCE instance, int x, int y, int width,
                          int height, const wchar_t* normalPath, const wchar_t* uploadingPath,
                          const wchar_t* errorPath)
     : GUIObject(instance, parentWindow) {
-    x_ = x;
-    y_ = y;
-    width_ = width;
-    height_ = height;
+    Place(x, y, width, height);
     window_ = CreateInputWindow(x, y, width, height, true);
     if (window_) {
         DragAcceptFiles(window_, TRUE);
-        HDC windowDc = GetDC(window_);
-        dc_ = CreateCompatibleDC(windowDc);
-        ReleaseDC(window_, windowDc);
+        ScopedWindowDC windowDc(window_);
+        dc_.reset(CreateCompatibleDC(windowDc.get()));
     }
     InitImageLibrary();
-    LoadImageBitmap(normalPath, &normal_);
+    LoadImageBitmap(normalPath, normalOwned_.put());
+    normal_ = normalOwned_.get();
     uploading_ = normal_;
     error_ = normal_;
-    if (uploadingPath) LoadImageBitmap(uploadingPath, &uploading_);
-    if (errorPath) LoadImageBitmap(errorPath, &error_);
+    if (uploadingPath) {
+        LoadImageBitmap(uploadingPath, uploadingOwned_.put());
+        uploading_ = uploadingOwned_.get();
+    }
+    if (errorPath) {
+        LoadImageBitmap(errorPath, errorOwned_.put());
+        error_ = errorOwned_.get();
+    }
     current_ = normal_;
 }
 
@@ -45,10 +40,7 @@ GUIDropArea::~GUIDropArea() {
         KillTimer(window_, kFadeTimer);
         KillTimer(window_, kErrorTimer);
     }
-    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
-    if (uploading_ && uploading_ != normal_) DeleteObject(uploading_);
-    if (error_ && error_ != normal_) DeleteObject(error_);
-    if (normal_) DeleteObject(normal_);
+    if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
 }
 
 HBITMAP GUIDropArea::BitmapFor(int state) const {
@@ -72,15 +64,6 @@ int GUIDropArea::StateOf(HBITMAP bitmap) const {
 }
 
 void GUIDropArea::SetState(int state) {
-    if (window_ && GetWindowThreadProcessId(window_, nullptr) != GetCurrentThreadId()) {
-        // Posted, not sent: the caller may hold a lock this thread waits for.
-        PostMessageW(window_, kSetStateMessage, static_cast<WPARAM>(state), 0);
-        return;
-    }
-    SetStateHere(state);
-}
-
-void GUIDropArea::SetStateHere(int state) {
     // Without its window there are no timers to fade with.
     if (!window_ || state < kDropNormal || state > kDropError) return;
     HBITMAP bitmap = BitmapFor(state);
@@ -136,11 +119,8 @@ LRESULT GUIDropArea::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (wParam == kFadeTimer) FadeTick();
         if (wParam == kErrorTimer) {
             KillTimer(window_, kErrorTimer);
-            SetStateHere(kDropNormal);
+            SetState(kDropNormal);
         }
-        return 0;
-    case kSetStateMessage:
-        SetStateHere(static_cast<int>(wParam));
         return 0;
     case WM_ERASEBKGND:
         return 1;
@@ -196,10 +176,10 @@ void GUIDropArea::Blend(HDC target, HBITMAP bitmap, int alpha) {
     // A picture smaller than the area is drawn at its own size.
     const int width = std::min<int>(width_, info.bmWidth);
     const int height = std::min<int>(height_, info.bmHeight);
-    HGDIOBJ previous = SelectObject(dc_, bitmap);
+    HGDIOBJ previous = SelectObject(dc_.get(), bitmap);
     if (!oldBitmap_) oldBitmap_ = previous;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha), AC_SRC_ALPHA};
-    AlphaBlend(target, x_, y_, width, height, dc_, 0, 0, width, height, blend);
+    AlphaBlend(target, x_, y_, width, height, dc_.get(), 0, 0, width, height, blend);
 }
 
 void GUIDropArea::Paint(HDC target, const RECT&) {

@@ -46,9 +46,8 @@ public:
     void SetFadeStartHook(DropFadeStartHook hook) { fadeStartHook_ = hook; }
 
     // Starts the fade to `state` (0, 1 or 2; anything else is ignored).
-    // Asking for the state already shown cancels a running fade. From another
-    // thread (an upload's completion) the request is posted to the area's own
-    // thread, which owns the timers.
+    // Asking for the state already shown cancels a running fade. The area's
+    // own thread only: other threads post to the window's thread.
     void SetState(int state);
     // The state being shown (a running fade counts from its end).
     int State() const { return StateOf(current_); }
@@ -64,14 +63,16 @@ public:
 private:
     HBITMAP BitmapFor(int state) const;
     int StateOf(HBITMAP bitmap) const;
-    void SetStateHere(int state);
     void FadeTick();
     LRESULT OnDropFiles(WPARAM drop);  // an HDROP
     void Blend(HDC target, HBITMAP bitmap, int alpha);
 
+    // The three states' pictures; a state without a picture of its own shows
+    // the normal one (the slot then holds normal_ itself, owned once).
+    ScopedBitmap normalOwned_, uploadingOwned_, errorOwned_;
     HBITMAP normal_ = nullptr;
-    HBITMAP uploading_ = nullptr;  // may be normal_ itself
-    HBITMAP error_ = nullptr;      // may be normal_ itself
+    HBITMAP uploading_ = nullptr;
+    HBITMAP error_ = nullptr;
     HBITMAP current_ = nullptr;
     HBITMAP next_ = nullptr;  // the state fading in, or null
     DropFileFunction fileFunction_ = nullptr;

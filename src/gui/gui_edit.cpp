@@ -30,10 +30,7 @@ bool IsCommandCharacter(wchar_t character) {
 GUIEdit::GUIEdit(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
                  const std::wstring& text)
     : GUIObject(instance, parentWindow) {
-    x_ = x;
-    y_ = y;
-    width_ = width;
-    height_ = height;
+    Place(x, y, width, height);
     window_ = CreateInputWindow(x, y, width, height, true);
     if (window_) {
         // Tabbing between edit boxes needs the tab-stop style.
@@ -41,22 +38,19 @@ GUIEdit::GUIEdit(HWND parentWindow, HINSTANCE instance, int x, int y, int width,
     }
     // The two text widgets draw only into this widget's picture, so they
     // have no window to invalidate.
-    text_ = new GUIText(nullptr, instance, kEditTextInset, 1, 0, 0, L"");
-    selectionText_ = new GUIText(nullptr, instance, kEditTextInset, 1, 0, 0, L"");
+    text_ = std::make_unique<GUIText>(nullptr, instance, kEditTextInset, 1, 0, 0, L"");
+    selectionText_ = std::make_unique<GUIText>(nullptr, instance, kEditTextInset, 1, 0, 0, L"");
     model_.SetText(text);
     cursor_ = LoadCursorW(nullptr, IDC_IBEAM);
 
-    HDC windowDc = GetDC(window_);
-    dc_ = CreateCompatibleDC(windowDc);
-    ReleaseDC(window_, windowDc);
+    ScopedWindowDC windowDc(window_);
+    dc_.reset(CreateCompatibleDC(windowDc.get()));
 
     text_->SetColour(0x000000);
     Render(true, false);
 }
 
 GUIEdit::~GUIEdit() {
-    delete text_;
-    delete selectionText_;
     FreeBitmap();
 }
 
@@ -116,20 +110,19 @@ bool GUIEdit::EnsureBitmap() {
     FreeBitmap();
     if (!dc_ || width_ <= 0 || height_ <= 0) return false;
     void* bits = nullptr;
-    bitmap_ = CreateArgbBitmap(dc_, width_, height_, &bits);
+    bitmap_.reset(CreateArgbBitmap(dc_.get(), width_, height_, &bits));
     if (!bitmap_) return false;
     pixels_ = static_cast<std::uint32_t*>(bits);
     bitmapWidth_ = width_;
     bitmapHeight_ = height_;
-    oldBitmap_ = SelectObject(dc_, bitmap_);
+    oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
     return true;
 }
 
 void GUIEdit::FreeBitmap() {
     if (!bitmap_) return;
-    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
-    DeleteObject(bitmap_);
-    bitmap_ = nullptr;
+    if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
+    bitmap_.reset();
     oldBitmap_ = nullptr;
     pixels_ = nullptr;
     bitmapWidth_ = bitmapHeight_ = 0;
@@ -149,7 +142,7 @@ void GUIEdit::Render(bool refreshText, bool showSelectionText) {
 
     if (refreshText) text_->SetText(model_.DisplayText());
     text_->Move(scroll_ + kEditTextInset, 1);
-    if (!text_->Text().empty()) text_->Paint(dc_, whole);
+    if (!text_->Text().empty()) text_->Paint(dc_.get(), whole);
     GdiFlush();  // the blend must land before the pixels are written directly
 
     if (model_.HasSelection()) {
@@ -164,7 +157,7 @@ void GUIEdit::Render(bool refreshText, bool showSelectionText) {
             selectionText_->SetText(selected);
             selectionText_->Move(before + scroll_ + kEditTextInset, 1);
         }
-        if (!selectionText_->Text().empty()) selectionText_->Paint(dc_, whole);
+        if (!selectionText_->Text().empty()) selectionText_->Paint(dc_.get(), whole);
         GdiFlush();
     }
 
@@ -180,8 +173,8 @@ void GUIEdit::Render(bool refreshText, bool showSelectionText) {
 void GUIEdit::Paint(HDC target, const RECT&) {
     if (!visible_ || !bitmap_) return;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(target, x_, y_, bitmapWidth_, bitmapHeight_, dc_, 0, 0, bitmapWidth_,
-               bitmapHeight_, blend);
+    AlphaBlend(target, x_, y_, bitmapWidth_, bitmapHeight_, dc_.get(), 0, 0, bitmapWidth_, bitmapHeight_,
+               blend);
 }
 
 void GUIEdit::NotifyChange() const {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "gui/edit_model.h"
@@ -61,8 +62,8 @@ public:
     int CharIndexAt(int x) const;
     // What the box shows (the content or its mask).
     std::wstring DisplayText() const { return model_.DisplayText(); }
-    const GUIText* TextWidget() const { return text_; }
-    const GUIText* SelectionTextWidget() const { return selectionText_; }
+    const GUIText* TextWidget() const { return text_.get(); }
+    const GUIText* SelectionTextWidget() const { return selectionText_.get(); }
 
     // The LPARAM bit that marks characters posted by a paste.
     static constexpr LPARAM kPastedCharacter = LPARAM(1) << 29;
@@ -84,12 +85,12 @@ private:
     void PasteClipboard();
     void NotifyChange() const;
 
-    GUIText* text_ = nullptr;           // owned
-    GUIText* selectionText_ = nullptr;  // owned
+    std::unique_ptr<GUIText> text_;
+    std::unique_ptr<GUIText> selectionText_;
     int scroll_ = 0;
     EditModel model_;
     HCURSOR cursor_ = nullptr;
-    HBITMAP bitmap_ = nullptr;  // owned
+    ScopedBitmap bitmap_;
     HGDIOBJ oldBitmap_ = nullptr;
     std::uint32_t* pixels_ = nullptr;
     int bitmapWidth_ = 0, bitmapHeight_ = 0;

@@ -6,15 +6,9 @@
 
 GUIImage::GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
                    const wchar_t* path)
-    : GUIObject(instance, parentWindow) {
-    x_ = x;
-    y_ = y;
-    width_ = width;
-    height_ = height;
-    CreateDeviceContext();
-    InitImageLibrary();
+    : GUIImage(parentWindow, instance, x, y, width, height, nullptr, 0, 0) {
     SIZE size{0, 0};
-    if (LoadImageBitmap(path, &bitmap_, nullptr, &size)) {
+    if (LoadImageBitmap(path, bitmap_.put(), nullptr, &size)) {
         imageWidth_ = size.cx;
         imageHeight_ = size.cy;
     }
@@ -26,23 +20,18 @@ GUIImage::GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int widt
       bitmap_(bitmap),
       imageWidth_(imageWidth),
       imageHeight_(imageHeight) {
-    x_ = x;
-    y_ = y;
-    width_ = width;
-    height_ = height;
+    Place(x, y, width, height);
     CreateDeviceContext();
     InitImageLibrary();
 }
 
 GUIImage::~GUIImage() {
-    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
-    if (bitmap_) DeleteObject(bitmap_);
+    if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
 }
 
 void GUIImage::CreateDeviceContext() {
-    HDC screen = GetDC(nullptr);
-    dc_ = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
+    ScopedWindowDC screen(nullptr);
+    dc_.reset(CreateCompatibleDC(screen.get()));
 }
 
 void GUIImage::SetSourceOffset(int x, int y) {
@@ -54,12 +43,12 @@ void GUIImage::Blend(HDC target, int x, int y, int width, int height, int source
                      int sourceY) const {
     if (width <= 0 || height <= 0) return;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(target, x, y, width, height, dc_, sourceX, sourceY, width, height, blend);
+    AlphaBlend(target, x, y, width, height, dc_.get(), sourceX, sourceY, width, height, blend);
 }
 
 void GUIImage::Paint(HDC target, const RECT&) {
     if (!bitmap_ || !visible_ || !dc_ || imageWidth_ <= 0 || imageHeight_ <= 0) return;
-    HGDIOBJ previous = SelectObject(dc_, bitmap_);
+    HGDIOBJ previous = SelectObject(dc_.get(), bitmap_.get());
     if (!oldBitmap_) oldBitmap_ = previous;
 
     if (width_ < imageWidth_ || height_ < imageHeight_ || sourceX_ != 0 || sourceY_ != 0) {

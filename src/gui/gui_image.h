@@ -24,7 +24,7 @@ public:
 
     void Paint(HDC target, const RECT& dirty) override;
 
-    HBITMAP Bitmap() const { return bitmap_; }
+    HBITMAP Bitmap() const { return bitmap_.get(); }
     SIZE ImageSize() const { return SIZE{imageWidth_, imageHeight_}; }
     POINT SourceOffset() const { return POINT{sourceX_, sourceY_}; }
 
@@ -32,7 +32,7 @@ private:
     void CreateDeviceContext();
     void Blend(HDC target, int x, int y, int width, int height, int sourceX, int sourceY) const;
 
-    HBITMAP bitmap_ = nullptr;
+    ScopedBitmap bitmap_;
     HGDIOBJ oldBitmap_ = nullptr;
     int imageWidth_ = 0;
     int imageHeight_ = 0;

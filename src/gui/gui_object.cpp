@@ -4,6 +4,7 @@
 
 #include "gui/gui_page.h"
 #include "gui/skinnable_window.h"
+#include "gui/window_class.h"
 
 namespace {
 
@@ -17,27 +18,14 @@ std::map<HWND, GUIObject*>& Widgets() {
     return *widgets;
 }
 
-void RegisterWidgetClass(HINSTANCE instance) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing)) return;
-    WNDCLASSEXW widgetClass{};
-    widgetClass.cbSize = sizeof widgetClass;
-    widgetClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-    widgetClass.lpfnWndProc = GUIObject::ClassWindowProc;
-    widgetClass.hInstance = instance;
-    widgetClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    widgetClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    widgetClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    widgetClass.lpszClassName = kClassName;
-    RegisterClassExW(&widgetClass);
-}
-
 }  // namespace
 
 GUIObject::GUIObject(HINSTANCE instance, HWND parentWindow)
     : parentWindow_(parentWindow), instance_(instance) {
-    if (instance) RegisterWidgetClass(instance);
+    if (instance) {
+        RegisterWindowClassOnce(instance, kClassName, GUIObject::ClassWindowProc,
+                                CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC);
+    }
 }
 
 GUIObject::~GUIObject() {
@@ -45,7 +33,6 @@ GUIObject::~GUIObject() {
         ForgetInputWindow(window_);
         if (IsWindow(window_)) DestroyWindow(window_);
     }
-    if (dc_) DeleteDC(dc_);
 }
 
 HWND GUIObject::CreateInputWindow(int x, int y, int width, int height, bool visible, HWND parent) {
@@ -136,6 +123,5 @@ void GUIObject::SetMessageHandler(UINT message, WindowMessageHandler handler) {
 }
 
 void GUIObject::SetPage(GUIPage* page) {
-    if (page_ && page) page_->RemoveChild(this);
     page_ = page;
 }

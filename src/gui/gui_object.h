@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "base/scoped_win.h"
 #include "gui/window_message_handler.h"
 
 class GUIPage;
@@ -50,8 +51,7 @@ public:
     SIZE Size() const { return SIZE{width_, height_}; }
     bool IsVisible() const { return visible_; }
     GUIPage* Page() const { return page_; }
-    // Moves the widget to `page`, leaving its old page's children first;
-    // null only forgets the page.
+    // The page that owns the widget (GUIPage::AddChild), or null.
     void SetPage(GUIPage* page);
 
     // The widget whose input window is exactly `window`, or null.
@@ -71,10 +71,17 @@ protected:
     // Takes an extra window of this widget (not window_) out of the widget
     // map before the widget destroys it.
     static void ForgetInputWindow(HWND window);
+    // Sets the rectangle without touching any window (for constructors).
+    void Place(int x, int y, int width, int height) {
+        x_ = x;
+        y_ = y;
+        width_ = width;
+        height_ = height;
+    }
 
     HWND window_ = nullptr;        // own input window, or null for draw-only widgets
     HWND parentWindow_ = nullptr;  // the window the widget lives in
-    HDC dc_ = nullptr;             // owned memory device context, or null
+    ScopedMemoryDC dc_;            // the widget's own memory device context, or none
     bool visible_ = true;
     int x_ = 0, y_ = 0;
     int width_ = 0, height_ = 0;

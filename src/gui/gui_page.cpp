@@ -4,41 +4,39 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "gui/owned_list.h"
 #include "gui/skinnable_window.h"
 
 GUIPage::GUIPage(SkinnableWindow* window)
     : GUIObject(window->Instance(), window->MainWindow()), owner_(window) {
     // Never shown: it only carries the fade timer.
     window_ = CreateInputWindow(0, 0, 10, 10, false);
-    dc_ = CreateCompatibleDC(nullptr);
+    dc_.reset(CreateCompatibleDC(nullptr));
 }
 
 GUIPage::~GUIPage() {
     if (window_) KillTimer(window_, kFadeTimer);
-    for (GUIObject* child : children_) {
-        if (child->Page() == this) child->SetPage(nullptr);
-    }
-    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
-    if (bitmap_) DeleteObject(bitmap_);
+    children_.clear();
+    if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
 }
 
-bool GUIPage::AddChild(GUIObject* child) {
-    if (!child) return false;
-    children_.push_back(child);
+void GUIPage::Adopt(std::unique_ptr<GUIObject> child) {
     child->SetPage(this);
-    return true;
+    children_.push_back(std::move(child));
 }
 
-GUIObject* GUIPage::RemoveChild(GUIObject* child) {
-    const auto found = std::find(children_.begin(), children_.end(), child);
-    if (found == children_.end()) return nullptr;
-    children_.erase(found);
-    child->SetPage(nullptr);
-    return child;
+std::unique_ptr<GUIObject> GUIPage::RemoveChild(GUIObject* child) {
+    std::unique_ptr<GUIObject> removed = TakeOwned(children_, child);
+    if (removed) removed->SetPage(nullptr);
+    return removed;
+}
+
+std::vector<GUIObject*> GUIPage::Children() const {
+    return Borrowed(children_);
 }
 
 void GUIPage::ApplyToChildren(bool hidden) {
-    for (GUIObject* child : children_) child->ApplyPageVisibility(hidden);
+    for (const auto& child : children_) child->ApplyPageVisibility(hidden);
 }
 
 void GUIPage::SetShown(bool show, bool animate) {
@@ -88,30 +86,28 @@ void GUIPage::Paint(HDC target, const RECT& dirty) {
     if (bitmap_ && bitmapWidth_ == width && bitmapHeight_ == height) {
         ClearArgbRect(static_cast<std::uint32_t*>(bitmapBits_), width, height, dirty);
     } else {
-        if (oldBitmap_) SelectObject(dc_, oldBitmap_);
-        if (bitmap_) DeleteObject(bitmap_);
-        bitmap_ = nullptr;
+        if (oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
+        bitmap_.reset();
         oldBitmap_ = nullptr;
         bitmapBits_ = nullptr;
         bitmapWidth_ = bitmapHeight_ = 0;
-        bitmap_ = CreateArgbBitmap(dc_, width, height, &bitmapBits_);
+        bitmap_.reset(CreateArgbBitmap(dc_.get(), width, height, &bitmapBits_));
         if (!bitmap_) return;
-        oldBitmap_ = SelectObject(dc_, bitmap_);
+        oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
         bitmapWidth_ = width;
         bitmapHeight_ = height;
     }
     // Children draw in window coordinates: the bitmap is a full-window layer.
     // Only the cleared part may be drawn again, or translucent pixels would
     // pile up on the ones kept from the last paint.
-    HRGN clip = CreateRectRgnIndirect(&dirty);
-    SelectClipRgn(dc_, clip);
-    DeleteObject(clip);
-    for (GUIObject* child : children_) child->Paint(dc_, dirty);
+    ScopedRegion clip(CreateRectRgnIndirect(&dirty));
+    SelectClipRgn(dc_.get(), clip.get());
+    for (const auto& child : children_) child->Paint(dc_.get(), dirty);
     if (opacity_ > 0) {
         BLENDFUNCTION blend{};
         blend.BlendOp = AC_SRC_OVER;
         blend.SourceConstantAlpha = static_cast<BYTE>(opacity_);
         blend.AlphaFormat = AC_SRC_ALPHA;
-        AlphaBlend(target, 0, 0, width, height, dc_, 0, 0, width, height, blend);
+        AlphaBlend(target, 0, 0, width, height, dc_.get(), 0, 0, width, height, blend);
     }
 }

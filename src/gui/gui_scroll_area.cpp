@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/scoped_win.h"
 #include "gui/gui_image.h"
 #include "gui/gui_page.h"
 #include "gui/scroll_geometry.h"
@@ -16,12 +17,6 @@ namespace {
 constexpr int kBarWidth = 14;   // the scroll-bar column's images
 constexpr int kCapHeight = 7;   // top and bottom pieces of track and thumb
 constexpr int kListGap = 16;    // the list stops this far from the right edge
-
-// Sent to the thumb window by AddItem and RemoveItem called from another
-// thread: WPARAM = animate, LPARAM = a heap ScrollEntry (taken over by the
-// area) or the entry to remove.
-constexpr UINT kAddItemMessage = WM_USER + 0x51;
-constexpr UINT kRemoveItemMessage = WM_USER + 0x52;
 
 bool HasVisibleStyle(HWND window) {
     return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -54,10 +49,7 @@ GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y
 GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y, int width,
                              int height, const ScrollBarImagePaths& images)
     : GUIObject(instance, parentWindow) {
-    x_ = x;
-    y_ = y;
-    width_ = width;
-    height_ = height;
+    Place(x, y, width, height);
 
     RECT client{0, 0, 0, 0};
     GetClientRect(parentWindow, &client);
@@ -69,18 +61,18 @@ GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y
 
     const int barX = x + width - 15;
     const int middleHeight = height - 2 * kCapHeight - 2;
-    trackTop_ = new GUIImage(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
-                             images.trackTop);
-    trackMiddle_ = new GUIImage(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
-                                images.trackMiddle);
-    trackBottom_ = new GUIImage(parentWindow, instance, barX, y + height - 8, kBarWidth,
-                                kCapHeight, images.trackBottom);
-    thumbTop_ = new GUIImage(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
-                             images.thumbTop);
-    thumbMiddle_ = new GUIImage(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
-                                images.thumbMiddle);
-    thumbBottom_ = new GUIImage(parentWindow, instance, barX, y + height - 8, kBarWidth,
-                                kCapHeight, images.thumbBottom);
+    trackTop_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
+                                           images.trackTop);
+    trackMiddle_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
+                                              images.trackMiddle);
+    trackBottom_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + height - 8, kBarWidth,
+                                              kCapHeight, images.trackBottom);
+    thumbTop_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
+                                           images.thumbTop);
+    thumbMiddle_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
+                                              images.thumbMiddle);
+    thumbBottom_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + height - 8, kBarWidth,
+                                              kCapHeight, images.thumbBottom);
 
     thumbWindow_ = CreateInputWindow(x + width - 13, y + 3, kThumbWidth, kThumbWidth, true);
     cursor_ = LoadCursorW(nullptr, IDC_HAND);
@@ -90,12 +82,6 @@ GUIScrollArea::~GUIScrollArea() {
     if (thumbWindow_ && animating_) KillTimer(thumbWindow_, kAnimationTimer);
     // Views first: their windows are children of the content window.
     pool_.clear();
-    delete trackTop_;
-    delete trackMiddle_;
-    delete trackBottom_;
-    delete thumbTop_;
-    delete thumbMiddle_;
-    delete thumbBottom_;
     for (HWND window : {thumbWindow_, contentWindow_}) {
         if (!window) continue;
         ForgetInputWindow(window);
@@ -106,13 +92,11 @@ GUIScrollArea::~GUIScrollArea() {
 void GUIScrollArea::SetItemHeight(int pixels) { itemHeight_ = pixels; }
 
 void GUIScrollArea::SetViewSource(std::unique_ptr<ScrollViewSource> source) {
+    // Entries of one kind only: widgets, or data shown through views.
+    if (!items_.empty() || !pendingInserts_.empty()) return;
     pool_.clear();
     source_ = std::move(source);
     Invalidate();
-}
-
-bool GUIScrollArea::OnOwnThread() const {
-    return !thumbWindow_ || GetWindowThreadProcessId(thumbWindow_, nullptr) == GetCurrentThreadId();
 }
 
 int GUIScrollArea::ListHeight() const {
@@ -121,30 +105,26 @@ int GUIScrollArea::ListHeight() const {
 
 int GUIScrollArea::ScrollRange() const { return sg::ScrollRange(ListHeight(), height_); }
 
-void GUIScrollArea::ClampOffset() { offset_ = sg::ClampOffset(offset_.load(), ScrollRange()); }
+void GUIScrollArea::ClampOffset() { offset_ = sg::ClampOffset(offset_, ScrollRange()); }
 
 bool GUIScrollArea::AddItem(GUIObject* item, bool animate) {
-    if (!item) return false;
-    return AddItem(WidgetEntry(item), animate);
+    // A list of data shows its entries through views, never as widgets.
+    if (!item || source_) return false;
+    return AddEntry(WidgetEntry(item), animate);
 }
 
 bool GUIScrollArea::AddItem(const ScrollEntry& entry, bool animate) {
-    if (!entry) return false;
-    if (OnOwnThread()) return AddItemHere(entry, animate);
-    // Posted, not sent: the caller may hold a lock the area's thread waits for.
-    auto* handed = new ScrollEntry(entry);
-    if (PostMessageW(thumbWindow_, kAddItemMessage, animate ? 1 : 0,
-                     reinterpret_cast<LPARAM>(handed))) {
-        return true;
-    }
-    delete handed;
-    return false;
+    // Without views an entry would be taken for a widget.
+    if (!entry || !source_) return false;
+    return AddEntry(entry, animate);
 }
 
+
 void GUIScrollArea::AddItems(std::vector<ScrollEntry> entries) {
+    if (!source_) return;
     entries.erase(std::remove(entries.begin(), entries.end(), nullptr), entries.end());
     if (entries.empty()) return;
-    const bool keepView = offset_.load() > 0;
+    const bool keepView = offset_ > 0;
     const int added = static_cast<int>(entries.size());
     entries.insert(entries.end(), std::make_move_iterator(items_.begin()),
                    std::make_move_iterator(items_.end()));
@@ -154,22 +134,16 @@ void GUIScrollArea::AddItems(std::vector<ScrollEntry> entries) {
     Invalidate();
 }
 
-const void* GUIScrollArea::RemoveItem(const void* entry, bool animate) {
-    if (OnOwnThread()) return RemoveItemHere(entry, animate);
-    return reinterpret_cast<const void*>(SendMessageW(
-        thumbWindow_, kRemoveItemMessage, animate ? 1 : 0, reinterpret_cast<LPARAM>(entry)));
-}
-
 void GUIScrollArea::InsertAtTop(const ScrollEntry& entry) {
     items_.insert(items_.begin(), entry);
     // Scrolled away from the top, the entries in view stay put.
-    if (offset_.load() > 0) offset_ += itemHeight_;
+    if (offset_ > 0) offset_ += itemHeight_;
     ClampOffset();
 }
 
-bool GUIScrollArea::AddItemHere(const ScrollEntry& entry, bool animate) {
+bool GUIScrollArea::AddEntry(const ScrollEntry& entry, bool animate) {
     // The slide-in only shows at the top of the list.
-    if (animate && offset_.load() == 0) {
+    if (animate && offset_ == 0) {
         pendingInserts_.push_back(entry);
         // Not drawn until it slides in, so its windows must not catch clicks.
         if (!source_) MoveIfMoved(AsWidget(entry), x_, y_ - itemHeight_);
@@ -188,7 +162,7 @@ void GUIScrollArea::EraseEntry(const void* entry) {
     ClampOffset();
 }
 
-const void* GUIScrollArea::RemoveItemHere(const void* entry, bool animate) {
+const void* GUIScrollArea::RemoveItem(const void* entry, bool animate) {
     const auto found = std::find_if(items_.begin(), items_.end(),
                                     [entry](const ScrollEntry& item) { return item.get() == entry; });
     if (!entry || found == items_.end()) return nullptr;
@@ -210,31 +184,22 @@ const void* GUIScrollArea::RemoveItemHere(const void* entry, bool animate) {
     return entry;
 }
 
-void GUIScrollArea::ScrollDown() { SetScrollOffset(offset_.load() + sg::WheelStep(itemHeight_)); }
+void GUIScrollArea::ScrollDown() { SetScrollOffset(offset_ + sg::WheelStep(itemHeight_)); }
 
-void GUIScrollArea::ScrollUp() { SetScrollOffset(offset_.load() - sg::WheelStep(itemHeight_)); }
+void GUIScrollArea::ScrollUp() { SetScrollOffset(offset_ - sg::WheelStep(itemHeight_)); }
 
 void GUIScrollArea::SetScrollPosition(int percent) {
-    if (!OnOwnThread()) {
-        // The list's length belongs to the area's thread: applied there.
-        pendingPercent_ = sg::ClampPosition(percent);
-        Invalidate();
-        return;
-    }
-    pendingPercent_ = -1;
     SetScrollOffset(sg::OffsetForPosition(ScrollRange(), percent));
 }
 
-int GUIScrollArea::ScrollPosition() const {
-    return sg::PositionForOffset(offset_.load(), ScrollRange());
-}
+int GUIScrollArea::ScrollPosition() const { return sg::PositionForOffset(offset_, ScrollRange()); }
 
 void GUIScrollArea::SetScrollOffset(int pixels) {
     offset_ = sg::ClampOffset(pixels, ScrollRange());
     Invalidate();
 }
 
-int GUIScrollArea::ScrollOffset() const { return offset_.load(); }
+int GUIScrollArea::ScrollOffset() const { return offset_; }
 
 void GUIScrollArea::StartAnimation() {
     if (!thumbWindow_) return;
@@ -246,7 +211,7 @@ void GUIScrollArea::Animate() {
     bool ran = false;
     if (!pendingInserts_.empty()) {
         ran = true;
-        if (offset_.load() > 0) {
+        if (offset_ > 0) {
             // Scrolled away meanwhile: no slide to watch, and the view stays.
             insertOffset_ = 0;
             for (const ScrollEntry& entry : pendingInserts_) InsertAtTop(entry);
@@ -300,14 +265,6 @@ LRESULT GUIScrollArea::ThumbMessage(HWND window, UINT message, WPARAM wParam, LP
     case WM_TIMER:
         if (wParam == kAnimationTimer) Animate();
         return 0;
-    case kAddItemMessage: {
-        const std::unique_ptr<ScrollEntry> handed(reinterpret_cast<ScrollEntry*>(lParam));
-        if (handed) AddItemHere(*handed, wParam != 0);
-        return 0;
-    }
-    case kRemoveItemMessage:
-        return reinterpret_cast<LRESULT>(
-            RemoveItemHere(reinterpret_cast<const void*>(lParam), wParam != 0));
     case WM_LBUTTONDOWN:
         SetCapture(window);
         dragAnchor_ = GET_Y_LPARAM(lParam);
@@ -370,14 +327,12 @@ void GUIScrollArea::ApplyPageVisibility(bool hidden) {
 
 void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
     if (!visible_) return;
-    const int percent = pendingPercent_.exchange(-1);
-    if (percent >= 0) offset_ = sg::OffsetForPosition(ScrollRange(), percent);
     ClampOffset();  // the area may have been resized
 
     // Clipping narrows the caller's clip (its update rectangle) rather than
     // replacing it, so nothing outside the cleared part is drawn twice.
-    HRGN saved = CreateRectRgn(0, 0, 0, 0);
-    const bool hadClip = GetClipRgn(target, saved) == 1;
+    ScopedRegion saved(CreateRectRgn(0, 0, 0, 0));
+    const bool hadClip = GetClipRgn(target, saved.get()) == 1;
     IntersectClipRect(target, x_, y_, x_ + width_, y_ + height_);
 
     const int list = ListHeight();
@@ -389,7 +344,7 @@ void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
 
     const RECT listRect{x_, y_, x_ + width_ - kListGap, y_ + height_};
     UpdateContentWindow(listRect);
-    SelectClipRgn(target, hadClip ? saved : nullptr);
+    SelectClipRgn(target, hadClip ? saved.get() : nullptr);
     IntersectClipRect(target, listRect.left, listRect.top, listRect.right, listRect.bottom);
     if (source_) {
         PlaceViews(target, dirty);
@@ -397,8 +352,7 @@ void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
         PlaceWidgets(target, dirty);
     }
 
-    SelectClipRgn(target, hadClip ? saved : nullptr);
-    DeleteObject(saved);
+    SelectClipRgn(target, hadClip ? saved.get() : nullptr);
 }
 
 void GUIScrollArea::PaintScrollBar(HDC target, const RECT& dirty, int listHeight) {
@@ -410,7 +364,7 @@ void GUIScrollArea::PaintScrollBar(HDC target, const RECT& dirty, int listHeight
     trackBottom_->Paint(target, dirty);
 
     thumbHeight_ = sg::ThumbHeight(listHeight, height_);
-    const int thumbY = sg::ThumbTop(y_, height_, thumbHeight_, offset_.load(),
+    const int thumbY = sg::ThumbTop(y_, height_, thumbHeight_, offset_,
                                     sg::ScrollRange(listHeight, height_));
     const int middle = thumbHeight_ - sg::kMinimumThumbHeight;
     thumbTop_->Move(barX, thumbY - 2);
@@ -449,7 +403,7 @@ void GUIScrollArea::UpdateContentWindow(const RECT& list) {
         contentSize_ = SIZE{client.right, client.bottom};
     }
     if (!EqualRect(&list, &contentRegion_)) {
-        // The window owns the region from here on.
+        // The window owns the region from here on (the system frees it).
         SetWindowRgn(contentWindow_, CreateRectRgnIndirect(&list), FALSE);
         contentRegion_ = list;
     }
@@ -460,7 +414,7 @@ void GUIScrollArea::UpdateContentWindow(const RECT& list) {
 // their input windows; left where they were last drawn, they would catch
 // clicks meant for the widgets drawn there now.
 void GUIScrollArea::PlaceWidgets(HDC target, const RECT& dirty) {
-    const int scroll = offset_.load();
+    const int scroll = offset_;
     const int above = y_ - itemHeight_;
     const int below = y_ + height_;
     int removal = 0;
@@ -490,7 +444,7 @@ std::size_t GUIScrollArea::ViewBound() const {
 // side, have a view. A view keeps its entry while that stays wanted and is
 // otherwise bound to the next one that needs a view.
 void GUIScrollArea::PlaceViews(HDC target, const RECT& dirty) {
-    const int scroll = offset_.load();
+    const int scroll = offset_;
     const int count = static_cast<int>(items_.size());
     // A collapse above the first visible entry moves everything after it up.
     int removal = 0;

@@ -15,7 +15,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -73,28 +72,30 @@ public:
     int ItemHeight() const { return itemHeight_; }
     HWND ContentWindow() const { return contentWindow_; }
 
-    // Entries become data shown by views of `source` (owned). Set it before
-    // the first entry.
+    // Entries become data shown by views of `source` (owned); null goes back
+    // to widgets. Only while the list is empty.
     void SetViewSource(std::unique_ptr<ScrollViewSource> source);
     ScrollViewSource* ViewSource() const { return source_.get(); }
 
+    // The area's own thread only, like every widget: other threads post
+    // their changes to the window's thread (base/window_task.h).
+    //
     // False for null. Animated, the entry waits for its slide-in; otherwise
     // it is put at the top at once. While the list is scrolled away from the
     // top, the entries in view stay where they are (the new one arrives out
-    // of sight). From another thread (an upload's completion) the entry is
-    // handed to the area's own thread and added there.
+    // of sight).
+    // Lists with a view source only.
     bool AddItem(const ScrollEntry& entry, bool animate);
     // A widget that shows itself (lists without a view source); not owned.
     bool AddItem(GUIObject* item, bool animate);
-    // Puts `entries` (top first) above the list at once, in one step.
+    // Puts `entries` (top first) above the list at once, in one step; lists
+    // with a view source only.
     void AddItems(std::vector<ScrollEntry> entries);
     // The entry (found by identity), or null when it is not in the list.
-    // Animated, it stays in the list until its collapse ends. From another
-    // thread the call is carried out on the area's thread and waited for.
+    // Animated, it stays in the list until its collapse ends.
     const void* RemoveItem(const void* entry, bool animate);
 
-    // One wheel step: a third of an item. The position may be set from any
-    // thread.
+    // One wheel step: a third of an item.
     void ScrollDown();
     void ScrollUp();
     // Percent of the scrollable range (clamped to 0 to 100).
@@ -135,10 +136,8 @@ private:
         ScrollEntry bound;           // keeps the entry alive while bound
     };
 
-    bool OnOwnThread() const;
-    bool AddItemHere(const ScrollEntry& entry, bool animate);
+    bool AddEntry(const ScrollEntry& entry, bool animate);
     void InsertAtTop(const ScrollEntry& entry);
-    const void* RemoveItemHere(const void* entry, bool animate);
     void EraseEntry(const void* entry);
     void StartAnimation();
     void Animate();
@@ -167,16 +166,16 @@ private:
     std::vector<PooledView> pool_;
     HWND thumbWindow_ = nullptr;
     HWND contentWindow_ = nullptr;
-    GUIImage* trackTop_ = nullptr;  // the six scroll-bar images are owned
-    GUIImage* trackMiddle_ = nullptr;
-    GUIImage* trackBottom_ = nullptr;
-    GUIImage* thumbTop_ = nullptr;
-    GUIImage* thumbMiddle_ = nullptr;
-    GUIImage* thumbBottom_ = nullptr;
+    // The six scroll-bar images.
+    std::unique_ptr<GUIImage> trackTop_;
+    std::unique_ptr<GUIImage> trackMiddle_;
+    std::unique_ptr<GUIImage> trackBottom_;
+    std::unique_ptr<GUIImage> thumbTop_;
+    std::unique_ptr<GUIImage> thumbMiddle_;
+    std::unique_ptr<GUIImage> thumbBottom_;
     HCURSOR cursor_ = nullptr;
     int dragAnchor_ = 0;
-    std::atomic<int> offset_{0};         // pixels; clamped on the area's thread
-    std::atomic<int> pendingPercent_{-1};  // a position set from another thread
+    int offset_ = 0;  // pixels the list is moved up
     int thumbHeight_ = 0;
     ScrollRemovalFunction removalFunction_ = nullptr;
     bool animating_ = false;

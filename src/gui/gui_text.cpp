@@ -16,13 +16,9 @@ std::shared_ptr<FontFace> FontOf(const std::shared_ptr<FontFace>& own) {
 GUIText::GUIText(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
                  const std::wstring& text)
     : GUIObject(instance, parentWindow), text_(text) {
-    HDC screen = GetDC(nullptr);
-    dc_ = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    x_ = x;
-    y_ = y;
-    width_ = width;
-    height_ = height;
+    ScopedWindowDC screen(nullptr);
+    dc_.reset(CreateCompatibleDC(screen.get()));
+    Place(x, y, width, height);
     autoSize_ = autoSizePending_ = width == 0 || height == 0;
 }
 
@@ -30,9 +26,8 @@ GUIText::~GUIText() { FreeBitmap(); }
 
 void GUIText::FreeBitmap() {
     if (!bitmap_) return;
-    if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
-    DeleteObject(bitmap_);
-    bitmap_ = nullptr;
+    if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
+    bitmap_.reset();
     oldBitmap_ = nullptr;
     bits_ = nullptr;
 }
@@ -105,11 +100,11 @@ void GUIText::Render() {
     if (!dc_ || width_ <= 0 || height_ <= 0) return;
 
     void* bits = nullptr;
-    bitmap_ = CreateArgbBitmap(dc_, width_, height_, &bits);
+    bitmap_.reset(CreateArgbBitmap(dc_.get(), width_, height_, &bits));
     if (!bitmap_) return;
     bits_ = static_cast<std::uint32_t*>(bits);
     std::fill(bits_, bits_ + static_cast<std::size_t>(width_) * height_, 0u);
-    oldBitmap_ = SelectObject(dc_, bitmap_);
+    oldBitmap_ = SelectObject(dc_.get(), bitmap_.get());
     DrawLine(font.get(), text_, spacing_, colour_, layout, bits_, width_, height_);
     GdiFlush();
 }
@@ -119,5 +114,5 @@ void GUIText::Paint(HDC target, const RECT&) {
     if (!bitmap_) Render();
     if (!bitmap_) return;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(target, x_, y_, width_, height_, dc_, 0, 0, width_, height_, blend);
+    AlphaBlend(target, x_, y_, width_, height_, dc_.get(), 0, 0, width_, height_, blend);
 }

@@ -55,7 +55,7 @@ public:
     bool HasOwnFont() const { return ownFont_ != nullptr; }
     // The rendered picture (bottom-up 0xAARRGGBB rows, width x height), null
     // before the first render; RenderCount counts renders, for tests.
-    HBITMAP Bitmap() const { return bitmap_; }
+    HBITMAP Bitmap() const { return bitmap_.get(); }
     const std::uint32_t* Pixels() const { return bits_; }
     int RenderCount() const { return renderCount_; }
 
@@ -66,7 +66,7 @@ private:
     int spacing_ = 0;
     std::shared_ptr<FontFace> ownFont_;
     std::wstring text_;
-    HBITMAP bitmap_ = nullptr;
+    ScopedBitmap bitmap_;
     HGDIOBJ oldBitmap_ = nullptr;
     std::uint32_t* bits_ = nullptr;
     std::uint32_t colour_ = 0;

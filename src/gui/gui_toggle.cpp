@@ -10,13 +10,13 @@ GUIToggle::GUIToggle(HWND parentWindow, HINSTANCE instance, int x, int y,
                      const std::wstring& label)
     : GUIObject(instance, parentWindow), cursor_(LoadCursorW(nullptr, IDC_HAND)) {
     auto box = [&](const char* name) {
-        return new GUIImage(parentWindow, instance, x, y, kBoxSize, kBoxSize, SkinPath(name));
+        return std::make_unique<GUIImage>(parentWindow, instance, x, y, kBoxSize, kBoxSize, SkinPath(name));
     };
     selectedImage_ = box("TGL_SELECTED");
     clearImage_ = box("TGL_CLEAR");
     selectedHoverImage_ = box("TGL_SELECTED_HOVER");
     clearHoverImage_ = box("TGL_CLEAR_HOVER");
-    label_ = new GUIText(parentWindow, instance, x + kLabelOffset, y - 1, 0, 0, label);
+    label_ = std::make_unique<GUIText>(parentWindow, instance, x + kLabelOffset, y - 1, 0, 0, label);
     x_ = x;
     y_ = y;
     width_ = label_->MeasureText(label).cx + kLabelOffset;
@@ -24,13 +24,7 @@ GUIToggle::GUIToggle(HWND parentWindow, HINSTANCE instance, int x, int y,
     window_ = CreateInputWindow(x_, y_, width_, height_, true);
 }
 
-GUIToggle::~GUIToggle() {
-    delete selectedImage_;
-    delete clearImage_;
-    delete selectedHoverImage_;
-    delete clearHoverImage_;
-    delete label_;
-}
+GUIToggle::~GUIToggle() = default;
 
 void GUIToggle::SetSelected(bool selected) {
     if (selected == selected_) return;
@@ -87,8 +81,8 @@ LRESULT GUIToggle::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 void GUIToggle::Paint(HDC target, const RECT& dirty) {
     if (!visible_) return;
-    GUIImage* box = selected_ ? (hover_ ? selectedHoverImage_ : selectedImage_)
-                              : (hover_ ? clearHoverImage_ : clearImage_);
+    const auto& box = selected_ ? (hover_ ? selectedHoverImage_ : selectedImage_)
+                                : (hover_ ? clearHoverImage_ : clearImage_);
     box->Paint(target, dirty);
     label_->Paint(target, dirty);
 }

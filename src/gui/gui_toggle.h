@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "gui/gui_object.h"
@@ -38,14 +39,14 @@ public:
     void Paint(HDC target, const RECT& dirty) override;
 
     bool IsHovering() const { return hover_; }
-    GUIText* Label() const { return label_; }
+    GUIText* Label() const { return label_.get(); }
 
 private:
-    GUIImage* selectedImage_ = nullptr;
-    GUIImage* clearImage_ = nullptr;
-    GUIImage* selectedHoverImage_ = nullptr;
-    GUIImage* clearHoverImage_ = nullptr;
-    GUIText* label_ = nullptr;
+    std::unique_ptr<GUIImage> selectedImage_;
+    std::unique_ptr<GUIImage> clearImage_;
+    std::unique_ptr<GUIImage> selectedHoverImage_;
+    std::unique_ptr<GUIImage> clearHoverImage_;
+    std::unique_ptr<GUIText> label_;
     HCURSOR cursor_ = nullptr;
     bool selected_ = false;
     bool hover_ = false;

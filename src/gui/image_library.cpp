@@ -11,37 +11,43 @@
 
 namespace {
 
-std::atomic<HANDLE> imageMutex{nullptr};
-
-// Releases the image mutex on every way out of the loader.
-struct LibraryLock {
-    LibraryLock() { LockImageLibrary(); }
-    ~LibraryLock() { UnlockImageLibrary(); }
-};
-
+std::once_flag initialised;
+std::atomic<bool> ready{false};
 
 }  // namespace
 
 void InitImageLibrary() {
-    if (imageMutex.load()) return;
-    ilInit();
-    iluInit();
-    // Lower-left origin makes the library's rows match the bottom-up DIB.
-    ilEnable(IL_ORIGIN_SET);
-    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
-    imageMutex.store(CreateMutexW(nullptr, FALSE, nullptr));
+    std::call_once(initialised, [] {
+        ilInit();
+        iluInit();
+        // Lower-left origin makes the library's rows match the bottom-up DIB.
+        ilEnable(IL_ORIGIN_SET);
+        ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
+        ready = true;
+    });
 }
 
-HANDLE ImageLibraryMutex() { return imageMutex.load(); }
+bool ImageLibraryReady() {
+    return ready;
+}
 
-void LockImageLibrary() { WaitForSingleObject(imageMutex.load(), INFINITE); }
+std::mutex& ImageLibraryMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
 
-void UnlockImageLibrary() { ReleaseMutex(imageMutex.load()); }
+void LockImageLibrary() {
+    ImageLibraryMutex().lock();
+}
+
+void UnlockImageLibrary() {
+    ImageLibraryMutex().unlock();
+}
 
 bool LoadImageBitmap(const wchar_t* path, HBITMAP* bitmap, void** bits, SIZE* size) {
     if (bitmap) *bitmap = nullptr;
-    if (!bitmap || !path || !imageMutex.load()) return false;
-    LibraryLock lock;
+    if (!bitmap || !path || !ready) return false;
+    ImageLibraryLock lock(ImageLibraryMutex());
 
     // The library's bound image is used as is: every user holds the lock.
     if (!ilLoadImage(path)) return false;
@@ -50,9 +56,8 @@ bool LoadImageBitmap(const wchar_t* path, HBITMAP* bitmap, void** bits, SIZE* si
     if (size) *size = SIZE{width, height};
 
     void* pixels = nullptr;
-    HBITMAP dib = CreateArgbBitmap(nullptr, width, height, &pixels);
+    ScopedBitmap dib(CreateArgbBitmap(nullptr, width, height, &pixels));
     if (!dib || !pixels) {
-        if (dib) DeleteObject(dib);
         iluDeleteImage(static_cast<ILuint>(ilGetInteger(IL_ACTIVE_IMAGE)));
         return false;
     }
@@ -62,7 +67,7 @@ bool LoadImageBitmap(const wchar_t* path, HBITMAP* bitmap, void** bits, SIZE* si
                      static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     iluDeleteImage(static_cast<ILuint>(ilGetInteger(IL_ACTIVE_IMAGE)));
 
-    *bitmap = dib;
+    *bitmap = dib.release();
     if (bits) *bits = pixels;
     return true;
 }

@@ -5,17 +5,22 @@
 
 #include <windows.h>
 
-// Initialises the library and creates the image mutex; later calls return at
-// once.
-void InitImageLibrary();
+#include <mutex>
 
-// Waits without time-out for the image mutex / releases it. Every call into
-// DevIL anywhere in the program sits between these two.
+// Initialises the library once; later calls (from any thread) return at once.
+void InitImageLibrary();
+// True once InitImageLibrary has run.
+bool ImageLibraryReady();
+
+// Waits without time-out for the image lock / releases it. Every call into
+// DevIL anywhere in the program sits between these two (or inside an
+// ImageLibraryLock).
 void LockImageLibrary();
 void UnlockImageLibrary();
 
-// The image mutex, or null before InitImageLibrary.
-HANDLE ImageLibraryMutex();
+// The process-wide lock behind them, for scoped use.
+std::mutex& ImageLibraryMutex();
+using ImageLibraryLock = std::lock_guard<std::mutex>;
 
 // Loads `path` into a bottom-up 32-bit DIB section (bytes B, G, R, A, colour
 // premultiplied by alpha). `bitmap` is required and set to null first; the

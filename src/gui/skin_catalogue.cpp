@@ -7,18 +7,15 @@
 #include <share.h>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/product.h"
+#include "base/user_prompt.h"
+#include "base/utf.h"
 
 namespace {
 
-const wchar_t kCaption[] = L"vantorel liftorn";
-
-void ShowErrorBox(const wchar_t* text) {
-    MessageBoxW(nullptr, text, kCaption, MB_ICONERROR);
+void ReportError(const wchar_t* text) {
+    AskUser(nullptr, text, kProductName, MB_ICONERROR);
 }
-
-SkinErrorReporter reporter = ShowErrorBox;
 
 // Ordered byte-wise by index name: the first missing file reported is the
 // one whose name sorts first.
@@ -104,10 +101,10 @@ const std::vector<SkinCatalogueRow>& SkinCatalogueRows() {
     return rows;
 }
 
-bool LoadSkinCatalogue() {
+bool LoadSkinCatalogue(const std::string& programFolder) {
     // The program folder is kept as UTF-8 so install paths outside the ANSI
     // code page survive; files are opened through the wide form.
-    const std::wstring folder = Utf8ToWide(App().programFolder);
+    const std::wstring folder = Utf8ToWide(programFolder);
     auto& catalogue = Catalogue();
     for (const SkinCatalogueRow& row : SkinCatalogueRows()) {
         catalogue[row.name] = folder + row.relativePath;
@@ -118,7 +115,7 @@ bool LoadSkinCatalogue() {
         _snwprintf(text, 3000, L"Missing skin file: %ls\nExpected path: %ls",
                    Utf8ToWide(name).c_str(), path.c_str());
         text[2999] = L'\0';
-        reporter(text);
+        ReportError(text);
         return false;
     }
     return true;
@@ -130,12 +127,6 @@ const wchar_t* SkinPath(const char* name) {
     if (found != catalogue.end()) return found->second.c_str();
     char text[1024];
     snprintf(text, sizeof text, "Missing skin index: %s", name ? name : "");
-    reporter(Utf8ToWide(text).c_str());
+    ReportError(Utf8ToWide(text).c_str());
     return L"";
-}
-
-SkinErrorReporter SetSkinErrorReporter(SkinErrorReporter replacement) {
-    const SkinErrorReporter previous = reporter;
-    reporter = replacement ? replacement : ShowErrorBox;
-    return previous;
 }

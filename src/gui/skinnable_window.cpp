@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <mutex>
 
-#include "app/windows_version.h"
+#include "base/window_task.h"
+#include "base/windows_version.h"
 #include "gui/dwm_api.h"
 #include "gui/gui_object.h"
 #include "gui/image_library.h"
+#include "gui/owned_list.h"
+#include "gui/window_class.h"
 
 namespace {
 
@@ -42,23 +45,6 @@ BLENDFUNCTION SourceAlpha() {
     return blend;
 }
 
-void RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing)) return;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = 0;
-    windowClass.lpfnWndProc = SkinnableWindow::ClassWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    windowClass.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExW(&windowClass);
-}
-
 }  // namespace
 
 UINT WindowPaintMessage() {
@@ -83,28 +69,22 @@ SkinnableWindow* FindSkinnableWindow(HWND window) {
     return nullptr;
 }
 
-SkinnableWindow::SkinnableWindow(HINSTANCE instance, int width, int height, int columns,
-                                 const wchar_t* title, DWORD style, DWORD extendedStyle)
+SkinnableWindow::SkinnableWindow(HINSTANCE instance, int width, int height, int columns, const wchar_t* title,
+                                 DWORD style, DWORD extendedStyle)
     : columns_(columns > 0 ? columns : 1) {
-    paintMutex_ = CreateMutexW(nullptr, FALSE, nullptr);
     InitImageLibrary();
 
     const bool toolWindow = (extendedStyle & WS_EX_TOOLWINDOW) != 0;
     if (IsWindows7OrLater() && !toolWindow) {
-        void* list = nullptr;
-        if (SUCCEEDED(CoCreateInstance(kTaskbarListClass, nullptr, kTaskbarClassContext,
-                                       kTaskbarList3Interface, &list)) &&
-            list) {
-            taskbarList_ = static_cast<ITaskbarList3*>(list);
-            if (FAILED(taskbarList_->HrInit())) {
-                taskbarList_->Release();
-                taskbarList_ = nullptr;
-            }
+        if (FAILED(CoCreateInstance(kTaskbarListClass, nullptr, kTaskbarClassContext, kTaskbarList3Interface,
+                                    taskbarList_.put_void())) ||
+            !taskbarList_ || FAILED(taskbarList_->HrInit())) {
+            taskbarList_.reset();
         }
     }
 
     instance_ = instance;
-    RegisterWindowClass(instance);
+    RegisterWindowClassOnce(instance, kClassName, SkinnableWindow::ClassWindowProc, 0);
     // Before Windows 7 an invisible owner keeps the main window's taskbar
     // button under the program's control.
     if (!IsWindows7OrLater() && !toolWindow) {
@@ -132,18 +112,18 @@ SkinnableWindow::SkinnableWindow(HINSTANCE instance, int width, int height, int 
 }
 
 SkinnableWindow::~SkinnableWindow() {
-    for (auto& tile : tiles_) DeleteObject(tile->bitmap);
+    // The widgets first: their input windows are children of the main window.
+    painters_.clear();
     tiles_.clear();
     FreeBackBuffer();
-    if (shape_) DeleteObject(shape_);
+    shape_.reset();
     {
         std::lock_guard<std::mutex> lock(windowsLock);
         Windows().erase(mainWindow_);
     }
+    DiscardPostedTasks(mainWindow_);
     if (IsWindow(mainWindow_)) DestroyWindow(mainWindow_);  // takes the outer window along
     if (hiddenOwner_ && IsWindow(hiddenOwner_)) DestroyWindow(hiddenOwner_);
-    if (taskbarList_) taskbarList_->Release();
-    CloseHandle(paintMutex_);
 }
 
 bool SkinnableWindow::AddBackgroundTile(const wchar_t* path, int width, int height) {
@@ -151,7 +131,7 @@ bool SkinnableWindow::AddBackgroundTile(const wchar_t* path, int width, int heig
     SIZE size{};
     if (!LoadImageBitmap(path, &bitmap, nullptr, &size)) return false;
     auto tile = std::make_unique<SkinTile>();
-    tile->bitmap = bitmap;
+    tile->bitmap.reset(bitmap);
     tile->width = width == 0 ? size.cx : width == -1 ? -size.cx : width;
     tile->height = height == 0 ? size.cy : height == -1 ? -size.cy : height;
     // Fixed slices count against the space the repeating ones fill.
@@ -163,8 +143,12 @@ bool SkinnableWindow::AddBackgroundTile(const wchar_t* path, int width, int heig
     return true;
 }
 
-void SkinnableWindow::AddPainter(GUIObject* painter) {
-    if (painter) painters_.push_back(painter);
+std::unique_ptr<GUIObject> SkinnableWindow::RemovePainter(GUIObject* painter) {
+    return TakeOwned(painters_, painter);
+}
+
+std::vector<GUIObject*> SkinnableWindow::Painters() const {
+    return Borrowed(painters_);
 }
 
 void SkinnableWindow::SetMessageHandler(UINT message, WindowMessageHandler handler) {
@@ -246,12 +230,10 @@ void SkinnableWindow::ApplyBlur(bool useSavedMargins) {
     blur.fTransitionOnMaximized = FALSE;
     // While the user drags, the shape covers the whole window; the blur keeps
     // to the shape the margins will give back.
-    HRGN saved = useSavedMargins
-                     ? CreateShape(savedLeft_, savedTop_, savedRight_, savedBottom_)
-                     : nullptr;
-    blur.hRgnBlur = saved ? saved : shape_;
+    ScopedRegion saved(useSavedMargins ? CreateShape(savedLeft_, savedTop_, savedRight_, savedBottom_)
+                                       : nullptr);
+    blur.hRgnBlur = saved ? saved.get() : shape_.get();
     dwm->enableBlurBehindWindow(mainWindow_, &blur);
-    if (saved) DeleteObject(saved);
 }
 
 void SkinnableWindow::SetIcons(HICON bigIcon, HICON smallIcon) {
@@ -298,8 +280,7 @@ void SkinnableWindow::Relayout(const RECT* rect) {
         SetWindowPos(mainWindow_, nullptr, rect->left, rect->top, rect->right - rect->left,
                      rect->bottom - rect->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (shape_) DeleteObject(shape_);
-    shape_ = CreateShape(marginLeft_, marginTop_, marginRight_, marginBottom_);
+    shape_.reset(CreateShape(marginLeft_, marginTop_, marginRight_, marginBottom_));
     fullRedraw_ = true;
     Invalidate(nullptr);
 }
@@ -320,7 +301,7 @@ int SkinnableWindow::RunMessageLoop() {
 }
 
 LRESULT SkinnableWindow::HitTest(POINT client) const {
-    if (shape_ && !PtInRegion(shape_, client.x, client.y)) return HTTRANSPARENT;
+    if (shape_ && !PtInRegion(shape_.get(), client.x, client.y)) return HTTRANSPARENT;
     RECT area{};
     GetClientRect(mainWindow_, &area);
     const int width = area.right, height = area.bottom;
@@ -349,32 +330,31 @@ std::uint32_t SkinnableWindow::BackBufferPixel(int x, int y) const {
 bool SkinnableWindow::RecreateBackBuffer(int width, int height) {
     FreeBackBuffer();
     if (width <= 0 || height <= 0) return false;
-    backDc_ = CreateCompatibleDC(nullptr);
+    backDc_.reset(CreateCompatibleDC(nullptr));
     void* bits = nullptr;
-    backBitmap_ = CreateArgbBitmap(backDc_, width, height, &bits);
+    backBitmap_.reset(CreateArgbBitmap(backDc_.get(), width, height, &bits));
     if (!backBitmap_ || !bits) {
         FreeBackBuffer();
         return false;
     }
-    backOldBitmap_ = SelectObject(backDc_, backBitmap_);
+    backOldBitmap_ = SelectObject(backDc_.get(), backBitmap_.get());
     backBits_ = static_cast<std::uint32_t*>(bits);
     backSize_ = SIZE{width, height};
     return true;
 }
 
 void SkinnableWindow::FreeBackBuffer() {
-    if (backDc_ && backOldBitmap_) SelectObject(backDc_, backOldBitmap_);
-    if (backBitmap_) DeleteObject(backBitmap_);
-    if (backDc_) DeleteDC(backDc_);
-    backDc_ = nullptr;
-    backBitmap_ = nullptr;
+    if (backDc_ && backOldBitmap_) SelectObject(backDc_.get(), backOldBitmap_);
+    backBitmap_.reset();
+    backDc_.reset();
     backOldBitmap_ = nullptr;
     backBits_ = nullptr;
     backSize_ = SIZE{0, 0};
 }
 
 void SkinnableWindow::DrawTiles(HDC target, int width, int height) const {
-    HDC source = CreateCompatibleDC(target);
+    ScopedMemoryDC sourceDc(CreateCompatibleDC(target));
+    HDC source = sourceDc.get();
     const BLENDFUNCTION blend = SourceAlpha();
     int x = 0, y = 0, column = 0, row = 0;
     for (const auto& tile : tiles_) {
@@ -384,7 +364,7 @@ void SkinnableWindow::DrawTiles(HDC target, int width, int height) const {
             x = 0;
         }
         const bool lastColumn = column + 1 == columns_;
-        HGDIOBJ old = SelectObject(source, tile->bitmap);
+        ScopedSelect selected(source, tile->bitmap.get());
         if (tile->width < 0) {
             const int step = -tile->width;
             const auto fixed = rowWidths_.find(row);
@@ -413,15 +393,14 @@ void SkinnableWindow::DrawTiles(HDC target, int width, int height) const {
             x += tile->width;
             if (lastColumn) y += tile->height;
         }
-        SelectObject(source, old);
         ++column;
     }
-    DeleteDC(source);
 }
 
 void SkinnableWindow::PushLayered(HWND target, HDC source, int width, int height,
                                   const RECT* dirty) const {
-    HDC screen = GetDC(nullptr);
+    ScopedWindowDC screenDc(nullptr);
+    HDC screen = screenDc.get();
     POINT destination{windowRect_.left, windowRect_.top};
     SIZE size{width, height};
     POINT origin{0, 0};
@@ -449,36 +428,24 @@ void SkinnableWindow::PushLayered(HWND target, HDC source, int width, int height
         UpdateLayeredWindow(target, screen, &destination, &size, source, &origin, 0, &blend,
                             ULW_ALPHA);
     }
-    ReleaseDC(nullptr, screen);
 }
 
 void SkinnableWindow::PushOuterPicture(int width, int height) {
-    HDC dc = CreateCompatibleDC(nullptr);
+    ScopedMemoryDC dc(CreateCompatibleDC(nullptr));
     void* bits = nullptr;
-    HBITMAP picture = CreateArgbBitmap(dc, width, height, &bits);
-    if (!picture) {
-        DeleteDC(dc);
-        return;
-    }
-    HGDIOBJ old = SelectObject(dc, picture);
-    HRGN outside = CreateRectRgn(0, 0, width, height);
-    if (shape_) CombineRgn(outside, outside, shape_, RGN_DIFF);
-    SelectClipRgn(dc, outside);
-    DeleteObject(outside);
-    DrawTiles(dc, width, height);
-    PushLayered(outerWindow_, dc, width, height);
-    SelectObject(dc, old);
-    DeleteObject(picture);
-    DeleteDC(dc);
+    ScopedBitmap picture(CreateArgbBitmap(dc.get(), width, height, &bits));
+    if (!picture) return;
+    ScopedSelect selected(dc.get(), picture.get());
+    ScopedRegion outside(CreateRectRgn(0, 0, width, height));
+    if (shape_) CombineRgn(outside.get(), outside.get(), shape_.get(), RGN_DIFF);
+    SelectClipRgn(dc.get(), outside.get());
+    DrawTiles(dc.get(), width, height);
+    PushLayered(outerWindow_, dc.get(), width, height);
 }
 
 void SkinnableWindow::PaintNow() {
-    WaitForSingleObject(paintMutex_, INFINITE);
     RECT update{};
-    if (!GetUpdateRect(mainWindow_, &update, FALSE)) {
-        ReleaseMutex(paintMutex_);
-        return;
-    }
+    if (!GetUpdateRect(mainWindow_, &update, FALSE)) return;
     ValidateRect(mainWindow_, &update);
 
     const int width = windowRect_.right - windowRect_.left;
@@ -486,34 +453,30 @@ void SkinnableWindow::PaintNow() {
     bool recreated = false;
     if (!backDc_ || fullRedraw_) {
         recreated = true;
-        if (!RecreateBackBuffer(width, height)) {
-            ReleaseMutex(paintMutex_);
-            return;
-        }
+        if (!RecreateBackBuffer(width, height)) return;
     }
     if (fullRedraw_) {
         update = RECT{0, 0, width, height};
         fullRedraw_ = false;
     }
 
-    HRGN clip = CreateRectRgnIndirect(&update);
-    if (shape_) CombineRgn(clip, clip, shape_, RGN_AND);
-    SelectClipRgn(backDc_, clip);
-    DeleteObject(clip);
+    HDC back = backDc_.get();
+    ScopedRegion clip(CreateRectRgnIndirect(&update));
+    if (shape_) CombineRgn(clip.get(), clip.get(), shape_.get(), RGN_AND);
+    SelectClipRgn(back, clip.get());
     // The buffer is reused between paints: only what is redrawn is cleared.
     if (!recreated) ClearArgbRect(backBits_, width, height, update);
 
-    DrawTiles(backDc_, width, height);
-    for (GUIObject* painter : painters_) painter->Paint(backDc_, update);
+    DrawTiles(back, width, height);
+    for (const auto& painter : painters_) painter->Paint(back, update);
 
     if (recreated) PushOuterPicture(width, height);
     // A recreated buffer is new everywhere; otherwise only the update changed.
     const RECT* dirty = recreated ? nullptr : &update;
     if (hiddenOwner_ && WindowsVersion() > 5.1) {
-        PushLayered(hiddenOwner_, backDc_, width, height, dirty);
+        PushLayered(hiddenOwner_, back, width, height, dirty);
     }
-    PushLayered(mainWindow_, backDc_, width, height, dirty);
-    ReleaseMutex(paintMutex_);
+    PushLayered(mainWindow_, back, width, height, dirty);
 }
 
 LRESULT SkinnableWindow::OnSizing(RECT* proposed) {
@@ -537,6 +500,16 @@ LRESULT SkinnableWindow::OnSizing(RECT* proposed) {
 LRESULT CALLBACK SkinnableWindow::ClassWindowProc(HWND window, UINT message, WPARAM wParam,
                                                   LPARAM lParam) {
     SkinnableWindow* self = FindSkinnableWindow(window);
+    if (message == WindowTaskMessage()) {
+        // Work posted from other threads; dropped unrun once the window is
+        // being torn down.
+        if (self) {
+            RunPostedTask(lParam);
+        } else {
+            DiscardPostedTask(lParam);
+        }
+        return 0;
+    }
     if (!self) {  // during creation, and the hidden owner
         if (message == WM_ERASEBKGND) return 1;
         return DefWindowProcW(window, message, wParam, lParam);

@@ -12,15 +12,16 @@
 #include <memory>
 #include <vector>
 
+#include "base/scoped_win.h"
+#include "gui/gui_object.h"
 #include "gui/window_message_handler.h"
 
 struct ITaskbarList3;
-class GUIObject;
 
 // One background image. A negative width repeats the tile horizontally (its
 // image is -width pixels wide); a negative height repeats it vertically.
 struct SkinTile {
-    HBITMAP bitmap = nullptr;  // owned skin bitmap
+    ScopedBitmap bitmap;  // the skin bitmap
     int width = 0;
     int height = 0;
 };
@@ -50,8 +51,17 @@ public:
     // Width/height: 0 = the image's own, -1 = repeat, other = crop to that
     // size. False (no tile added) when the image does not load.
     bool AddBackgroundTile(const wchar_t* path, int width, int height);
-    // Not owned; painted in the order added. Null is ignored.
-    void AddPainter(GUIObject* painter);
+    // Takes the widget; painted in the order added. Returns it (non-owning),
+    // or null for null.
+    template <typename Widget>
+    Widget* AddPainter(std::unique_ptr<Widget> painter) {
+        Widget* added = painter.get();
+        if (added) painters_.push_back(std::move(painter));
+        return added;
+    }
+    // Hands a painter back to the caller (to move it onto a page, say); null
+    // when it is not one.
+    std::unique_ptr<GUIObject> RemovePainter(GUIObject* painter);
     void SetMessageHandler(UINT message, WindowMessageHandler handler);
 
     void SetMargins(int top, int right, int bottom, int left, bool apply);
@@ -72,7 +82,7 @@ public:
     void SetIcons(HICON bigIcon, HICON smallIcon);
     void SetShowInTaskbar(bool show);
     // The taskbar's progress interface (Windows 7 and later), or null.
-    ITaskbarList3* TaskbarList() const { return taskbarList_; }
+    ITaskbarList3* TaskbarList() const { return taskbarList_.get(); }
 
     // Any thread: invalidates `rect` (null = everything) and posts the paint
     // request.
@@ -85,7 +95,8 @@ public:
     HINSTANCE Instance() const { return instance_; }
     void Show(int command);
     // Shows the window and dispatches the thread's messages until WM_QUIT;
-    // returns 0 then.
+    // returns 0 then. Work other threads post to the window
+    // (PostToWindowThread) runs inside this loop.
     int RunMessageLoop();
 
     // What WM_NCHITTEST answers for a point in client coordinates.
@@ -98,10 +109,11 @@ public:
     // Inspection, mainly for tests.
     HWND OuterWindow() const { return outerWindow_; }
     HWND HiddenOwnerWindow() const { return hiddenOwner_; }
-    HRGN ShapeRegion() const { return shape_; }
+    HRGN ShapeRegion() const { return shape_.get(); }
     RECT WindowRect() const { return windowRect_; }
     bool ShowInTaskbar() const { return showInTaskbar_; }
-    const std::vector<GUIObject*>& Painters() const { return painters_; }
+    // The widgets in paint order (non-owning).
+    std::vector<GUIObject*> Painters() const;
     // The back buffer: bottom-up rows of B, G, R, A bytes; null before the
     // first paint.
     const std::uint32_t* BackBufferPixels() const { return backBits_; }
@@ -135,14 +147,16 @@ private:
     std::vector<std::unique_ptr<SkinTile>> tiles_;
     std::map<int, int> columnHeights_;
     std::map<int, int> rowWidths_;
-    HANDLE paintMutex_ = nullptr;
-    HDC backDc_ = nullptr;
-    HBITMAP backBitmap_ = nullptr;
+    // The back buffer: its bitmap stays selected into its device context
+    // until FreeBackBuffer. Painting happens only on the window's thread, so
+    // nothing here is locked.
+    ScopedMemoryDC backDc_;
+    ScopedBitmap backBitmap_;
     HGDIOBJ backOldBitmap_ = nullptr;
     std::uint32_t* backBits_ = nullptr;
     SIZE backSize_{0, 0};
-    std::vector<GUIObject*> painters_;
-    HRGN shape_ = nullptr;
+    std::vector<std::unique_ptr<GUIObject>> painters_;
+    ScopedRegion shape_;
     int marginLeft_ = 0, marginTop_ = 0, marginRight_ = 0, marginBottom_ = 0;
     int savedLeft_ = 0, savedTop_ = 0, savedRight_ = 0, savedBottom_ = 0;
     HWND outerWindow_ = nullptr;
@@ -153,7 +167,7 @@ private:
     bool fullRedraw_ = false;
     bool blurWanted_ = false;
     int minimumWidth_ = 0, minimumHeight_ = 0;
-    ITaskbarList3* taskbarList_ = nullptr;
+    ComPtr<ITaskbarList3> taskbarList_;
     bool showInTaskbar_ = false;
     std::map<UINT, WindowMessageHandler> handlers_;
 };

@@ -1,33 +1,26 @@
 #include "history/gui_history_item.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
 
-#include "app/app_state.h"
-#include "app/utf.h"
-#include "app/windows_version.h"
+#include "base/shell_open.h"
+#include "base/utf.h"
 #include "gui/gui_image.h"
-#include "gui/gui_scroll_area.h"
 #include "gui/gui_text.h"
 #include "gui/skin_catalogue.h"
-#include "history/history_prompt.h"
-#include "history/history_store.h"
-#include "history/history_views.h"
 
 namespace {
 
 // The overlay image, shared by every entry for the life of the process.
 GUIImage* SharedOverlay(HWND parentWindow, HINSTANCE instance) {
     static std::once_flag once;
-    static GUIImage* overlay = nullptr;
+    static std::unique_ptr<GUIImage>* overlay = new std::unique_ptr<GUIImage>;
     std::call_once(once, [&] {
-        overlay = new GUIImage(parentWindow, instance, 0, 0, kThumbBox, kThumbBox,
-                               SkinPath("HI_THUMB_OVERLAY"));
+        *overlay = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, kThumbBox, kThumbBox,
+                                              SkinPath("HI_THUMB_OVERLAY"));
     });
-    return overlay;
+    return overlay->get();
 }
 
 HBITMAP CreateThumbBitmap(void** bits) {
@@ -53,11 +46,11 @@ GUIHistoryItem::GUIHistoryItem(HWND parentWindow, HINSTANCE instance,
     width_ = 200;
     height_ = 69;
     HBITMAP bitmap = CreateThumbBitmap(&thumbBits_);
-    thumbnail_ = new GUIImage(parentWindow, instance, 0, 0, kThumbBox, kThumbBox, bitmap,
-                              kThumbBox, kThumbBox);
+    thumbnail_ = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, kThumbBox, kThumbBox,
+                                            bitmap, kThumbBox, kThumbBox);
     SharedOverlay(parentWindow, instance);
 
-    dateText_ = new GUIText(parentWindow, instance, 75, 18, 125, 20, L"");
+    dateText_ = std::make_unique<GUIText>(parentWindow, instance, 75, 18, 125, 20, L"");
     dateText_->SetColour(0xA5A5A5);
     if (dateText_->SetFont({{L"Myriad Pro", 10, 400}})) {
         dateText_->SetSpacing(1);
@@ -65,15 +58,18 @@ GUIHistoryItem::GUIHistoryItem(HWND parentWindow, HINSTANCE instance,
         dateText_->SetFont({{L"Calibri", 10, 400}, {L"Lucida Sans Unicode", 9, 400}});
     }
 
-    copyButton_ = new GUIButton(parentWindow, instance, 75, 44, 65, 20,
-                                SkinPath("HI_BTN_COPYURL"), SkinPath("HI_BTN_COPYURL_HOVER"));
+    copyButton_ = std::make_unique<GUIButton>(parentWindow, instance, 75, 44, 65, 20,
+                                              SkinPath("HI_BTN_COPYURL"),
+                                              SkinPath("HI_BTN_COPYURL_HOVER"));
     copyButton_->SetClickFunction(copyAction);
-    deleteButton_ = new GUIButton(parentWindow, instance, 140, 44, 20, 20,
-                                  SkinPath("HI_BTN_DELETE"), SkinPath("HI_BTN_DELETE_HOVER"));
+    deleteButton_ = std::make_unique<GUIButton>(parentWindow, instance, 140, 44, 20, 20,
+                                                SkinPath("HI_BTN_DELETE"),
+                                                SkinPath("HI_BTN_DELETE_HOVER"));
     deleteButton_->SetClickFunction(deleteAction);
     deleteButton_->SetUserData(this);
 
-    title_ = new GUIButton(parentWindow, instance, 75, 2, 0, 0, L"", 0xE0E0E0, 0xFFFFFF);
+    title_ = std::make_unique<GUIButton>(parentWindow, instance, 75, 2, 0, 0, L"", 0xE0E0E0,
+                                         0xFFFFFF);
     title_->SetLabelFont({{L"Myriad Pro", 12, 700},
                           {L"Calibri", 12, 700},
                           {L"Lucida Sans Unicode", 11, 700}});
@@ -81,13 +77,7 @@ GUIHistoryItem::GUIHistoryItem(HWND parentWindow, HINSTANCE instance,
     title_->SetUserData(this);
 }
 
-GUIHistoryItem::~GUIHistoryItem() {
-    delete title_;
-    delete dateText_;
-    delete thumbnail_;
-    delete copyButton_;
-    delete deleteButton_;
-}
+GUIHistoryItem::~GUIHistoryItem() = default;
 
 void GUIHistoryItem::Bind(HistoryRowPtr row, const PreparedThumbnail& thumbnail) {
     row_ = std::move(row);
@@ -117,9 +107,9 @@ void GUIHistoryItem::Bind(HistoryRowPtr row, const PreparedThumbnail& thumbnail)
 
 void GUIHistoryItem::Show(int command) {
     visible_ = command != 0;
-    ShowControl(copyButton_, command);
-    ShowControl(deleteButton_, command);
-    ShowControl(title_, command);
+    ShowControl(copyButton_.get(), command);
+    ShowControl(deleteButton_.get(), command);
+    ShowControl(title_.get(), command);
 }
 
 void GUIHistoryItem::ApplyPageVisibility(bool hidden) {
@@ -150,50 +140,15 @@ void GUIHistoryItem::Paint(HDC target, const RECT& dirty) {
 void GUIHistoryItem::OpenLink(void* item, WPARAM /*keys*/) {
     auto* entry = static_cast<GUIHistoryItem*>(item);
     if (!entry || entry->url_.empty()) return;
-    ShellExecuteW(nullptr, L"open", entry->url_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    OpenWebAddress(entry->url_);
 }
 
-std::wstring HistoryThumbPath(const HistoryRow& row) {
+std::wstring HistoryThumbPath(const std::string& dataFolder, const HistoryRow& row) {
     if (row.thumb.empty()) return std::wstring();
-    return Utf8ToWide(App().dataFolder + "thumbs\\" + row.thumb);
+    return Utf8ToWide(dataFolder + "thumbs\\" + row.thumb);
 }
 
-std::wstring HistoryShortcutPath(const HistoryRow& row) {
+std::wstring HistoryShortcutPath(const std::string& dataFolder, const HistoryRow& row) {
     if (row.shortcut.empty()) return std::wstring();
-    return Utf8ToWide(App().dataFolder + "urls\\" + row.shortcut);
-}
-
-void DeleteHistoryEntry(void* item, WPARAM /*keys*/) {
-    auto* view = static_cast<GUIHistoryItem*>(item);
-    if (!view || !view->Row()) return;
-    const HistoryRowPtr row = view->Row();  // the view may be rebound below
-    AppState& app = App();
-    HistoryStore* store = app.historyDatabase;
-    // The row goes first: were the files deleted and the row kept, the entry
-    // would come back at the next start without them.
-    if (!store || !store->Remove(row->rowId)) {
-        AskHistoryQuestion(MainWindowHandle(),
-                           L"This upload could not be deleted from the history. Please try again "
-                           L"later.",
-                           MB_ICONERROR);
-        return;
-    }
-    // Only checked names inside "thumbs" and "urls", and only files no
-    // other row names (older versions could give two uploads one shortcut).
-    if (!row->thumb.empty() && !store->NamesThumb(row->thumb)) {
-        DeleteFileW(HistoryThumbPath(*row).c_str());
-    }
-    if (!row->shortcut.empty() && !store->NamesShortcut(row->shortcut)) {
-        DeleteFileW(HistoryShortcutPath(*row).c_str());
-    }
-    if (app.historyList) {
-        if (auto* views = dynamic_cast<HistoryViews*>(app.historyList->ViewSource())) {
-            views->ForgetThumbnail(row->thumb);
-        }
-        app.historyList->RemoveItem(row.get(), true);
-    }
-    if (IsWindows7OrLater() && MainWindowHandle()) {
-        static const UINT updateJumpList = RegisterWindowMessageW(L"vlt.UpdateJumpList");
-        PostMessageW(MainWindowHandle(), updateJumpList, 0, 0);
-    }
+    return Utf8ToWide(dataFolder + "urls\\" + row.shortcut);
 }

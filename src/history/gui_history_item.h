@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "gui/gui_button.h"
@@ -38,21 +39,21 @@ public:
     const std::wstring& Url() const { return url_; }
     const std::wstring& FileName() const { return fileName_; }
     bool ShowsOverlay() const { return showOverlay_; }
-    GUIButton* Title() const { return title_; }
-    GUIText* DateText() const { return dateText_; }
-    GUIButton* CopyButton() const { return copyButton_; }
-    GUIButton* DeleteButton() const { return deleteButton_; }
-    GUIImage* Thumbnail() const { return thumbnail_; }
+    GUIButton* Title() const { return title_.get(); }
+    GUIText* DateText() const { return dateText_.get(); }
+    GUIButton* CopyButton() const { return copyButton_.get(); }
+    GUIButton* DeleteButton() const { return deleteButton_.get(); }
+    GUIImage* Thumbnail() const { return thumbnail_.get(); }
 
     // The title's click: opens the bound URL in the browser.
     static void OpenLink(void* item, WPARAM keys);
 
 private:
-    GUIButton* title_ = nullptr;
-    GUIText* dateText_ = nullptr;
-    GUIButton* copyButton_ = nullptr;
-    GUIButton* deleteButton_ = nullptr;
-    GUIImage* thumbnail_ = nullptr;
+    std::unique_ptr<GUIButton> title_;
+    std::unique_ptr<GUIText> dateText_;
+    std::unique_ptr<GUIButton> copyButton_;
+    std::unique_ptr<GUIButton> deleteButton_;
+    std::unique_ptr<GUIImage> thumbnail_;
     void* thumbBits_ = nullptr;  // the thumbnail bitmap's pixels, written on Bind
     HistoryRowPtr row_;
     std::wstring url_;
@@ -60,12 +61,7 @@ private:
     bool showOverlay_ = false;
 };
 
-// Full paths of a row's files in the data folder; empty when it has none.
-std::wstring HistoryThumbPath(const HistoryRow& row);
-std::wstring HistoryShortcutPath(const HistoryRow& row);
-
-// The delete button's action (`item` is the GUIHistoryItem): deletes the
-// row, then the files no other row names, then the entry; asks the main
-// window to rebuild the jump list on Windows 7 or later. When the database
-// does not take the delete, the user is told and everything stays.
-void DeleteHistoryEntry(void* item, WPARAM keys);
+// Full paths of a row's files below `dataFolder` (UTF-8, ending in a
+// backslash); empty when it has none.
+std::wstring HistoryThumbPath(const std::string& dataFolder, const HistoryRow& row);
+std::wstring HistoryShortcutPath(const std::string& dataFolder, const HistoryRow& row);

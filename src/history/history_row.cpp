@@ -1,7 +1,7 @@
 #include "history/history_row.h"
 
-#include "app/utf.h"
-#include "upload/completion_texts.h"
+#include "base/safe_file_name.h"
+#include "base/utf.h"
 
 std::string CheckedStoredName(const std::string& name) {
     if (name.empty() || name.size() > 4 * kMaxStoredNameLength || !IsValidUtf8(name)) return {};

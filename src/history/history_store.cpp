@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-#include "app/utf.h"
+#include "base/clock.h"
+#include "base/utf.h"
 #include "history/history_date.h"
 
 namespace {
@@ -86,8 +87,7 @@ HistoryRowPtr HistoryStore::Insert(const std::string& thumb, const std::wstring&
                                    const std::string& size, const std::string& url,
                                    const wchar_t* shortcutFile) {
     if (!connection_) return nullptr;
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
+    const SYSTEMTIME now = LocalTimeNow();
     const std::string date = FormatHistoryDate(
         HistoryTime{now.wDayOfWeek, now.wDay, now.wMonth, now.wYear, now.wHour, now.wMinute});
 

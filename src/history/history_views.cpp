@@ -4,9 +4,12 @@
 #include "history/history_row.h"
 #include "history/thumbnail_loader.h"
 
-HistoryViews::HistoryViews(HINSTANCE instance, ButtonClickFunction copyAction,
-                           ButtonClickFunction deleteAction)
-    : instance_(instance), copyAction_(copyAction), deleteAction_(deleteAction) {}
+HistoryViews::HistoryViews(HINSTANCE instance, std::string dataFolder,
+                           ButtonClickFunction copyAction, ButtonClickFunction deleteAction)
+    : instance_(instance),
+      dataFolder_(std::move(dataFolder)),
+      copyAction_(copyAction),
+      deleteAction_(deleteAction) {}
 
 std::unique_ptr<GUIObject> HistoryViews::CreateView(HWND contentWindow) {
     return std::make_unique<GUIHistoryItem>(contentWindow, instance_, copyAction_, deleteAction_);
@@ -19,7 +22,7 @@ void HistoryViews::BindView(GUIObject& view, const ScrollEntry& entry) {
     if (row->thumb.empty()) {
         thumbnail = DefaultPreparedThumbnail();  // none, or a name that was refused
     } else if (!(thumbnail = cache_.Find(row->thumb))) {
-        thumbnail = LoadPreparedThumbnail(HistoryThumbPath(*row));
+        thumbnail = LoadPreparedThumbnail(HistoryThumbPath(dataFolder_, *row));
         ++decodes_;
         cache_.Put(row->thumb, thumbnail);
     }

@@ -20,7 +20,9 @@ public:
     // About 19 KB each: a few screens' worth.
     static constexpr std::size_t kThumbnailCacheSize = 64;
 
-    HistoryViews(HINSTANCE instance, ButtonClickFunction copyAction,
+    // Thumbnails are read from `dataFolder` (UTF-8, ending in a backslash)
+    // + "thumbs\".
+    HistoryViews(HINSTANCE instance, std::string dataFolder, ButtonClickFunction copyAction,
                  ButtonClickFunction deleteAction);
 
     std::unique_ptr<GUIObject> CreateView(HWND contentWindow) override;
@@ -37,6 +39,7 @@ public:
 
 private:
     HINSTANCE instance_;
+    std::string dataFolder_;
     ButtonClickFunction copyAction_;
     ButtonClickFunction deleteAction_;
     BoundedCache<std::string, PreparedThumbnail> cache_{kThumbnailCacheSize};

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "base/scoped_win.h"
 #include "gui/image_library.h"
 #include "gui/skin_catalogue.h"
 #include "history/thumbnail_check.h"
@@ -50,18 +51,18 @@ bool DecodeWith(Load load, Pixels& out) {
 
 // Reads a small file whole; false when it is missing, empty or too big.
 bool ReadSmallFile(const std::wstring& path, std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxThumbnailBytes;
+    bool ok = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
+              size.QuadPart <= kMaxThumbnailBytes;
     if (ok) {
         bytes.resize(static_cast<std::size_t>(size.QuadPart));
         DWORD read = 0;
-        ok = ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+        ok = ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) &&
              read == bytes.size();
     }
-    CloseHandle(file);
     return ok;
 }
 

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "base/product.h"
+#include "base/scoped_win.h"
+#include "base/user_prompt.h"
 #include "config/settings_store.h"
 
 namespace {
@@ -23,50 +26,41 @@ bool SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
 // Creates or opens `path` below `parent`, sets one string value, closes it.
 bool SetSubkeyString(HKEY parent, const wchar_t* path, const wchar_t* name,
                      const std::wstring& value) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
+    ScopedRegKey key;
+    if (RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    const bool ok = SetString(key, name, value);
-    RegCloseKey(key);
-    return ok;
+    return SetString(key.get(), name, value);
 }
 
 bool WriteRegistration() {
-    HKEY progId = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kAppUserModelId, 0, nullptr, 0,
-                        KEY_SET_VALUE | KEY_CREATE_SUB_KEY, nullptr, &progId,
-                        nullptr) != ERROR_SUCCESS) {
+    ScopedRegKey progId;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kAppUserModelId, 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
+                        nullptr, progId.put(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
     const std::wstring program = ProgramPath();
     // In this order, stopping at the first failure.
-    bool ok = SetString(progId, L"FriendlyTypeName", L"vantorel liftorn") &&
-              SetSubkeyString(progId, L"DefaultIcon", nullptr, program) &&
-              SetSubkeyString(progId, L"CurVer", nullptr, kAppUserModelId) &&
-              SetString(progId, L"AppUserModelID", kAppUserModelId);
+    bool ok = SetString(progId.get(), L"FriendlyTypeName", kProductName) &&
+              SetSubkeyString(progId.get(), L"DefaultIcon", nullptr, program) &&
+              SetSubkeyString(progId.get(), L"CurVer", nullptr, kAppUserModelId) &&
+              SetString(progId.get(), L"AppUserModelID", kAppUserModelId);
     if (ok) {
-        HKEY shell = nullptr;
-        ok = RegCreateKeyExW(progId, L"shell", 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
-                             nullptr, &shell, nullptr) == ERROR_SUCCESS;
-        if (ok) {
-            ok = SetSubkeyString(shell, L"Open\\Command", nullptr, ShortcutOpenCommand()) &&
-                 SetString(shell, nullptr, L"Open");
-            RegCloseKey(shell);
-        }
+        ScopedRegKey shell;
+        ok = RegCreateKeyExW(progId.get(), L"shell", 0, nullptr, 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY,
+                             nullptr, shell.put(), nullptr) == ERROR_SUCCESS &&
+             SetSubkeyString(shell.get(), L"Open\\Command", nullptr, ShortcutOpenCommand()) &&
+             SetString(shell.get(), nullptr, L"Open");
     }
-    RegCloseKey(progId);
     if (!ok) return false;
 
-    HKEY openWith = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".URL\\OpenWithProgids", 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &openWith, nullptr) != ERROR_SUCCESS) {
+    ScopedRegKey openWith;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".URL\\OpenWithProgids", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        openWith.put(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    ok = RegSetValueExW(openWith, kAppUserModelId, 0, REG_NONE, nullptr, 0) == ERROR_SUCCESS;
-    RegCloseKey(openWith);
-    return ok;
+    return RegSetValueExW(openWith.get(), kAppUserModelId, 0, REG_NONE, nullptr, 0) == ERROR_SUCCESS;
 }
 
 int RunElevatedCopy() {
@@ -84,25 +78,22 @@ int RunElevatedCopy() {
     // A refused elevation gives no process: report failure rather than a
     // success that registered nothing.
     if (!ShellExecuteExW(&start) || !start.hProcess) return 1;
-    WaitForSingleObject(start.hProcess, INFINITE);
+    ScopedHandle process(start.hProcess);
+    WaitForSingleObject(process.get(), INFINITE);
     DWORD code = 1;
-    if (!GetExitCodeProcess(start.hProcess, &code)) code = 1;
-    CloseHandle(start.hProcess);
+    if (!GetExitCodeProcess(process.get(), &code)) code = 1;
     return static_cast<int>(code);
 }
 
 }  // namespace
 
 bool IsProcessElevated() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    ScopedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    const bool elevated =
-        GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-        elevation.TokenIsElevated;
-    CloseHandle(token);
-    return elevated;
+    return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated;
 }
 
 std::wstring ShortcutOpenCommand() { return ProgramPath() + L" /uri \"%1\""; }
@@ -110,11 +101,11 @@ std::wstring ShortcutOpenCommand() { return ProgramPath() + L" /uri \"%1\""; }
 int RegisterTypes(HINSTANCE /*instance*/, bool silent) {
     if (IsProcessElevated()) return WriteRegistration() ? 0 : 1;
     if (silent) return 1;
-    const int answer = MessageBoxW(
-        nullptr,
-        L"vantorel liftorn needs to run with elevated privileges to initialise the jump list "
-        L"settings. Select Ok to elevate vantorel liftorn or Cancel to disable jump list support.",
-        L"vantorel liftorn", MB_OKCANCEL | MB_ICONINFORMATION);
+    const int answer =
+        AskUser(nullptr,
+                L"vantorel liftorn needs to run with elevated privileges to initialise the jump list "
+                L"settings. Select Ok to elevate vantorel liftorn or Cancel to disable jump list support.",
+                kProductName, MB_OKCANCEL | MB_ICONINFORMATION);
     if (answer == IDOK) return RunElevatedCopy();
     Settings().SetBool(L"EnableJumpLists", false);
     return 0;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-inline constexpr const wchar_t* kAppUserModelId = L"Korvane.vantorel-liftorn";
+#include "base/product.h"
 
 bool IsProcessElevated();
 

@@ -1,64 +1,95 @@
 #include "shell/toast.h"
 
-#include <windows.h>
-
 #include <algorithm>
+#include <memory>
 #include <mutex>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/scoped_win.h"
 #include "gui/skinnable_window.h"
 #include "shell/toast_window.h"
 
 namespace {
 
+// The running toast threads. A thread removes (and so closes) its own entry
+// as it ends; the shutdown wait works on duplicates of the handles, so an
+// entry may go while the wait goes on.
+struct ToastThread {
+    DWORD id = 0;
+    ScopedHandle handle;
+};
+
+struct ToastThreads {
+    std::mutex lock;
+    std::vector<ToastThread> running;
+    bool accepting = true;  // false once shutdown waits
+};
+
+ToastThreads& Threads() {
+    static ToastThreads threads;
+    return threads;
+}
+
 void ForgetThisThread() {
     const DWORD self = GetCurrentThreadId();
-    std::lock_guard<std::mutex> hold(App().toastThreadsLock);
-    auto& threads = App().toastThreads;
-    threads.erase(std::remove_if(threads.begin(), threads.end(),
-                                 [self](HANDLE thread) { return GetThreadId(thread) == self; }),
-                  threads.end());
+    ToastThreads& threads = Threads();
+    std::lock_guard<std::mutex> hold(threads.lock);
+    auto& running = threads.running;
+    running.erase(std::remove_if(running.begin(), running.end(),
+                                 [self](const ToastThread& thread) { return thread.id == self; }),
+                  running.end());
 }
 
 DWORD WINAPI RunToast(void* parameter) {
-    auto* request = static_cast<ToastRequest*>(parameter);
-    if (BuildToast(request)) request->window->RunMessageLoop();
-    TearDownToast(request);
-    // A shutdown wait holds its own copy of the handle, so the entry may go
-    // before the thread has really ended.
+    std::unique_ptr<ToastRequest> request(static_cast<ToastRequest*>(parameter));
+    if (BuildToast(request.get())) request->window->RunMessageLoop();
+    TearDownToast(request.get());
     ForgetThisThread();
-    delete request;
     return 0;
 }
 
 }  // namespace
 
-void ShowToast(bool success, const std::wstring& name, const wchar_t* url,
+void ShowToast(HINSTANCE instance, bool success, const std::wstring& name, const wchar_t* url,
                ButtonClickFunction copyAction) {
-    auto* request = new ToastRequest;
+    auto request = std::make_unique<ToastRequest>();
+    request->instance = instance;
     request->success = success;
-    request->name = new std::wstring(name);
-    request->url = url ? new std::wstring(url) : nullptr;
+    request->name = name;
+    request->hasUrl = url != nullptr;
+    if (url) request->url = url;
     request->copyAction = copyAction;
+    ToastThreads& threads = Threads();
     // Held while the thread starts, so it cannot remove its entry before the
-    // entry exists. The handle stays open: a shutdown wait may hold a copy.
-    std::lock_guard<std::mutex> hold(App().toastThreadsLock);
-    HANDLE thread = CreateThread(nullptr, 0, RunToast, request, 0, nullptr);
-    if (!thread) {
-        delete request->name;
-        delete request->url;
-        delete request;
-        return;
-    }
-    App().toastThreads.push_back(thread);
+    // entry exists.
+    std::lock_guard<std::mutex> hold(threads.lock);
+    if (!threads.accepting) return;
+    DWORD id = 0;
+    ScopedHandle thread(CreateThread(nullptr, 0, RunToast, request.get(), 0, &id));
+    if (!thread) return;
+    request.release();  // the thread owns it now
+    threads.running.push_back(ToastThread{id, std::move(thread)});
 }
 
 void WaitForToastThreads() {
-    std::vector<HANDLE> threads;
+    std::vector<ScopedHandle> waits;
     {
-        std::lock_guard<std::mutex> hold(App().toastThreadsLock);
-        threads = App().toastThreads;
+        ToastThreads& threads = Threads();
+        std::lock_guard<std::mutex> hold(threads.lock);
+        threads.accepting = false;
+        for (const ToastThread& thread : threads.running) {
+            HANDLE copy = nullptr;
+            if (DuplicateHandle(GetCurrentProcess(), thread.handle.get(), GetCurrentProcess(), &copy,
+                                SYNCHRONIZE, FALSE, 0)) {
+                waits.emplace_back(copy);
+            }
+        }
     }
-    for (HANDLE thread : threads) WaitForSingleObject(thread, INFINITE);
+    for (const ScopedHandle& wait : waits) WaitForSingleObject(wait.get(), INFINITE);
+}
+
+std::size_t RunningToastThreads() {
+    ToastThreads& threads = Threads();
+    std::lock_guard<std::mutex> hold(threads.lock);
+    return threads.running.size();
 }

@@ -4,7 +4,6 @@
 #include "gui/gui_text.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
-#include "app/app_state.h"
 #include "shell/toast_geometry.h"
 
 namespace {
@@ -44,32 +43,29 @@ void SetCopyFont(GUIButton* button) {
 }
 
 void AddWidgets(ToastRequest* request) {
-    SkinnableWindow* window = request->window;
+    SkinnableWindow* window = request->window.get();
     HWND parent = window->MainWindow();
     HINSTANCE instance = window->Instance();
-    request->icon = new GUIImage(parent, instance, 28, 18, 72, 66,
-                                 SkinPath(request->success ? "TOAST_SUCCESS" : "TOAST_FAILURE"));
-    window->AddPainter(request->icon);
+    request->icon = window->AddPainter(std::make_unique<GUIImage>(
+        parent, instance, 28, 18, 72, 66, SkinPath(request->success ? "TOAST_SUCCESS" : "TOAST_FAILURE")));
 
-    request->nameText = new GUIText(parent, instance, 107, 32, 165, 16, *request->name);
+    request->nameText =
+        window->AddPainter(std::make_unique<GUIText>(parent, instance, 107, 32, 165, 16, request->name));
     request->nameText->SetColour(0xA5A5A5);
-    window->AddPainter(request->nameText);
-    delete request->name;
-    request->name = nullptr;
 
-    request->statusText = new GUIText(parent, instance, 107, 47, 165, 16,
-                                      request->success ? L"has successfully uploaded"
-                                                       : L"has not successfully uploaded");
+    request->statusText = window->AddPainter(std::make_unique<GUIText>(
+        parent, instance, 107, 47, 165, 16,
+        request->success ? L"has successfully uploaded" : L"has not successfully uploaded"));
     request->statusText->SetColour(0xF5F5F5);
-    window->AddPainter(request->statusText);
 
-    if (!request->url) return;
-    request->copyButton =
-        new GUIButton(parent, instance, 224, 68, 0, 0, L"Copy URL", 0xE0E0E0, 0xFFFFFF);
+    if (!request->hasUrl) return;
+    request->copyButton = window->AddPainter(
+        std::make_unique<GUIButton>(parent, instance, 224, 68, 0, 0, L"Copy URL", 0xE0E0E0, 0xFFFFFF));
     request->copyButton->SetClickFunction(request->copyAction);
-    request->copyButton->SetUserData(const_cast<wchar_t*>(request->url->c_str()));
+    // The request outlives the window, so the text stays where the button
+    // points.
+    request->copyButton->SetUserData(const_cast<wchar_t*>(request->url.c_str()));
     SetCopyFont(request->copyButton);
-    window->AddPainter(request->copyButton);
 }
 
 }  // namespace
@@ -102,9 +98,9 @@ bool BuildToast(ToastRequest* request) {
     request->place = Stack().Push();
     const ToastArea area = WorkArea();
     const int height = ToastHeight(request->place);
-    auto* window = new SkinnableWindow(App().toastInstance, 1, height, 1, L"toast", 0,
-                                       WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW);
-    request->window = window;
+    request->window = std::make_unique<SkinnableWindow>(request->instance, 1, height, 1, L"toast", 0,
+                                                        WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW);
+    SkinnableWindow* window = request->window.get();
     if (!window->MainWindow()) return false;
     // A new top-level window may be widened to the minimum tracking size;
     // the toast has to start one pixel wide at the edge.
@@ -126,12 +122,9 @@ bool BuildToast(ToastRequest* request) {
 void TearDownToast(ToastRequest* request) {
     if (request->place) Stack().Pop(request->place);
     request->place = 0;
-    delete request->window;  // the widgets' input windows go with it
-    delete request->copyButton;
-    delete request->icon;
-    delete request->nameText;
-    delete request->statusText;
-    delete request->name;
-    delete request->url;
-    *request = ToastRequest{};
+    request->copyButton = nullptr;
+    request->icon = nullptr;
+    request->nameText = nullptr;
+    request->statusText = nullptr;
+    request->window.reset();  // with its widgets
 }

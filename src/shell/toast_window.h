@@ -5,20 +5,24 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "gui/gui_button.h"
+#include "gui/skinnable_window.h"
 
-class SkinnableWindow;
 class GUIImage;
 class GUIText;
 
 struct ToastRequest {
-    SkinnableWindow* window = nullptr;  // set when the toast is built
+    HINSTANCE instance = nullptr;  // the toast's windows are made with it
     bool success = false;
-    std::wstring* name = nullptr;  // owned; freed once the name text exists
-    std::wstring* url = nullptr;   // owned, or null: no "Copy URL" link
+    std::wstring name;
+    bool hasUrl = false;  // false: no "Copy URL" link
+    std::wstring url;
     ButtonClickFunction copyAction = nullptr;  // called with the URL's text
+    // While the toast is up: its window, which owns the widgets below.
+    std::unique_ptr<SkinnableWindow> window;
     int place = 0;  // place in the stack, 1 = lowest
     GUIImage* icon = nullptr;
     GUIText* nameText = nullptr;
@@ -30,8 +34,8 @@ struct ToastRequest {
 // the work area's right edge; starts the slide-out timer. False when the
 // window could not be created.
 bool BuildToast(ToastRequest* request);
-// Gives the place back, destroys the window and widgets and frees the URL.
-// The request itself stays with the caller.
+// Gives the place back and destroys the window with its widgets. The request
+// itself stays with the caller.
 void TearDownToast(ToastRequest* request);
 
 // How many toasts have started since the stack was last empty.

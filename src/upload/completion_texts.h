@@ -15,28 +15,14 @@
 #include <cstdint>
 #include <string>
 
-#include "app/utf.h"
+#include "base/safe_file_name.h"
+#include "base/utf.h"
 
 // Reply bytes as text: UTF-8 when they are valid UTF-8, else one byte to one
 // character (Latin-1), so both modern and legacy services read sensibly.
 std::wstring DecodeReplyBytes(const std::string& bytes);
 
-// `segment` as one safe file name: characters that Windows forbids in names
-// (<>:"/\|?* and controls) become "_", trailing dots and spaces are dropped,
-// a reserved device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with an
-// extension or a superscript digit) gets a leading "_", an empty or all-dots
-// result becomes "_", and the name is cut to kMaxSafeNameLength characters
-// (two of them with the data folder still fit the classic path limit).
-constexpr std::size_t kMaxSafeNameLength = 96;
-std::wstring SafeFileName(const std::wstring& segment,
-                          std::size_t maxLength = kMaxSafeNameLength);
-
-// True when `name` is a name this program writes (at most
-// kMaxStoredNameLength characters): SafeFileName would leave it as it is.
-// Names read back from files and databases pass through this before they
-// are joined to a folder.
-constexpr std::size_t kMaxStoredNameLength = 255;
-bool IsSafeFileName(const std::wstring& name);
+// The safe file names themselves: base/safe_file_name.h.
 
 struct CompletionTexts {
     std::string tail;       // identifier "/" stored name, bytes as the reply gave them

@@ -4,8 +4,9 @@
 #include <cstring>
 #include <mutex>
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/main_window_handle.h"
+#include "base/user_prompt.h"
+#include "base/utf.h"
 #include "config/service_addresses.h"
 #include "config/settings_store.h"
 #include "upload/http_transport.h"
@@ -21,8 +22,6 @@ struct ShortenerBases {
 std::mutex basesLock;
 ShortenerBases bases;
 
-std::atomic<ShortenerErrorPrompt> errorPrompt{nullptr};
-
 ShortenerBases CurrentBases() {
     std::lock_guard<std::mutex> hold(basesLock);
     return bases;
@@ -32,9 +31,7 @@ void ReportInvalidSetting() {
     const std::wstring text = std::wstring(L"The adv_link_shortener setting is invalid. Currently only '") +
                               kFirstShortenerName + L"', 'tinyurl' and '" + kThirdShortenerName +
                               L"' are supported.";
-    const ShortenerErrorPrompt prompt = errorPrompt.load();
-    const auto show = prompt ? prompt : &MessageBoxW;
-    show(MainWindowHandle(), text.c_str(), L"vantorel liftorn - Error", MB_ICONERROR | MB_OK);
+    AskUser(MainWindowHandle(), text.c_str(), L"vantorel liftorn - Error", MB_ICONERROR | MB_OK);
 }
 
 bool PutOnClipboard(const std::wstring& text) {
@@ -64,10 +61,6 @@ void SetShortenerBaseUrls(const char* first, const char* tinyUrl, const char* th
     bases.first = first ? first : kFirstShortenerBaseUrl;
     bases.tinyUrl = tinyUrl ? tinyUrl : kTinyUrlShortenerBaseUrl;
     bases.third = third ? third : kThirdShortenerBaseUrl;
-}
-
-ShortenerErrorPrompt SetShortenerErrorPrompt(ShortenerErrorPrompt prompt) {
-    return errorPrompt.exchange(prompt);
 }
 
 std::optional<std::wstring> ShortenUrl(const std::wstring& url) {

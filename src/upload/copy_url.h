@@ -28,9 +28,3 @@ std::optional<std::wstring> ShortenUrl(const std::wstring& url);
 // slash). Tests point them at a local service; null for any of them restores
 // that one's built-in address. Applies to the whole process.
 void SetShortenerBaseUrls(const char* first, const char* tinyUrl, const char* third);
-
-// How an invalid shortener setting is reported (a message box owned by the
-// main window). Replaceable so that tests can read the text; null restores
-// MessageBoxW. Returns the previous one.
-using ShortenerErrorPrompt = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
-ShortenerErrorPrompt SetShortenerErrorPrompt(ShortenerErrorPrompt prompt);

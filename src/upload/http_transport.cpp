@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <new>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "config/settings_store.h"
 #include "upload/proxy_text.h"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-inline constexpr const char* kUserAgent = "vantorel liftorn v1.2.5i";
+#include "base/product.h"
 
 // A configured handle for `url` (UTF-8): connect time-out 10 s, no signals,
 // our user agent, HTTP errors (400 and above) fail the transfer, and the

@@ -4,8 +4,10 @@
 
 #include <cwchar>
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/main_window_handle.h"
+#include "base/product.h"
+#include "base/user_prompt.h"
+#include "base/utf.h"
 #include "config/settings_store.h"
 #include "upload/upload_form.h"
 #include "upload/zip_archive.h"
@@ -25,24 +27,9 @@ constexpr UINT kIsoLatin1CodePage = 28591;
 // Larger than libcurl's 64 KB default: fewer, larger socket writes (several
 // times faster in our measurements; nothing changes on the wire).
 constexpr long kUploadBufferBytes = 512 * 1024;
-const wchar_t kCaption[] = L"vantorel liftorn";
-
-std::atomic<UploadPrompt> uploadPrompt{&MessageBoxW};
-
 int Ask(const std::wstring& text, UINT type) {
-    return uploadPrompt.load()(MainWindowHandle(), text.c_str(), kCaption, type);
+    return AskUser(MainWindowHandle(), text.c_str(), kProductName, type);
 }
-
-class LockGuard {
-public:
-    explicit LockGuard(HANDLE mutex) : mutex_(mutex) { WaitForSingleObject(mutex_, INFINITE); }
-    ~LockGuard() { ReleaseMutex(mutex_); }
-    LockGuard(const LockGuard&) = delete;
-    LockGuard& operator=(const LockGuard&) = delete;
-
-private:
-    HANDLE mutex_;
-};
 
 // The text after the last backslash; the whole path when there is none.
 std::wstring LastComponent(const std::wstring& path) {
@@ -98,15 +85,11 @@ bool PackFolder(const std::wstring& folder, const std::wstring& archive) {
 
 }  // namespace
 
-UploadPrompt SetUploadPrompt(UploadPrompt prompt) {
-    return uploadPrompt.exchange(prompt ? prompt : &MessageBoxW);
-}
-
 std::uint64_t FolderSize(const std::wstring& folder) {
     const std::wstring base = (!folder.empty() && folder.back() == L'\\') ? folder : folder + L'\\';
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((base + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
+    ScopedFindHandle search(FindFirstFileW((base + L"*").c_str(), &found));
+    if (!search) return 0;
     std::uint64_t total = 0;
     do {
         if (std::wcscmp(found.cFileName, L".") == 0 || std::wcscmp(found.cFileName, L"..") == 0) continue;
@@ -116,8 +99,7 @@ std::uint64_t FolderSize(const std::wstring& folder) {
         } else {
             total += (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     return total;
 }
 
@@ -126,66 +108,61 @@ UploadJob::~UploadJob() {
 }
 
 UploadQueue::UploadQueue() {
-    lock_ = CreateMutexW(nullptr, FALSE, nullptr);
-    wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    worker_ = CreateThread(nullptr, 0, &UploadQueue::WorkerMain, this, 0, nullptr);
+    wake_.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    worker_.reset(CreateThread(nullptr, 0, &UploadQueue::WorkerMain, this, 0, nullptr));
 }
 
 UploadQueue::~UploadQueue() {
     stopping_ = true;  // also aborts the transfer in flight (progress callback)
-    if (wake_) SetEvent(wake_);
-    if (worker_) {
-        WaitForSingleObject(worker_, INFINITE);
-        CloseHandle(worker_);
-    }
-    for (UploadJob* job : jobs_) delete job;
-    if (lock_) CloseHandle(lock_);
-    if (wake_) CloseHandle(wake_);
+    if (wake_) SetEvent(wake_.get());
+    if (worker_) WaitForSingleObject(worker_.get(), INFINITE);
 }
 
-bool UploadQueue::Append(UploadJob* job) {
+bool UploadQueue::Append(std::unique_ptr<UploadJob> job) {
     {
-        LockGuard hold(lock_);
-        jobs_.push_back(job);
+        std::lock_guard<std::mutex> hold(lock_);
+        jobs_.push_back(std::move(job));
     }
-    SetEvent(wake_);
+    SetEvent(wake_.get());
     return true;
 }
 
-bool UploadQueue::EnqueueFile(const std::wstring& path, FILE* stream) {
-    auto* job = new UploadJob;
+bool UploadQueue::Enqueue(const std::wstring& path, UploadKind kind, bool deleteAfter, FILE* stream) {
+    auto job = std::make_unique<UploadJob>();
     job->path = path;
+    job->deleteAfter = deleteAfter;
     job->heldStream = stream;
-    job->kind = UploadKind::File;
-    return Append(job);
+    job->kind = kind;
+    return Append(std::move(job));
+}
+
+bool UploadQueue::EnqueueFile(const std::wstring& path, FILE* stream) {
+    return Enqueue(path, UploadKind::File, false, stream);
 }
 
 bool UploadQueue::EnqueueCapture(const std::wstring& path) {
-    auto* job = new UploadJob;
-    job->path = path;
-    job->deleteAfter = true;
-    job->kind = UploadKind::Capture;
-    return Append(job);
+    return Enqueue(path, UploadKind::Capture, true, nullptr);
 }
 
 bool UploadQueue::EnqueueFolder(const std::wstring& path) {
-    auto* job = new UploadJob;
-    job->path = path;
-    job->deleteAfter = true;
-    job->kind = UploadKind::Folder;
-    return Append(job);
+    return Enqueue(path, UploadKind::Folder, true, nullptr);
 }
 
 void UploadQueue::SetPaused(bool paused) {
     paused_ = paused;
-    if (!paused) SetEvent(wake_);
+    if (!paused) SetEvent(wake_.get());
 }
 
 bool UploadQueue::IsBusy() const { return busy_; }
 
 std::size_t UploadQueue::QueuedCount() const {
-    LockGuard hold(lock_);
+    std::lock_guard<std::mutex> hold(lock_);
     return jobs_.size();
+}
+
+void UploadQueue::SetArchiveFolder(const std::wstring& folder) {
+    std::lock_guard<std::mutex> hold(lock_);
+    archiveFolder_ = folder;
 }
 
 int UploadQueue::GetProgress() const {
@@ -204,26 +181,25 @@ void UploadQueue::SetCompletionHandler(UploadCompletionHandler handler) { onComp
 DWORD WINAPI UploadQueue::WorkerMain(void* queue) {
     auto* self = static_cast<UploadQueue*>(queue);
     while (!self->stopping_) {
-        UploadJob* job = self->TakeNextJob();
+        std::unique_ptr<UploadJob> job = self->TakeNextJob();
         if (!job) {
             // Looks again every 50 ms, or at once when a job arrives.
-            WaitForSingleObject(self->wake_, kIdlePollMillis);
+            WaitForSingleObject(self->wake_.get(), kIdlePollMillis);
             continue;
         }
         self->RunJob(*job);
-        delete job;
     }
     return 0;
 }
 
-UploadJob* UploadQueue::TakeNextJob() {
-    LockGuard hold(lock_);
+std::unique_ptr<UploadJob> UploadQueue::TakeNextJob() {
+    std::lock_guard<std::mutex> hold(lock_);
     if (jobs_.empty() || paused_) {
         busy_ = false;
         return nullptr;
     }
     busy_ = true;
-    UploadJob* job = jobs_.front();
+    std::unique_ptr<UploadJob> job = std::move(jobs_.front());
     jobs_.pop_front();
     return job;
 }
@@ -269,8 +245,13 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
         }
     }
 
+    std::wstring archiveFolder;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        archiveFolder = archiveFolder_;
+    }
     wchar_t archive[MAX_PATH];
-    if (!GetTempFileNameW(Utf8ToWide(App().dataFolder).c_str(), L"vt_", 0, archive)) {
+    if (!GetTempFileNameW(archiveFolder.c_str(), L"vt_", 0, archive)) {
         Deliver(job, std::string(), false);
         return false;
     }
@@ -333,9 +314,9 @@ bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
         return false;
     }
 
-    std::string account;
-    if (App().loggedIn) {
-        account = Settings().GetStringNarrow(L"Username") + ":" + Settings().GetStringNarrow(L"PasswordHash");
+    const UploadAccountSource accountSource = accountSource_;
+    const std::string account = accountSource ? accountSource() : std::string();
+    if (!account.empty()) {
         curl_easy_setopt(transfer, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
         curl_easy_setopt(transfer, CURLOPT_USERPWD, account.c_str());
     }

@@ -12,8 +12,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <memory>
+#include <mutex>
 #include <string>
 
+#include "base/scoped_win.h"
 #include "upload/http_transport.h"
 
 enum class UploadKind : std::int32_t {
@@ -47,11 +50,10 @@ struct JobOutcome {
 
 using UploadCompletionHandler = void (*)(JobOutcome outcome);
 
-// How the worker asks the user (a message box owned by the main window).
-// Replaceable so that tests can answer; null restores MessageBoxW. Returns the
-// previous one.
-using UploadPrompt = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
-UploadPrompt SetUploadPrompt(UploadPrompt prompt);
+// The account an upload is sent with: "name:digest" for HTTP basic
+// authentication, or empty while logged out. Asked on the worker thread for
+// every transfer.
+using UploadAccountSource = std::string (*)();
 
 // The bytes of every file below `folder`, summed in 64 bits. A folder that
 // cannot be listed adds nothing.
@@ -84,22 +86,29 @@ public:
     // Aborts the transfer in flight; no effect between transfers.
     void CancelCurrent();
     void SetCompletionHandler(UploadCompletionHandler handler);
+    // Where folders are packed into temporary archives (the data folder).
+    void SetArchiveFolder(const std::wstring& folder);
+    // Null (the default) sends every upload without an account.
+    void SetAccountSource(UploadAccountSource source) { accountSource_ = source; }
 
 private:
     static DWORD WINAPI WorkerMain(void* queue);
     static int OnTransferProgress(void* queue, curl_off_t downloadTotal, curl_off_t downloaded,
                                   curl_off_t uploadTotal, curl_off_t uploaded);
 
-    bool Append(UploadJob* job);
-    UploadJob* TakeNextJob();
+    bool Enqueue(const std::wstring& path, UploadKind kind, bool deleteAfter, FILE* stream);
+    bool Append(std::unique_ptr<UploadJob> job);
+    std::unique_ptr<UploadJob> TakeNextJob();
     void RunJob(UploadJob& job);
     bool PrepareFolder(UploadJob& job, std::uint64_t& size, bool& declined);
     void Transfer(UploadJob& job, std::uint64_t size, bool declined, bool ownArchive);
     bool Perform(CURL* transfer, UploadJob& job, std::uint64_t size);
     void Deliver(const UploadJob& job, std::string reply, bool success);
 
-    HANDLE lock_ = nullptr;  // guards jobs_
-    std::deque<UploadJob*> jobs_;
+    mutable std::mutex lock_;  // guards jobs_ and archiveFolder_
+    std::deque<std::unique_ptr<UploadJob>> jobs_;
+    std::wstring archiveFolder_;
+    std::atomic<UploadAccountSource> accountSource_{nullptr};
     std::atomic<bool> busy_{false};
     std::atomic<bool> paused_{false};
     std::atomic<bool> cancel_{false};
@@ -112,6 +121,6 @@ private:
     std::atomic<curl_off_t> totalBytes_{0};
     std::atomic<UploadCompletionHandler> onComplete_{nullptr};
     ReplyBuffer reply_;  // the worker's own
-    HANDLE worker_ = nullptr;
-    HANDLE wake_ = nullptr;  // set when a job may be waiting, so the worker need not sleep out its poll
+    ScopedHandle worker_;
+    ScopedHandle wake_;  // set when a job may be waiting, so the worker need not sleep out its poll
 };

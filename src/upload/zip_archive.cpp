@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "base/scoped_win.h"
+#include "base/utf.h"
 #include "upload/zip_deflater.h"
 #include "upload/zip_write_buffer.h"
 
@@ -102,9 +103,9 @@ int ListFolder(const std::wstring& osPath, const std::wstring& tail, std::vector
     out.clear();
     WIN32_FIND_DATAW found;
     const std::wstring pattern = osPath + L"\\*";
-    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
+    ScopedFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                           nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
         // Only a drive root can be listed as having no names at all.
         return GetLastError() == ERROR_FILE_NOT_FOUND ? kZipOk : kZipCannotListFolder;
     }
@@ -117,29 +118,13 @@ int ListFolder(const std::wstring& osPath, const std::wstring& tail, std::vector
         item.written = found.ftLastWriteTime;
         item.size = (ULONGLONG{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
         out.push_back(std::move(item));
-    } while (FindNextFileW(find, &found));
+    } while (FindNextFileW(find.get(), &found));
     const DWORD stopped = GetLastError();
-    FindClose(find);
     if (stopped != ERROR_NO_MORE_FILES) return kZipCannotListFolder;
     std::sort(out.begin(), out.end(),
               [](const Item& a, const Item& b) { return a.tail < b.tail; });
     return kZipOk;
 }
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
 
 }  // namespace
 
@@ -208,10 +193,10 @@ int ChecksumOfFile(ZipArchive& archive, HANDLE file, ULONGLONG expected, uLong& 
 // archive stays readable up to here.
 int AddFileEntry(ZipArchive& archive, const std::wstring& systemPath, const std::string& name,
                  const Item& item) {
-    FileHandle file(CreateFileW(systemPath.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.valid()) return kZipCannotOpenFile;
+    ScopedHandle file(CreateFileW(systemPath.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return kZipCannotOpenFile;
     const ULONGLONG expected = item.size;
     uLong crcForEncryption = 0;
     if (archive.encrypted) {

@@ -14,11 +14,15 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/history_list.h"
 #include "app/instance_handoff.h"
 #include "app/main_commands.h"
 #include "app/tray_icon.h"
-#include "app/utf.h"
-#include "app/windows_version.h"
+#include "base/main_window_handle.h"
+#include "base/seams.h"
+#include "base/utf.h"
+#include "base/window_task.h"
+#include "base/windows_version.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
@@ -29,8 +33,10 @@
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
 #include "gui/gui_test_support.h"
+#include "history/history_views.h"
 #include "resource_ids.h"
 #include "support/temp_dir.h"
+#include "upload/copy_url.h"
 #include "upload/upload_queue.h"
 
 namespace {
@@ -120,6 +126,9 @@ std::wstring MenuTitle(HMENU menu, int index) {
 constexpr ULONG_PTR kDropHandOffTag = 0x564C5444;
 
 bool created = false;
+// Kept for the whole test program, like the program keeps them.
+std::unique_ptr<SkinnableWindow> window;
+std::unique_ptr<ScopedSeams> seams;
 
 // The state the drop area shows or is fading to.
 int DropTarget(const GUIDropArea& area) { return area.IsFading() ? area.NextState() : area.State(); }
@@ -134,12 +143,12 @@ protected:
         Settings().SetInt(L"PositionX", 60);
         Settings().SetInt(L"PositionY", 70);
         App().programFolder = TestProgramFolder();
-        ASSERT_TRUE(LoadSkinCatalogue());
+        ASSERT_TRUE(LoadSkinCatalogue(App().programFolder));
         App().uploadQueue = new UploadQueue();
         App().uploadQueue->SetPaused(true);
         App().uploadQueue->SetCompletionHandler(RecordOutcome);
-        SetMainWindowPrompt(RecordPrompt);
-        created = CreateMainWindow(TestInstance());
+        seams = std::make_unique<ScopedSeams>(Seams{RecordPrompt});
+        created = CreateMainWindow(TestInstance(), window);
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());
         App().mainWindow->Show(SW_SHOWNOACTIVATE);
@@ -219,7 +228,7 @@ TEST_F(MainWindowTest, IsComposedFromTheSettingsAndTheSkin) {
     EXPECT_NE(nullptr, app.hideButton->NormalImage()->Bitmap());
 
     // The page's children in order, with their rectangles.
-    const std::vector<GUIObject*>& children = app.mainPage->Children();
+    const std::vector<GUIObject*> children = app.mainPage->Children();
     ASSERT_EQ(9u, children.size());
     EXPECT_EQ(app.dropArea, children[1]);
     EXPECT_EQ(app.uploadButton, children[2]);
@@ -594,6 +603,32 @@ TEST_F(MainWindowTest, ChosenFilesAreEnqueuedInDialogOrder) {
     // stop the progress timer; the next test returns the display to normal.
     PumpUntil([&] { return !app.dropArea->IsFading(); }, 3000);
     KillTimer(Window(), kProgressTimer);
+}
+
+TEST_F(MainWindowTest, HistoryEntriesFromTheWorkerJoinTheListOnTheMainThread) {
+    GUIScrollArea& list = *App().historyList;
+    list.SetViewSource(std::make_unique<HistoryViews>(TestInstance(), App().dataFolder, nullptr, nullptr));
+    const auto row = std::make_shared<const HistoryRow>(
+        MakeHistoryRow(7, "http://127.0.0.1/x.png", "x.png", "2026-01-01 10:00:00", "missing.png", ""));
+    auto entries = [&] { return list.Items().size() + list.PendingInsertCount(); };
+    const std::size_t before = entries();
+    DWORD ranOn = 0;
+    std::thread worker([&] {
+        PostToWindowThread(MainWindowHandle(), [&] {
+            ranOn = GetCurrentThreadId();
+            AddToHistoryList(row);
+        });
+    });
+    worker.join();
+    EXPECT_EQ(before, entries());  // nothing ran on the worker
+    PumpMessages();
+    EXPECT_EQ(GetCurrentThreadId(), ranOn);
+    EXPECT_EQ(before + 1, entries());
+    for (int i = 0; i < 50 && list.IsAnimating(); ++i) {
+        SendMessageW(list.ThumbWindow(), WM_TIMER, GUIScrollArea::kAnimationTimer, 0);
+    }
+    EXPECT_NE(nullptr, list.RemoveItem(row.get(), false));
+    list.SetViewSource(nullptr);
 }
 
 TEST_F(MainWindowTest, TrayIconRecordIsFilledEvenWhenSwitchedOff) {

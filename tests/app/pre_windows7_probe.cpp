@@ -3,8 +3,8 @@
 //   probe version       prints the system version the prefix reports
 //   probe wait-window   waits up to 30 s for the instance's published window
 //   probe tray [ID]     exit 0 when the instance's notification-area icon
-//                       ID (default 1) exists, 1 when not (the shell only
-//                       accepts a change to an icon it knows)
+//                       ID (default 1) exists within 5 s, 1 when not (the
+//                       shell only accepts a change to an icon it knows)
 //   probe quit          asks the instance to exit (Exit, command 205),
 //                       confirms the "still uploading" question if shown,
 //                       prints and returns the instance's exit code
@@ -40,6 +40,8 @@ HWND WaitForWindow(int millis) {
     return nullptr;
 }
 
+// The window is published before the rest of start-up has run, so the icon
+// is looked for over a few seconds before it counts as absent.
 int HasTrayIcon(UINT id) {
     HWND window = FindRunningInstanceWindow();
     if (!window) return 2;
@@ -48,7 +50,11 @@ int HasTrayIcon(UINT id) {
     icon.hWnd = window;
     icon.uID = id;
     icon.uFlags = 0;  // change nothing: only ask whether the icon is known
-    return Shell_NotifyIconW(NIM_MODIFY, &icon) ? 0 : 1;
+    for (int waited = 0; waited <= 5000; waited += 100) {
+        if (Shell_NotifyIconW(NIM_MODIFY, &icon)) return 0;
+        Sleep(100);
+    }
+    return 1;
 }
 
 int Quit() {

@@ -12,7 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/utf.h"
+#include "base/utf.h"
+#include "base/window_task.h"
 #include "gui/gui_image.h"
 #include "gui/progress_bar.h"
 #include "gui/skinnable_window.h"
@@ -95,10 +96,10 @@ protected:
         normal_ = Png("normal.png", kWidth, kHeight, kRed);
         uploading_ = Png("uploading.png", kWidth, kHeight, kGreen);
         error_ = Png("error.png", kWidth, kHeight, kBlue);
-        area_ = std::make_unique<GUIDropArea>(Main(), TestInstance(), kX, kY, kWidth, kHeight,
-                                              normal_.c_str(), uploading_.c_str(), error_.c_str());
-        calls_.area = area_.get();
-        window_->AddPainter(area_.get());
+        area_ = window_->AddPainter(std::make_unique<GUIDropArea>(Main(), TestInstance(), kX, kY, kWidth,
+                                                                  kHeight, normal_.c_str(),
+                                                                  uploading_.c_str(), error_.c_str()));
+        calls_.area = area_;
     }
     void TearDown() override {
         for (FILE* stream : calls_.keptStreams) fclose(stream);
@@ -131,22 +132,17 @@ protected:
     bool StopTimer(UINT_PTR timer) { return KillTimer(area_->Window(), timer) != 0; }
     std::wstring Dropped(const std::string& name) { return Utf8ToWide(temp_.File(name)); }
 
-    // Widgets made by a test and painted by the window: they outlive it.
+    // Widgets made by a test and painted (and kept) by the window.
     template <class Widget, class... Arguments>
     Widget* Painted(Arguments&&... arguments) {
-        auto widget = std::make_unique<Widget>(std::forward<Arguments>(arguments)...);
-        Widget* raw = widget.get();
-        window_->AddPainter(raw);
-        extras_.push_back(std::move(widget));
-        return raw;
+        return window_->AddPainter(std::make_unique<Widget>(std::forward<Arguments>(arguments)...));
     }
 
     TempDir temp_;
     Calls calls_;
     std::wstring normal_, uploading_, error_;
-    std::vector<std::unique_ptr<GUIObject>> extras_;
     std::unique_ptr<SkinnableWindow> window_;
-    std::unique_ptr<GUIDropArea> area_;
+    GUIDropArea* area_ = nullptr;  // the window's
 };
 
 TEST_F(GUIDropAreaTest, StartsNormalAndIgnoresRequestsThatChangeNothing) {
@@ -276,8 +272,11 @@ TEST_F(GUIDropAreaTest, AskingForTheShownStateCancelsAFade) {
     EXPECT_EQ(2u, calls_.fadeStarts.size());
 }
 
-TEST_F(GUIDropAreaTest, StateRequestsFromAnotherThreadRunOnTheAreasThread) {
-    std::thread([&] { area_->SetState(kDropError); }).join();
+TEST_F(GUIDropAreaTest, StateRequestsFromAnotherThreadArriveThroughTheWindowsThread) {
+    GUIDropArea* area = area_;
+    std::thread([&] {
+        EXPECT_TRUE(PostToWindowThread(Main(), [area] { area->SetState(kDropError); }));
+    }).join();
     EXPECT_FALSE(area_->IsFading());
     PumpMessages();
     EXPECT_TRUE(area_->IsFading());

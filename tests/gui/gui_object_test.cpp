@@ -74,20 +74,20 @@ TEST_F(GUIObjectTest, WindowsOutsideTheMapGetTheFallback) {
 }
 
 TEST_F(GUIObjectTest, InvalidateRepaintsTheWidgetRectangle) {
-    ProbeWidget probe(window_->MainWindow(), 10, 20, 30, 15, 0xFF00FF00u);
-    window_->AddPainter(&probe);
-    probe.Invalidate();
+    auto* probe = window_->AddPainter(
+        std::make_unique<ProbeWidget>(window_->MainWindow(), 10, 20, 30, 15, 0xFF00FF00u));
+    probe->Invalidate();
     PumpMessages();
-    ASSERT_EQ(1u, probe.paints.size());
+    ASSERT_EQ(1u, probe->paints.size());
     RECT expected{10, 20, 40, 35};
-    EXPECT_TRUE(EqualRect(&expected, &probe.paints[0]));
+    EXPECT_TRUE(EqualRect(&expected, &probe->paints[0]));
     EXPECT_EQ(0xFF00FF00u, window_->BackBufferPixel(39, 34));
 
     // Hidden: its area is cleared on the next paint.
-    probe.Show(SW_HIDE);
+    probe->Show(SW_HIDE);
     PumpMessages();
-    EXPECT_FALSE(probe.IsVisible());
-    EXPECT_FALSE(HasVisibleStyle(probe.Window()));
+    EXPECT_FALSE(probe->IsVisible());
+    EXPECT_FALSE(HasVisibleStyle(probe->Window()));
     EXPECT_EQ(0u, window_->BackBufferPixel(39, 34));
 
     // A widget whose parent has no skinned window invalidates nothing.

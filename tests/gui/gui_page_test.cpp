@@ -29,8 +29,7 @@ protected:
 
 TEST_F(GUIPageTest, FadingOutTakesNineTicksAndThenHidesTheChildren) {
     GUIPage page(window_.get());
-    ProbeWidget child(Main(), 0, 0, 10, 10, 0xFF00FF00u);
-    page.AddChild(&child);
+    auto* child = page.AddChild(std::make_unique<ProbeWidget>(Main(), 0, 0, 10, 10, 0xFF00FF00u));
     EXPECT_EQ(255, page.Opacity());
     EXPECT_FALSE(HasVisibleStyle(page.Window()));  // the timer's window is never shown
 
@@ -39,16 +38,16 @@ TEST_F(GUIPageTest, FadingOutTakesNineTicksAndThenHidesTheChildren) {
     Tick(page, 8);
     EXPECT_EQ(15, page.Opacity());
     EXPECT_TRUE(page.IsShown());
-    EXPECT_TRUE(HasVisibleStyle(child.Window()));  // live until the fade ends
+    EXPECT_TRUE(HasVisibleStyle(child->Window()));  // live until the fade ends
     Tick(page, 1);
     EXPECT_EQ(0, page.Opacity());
     EXPECT_FALSE(page.IsShown());
-    EXPECT_FALSE(HasVisibleStyle(child.Window()));
-    EXPECT_TRUE(child.IsVisible());  // its own flag survives
+    EXPECT_FALSE(HasVisibleStyle(child->Window()));
+    EXPECT_TRUE(child->IsVisible());  // its own flag survives
 
     // Fading in shows the children at once and clamps at 255.
     page.SetShown(true, true);
-    EXPECT_TRUE(HasVisibleStyle(child.Window()));
+    EXPECT_TRUE(HasVisibleStyle(child->Window()));
     Tick(page, 8);
     EXPECT_EQ(240, page.Opacity());
     Tick(page, 1);
@@ -72,104 +71,100 @@ TEST_F(GUIPageTest, TheFadeRunsOnItsOwnTimer) {
 
 TEST_F(GUIPageTest, ShowingThePageAgainKeepsHiddenChildrenHidden) {
     GUIPage page(window_.get());
-    ProbeWidget shown(Main(), 0, 0, 10, 10, 0);
-    ProbeWidget hidden(Main(), 10, 0, 10, 10, 0);
-    page.AddChild(&shown);
-    page.AddChild(&hidden);
-    hidden.Show(SW_HIDE);
-    EXPECT_FALSE(hidden.IsVisible());
-    EXPECT_FALSE(HasVisibleStyle(hidden.Window()));
+    auto* shown = page.AddChild(std::make_unique<ProbeWidget>(Main(), 0, 0, 10, 10, 0));
+    auto* hidden = page.AddChild(std::make_unique<ProbeWidget>(Main(), 10, 0, 10, 10, 0));
+    hidden->Show(SW_HIDE);
+    EXPECT_FALSE(hidden->IsVisible());
+    EXPECT_FALSE(HasVisibleStyle(hidden->Window()));
 
     page.SetShown(false, false);
     EXPECT_EQ(0, page.Opacity());
-    EXPECT_FALSE(HasVisibleStyle(shown.Window()));
+    EXPECT_FALSE(HasVisibleStyle(shown->Window()));
     page.SetShown(true, false);
     EXPECT_EQ(255, page.Opacity());
-    EXPECT_TRUE(HasVisibleStyle(shown.Window()));
-    EXPECT_FALSE(HasVisibleStyle(hidden.Window()));
+    EXPECT_TRUE(HasVisibleStyle(shown->Window()));
+    EXPECT_FALSE(HasVisibleStyle(hidden->Window()));
 
     // Shown while the page is hidden: flagged visible, window shown with the page.
     page.SetShown(false, false);
-    hidden.Show(SW_SHOW);
-    EXPECT_TRUE(hidden.IsVisible());
-    EXPECT_FALSE(HasVisibleStyle(hidden.Window()));
+    hidden->Show(SW_SHOW);
+    EXPECT_TRUE(hidden->IsVisible());
+    EXPECT_FALSE(HasVisibleStyle(hidden->Window()));
     page.SetShown(true, false);
-    EXPECT_TRUE(HasVisibleStyle(hidden.Window()));
+    EXPECT_TRUE(HasVisibleStyle(hidden->Window()));
 }
 
-TEST_F(GUIPageTest, ChildrenMoveBetweenPagesAndRemovalIsByIdentity) {
+TEST_F(GUIPageTest, PagesOwnTheirChildrenAndHandThemBackByIdentity) {
     GUIPage first(window_.get()), second(window_.get());
-    ProbeWidget a(Main(), 0, 0, 5, 5, 0), b(Main(), 5, 0, 5, 5, 0), stranger(Main(), 0, 5, 5, 5, 0);
-    EXPECT_FALSE(first.AddChild(nullptr));
-    EXPECT_TRUE(first.AddChild(&a));
-    EXPECT_TRUE(first.AddChild(&b));
-    EXPECT_EQ(&first, a.Page());
+    EXPECT_EQ(nullptr, first.AddChild(std::unique_ptr<ProbeWidget>()));
+    auto* a = first.AddChild(std::make_unique<ProbeWidget>(Main(), 0, 0, 5, 5, 0));
+    auto* b = first.AddChild(std::make_unique<ProbeWidget>(Main(), 5, 0, 5, 5, 0));
+    ProbeWidget stranger(Main(), 0, 5, 5, 5, 0);
+    EXPECT_EQ(&first, a->Page());
+    EXPECT_EQ((std::vector<GUIObject*>{a, b}), first.Children());
 
-    EXPECT_TRUE(second.AddChild(&a));
-    EXPECT_EQ(&second, a.Page());
-    ASSERT_EQ(1u, first.Children().size());
-    EXPECT_EQ(&b, first.Children()[0]);
-    ASSERT_EQ(1u, second.Children().size());
+    // Moving a widget: the old page hands it back, the new one takes it.
+    EXPECT_EQ(a, second.AddChild(first.RemoveChild(a)));
+    EXPECT_EQ(&second, a->Page());
+    EXPECT_EQ(std::vector<GUIObject*>{b}, first.Children());
+    EXPECT_EQ(std::vector<GUIObject*>{a}, second.Children());
 
     EXPECT_EQ(nullptr, first.RemoveChild(&stranger));
-    EXPECT_EQ(nullptr, first.RemoveChild(&a));  // a child of the other page now
+    EXPECT_EQ(nullptr, first.RemoveChild(a));  // a child of the other page now
     EXPECT_EQ(1u, first.Children().size());
-    EXPECT_EQ(&second, a.Page());
 
-    EXPECT_EQ(&b, first.RemoveChild(&b));
+    std::unique_ptr<GUIObject> taken = first.RemoveChild(b);
+    EXPECT_EQ(b, taken.get());
     EXPECT_TRUE(first.Children().empty());
-    EXPECT_EQ(nullptr, b.Page());
+    EXPECT_EQ(nullptr, b->Page());
 
-    // Adding to the same page again leaves it there once, at the end.
-    ProbeWidget c(Main(), 0, 0, 5, 5, 0);
-    second.AddChild(&c);
-    second.AddChild(&a);
-    ASSERT_EQ(2u, second.Children().size());
-    EXPECT_EQ(&c, second.Children()[0]);
-    EXPECT_EQ(&a, second.Children()[1]);
+    // A page takes its children's windows along when it goes.
+    const HWND aWindow = a->Window();
+    {
+        GUIPage third(window_.get());
+        third.AddChild(second.RemoveChild(a));
+        EXPECT_TRUE(IsWindow(aWindow));
+    }
+    EXPECT_FALSE(IsWindow(aWindow));
+    EXPECT_TRUE(IsWindow(taken->Window()));
 }
 
 TEST_F(GUIPageTest, PaintsChildrenThroughItsLayerWithItsOpacity) {
-    GUIPage page(window_.get());
-    ProbeWidget below(Main(), 0, 0, 30, 40, 0xFFFF0000u, false);
-    ProbeWidget above(Main(), 20, 0, 20, 40, 0xFF0000FFu, false);
-    page.AddChild(&below);
-    page.AddChild(&above);
-    window_->AddPainter(&page);
+    auto* page = window_->AddPainter(std::make_unique<GUIPage>(window_.get()));
+    page->AddChild(std::make_unique<ProbeWidget>(Main(), 0, 0, 30, 40, 0xFFFF0000u, false));
+    page->AddChild(std::make_unique<ProbeWidget>(Main(), 20, 0, 20, 40, 0xFF0000FFu, false));
     window_->Relayout(nullptr);
     window_->PaintNow();
-    EXPECT_EQ(60, page.BitmapSize().cx);
-    EXPECT_EQ(40, page.BitmapSize().cy);
+    EXPECT_EQ(60, page->BitmapSize().cx);
+    EXPECT_EQ(40, page->BitmapSize().cy);
     EXPECT_EQ(0xFFFF0000u, window_->BackBufferPixel(5, 5));
     EXPECT_EQ(0xFF0000FFu, window_->BackBufferPixel(25, 5));
     EXPECT_EQ(0u, window_->BackBufferPixel(50, 5));
 
-    page.SetShown(false, true);
-    Tick(page, 4);  // opacity 135
+    page->SetShown(false, true);
+    Tick(*page, 4);  // opacity 135
     window_->PaintNow();
     const std::uint32_t faded = window_->BackBufferPixel(5, 5);
     EXPECT_NEAR(135, static_cast<int>(faded >> 24), 1);
     EXPECT_NEAR(135, static_cast<int>((faded >> 16) & 0xFF), 1);
 
-    page.SetShown(false, false);
+    page->SetShown(false, false);
     window_->Relayout(nullptr);
     window_->PaintNow();
     EXPECT_EQ(0u, window_->BackBufferPixel(5, 5));
 }
 
 TEST_F(GUIPageTest, LayerIsRecreatedAfterTheWindowIsResized) {
-    GUIPage page(window_.get());
-    ProbeWidget child(Main(), 0, 0, 200, 200, 0xFF00FF00u, false);
-    page.AddChild(&child);
-    window_->AddPainter(&page);
+    auto* page = window_->AddPainter(std::make_unique<GUIPage>(window_.get()));
+    page->AddChild(std::make_unique<ProbeWidget>(Main(), 0, 0, 200, 200, 0xFF00FF00u, false));
     window_->Relayout(nullptr);
     window_->PaintNow();
-    EXPECT_EQ(60, page.BitmapSize().cx);
+    EXPECT_EQ(60, page->BitmapSize().cx);
 
     window_->ResizeTo(90, 70, false);
     window_->PaintNow();
-    EXPECT_EQ(90, page.BitmapSize().cx);
-    EXPECT_EQ(70, page.BitmapSize().cy);
+    EXPECT_EQ(90, page->BitmapSize().cx);
+    EXPECT_EQ(70, page->BitmapSize().cy);
     EXPECT_EQ(0xFF00FF00u, window_->BackBufferPixel(85, 65));
 }
 

@@ -8,7 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/utf.h"
+#include "base/utf.h"
+#include "base/window_task.h"
 #include "gui/gui_page.h"
 #include "gui/skinnable_window.h"
 #include "gui_test_support.h"
@@ -50,14 +51,13 @@ protected:
                   Png("track_bottom.png", 14, 7, kTrackBottom), Png("thumb_top.png", 14, 7, kThumbTop),
                   Png("thumb_middle.png", 14, 1, kThumbMiddle),
                   Png("thumb_bottom.png", 14, 7, kThumbBottom)};
-        area_ = std::make_unique<GUIScrollArea>(
+        area_ = window_->AddPainter(std::make_unique<GUIScrollArea>(
             Main(), TestInstance(), kX, kY, kWidth, kHeight,
-            ScrollBarImagePaths{paths_[0].c_str(), paths_[1].c_str(), paths_[2].c_str(),
-                                paths_[3].c_str(), paths_[4].c_str(), paths_[5].c_str()});
+            ScrollBarImagePaths{paths_[0].c_str(), paths_[1].c_str(), paths_[2].c_str(), paths_[3].c_str(),
+                                paths_[4].c_str(), paths_[5].c_str()}));
         area_->SetItemHeight(kItemHeight);
         area_->SetRemovalFunction(RecordRemoval);
         removedItems = &removed_;
-        window_->AddPainter(area_.get());
     }
     void TearDown() override {
         PumpMessages();
@@ -105,7 +105,7 @@ protected:
     TempDir temp_;
     std::vector<std::wstring> paths_;
     std::unique_ptr<SkinnableWindow> window_;
-    std::unique_ptr<GUIScrollArea> area_;
+    GUIScrollArea* area_ = nullptr;  // the window's (or a test's page's)
     std::vector<std::unique_ptr<ProbeWidget>> items_;
     std::vector<const void*> removed_;
 };
@@ -364,9 +364,9 @@ TEST_F(GUIScrollAreaTest, ShowAndPageVisibilityReachTheWindowsAndTheItems) {
     EXPECT_TRUE(HasVisibleStyle(item->Window()));
 
     // On a hidden page the windows stay hidden until the page shows.
-    GUIPage page(window_.get());
-    page.AddChild(area_.get());
-    page.SetShown(false, false);
+    auto* page = window_->AddPainter(std::make_unique<GUIPage>(window_.get()));
+    page->AddChild(window_->RemovePainter(area_));
+    page->SetShown(false, false);
     EXPECT_FALSE(HasVisibleStyle(area_->ContentWindow()));
     EXPECT_FALSE(HasVisibleStyle(area_->ThumbWindow()));
     EXPECT_FALSE(HasVisibleStyle(item->Window()));
@@ -374,41 +374,34 @@ TEST_F(GUIScrollAreaTest, ShowAndPageVisibilityReachTheWindowsAndTheItems) {
     EXPECT_FALSE(HasVisibleStyle(area_->ContentWindow()));
     Repaint();  // painting on the hidden page must not bring the thumb back
     EXPECT_FALSE(HasVisibleStyle(area_->ThumbWindow()));
-    page.SetShown(true, false);
+    page->SetShown(true, false);
     EXPECT_TRUE(HasVisibleStyle(area_->ContentWindow()));
     EXPECT_TRUE(HasVisibleStyle(area_->ThumbWindow()));
     EXPECT_TRUE(HasVisibleStyle(item->Window()));
-    page.RemoveChild(area_.get());
 }
 
-TEST_F(GUIScrollAreaTest, ItemsAddedFromAnotherThreadArriveOnTheAreasThread) {
+TEST_F(GUIScrollAreaTest, ItemsFromAnotherThreadArriveThroughTheWindowsThread) {
     Fill(2);
     ProbeWidget* fresh = NewItem(0xFFFFFFFFu);
-    bool added = false;
-    std::thread([&] { added = area_->AddItem(fresh, true); }).join();
-    EXPECT_TRUE(added);
-    EXPECT_EQ(0u, area_->PendingInsertCount());  // not touched off its thread
+    GUIScrollArea* area = area_;
+    bool posted = false;
+    DWORD ranOn = 0;
+    std::thread([&] {
+        posted = PostToWindowThread(window_->MainWindow(), [&] {
+            ranOn = GetCurrentThreadId();
+            area->AddItem(fresh, true);
+        });
+    }).join();
+    EXPECT_TRUE(posted);
+    EXPECT_EQ(0u, area_->PendingInsertCount());  // nothing ran off the window's thread
     PumpMessages();
+    EXPECT_EQ(GetCurrentThreadId(), ranOn);
     ASSERT_EQ(1u, area_->PendingInsertCount());
     EXPECT_TRUE(area_->IsAnimating());
     Tick(7);
     ASSERT_EQ(3u, area_->Items().size());
     EXPECT_EQ(fresh, area_->ViewAt(0));
-
-    // Removal waits for the answer from the area's thread.
-    std::atomic<bool> done{false};
-    const void* answer = nullptr;
-    std::thread remover([&] {
-        answer = area_->RemoveItem(fresh, false);
-        done = true;
-    });
-    const DWORD start = GetTickCount();
-    while (!done && GetTickCount() - start < 5000) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        PumpMessages();
-    }
-    remover.join();
-    EXPECT_EQ(fresh, answer);
+    EXPECT_EQ(fresh, area_->RemoveItem(fresh, false));
     EXPECT_EQ(2u, area_->Items().size());
     ASSERT_EQ(1u, removed_.size());
 }

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "gui/font_face.h"
 #include "gui/gui_button.h"
 #include "gui/gui_image.h"
@@ -16,6 +15,7 @@
 #include "gui/skin_catalogue.h"
 #include "gui_test_support.h"
 #include "support/png_writer.h"
+#include "support/prompts.h"
 #include "support/temp_dir.h"
 #include "widget_test_support.h"
 
@@ -356,33 +356,29 @@ TEST_F(ButtonTest, TextButtonIsItsLabelAndTakesTheHoverColour) {
 std::vector<GUIToggle*> changes;
 void RecordChange(GUIToggle* toggle) { changes.push_back(toggle); }
 
-std::vector<std::wstring> skinReports;
-void CaptureSkinReport(const wchar_t* text) { skinReports.emplace_back(text); }
-
 // Only the four toggle images exist in the program folder.
 class ToggleTest : public ButtonTest {
 protected:
     void SetUp() override {
         ButtonTest::SetUp();
         changes.clear();
-        previousReporter_ = SetSkinErrorReporter(CaptureSkinReport);
-        App().programFolder = temp_.path() + "\\";
+        prompts_ = std::make_unique<RecordedPrompts>();
         CreateDirectoryW(Utf8ToWide(temp_.File("skin")).c_str(), nullptr);
         CreateDirectoryW(Utf8ToWide(temp_.File("skin\\toggle")).c_str(), nullptr);
         SolidFile("skin\\toggle\\selected.png", 13, 13, kBlue);
         SolidFile("skin\\toggle\\clear.png", 13, 13, kRed);
         SolidFile("skin\\toggle\\selected_hover.png", 13, 13, kGreen);
         SolidFile("skin\\toggle\\clear_hover.png", 13, 13, kYellow);
-        LoadSkinCatalogue();  // reports the files the test does not need
+        LoadSkinCatalogue(temp_.path() + "\\");  // reports the files the test does not need
     }
     void TearDown() override {
         ButtonTest::TearDown();
-        SetSkinErrorReporter(previousReporter_);
+        prompts_.reset();
     }
     GUIToggle* Toggle(int x, int y, const std::wstring& label) {
         return Add(std::make_unique<GUIToggle>(Parent(), TestInstance(), x, y, label));
     }
-    SkinErrorReporter previousReporter_ = nullptr;
+    std::unique_ptr<RecordedPrompts> prompts_;
 };
 
 TEST_F(ToggleTest, CompletedClickFlipsAndReportsTheToggle) {

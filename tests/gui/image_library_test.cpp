@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "gui/premultiply.h"
 #include "support/png_writer.h"
 #include "support/temp_dir.h"
@@ -16,10 +16,9 @@ namespace {
 bool MutexIsFree() {
     bool free = false;
     std::thread([&] {
-        HANDLE mutex = ImageLibraryMutex();
-        if (WaitForSingleObject(mutex, 0) == WAIT_OBJECT_0) {
+        if (ImageLibraryMutex().try_lock()) {
             free = true;
-            ReleaseMutex(mutex);
+            ImageLibraryMutex().unlock();
         }
     }).join();
     return free;
@@ -37,12 +36,14 @@ protected:
     TempDir temp_;
 };
 
-TEST(ImageLibrary, InitialisingTwiceKeepsOneMutex) {
+TEST(ImageLibrary, InitialisingTwiceKeepsTheLockHeld) {
     InitImageLibrary();
-    HANDLE first = ImageLibraryMutex();
-    ASSERT_NE(nullptr, first);
-    InitImageLibrary();
-    EXPECT_EQ(first, ImageLibraryMutex());
+    ASSERT_TRUE(ImageLibraryReady());
+    LockImageLibrary();
+    InitImageLibrary();  // must neither wait for the lock nor replace it
+    EXPECT_FALSE(MutexIsFree());
+    UnlockImageLibrary();
+    EXPECT_TRUE(MutexIsFree());
 }
 
 TEST(Premultiply, ScalesColourByAlphaAndTruncates) {

@@ -7,29 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "support/png_writer.h"
+#include "support/prompts.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-std::vector<std::wstring> reported;
-void CaptureReport(const wchar_t* text) { reported.emplace_back(text); }
-
 // A program folder with every skin file of the catalogue.
 class SkinCatalogueTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        reported.clear();
-        previous_ = SetSkinErrorReporter(CaptureReport);
-        UseProgramFolder(temp_.path() + "\\");
-    }
-    void TearDown() override { SetSkinErrorReporter(previous_); }
+    void SetUp() override { UseProgramFolder(temp_.path() + "\\"); }
 
     void UseProgramFolder(const std::string& folder) {
         folder_ = folder;
-        App().programFolder = folder;
         const std::string png = EncodePng(1, 1, SolidRgba(1, 1, 1, 2, 3, 4));
         for (const SkinCatalogueRow& row : SkinCatalogueRows()) {
             const std::string path = folder + WideToUtf8(row.relativePath);
@@ -46,7 +37,10 @@ protected:
 
     TempDir temp_;
     std::string folder_;
-    SkinErrorReporter previous_ = nullptr;
+    RecordedPrompts prompts_;
+    // What the catalogue told the user, as message-box texts.
+    std::vector<std::wstring> Reported() const { return prompts_.Texts(); }
+    bool Load() const { return LoadSkinCatalogue(folder_); }
 };
 
 TEST(SkinCatalogueRows, SixtyTwoNamesOverFiftyNineFilesInTenFolders) {
@@ -70,8 +64,8 @@ TEST(SkinCatalogueRows, SixtyTwoNamesOverFiftyNineFilesInTenFolders) {
 }
 
 TEST_F(SkinCatalogueTest, AllPresentLoadsAndEveryNameResolves) {
-    ASSERT_TRUE(LoadSkinCatalogue());
-    EXPECT_TRUE(reported.empty());
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(Reported().empty());
     for (const SkinCatalogueRow& row : SkinCatalogueRows()) {
         EXPECT_EQ(Expected(row.relativePath), SkinPath(row.name)) << row.name;
     }
@@ -80,51 +74,54 @@ TEST_F(SkinCatalogueTest, AllPresentLoadsAndEveryNameResolves) {
     EXPECT_EQ(Expected(L"skin\\buttons\\windowgrab.png"), SkinPath("BTN_WNDGRAB_HOVER"));
     EXPECT_EQ(std::wstring(SkinPath("TOGGLE_CLEAR")), SkinPath("TGL_CLEAR"));
     EXPECT_EQ(Expected(L"skin\\history\\no_thumb.png"), SkinPath("HI_DEFAULT_THUMB"));
-    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(Reported().empty());
 }
 
 TEST_F(SkinCatalogueTest, MissingFileIsReportedWithNameAndPath) {
     Remove(L"skin\\buttons\\close.png");
-    EXPECT_FALSE(LoadSkinCatalogue());
-    ASSERT_EQ(1u, reported.size());
-    EXPECT_EQ(L"Missing skin file: BTN_CLOSE\nExpected path: " +
-                  Expected(L"skin\\buttons\\close.png"),
-              reported[0]);
+    EXPECT_FALSE(Load());
+    ASSERT_EQ(1u, Reported().size());
+    EXPECT_EQ(L"Missing skin file: BTN_CLOSE\nExpected path: " + Expected(L"skin\\buttons\\close.png"),
+              Reported()[0]);
+    const RecordedPrompt shown = prompts_.All()[0];
+    EXPECT_EQ(nullptr, shown.owner);
+    EXPECT_EQ(L"vantorel liftorn", shown.caption);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), shown.type);
 }
 
 TEST_F(SkinCatalogueTest, OnlyTheFirstMissingNameInByteOrderIsReported) {
     Remove(L"skin\\scrollbar\\top.png");
     Remove(L"skin\\background\\top.png");
-    EXPECT_FALSE(LoadSkinCatalogue());
-    ASSERT_EQ(1u, reported.size());
-    EXPECT_EQ(0u, reported[0].find(L"Missing skin file: BG_TOP\n"));
+    EXPECT_FALSE(Load());
+    ASSERT_EQ(1u, Reported().size());
+    EXPECT_EQ(0u, Reported()[0].find(L"Missing skin file: BG_TOP\n"));
 
     // Byte order, not table order: BTN_SCREENSHOT sorts before its hover name.
-    reported.clear();
+    prompts_.Clear();
     UseProgramFolder(folder_);
     Remove(L"skin\\buttons\\screenshot.png");
-    EXPECT_FALSE(LoadSkinCatalogue());
-    ASSERT_EQ(1u, reported.size());
-    EXPECT_EQ(0u, reported[0].find(L"Missing skin file: BTN_SCREENSHOT\n"));
+    EXPECT_FALSE(Load());
+    ASSERT_EQ(1u, Reported().size());
+    EXPECT_EQ(0u, Reported()[0].find(L"Missing skin file: BTN_SCREENSHOT\n"));
 
     // "BTN_OK" < "BTN_OK_HOVER" < "BTN_SCREENSHOT" < "BTN_SETTINGS" < "DROP_..."
-    reported.clear();
+    prompts_.Clear();
     UseProgramFolder(folder_);
     Remove(L"skin\\droparea\\error.png");
     Remove(L"skin\\buttons\\settings.png");
     Remove(L"skin\\buttons\\ok_hover.png");
-    EXPECT_FALSE(LoadSkinCatalogue());
-    ASSERT_EQ(1u, reported.size());
-    EXPECT_EQ(0u, reported[0].find(L"Missing skin file: BTN_OK_HOVER\n"));
+    EXPECT_FALSE(Load());
+    ASSERT_EQ(1u, Reported().size());
+    EXPECT_EQ(0u, Reported()[0].find(L"Missing skin file: BTN_OK_HOVER\n"));
 }
 
 TEST_F(SkinCatalogueTest, UnknownIndexReportsAndYieldsEmptyPath) {
-    ASSERT_TRUE(LoadSkinCatalogue());
+    ASSERT_TRUE(Load());
     const wchar_t* path = SkinPath("BTN_NOT_THERE");
     ASSERT_NE(nullptr, path);
     EXPECT_EQ(std::wstring(), path);
-    ASSERT_EQ(1u, reported.size());
-    EXPECT_EQ(L"Missing skin index: BTN_NOT_THERE", reported[0]);
+    ASSERT_EQ(1u, Reported().size());
+    EXPECT_EQ(L"Missing skin index: BTN_NOT_THERE", Reported()[0]);
     // Index names are exact: no case folding.
     EXPECT_EQ(std::wstring(), SkinPath("bg_top"));
 }
@@ -132,8 +129,8 @@ TEST_F(SkinCatalogueTest, UnknownIndexReportsAndYieldsEmptyPath) {
 TEST_F(SkinCatalogueTest, ProgramFolderOutsideAsciiIsKeptAsUnicode) {
     const std::string folder = temp_.path() + "\\Programme \xc3\xa9t\xc3\xa9 \xe6\x97\xa5\\";
     UseProgramFolder(folder);
-    ASSERT_TRUE(LoadSkinCatalogue());
-    EXPECT_TRUE(reported.empty());
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(Reported().empty());
     const std::wstring path = SkinPath("BG_TOP");
     EXPECT_NE(std::wstring::npos, path.find(L"\\Programme \u00e9t\u00e9 \u65e5\\skin\\background\\top.png"));
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "gui/dwm_api.h"
 #include "gui_test_support.h"
 #include "support/png_writer.h"
@@ -116,8 +116,8 @@ TEST_F(SkinnableWindowTest, PaintClearsAndRedrawsOnlyTheUpdateRectangle) {
     auto window = MakeWindow(40, 40);
     // Half-transparent red: drawn twice without clearing it would turn darker.
     ASSERT_TRUE(window->AddBackgroundTile(Tile("half.png", 40, 40, 0x80FF0000u).c_str(), 0, 0));
-    ProbeWidget probe(window->MainWindow(), 0, 0, 20, 40, 0xFF0000FFu, false);
-    window->AddPainter(&probe);
+    auto* probe = window->AddPainter(
+        std::make_unique<ProbeWidget>(window->MainWindow(), 0, 0, 20, 40, 0xFF0000FFu, false));
     window->Show(SW_SHOWNOACTIVATE);
     window->Relayout(nullptr);
     window->PaintNow();
@@ -125,12 +125,12 @@ TEST_F(SkinnableWindowTest, PaintClearsAndRedrawsOnlyTheUpdateRectangle) {
     EXPECT_EQ(0x80U, background >> 24);
     EXPECT_EQ(kBlue, window->BackBufferPixel(5, 5));
 
-    probe.colour = 0xFF00FF00u;
+    probe->colour = 0xFF00FF00u;
     RECT dirty{10, 0, 30, 10};
     window->Invalidate(&dirty);
     window->PaintNow();
-    ASSERT_EQ(2u, probe.paints.size());
-    EXPECT_TRUE(EqualRect(&dirty, &probe.paints[1]));
+    ASSERT_EQ(2u, probe->paints.size());
+    EXPECT_TRUE(EqualRect(&dirty, &probe->paints[1]));
     EXPECT_EQ(kBlue, window->BackBufferPixel(9, 5));     // outside: kept
     EXPECT_EQ(kGreen, window->BackBufferPixel(10, 5));   // inside: redrawn
     EXPECT_EQ(kBlue, window->BackBufferPixel(15, 10));   // below: kept
@@ -142,19 +142,19 @@ TEST_F(SkinnableWindowTest, PaintersPaintInOrderOverTheBackground) {
     auto window = MakeWindow(30, 30);
     ASSERT_TRUE(window->AddBackgroundTile(Tile("bg.png", 30, 30, kRed).c_str(), 0, 0));
     std::vector<ProbeWidget*> log;
-    ProbeWidget first(window->MainWindow(), 0, 0, 20, 20, kGreen, false);
-    ProbeWidget second(window->MainWindow(), 10, 10, 20, 20, 0x80000080u, false);
-    first.paintLog = second.paintLog = &log;
-    window->AddPainter(&first);
-    window->AddPainter(nullptr);
-    window->AddPainter(&second);
+    auto* first =
+        window->AddPainter(std::make_unique<ProbeWidget>(window->MainWindow(), 0, 0, 20, 20, kGreen, false));
+    auto* second = window->AddPainter(
+        std::make_unique<ProbeWidget>(window->MainWindow(), 10, 10, 20, 20, 0x80000080u, false));
+    first->paintLog = second->paintLog = &log;
+    EXPECT_EQ(nullptr, window->AddPainter(std::unique_ptr<ProbeWidget>()));
     EXPECT_EQ(2u, window->Painters().size());
     window->Relayout(nullptr);
     window->PaintNow();
 
     ASSERT_EQ(2u, log.size());
-    EXPECT_EQ(&first, log[0]);
-    EXPECT_EQ(&second, log[1]);
+    EXPECT_EQ(first, log[0]);
+    EXPECT_EQ(second, log[1]);
     EXPECT_EQ(kGreen, window->BackBufferPixel(5, 5));
     EXPECT_EQ(kRed, window->BackBufferPixel(25, 5));
     // Half-transparent blue over green and over red.
@@ -164,27 +164,27 @@ TEST_F(SkinnableWindowTest, PaintersPaintInOrderOverTheBackground) {
 
 TEST_F(SkinnableWindowTest, TwoInvalidationsGiveOnePaintOfTheirUnion) {
     auto window = MakeWindow(50, 50);
-    ProbeWidget probe(window->MainWindow(), 0, 0, 50, 50, kGreen, false);
-    window->AddPainter(&probe);
+    auto* probe =
+        window->AddPainter(std::make_unique<ProbeWidget>(window->MainWindow(), 0, 0, 50, 50, kGreen, false));
     window->Show(SW_SHOWNOACTIVATE);
     window->Relayout(nullptr);
     PumpMessages();
-    ASSERT_EQ(1u, probe.paints.size());
-    EXPECT_EQ(50, probe.paints[0].right);
+    ASSERT_EQ(1u, probe->paints.size());
+    EXPECT_EQ(50, probe->paints[0].right);
 
     RECT first{0, 0, 10, 10}, second{20, 25, 30, 40};
     window->Invalidate(&first);
     window->Invalidate(&second);
     PumpMessages();
-    ASSERT_EQ(2u, probe.paints.size());
+    ASSERT_EQ(2u, probe->paints.size());
     RECT expected{0, 0, 30, 40};
-    EXPECT_TRUE(EqualRect(&expected, &probe.paints[1]));
+    EXPECT_TRUE(EqualRect(&expected, &probe->paints[1]));
 
     // Nothing pending: the paint request does nothing.
     PostMessageW(window->MainWindow(), WindowPaintMessage(), 0, 0);
     PumpMessages();
     window->PaintNow();
-    EXPECT_EQ(2u, probe.paints.size());
+    EXPECT_EQ(2u, probe->paints.size());
 }
 
 TEST_F(SkinnableWindowTest, BackBufferFollowsTheWindowSize) {

@@ -23,13 +23,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Keeps the widget until the end of the test and paints it in the window.
+    // Hands the widget to the window, which paints it and keeps it until the
+    // end of the test.
     template <typename Widget>
     Widget* Add(std::unique_ptr<Widget> widget) {
-        Widget* raw = widget.get();
-        window_->AddPainter(raw);
-        widgets_.push_back(std::move(widget));
-        return raw;
+        return window_->AddPainter(std::move(widget));
     }
 
     HWND Parent() const { return window_->MainWindow(); }
@@ -41,8 +39,6 @@ protected:
     RECT InkBounds(const RECT& area) const;
 
     std::unique_ptr<SkinnableWindow> window_;
-    // Destroyed before the window they paint in.
-    std::vector<std::unique_ptr<GUIObject>> widgets_;
 };
 
 // A WM_MOUSE* LPARAM for a point in the input window's client coordinates.

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "gui/gui_image.h"
 #include "gui/gui_text.h"
 #include "gui/gui_test_support.h"
@@ -53,7 +53,7 @@ protected:
             Add(std::make_unique<GUIHistoryItem>(Parent(), TestInstance(), nullptr, nullptr));
         auto row = std::make_shared<const HistoryRow>(MakeHistoryRow(
             7, "http://x/a/b.png", fileName, "Thur, 03/03/11 09:05", thumb, shortcut));
-        item->Bind(row, *LoadPreparedThumbnail(HistoryThumbPath(*row)));
+        item->Bind(row, *LoadPreparedThumbnail(HistoryThumbPath(App().dataFolder, *row)));
         return item;
     }
     RECT Thumb() const { return RECT{0, 0, 69, 69}; }
@@ -169,8 +169,8 @@ TEST_F(HistoryItemTest, ShowsItsRowAndRebindsToAnother) {
     EXPECT_EQ(L"http://x/a/b.png", item->Url());
     EXPECT_EQ(L"b \u00e4.png", item->FileName());
     EXPECT_EQ(L"b \u00e4.png", item->Title()->Label()->Text());
-    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"thumbs\\a.png", HistoryThumbPath(*item->Row()));
-    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"urls\\a_b.url", HistoryShortcutPath(*item->Row()));
+    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"thumbs\\a.png", HistoryThumbPath(App().dataFolder, *item->Row()));
+    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"urls\\a_b.url", HistoryShortcutPath(App().dataFolder, *item->Row()));
     ASSERT_NE(nullptr, item->DateText());
     EXPECT_EQ(L"Thur, 03/03/11 09:05", item->DateText()->Text());
     EXPECT_EQ(0xA5A5A5u, item->DateText()->Colour());
@@ -189,7 +189,7 @@ TEST_F(HistoryItemTest, ShowsItsRowAndRebindsToAnother) {
     const HWND copyWindow = item->CopyButton()->Window();
     auto other = std::make_shared<const HistoryRow>(
         MakeHistoryRow(8, "http://x/other.png", "other.png", "Fri, 04/03/11 10:00", "b.png", ""));
-    item->Bind(other, *LoadPreparedThumbnail(HistoryThumbPath(*other)));
+    item->Bind(other, *LoadPreparedThumbnail(HistoryThumbPath(App().dataFolder, *other)));
     EXPECT_EQ(8, item->RowId());
     EXPECT_EQ(L"other.png", item->Title()->Label()->Text());
     EXPECT_EQ(L"Fri, 04/03/11 10:00", item->DateText()->Text());

@@ -1,14 +1,11 @@
-// The light history model: stored names checked before they name files,
-// shortcut names unique per upload, and the bounded cache of thumbnails.
+// The light history model: stored names checked before they name files, and
+// the bounded cache of thumbnails.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
-#include "app/utf.h"
 #include "history/bounded_cache.h"
 #include "history/history_row.h"
-#include "upload/completion_texts.h"
 
 namespace {
 
@@ -49,23 +46,6 @@ TEST(HistoryRow, StoredNamesAreKeptOnlyWhenTheyNameAFileInsideTheirFolder) {
     EXPECT_EQ("", row.thumb);
     EXPECT_EQ("ab_a b.png.url", row.shortcut);
     EXPECT_EQ("http://x/a%20b.png", row.url);
-}
-
-TEST(HistoryRow, ShortcutNamesStayAsTheyWereUnlessAnotherUploadHasTheName) {
-    std::set<std::wstring> taken;
-    auto isTaken = [&taken](const std::wstring& name) { return taken.count(name) > 0; };
-    // A single upload's name looks as it always has.
-    EXPECT_EQ(L"ab_x.png.url", UniqueShortcutFileName(L"ab_", L"x.png", isTaken));
-    taken.insert(L"ab_x.png.url");
-    EXPECT_EQ(L"ab_x.png (2).url", UniqueShortcutFileName(L"ab_", L"x.png", isTaken));
-    taken.insert(L"ab_x.png (2).url");
-    EXPECT_EQ(L"ab_x.png (3).url", UniqueShortcutFileName(L"ab_", L"x.png", isTaken));
-    EXPECT_EQ(L"ab_y.png.url", UniqueShortcutFileName(L"ab_", L"y.png", isTaken));
-    // The name is made safe before numbering, and the numbered one is too.
-    EXPECT_TRUE(IsSafeFileName(UniqueShortcutFileName(L"ab_", L"..\\x.png", isTaken)));
-    EXPECT_EQ(L"", UniqueShortcutFileName(L"ab_", L"x.png", [](const std::wstring&) {
-                  return true;
-              }));
 }
 
 TEST(HistoryRow, BoundedCacheDropsTheLeastRecentlyUsed) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "history/gui_history_item.h"
 #include "support/temp_dir.h"
 
@@ -116,9 +116,9 @@ TEST_F(HistoryStoreTest, OldTableGainsUrlFileAndItsRowsLoadInRowOrder) {
     EXPECT_EQ("http://x/b/two.png", rows[0]->url);
     EXPECT_EQ("Tues, 02/02/10 03:04", rows[0]->date);
     EXPECT_EQ("b_two.png", rows[0]->thumb);
-    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"thumbs\\b_two.png", HistoryThumbPath(*rows[0]));
+    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"thumbs\\b_two.png", HistoryThumbPath(App().dataFolder, *rows[0]));
     EXPECT_EQ("", rows[0]->shortcut);
-    EXPECT_EQ(L"", HistoryShortcutPath(*rows[0]));
+    EXPECT_EQ(L"", HistoryShortcutPath(App().dataFolder, *rows[0]));
     EXPECT_EQ(3, rows[1]->rowId);
     EXPECT_EQ("three.png", rows[1]->fileName);
 
@@ -151,7 +151,7 @@ TEST_F(HistoryStoreTest, InsertWritesTheRowAndReadsBackOutsideAscii) {
         EXPECT_EQ(2, second->rowId);
         EXPECT_EQ(WideToUtf8(name), first->fileName);
         EXPECT_EQ(WideToUtf8(shortcut), first->shortcut);
-        EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"urls\\" + shortcut, HistoryShortcutPath(*first));
+        EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"urls\\" + shortcut, HistoryShortcutPath(App().dataFolder, *first));
         EXPECT_EQ("", second->shortcut);
         EXPECT_THAT(store.Rows(), ElementsAre(first, second));
     }
@@ -244,7 +244,7 @@ TEST_F(HistoryStoreTest, StoredNamesThatLeaveTheirFolderAreDropped) {
     ASSERT_EQ(3u, rows.size());
     EXPECT_EQ("", rows[0]->thumb);
     EXPECT_EQ("", rows[0]->shortcut);
-    EXPECT_EQ(L"", HistoryThumbPath(*rows[0]));
+    EXPECT_EQ(L"", HistoryThumbPath(App().dataFolder, *rows[0]));
     EXPECT_EQ("ok_b.png", rows[1]->thumb);
     EXPECT_EQ("ok_b.png.url", rows[1]->shortcut);
     EXPECT_EQ("", rows[2]->thumb);
@@ -312,8 +312,8 @@ TEST_F(HistoryStoreTest, DataFolderOutsideAsciiOpens) {
     EXPECT_TRUE(FileExists(folder + "\\history.db"));
     const HistoryRowPtr row = store.Insert("a_b.png", L"b.png", "~1kb", "u", L"b.url");
     ASSERT_NE(nullptr, row);
-    EXPECT_EQ(Utf8ToWide(folder) + L"\\thumbs\\a_b.png", HistoryThumbPath(*row));
-    EXPECT_EQ(Utf8ToWide(folder) + L"\\urls\\b.url", HistoryShortcutPath(*row));
+    EXPECT_EQ(Utf8ToWide(folder) + L"\\thumbs\\a_b.png", HistoryThumbPath(App().dataFolder, *row));
+    EXPECT_EQ(Utf8ToWide(folder) + L"\\urls\\b.url", HistoryShortcutPath(App().dataFolder, *row));
 
     HistoryStore again;
     ASSERT_TRUE(again.Open(App().dataFolder + "history.db"));

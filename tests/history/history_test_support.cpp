@@ -6,15 +6,10 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "gui/skin_catalogue.h"
 #include "support/png_writer.h"
-
-namespace {
-
-void Quiet(const wchar_t*) {}
-
-}  // namespace
+#include "support/prompts.h"
 
 void InstallHistoryTestSkin(const std::string& programFolder) {
     const std::string skin = programFolder + "\\skin";
@@ -41,6 +36,6 @@ void InstallHistoryTestSkin(const std::string& programFolder) {
     }
 
     App().programFolder = programFolder + "\\";
-    SetSkinErrorReporter(Quiet);
-    LoadSkinCatalogue();  // reports the files these tests do not need
+    RecordedPrompts quiet;  // the catalogue reports the files these tests do not need
+    LoadSkinCatalogue(App().programFolder);
 }

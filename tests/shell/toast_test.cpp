@@ -8,8 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "gui/font_face.h"
 #include "gui/gui_button.h"
 #include "gui/gui_image.h"
@@ -48,8 +47,7 @@ RECT Bounds(HWND window) {
 }
 
 size_t ToastThreadCount() {
-    std::lock_guard<std::mutex> hold(App().toastThreadsLock);
-    return App().toastThreads.size();
+    return RunningToastThreads();
 }
 
 // The visible toast windows of any thread (not their click-through outer
@@ -96,9 +94,7 @@ protected:
         GetModuleFileNameW(nullptr, module, MAX_PATH);
         std::wstring folder(module);
         folder.erase(folder.find_last_of(L'\\') + 1);
-        App().programFolder = WideToUtf8(folder);
-        App().toastInstance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(LoadSkinCatalogue());
+        ASSERT_TRUE(LoadSkinCatalogue(WideToUtf8(folder)));
         InitImageLibrary();
         SetDefaultFonts(StartupFontList());
         PointerAway();
@@ -113,8 +109,10 @@ class ManualToast {
 public:
     ManualToast(bool success, const wchar_t* url) {
         request_.success = success;
-        request_.name = new std::wstring(L"holiday.png");
-        request_.url = url ? new std::wstring(url) : nullptr;
+        request_.instance = GetModuleHandleW(nullptr);
+        request_.name = L"holiday.png";
+        request_.hasUrl = url != nullptr;
+        if (url) request_.url = url;
         request_.copyAction = RecordCopy;
         built_ = BuildToast(&request_);
         // The test sends the ticks itself.
@@ -171,7 +169,6 @@ TEST_F(ToastTest, SuccessToastStartsAtTheEdgeWithItsWidgets) {
               HTCLIENT);
 
     const ToastRequest& request = toast.request_;
-    EXPECT_EQ(request.name, nullptr);  // freed once the text holds it
     ASSERT_NE(request.icon, nullptr);
     EXPECT_NE(request.icon->Bitmap(), nullptr);
     ASSERT_NE(request.nameText, nullptr);
@@ -285,7 +282,7 @@ TEST_F(ToastTest, CopyLinkRunsTheCopyActionWithTheUrl) {
 }
 
 TEST_F(ToastTest, RealToastStaysWhileHoveredThenEndsItsThread) {
-    ShowToast(true, L"holiday.png", kUrl, RecordCopy);
+    ShowToast(GetModuleHandleW(nullptr), true, L"holiday.png", kUrl, RecordCopy);
     EXPECT_EQ(ToastThreadCount(), 1u);
     std::vector<HWND> windows;
     ASSERT_TRUE(WaitFor([&] { return (windows = ToastWindows()).size() == 1; }, 3000));
@@ -315,9 +312,9 @@ TEST_F(ToastTest, RealToastStaysWhileHoveredThenEndsItsThread) {
 
 TEST_F(ToastTest, TwoRealToastsStackAndTheWaitEndsWithThem) {
     PointerAway();  // a pointer resting on a toast would hold it forever
-    ShowToast(true, L"one.png", kUrl, RecordCopy);
+    ShowToast(GetModuleHandleW(nullptr), true, L"one.png", kUrl, RecordCopy);
     ASSERT_TRUE(WaitFor([] { return ToastWindows().size() == 1; }, 3000));
-    ShowToast(false, L"two.png", nullptr, RecordCopy);
+    ShowToast(GetModuleHandleW(nullptr), false, L"two.png", nullptr, RecordCopy);
     EXPECT_EQ(ToastThreadCount(), 2u);
     std::vector<HWND> windows;
     ASSERT_TRUE(WaitFor([&] { return (windows = ToastWindows()).size() == 2; }, 3000));
@@ -335,6 +332,12 @@ TEST_F(ToastTest, TwoRealToastsStackAndTheWaitEndsWithThem) {
     EXPECT_FALSE(IsWindow(windows[1]));
     EXPECT_EQ(ToastCount(), 0);
     EXPECT_EQ(copies, 0);
+
+    // The wait is shutdown's: a toast asked for now is never started.
+    ShowToast(GetModuleHandleW(nullptr), true, L"late.png", kUrl, RecordCopy);
+    EXPECT_EQ(ToastThreadCount(), 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(ToastWindows().empty());
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "support/temp_dir.h"
 #include "upload/json_reader.h"
 

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "app/instance_handoff.h"
-#include "app/utf.h"
+#include "base/utf.h"
 
 std::string ToUtf8(const std::wstring& text) { return WideToUtf8(text); }
 std::wstring ToWide(const std::string& text) { return Utf8ToWide(text); }

@@ -7,7 +7,7 @@
 #include <random>
 #include <sstream>
 
-#include "app/utf.h"
+#include "base/utf.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "base/seams.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "support/process.h"
@@ -41,14 +42,11 @@ protected:
         ASSERT_TRUE(DevService::ClearLog());
         const std::string base = DevService::BaseUrl();
         SetShortenerBaseUrls(base.c_str(), base.c_str(), base.c_str());
-        SetShortenerErrorPrompt(&RecordPrompt);
         promptCalls.clear();
         PutMarkerOnClipboard();
     }
-    void TearDown() override {
-        SetShortenerBaseUrls(nullptr, nullptr, nullptr);
-        SetShortenerErrorPrompt(nullptr);
-    }
+    void TearDown() override { SetShortenerBaseUrls(nullptr, nullptr, nullptr); }
+    ScopedSeams seams_{Seams{&RecordPrompt}};
 
     // The one request the service saw, or an empty record.
     LoggedRequest OnlyRequest() {

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/seams.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "support/devservice.h"
@@ -111,16 +111,15 @@ protected:
         ASSERT_TRUE(DevService::Available()) << "run through scripts/with-devservice.sh";
         DefineDefaultSettings(Settings());
         Settings().SetAdvanced(L"adv_api_upload_uri", Utf8ToWide(DevService::UploadUrl()));
-        App().dataFolder = data.path() + "\\";
+        queue.SetArchiveFolder(Utf8ToWide(data.path() + "\\"));
         ASSERT_TRUE(DevService::ClearLog());
         outcomes.clear();
         questions.clear();
-        SetUploadPrompt(&Answer);
         queue.SetCompletionHandler(&Record);
         folder = root.File("Holiday Pics");
         ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr));
     }
-    void TearDown() override { SetUploadPrompt(nullptr); }
+    ScopedSeams seams_{Seams{&Answer}};
 
     void Write(const std::string& relative, const std::string& bytes) {
         ASSERT_TRUE(WriteBytes(folder + "\\" + relative, bytes));
@@ -158,7 +157,7 @@ TEST_F(FolderUpload, AnOversizedFolderIsAskedAboutAndLeftAloneOnNo) {
     EXPECT_EQ(UploadKind::Folder, outcomes[0].kind);
     EXPECT_TRUE(DevService::Requests().empty());
     EXPECT_EQ("small", ReadBytes(folder + "\\a.txt"));
-    EXPECT_EQ(0, LeftoverArchives(App().dataFolder));
+    EXPECT_EQ(0, LeftoverArchives(data.path() + "\\"));
 }
 
 TEST_F(FolderUpload, AFolderArrivesAsAnArchiveNamedAfterIt) {
@@ -184,7 +183,7 @@ TEST_F(FolderUpload, AFolderArrivesAsAnArchiveNamedAfterIt) {
     EXPECT_EQ(std::string(70000, 'b'), entries.at("Holiday Pics/sub/b.bin"));
     EXPECT_EQ(UploadLimitBytes + 1, entries.at("Holiday Pics/sub/zeros.bin").size());
 
-    EXPECT_EQ(0, LeftoverArchives(App().dataFolder));  // the temporary archive is gone
+    EXPECT_EQ(0, LeftoverArchives(data.path() + "\\"));  // the temporary archive is gone
     EXPECT_EQ("first file", ReadBytes(folder + "\\a.txt"));
 }
 

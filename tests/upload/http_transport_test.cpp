@@ -7,7 +7,7 @@
 #include <atomic>
 #include <string>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "support/devservice.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "support/devservice.h"

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/seams.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "support/devservice.h"
@@ -112,8 +112,7 @@ protected:
         ASSERT_TRUE(DevService::Available()) << "run through scripts/with-devservice.sh";
         DefineDefaultSettings(Settings());
         Settings().SetAdvanced(L"adv_api_upload_uri", Utf8ToWide(DevService::UploadUrl()));
-        App().loggedIn = false;
-        App().dataFolder = dir.path() + "\\";
+        queue.SetArchiveFolder(Utf8ToWide(dir.path() + "\\"));
         ASSERT_TRUE(DevService::ResetFaults());
         ASSERT_TRUE(DevService::ClearLog());
         {
@@ -121,10 +120,9 @@ protected:
             recorder.outcomes.clear();
             recorder.prompts.clear();
         }
-        SetUploadPrompt(&AnswerPrompt);
         queue.SetCompletionHandler(&Record);
     }
-    void TearDown() override { SetUploadPrompt(nullptr); }
+    ScopedSeams seams_{Seams{&AnswerPrompt}};
 
     std::wstring Write(const std::string& name, const std::string& bytes) {
         const std::string path = dir.File(name);
@@ -304,17 +302,21 @@ TEST_F(UploadQueueTest, CancelEndsTheTransferInFlightOnly) {
     EXPECT_TRUE(outcomes[4].success);
 }
 
-TEST_F(UploadQueueTest, TheAccountIsSentOnlyWhileLoggedIn) {
+std::atomic<bool> sendAccount{false};
+std::string AliceWhileLoggedIn() {
+    return sendAccount ? "alice:5baa61e4c9b93f3f0682250b6cf8331b7ee68fd8" : std::string();
+}
+
+TEST_F(UploadQueueTest, TheAccountIsSentOnlyWhileTheSourceGivesOne) {
     const std::string hash = "5baa61e4c9b93f3f0682250b6cf8331b7ee68fd8";
     ASSERT_TRUE(DevService::AddAccount("alice", hash));
-    Settings().SetString(L"Username", L"alice");
-    Settings().SetString(L"PasswordHash", Utf8ToWide(hash));
+    queue.SetAccountSource(AliceWhileLoggedIn);
     queue.EnqueueFile(Write("anonymous.txt", "a"), nullptr);
     ASSERT_TRUE(recorder.WaitFor(1));
-    App().loggedIn = true;
+    sendAccount = true;
     queue.EnqueueFile(Write("alice.txt", "b"), nullptr);
     ASSERT_TRUE(recorder.WaitFor(2));
-    App().loggedIn = false;
+    sendAccount = false;
 
     const auto log = UploadsNamed({"anonymous.txt", "alice.txt"});
     ASSERT_EQ(2u, log.size());

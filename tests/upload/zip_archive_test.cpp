@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;

@@ -16,14 +16,14 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "gui/font_face.h"
 #include "gui/gui_scroll_area.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
-#include "history/history_list.h"
+#include "app/history_list.h"
 #include "history/history_store.h"
 #include "history/history_views.h"
 #include "history/gui_history_item.h"
@@ -97,13 +97,14 @@ int wmain(int argc, wchar_t** argv) {
     app.dataFolder = WideToUtf8(argv[1]);
     if (app.dataFolder.back() != '\\') app.dataFolder += '\\';
     DefineDefaultSettings(Settings());
-    if (!LoadSkinCatalogue()) return 1;
+    if (!LoadSkinCatalogue(app.programFolder)) return 1;
     SetDefaultFonts(StartupFontList());
-    if (!CreateMainWindow(instance)) return 1;
+    std::unique_ptr<SkinnableWindow> mainWindow;
+    if (!CreateMainWindow(instance, mainWindow)) return 1;
     CreateMainButtons(instance);
     CreateMainPage(instance);
     const double loadStart = Milliseconds();
-    LoadHistoryList(instance, nullptr);
+    const std::unique_ptr<HistoryStore> store = LoadHistoryList(instance, nullptr);
     const double loaded = Milliseconds() - loadStart;
     SkinnableWindow& window = *app.mainWindow;
     views = dynamic_cast<const HistoryViews*>(app.historyList->ViewSource());
@@ -154,7 +155,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::vector<HistoryRowPtr> rows = app.historyDatabase->Rows();
     for (std::size_t i = 0; i < rows.size() && i < 200; ++i) {
         const double start = Milliseconds();
-        LoadPreparedThumbnail(HistoryThumbPath(*rows[i]));
+        LoadPreparedThumbnail(HistoryThumbPath(app.dataFolder, *rows[i]));
         decodes.push_back(Milliseconds() - start);
     }
     Print("decode alone", decodes);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/utf.h"
+#include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "upload/upload_queue.h"

@@ -1,7 +1,6 @@
 #include "showcase_layout.h"
 
-#include "app/app_state.h"
-#include "app/utf.h"
+#include "base/utf.h"
 #include "gui/font_face.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
@@ -43,17 +42,15 @@ void FinishFade(GUIDropArea* area) {
     }
 }
 
+// A widget on the showcase's page, which owns it.
 template <typename T, typename... Args>
-T* Make(Showcase& showcase, Args&&... args) {
-    auto widget = std::make_unique<T>(std::forward<Args>(args)...);
-    T* raw = widget.get();
-    showcase.widgets.push_back(std::move(widget));
-    return raw;
+T* OnPage(Showcase& showcase, Args&&... args) {
+    return showcase.page->AddChild(std::make_unique<T>(std::forward<Args>(args)...));
 }
 
 GUIText* Label(Showcase& showcase, HWND parent, HINSTANCE instance, int x, int y, int width,
                const wchar_t* text, std::uint32_t colour, int alignment) {
-    GUIText* label = Make<GUIText>(showcase, parent, instance, x, y, width, 15, text);
+    GUIText* label = OnPage<GUIText>(showcase, parent, instance, x, y, width, 15, text);
     label->SetColour(colour);
     label->SetAlignment(alignment);
     return label;
@@ -78,33 +75,25 @@ void AddWindowButtons(Showcase& showcase, HINSTANCE instance) {
         {"BTN_LOGO", "BTN_LOGO_HOVER", 239, h - 53, 45, 8},
     };
     for (const Row& row : rows) {
-        GUIButton* button = Make<GUIButton>(showcase, main, instance, row.x, row.y, row.width,
-                                            row.height, SkinPath(row.normal), SkinPath(row.hover));
-        window.AddPainter(button);
+        window.AddPainter(std::make_unique<GUIButton>(main, instance, row.x, row.y, row.width, row.height,
+                                                      SkinPath(row.normal), SkinPath(row.hover)));
     }
 }
 
 // Glow, drop area, cancel button and progress bar, as on the upload page.
 void AddUploadPanel(Showcase& showcase, HINSTANCE instance, ShowcaseState state) {
     HWND main = showcase.window->MainWindow();
-    GUIPage* page = showcase.page;
-    page->AddChild(Make<GUIImage>(showcase, main, instance, 27, 19, 262, 52, SkinPath("MAIN_GLOW")));
-    showcase.dropArea = Make<GUIDropArea>(showcase, main, instance, 42, 32, 232, 62,
-                                          SkinPath("DROP_NORMAL"), SkinPath("DROP_UPLOADING"),
-                                          SkinPath("DROP_ERROR"));
-    page->AddChild(showcase.dropArea);
-    showcase.cancelButton = Make<GUIButton>(showcase, main, instance, 245, 57, 17, 17,
-                                            SkinPath("DROP_CANCEL"), SkinPath("DROP_CANCEL_HOVER"));
-    page->AddChild(showcase.cancelButton);
-    showcase.progressLeft =
-        Make<GUIImage>(showcase, main, instance, 105, 73, 5, 10, SkinPath("PROG_LEFT"));
+    OnPage<GUIImage>(showcase, main, instance, 27, 19, 262, 52, SkinPath("MAIN_GLOW"));
+    showcase.dropArea =
+        OnPage<GUIDropArea>(showcase, main, instance, 42, 32, 232, 62, SkinPath("DROP_NORMAL"),
+                            SkinPath("DROP_UPLOADING"), SkinPath("DROP_ERROR"));
+    showcase.cancelButton = OnPage<GUIButton>(showcase, main, instance, 245, 57, 17, 17,
+                                              SkinPath("DROP_CANCEL"), SkinPath("DROP_CANCEL_HOVER"));
+    showcase.progressLeft = OnPage<GUIImage>(showcase, main, instance, 105, 73, 5, 10, SkinPath("PROG_LEFT"));
     showcase.progressCenter =
-        Make<GUIImage>(showcase, main, instance, 110, 73, 1, 10, SkinPath("PROG_CENTER"));
+        OnPage<GUIImage>(showcase, main, instance, 110, 73, 1, 10, SkinPath("PROG_CENTER"));
     showcase.progressRight =
-        Make<GUIImage>(showcase, main, instance, 111, 73, 5, 10, SkinPath("PROG_RIGHT"));
-    page->AddChild(showcase.progressLeft);
-    page->AddChild(showcase.progressCenter);
-    page->AddChild(showcase.progressRight);
+        OnPage<GUIImage>(showcase, main, instance, 111, 73, 5, 10, SkinPath("PROG_RIGHT"));
 
     const bool uploading = state == ShowcaseState::kUploading;
     if (uploading) {
@@ -127,47 +116,38 @@ void AddUploadPanel(Showcase& showcase, HINSTANCE instance, ShowcaseState state)
 // Texts, toggles, edit boxes and buttons, one of each state.
 void AddWidgetRows(Showcase& showcase, HINSTANCE instance) {
     HWND main = showcase.window->MainWindow();
-    GUIPage* page = showcase.page;
-    page->AddChild(Label(showcase, main, instance, 42, 102, 232, L"Left aligned text", kLightText,
-                         GUIText::kAlignLeft));
-    page->AddChild(Label(showcase, main, instance, 42, 118, 232, L"Centred text", kAccent,
-                         GUIText::kAlignCentre));
-    page->AddChild(Label(showcase, main, instance, 42, 134, 232, L"Right aligned text", kDimText,
-                         GUIText::kAlignRight));
-    page->AddChild(Label(showcase, main, instance, 42, 150, 232,
-                         L"A file name far too long for its line: holiday-photo-2024-05-14.jpg",
-                         kWhite, GUIText::kAlignLeft));
+    Label(showcase, main, instance, 42, 102, 232, L"Left aligned text", kLightText, GUIText::kAlignLeft);
+    Label(showcase, main, instance, 42, 118, 232, L"Centred text", kAccent, GUIText::kAlignCentre);
+    Label(showcase, main, instance, 42, 134, 232, L"Right aligned text", kDimText, GUIText::kAlignRight);
+    Label(showcase, main, instance, 42, 150, 232,
+          L"A file name far too long for its line: holiday-photo-2024-05-14.jpg", kWhite,
+          GUIText::kAlignLeft);
 
-    GUIToggle* on = Make<GUIToggle>(showcase, main, instance, 42, 172, L"Toggle on");
+    GUIToggle* on = OnPage<GUIToggle>(showcase, main, instance, 42, 172, L"Toggle on");
     on->SetSelected(true);
     on->SetLabelColour(kLightText);
-    GUIToggle* off = Make<GUIToggle>(showcase, main, instance, 160, 172, L"Toggle off");
+    GUIToggle* off = OnPage<GUIToggle>(showcase, main, instance, 160, 172, L"Toggle off");
     off->SetLabelColour(kLightText);
-    page->AddChild(on);
-    page->AddChild(off);
 
-    GUIEdit* name = Make<GUIEdit>(showcase, main, instance, 42, 192, 110, 20, L"jordan");
-    GUIEdit* password = Make<GUIEdit>(showcase, main, instance, 164, 192, 110, 20, L"secret");
+    GUIEdit* name = OnPage<GUIEdit>(showcase, main, instance, 42, 192, 110, 20, L"jordan");
+    GUIEdit* password = OnPage<GUIEdit>(showcase, main, instance, 164, 192, 110, 20, L"secret");
     password->SetPassword(true);
     for (GUIEdit* edit : {name, password}) {
         edit->SetTextColour(0x1E2328);
         edit->SetBorderColour(0x59636E);
         edit->SetSelectionColours(0xFFFFFF, 0x2F9BD0);
-        page->AddChild(edit);
     }
 
-    GUIButton* ok = Make<GUIButton>(showcase, main, instance, 42, 220, 56, 20, SkinPath("BTN_OK"),
-                                    SkinPath("BTN_OK_HOVER"));
-    GUIButton* okHover = Make<GUIButton>(showcase, main, instance, 104, 220, 56, 20,
-                                         SkinPath("BTN_OK"), SkinPath("BTN_OK_HOVER"));
-    GUIButton* cancel = Make<GUIButton>(showcase, main, instance, 166, 220, 56, 20,
-                                        SkinPath("BTN_CANCEL"), SkinPath("BTN_CANCEL_HOVER"));
-    GUIButton* text = Make<GUIButton>(showcase, main, instance, 42, 246, 0, 0,
-                                      std::wstring(L"Text button"), kLightText, kAccent);
-    GUIButton* textHover = Make<GUIButton>(showcase, main, instance, 150, 246, 0, 0,
-                                           std::wstring(L"Hovered text button"), kLightText,
-                                           kAccent);
-    for (GUIButton* button : {ok, okHover, cancel, text, textHover}) page->AddChild(button);
+    OnPage<GUIButton>(showcase, main, instance, 42, 220, 56, 20, SkinPath("BTN_OK"),
+                      SkinPath("BTN_OK_HOVER"));
+    GUIButton* okHover = OnPage<GUIButton>(showcase, main, instance, 104, 220, 56, 20, SkinPath("BTN_OK"),
+                                           SkinPath("BTN_OK_HOVER"));
+    OnPage<GUIButton>(showcase, main, instance, 166, 220, 56, 20, SkinPath("BTN_CANCEL"),
+                      SkinPath("BTN_CANCEL_HOVER"));
+    OnPage<GUIButton>(showcase, main, instance, 42, 246, 0, 0, std::wstring(L"Text button"), kLightText,
+                      kAccent);
+    GUIButton* textHover = OnPage<GUIButton>(showcase, main, instance, 150, 246, 0, 0,
+                                             std::wstring(L"Hovered text button"), kLightText, kAccent);
     ForceHover(okHover);
     ForceHover(textHover);
 }
@@ -175,12 +155,9 @@ void AddWidgetRows(Showcase& showcase, HINSTANCE instance) {
 // The history heading image and a scroll area holding a few plain items.
 void AddList(Showcase& showcase, HINSTANCE instance) {
     HWND main = showcase.window->MainWindow();
-    GUIPage* page = showcase.page;
-    page->AddChild(Make<GUIImage>(showcase, main, instance, 45, 266, 227, 57,
-                                  SkinPath("IMAGE_HISTORY_HEADER")));
-    showcase.list = Make<GUIScrollArea>(showcase, main, instance, 52, 301, 216, 146);
+    OnPage<GUIImage>(showcase, main, instance, 45, 266, 227, 57, SkinPath("IMAGE_HISTORY_HEADER"));
+    showcase.list = OnPage<GUIScrollArea>(showcase, main, instance, 52, 301, 216, 146);
     showcase.list->SetItemHeight(26);
-    page->AddChild(showcase.list);
 
     // Names alternate with a skin picture, so both kinds of item show.
     HWND content = showcase.list->ContentWindow();
@@ -190,15 +167,15 @@ void AddList(Showcase& showcase, HINSTANCE instance) {
                               "HI_BTN_DELETE_HOVER"};
     const int pictureWidths[] = {65, 65, 20, 20};
     for (int i = 0; i < 4; ++i) {
-        GUIText* item = Make<GUIText>(showcase, content, instance, 0, 0, 190, 15, names[i]);
+        auto item = std::make_unique<GUIText>(content, instance, 0, 0, 190, 15, names[i]);
         item->SetColour(i % 2 ? kDimText : kLightText);
-        showcase.listItems.push_back(item);
-        showcase.listItems.push_back(Make<GUIImage>(showcase, content, instance, 0, 0,
-                                                    pictureWidths[i], 20, SkinPath(pictures[i])));
+        showcase.listItems.push_back(std::move(item));
+        showcase.listItems.push_back(
+            std::make_unique<GUIImage>(content, instance, 0, 0, pictureWidths[i], 20, SkinPath(pictures[i])));
     }
     // Added bottom first: each new item goes to the top.
     for (auto item = showcase.listItems.rbegin(); item != showcase.listItems.rend(); ++item) {
-        showcase.list->AddItem(*item, false);
+        showcase.list->AddItem(item->get(), false);
     }
 }
 
@@ -219,14 +196,10 @@ bool QuitOnEscape(HWND, UINT, WPARAM key, LPARAM, LRESULT* result) {
 
 Showcase::~Showcase() {
     if (list) {
-        for (GUIObject* item : listItems) list->RemoveItem(item, false);
+        for (const auto& item : listItems) list->RemoveItem(item.get(), false);
     }
-    // The page forgets its children when it goes, so it goes while they live.
-    for (auto& widget : widgets) {
-        if (widget.get() == page) widget.reset();
-    }
-    while (!widgets.empty()) widgets.pop_back();
-    window.reset();
+    window.reset();  // with the page and everything on it
+    listItems.clear();
 }
 
 bool LoadShowcaseSkin(const std::wstring& skinFolder) {
@@ -243,9 +216,8 @@ bool LoadShowcaseSkin(const std::wstring& skinFolder) {
     }
     const std::size_t slash = parent.find_last_of(L"\\/");
     parent = slash == std::wstring::npos ? L".\\" : parent.substr(0, slash + 1);
-    App().programFolder = WideToUtf8(parent);
     InitImageLibrary();
-    return LoadSkinCatalogue();
+    return LoadSkinCatalogue(WideToUtf8(parent));
 }
 
 std::unique_ptr<Showcase> BuildShowcase(HINSTANCE instance, ShowcaseState state, int x, int y) {
@@ -268,11 +240,10 @@ std::unique_ptr<Showcase> BuildShowcase(HINSTANCE instance, ShowcaseState state,
     }
 
     AddWindowButtons(*showcase, instance);
-    showcase->page = Make<GUIPage>(*showcase, &window);
+    showcase->page = window.AddPainter(std::make_unique<GUIPage>(&window));
     AddUploadPanel(*showcase, instance, state);
     AddWidgetRows(*showcase, instance);
     AddList(*showcase, instance);
-    window.AddPainter(showcase->page);
     return showcase;
 }
 

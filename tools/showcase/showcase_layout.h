@@ -23,8 +23,7 @@ constexpr int kShowcaseHeight = 530;
 enum class ShowcaseState { kNormal, kUploading, kError };
 
 struct Showcase {
-    std::unique_ptr<SkinnableWindow> window;
-    std::vector<std::unique_ptr<GUIObject>> widgets;  // destroyed last-made first
+    std::unique_ptr<SkinnableWindow> window;  // owns the page and every widget on it
     GUIPage* page = nullptr;
     GUIDropArea* dropArea = nullptr;
     GUIButton* cancelButton = nullptr;
@@ -32,7 +31,8 @@ struct Showcase {
     GUIImage* progressCenter = nullptr;
     GUIImage* progressRight = nullptr;
     GUIScrollArea* list = nullptr;
-    std::vector<GUIObject*> listItems;
+    // The list shows these but does not own them.
+    std::vector<std::unique_ptr<GUIObject>> listItems;
 
     ~Showcase();
 };

@@ -1,0 +1,47 @@
+# How tests are declared. In the Windows build each test executable is one
+# CTest test that Wine runs (through the cross-compiling emulator); in the
+# native build only the tests of Win32-free code exist, run under the
+# sanitizers.
+
+# liftorn_test(<name> SOURCES ... [LIBRARIES ...] [PROPERTIES ...]): Windows only.
+function(liftorn_test name)
+    cmake_parse_arguments(test "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
+    add_executable(${name} ${test_SOURCES})
+    target_link_libraries(${name} PRIVATE liftorn_test_support deps::gtest_main ${test_LIBRARIES})
+    target_link_options(${name} PRIVATE -static)
+    add_test(NAME ${name}
+        COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+                $<TARGET_FILE:${name}> --liftorn=$<TARGET_FILE:liftorn>)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 180 ${test_PROPERTIES})
+endfunction()
+
+# Like liftorn_test, but the test runs next to a development service of its
+# own, whose address reaches the Wine process through the environment.
+function(liftorn_service_test name)
+    cmake_parse_arguments(test "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
+    add_executable(${name} ${test_SOURCES})
+    target_link_libraries(${name} PRIVATE liftorn_test_support deps::gtest_main ${test_LIBRARIES})
+    target_link_options(${name} PRIVATE -static)
+    add_test(NAME ${name}
+        COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-devservice.sh ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh
+                ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> --liftorn=$<TARGET_FILE:liftorn>)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 ${test_PROPERTIES})
+endfunction()
+
+# liftorn_portable_test(<source> MODULES ...): a test of Win32-free code, run
+# natively under the sanitizers (as native.<name>) and, in the Windows build,
+# under Wine (where wchar_t has 16 bits). It links only the modules named.
+function(liftorn_portable_test source)
+    cmake_parse_arguments(test "" "" "MODULES" ${ARGN})
+    get_filename_component(name ${source} NAME_WE)
+    list(TRANSFORM test_MODULES PREPEND liftorn_ OUTPUT_VARIABLE modules)
+    if(WIN32)
+        liftorn_test(${name} SOURCES ${source} LIBRARIES ${modules})
+    else()
+        add_executable(native_${name} ${source} ${CMAKE_SOURCE_DIR}/tests/support/temp_dir.cpp)
+        target_include_directories(native_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+        target_link_libraries(native_${name} PRIVATE ${modules} GTest::gtest_main GTest::gmock
+                              liftorn_native_flags)
+        add_test(NAME native.${name} COMMAND native_${name})
+    endif()
+endfunction()

@@ -1,0 +1,36 @@
+// The few things tests replace, in one place: how the user is asked, what
+// the shell opens, and what time it is. Null members mean the real thing.
+// Tests swap the whole record with ScopedSeams; the program never changes it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct Seams {
+    // Answers a message box (MessageBoxW's arguments and result).
+    int (*askUser)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) = nullptr;
+    // Opens a document or address with the shell's "open" verb; true when
+    // the shell accepted it.
+    bool (*shellOpen)(const wchar_t* target) = nullptr;
+    // Seconds since 1970 (UTC).
+    std::int64_t (*unixTime)() = nullptr;
+    // The local wall-clock time.
+    SYSTEMTIME (*localTime)() = nullptr;
+};
+
+// The record in force.
+const Seams& CurrentSeams();
+
+// Puts `replacement` in force for its lifetime, then restores the previous
+// record. Tests only; not thread-safe against callers of CurrentSeams.
+class ScopedSeams {
+public:
+    explicit ScopedSeams(const Seams& replacement);
+    ~ScopedSeams();
+    ScopedSeams(const ScopedSeams&) = delete;
+    ScopedSeams& operator=(const ScopedSeams&) = delete;
+
+private:
+    Seams previous_;
+};

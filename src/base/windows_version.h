@@ -1,0 +1,9 @@
+#pragma once
+
+// The Windows version as major + minor / 10 (6.1 for Windows 7), read once.
+double WindowsVersion();
+
+// Every "Windows 7 or later" branch of the program asks this.
+inline bool IsWindows7OrLater() {
+    return WindowsVersion() >= 6.1;
+}
