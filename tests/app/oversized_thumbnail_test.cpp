@@ -105,7 +105,15 @@ TEST_F(OversizedThumbnail, TheProgramSurvivesAndStartsAgain) {
                                 Environment());
     EXPECT_EQ(0, WaitForExit(second.process, 30000));
     CloseHandle(second.process);
-    ASSERT_TRUE(PumpUntil([&] { return HistoryRows() == 2; }, 60000));
+    if (!PumpUntil([&] { return HistoryRows() == 2; }, 60000)) {
+        std::string seen;
+        for (const LoggedRequest& request : DevService::Requests()) {
+            seen += " " + request.method + " " + request.path + (request.fault.empty() ? "" : "!");
+        }
+        FAIL() << HistoryRows() << " rows; instance "
+               << (WaitForExit(instance.process, 0) == -1 ? "running" : "ended")
+               << "; the service saw:" << seen;
+    }
 
     // Both thumbnails were fetched as served, and the list has shown them.
     int oversized = 0;
