@@ -23,6 +23,9 @@ const char kRead[] =
 const char kInsert[] =
     "INSERT INTO `history` (`thumb`,`filename`,`date`,`size`,`url`,`url_file`) VALUES (?, ?, "
     "?, ?, ?, ?)";
+// Another reader of the file (a backup, a viewer) holds it only briefly: wait
+// for it rather than lose the upload's row.
+constexpr int kBusyWaitMilliseconds = 1500;
 // Bound as a 64-bit integer: row ids go past 2^31.
 const char kDelete[] = "DELETE FROM `history` WHERE rowid = ?";
 
@@ -55,6 +58,7 @@ bool HistoryStore::Open(const std::string& path) {
         Close();  // a failed open still hands out a handle to release
         return false;
     }
+    sqlite3_busy_timeout(connection_, kBusyWaitMilliseconds);
     if (sqlite3_exec(connection_, kCreate, nullptr, nullptr, nullptr) != SQLITE_OK) {
         Close();
         return false;

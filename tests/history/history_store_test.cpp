@@ -288,6 +288,23 @@ TEST_F(HistoryStoreTest, InsertThatCannotWriteMakesNoRow) {
                 ElementsAre("1|<null>"));
 }
 
+// Another program reading the file for a moment (a backup, a viewer) must
+// not cost an upload its row.
+TEST_F(HistoryStoreTest, AnInsertWaitsForAReaderForAMoment) {
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(DbPath()));
+    RawDb reader(DbPath());
+    ASSERT_TRUE(reader.Exec("BEGIN"));
+    ASSERT_THAT(reader.Rows("SELECT count(*) FROM history"), ElementsAre("0"));  // holds the file
+    std::thread done([&reader] {
+        Sleep(300);
+        reader.Exec("COMMIT");
+    });
+    EXPECT_NE(nullptr, store.Insert("a.png", L"a", "~1kb", "u", nullptr));
+    done.join();
+    EXPECT_EQ(1u, store.RowCount());
+}
+
 TEST_F(HistoryStoreTest, WithoutConnectionNothingIsWritten) {
     HistoryStore store;
     // A folder cannot be opened as a database.
