@@ -159,6 +159,18 @@ int wmain(int argc, wchar_t** argv) {
         decodes.push_back(Milliseconds() - start);
     }
     Print("decode alone", decodes);
+    // Binding one view to another row whose thumbnail is cached.
+    std::vector<double> binds;
+    if (GUIObject* view = list.ViewAt(0)) {
+        auto* source = list.ViewSource();
+        for (std::size_t i = 0; i < 200; ++i) {
+            const ScrollEntry& entry = list.Items()[i % 2];
+            const double start = Milliseconds();
+            source->BindView(*view, entry);
+            binds.push_back(Milliseconds() - start);
+        }
+    }
+    Print("bind alone", binds);
     still.Report("repaint");
     wheel.Report("wheel");
     drag.Report("drag");
