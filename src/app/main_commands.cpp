@@ -10,6 +10,7 @@
 #include "app/app_state.h"
 #include "app/history_list.h"
 #include "app/instance_handoff.h"
+#include "app/startup.h"
 #include "app/tray_icon.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
@@ -73,12 +74,17 @@ bool ReadyForUpload() {
     return true;
 }
 
+// The owner comes to the foreground first, or the menu would not close when
+// the user clicks elsewhere; the null message afterwards lets a menu opened
+// from the tray close properly on the next click.
 void TrackMenu(HMENU loaded, HWND owner) {
     ScopedMenu menu(loaded);
     if (!menu) return;
     POINT cursor{};
     GetCursorPos(&cursor);
+    SetForegroundWindow(owner);
     TrackPopupMenu(GetSubMenu(menu.get(), 0), 0, cursor.x, cursor.y, 0, owner, nullptr);
+    PostMessageW(owner, WM_NULL, 0, 0);
 }
 
 HINSTANCE WindowInstance(HWND window) {
@@ -277,6 +283,23 @@ bool OnClose(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {
     return true;
 }
 
+bool OnEndSession(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
+    *result = 0;
+    if (wParam) SaveConfiguration();
+    return true;
+}
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+bool OnTaskbarCreated(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {
+    *result = 0;
+    if (!IsWindows7OrLater() && Settings().GetBool(L"ShowTrayIcon")) RestoreTrayIcon();
+    return true;
+}
+
 bool OnUploadButtonContextMenu(HWND, UINT, WPARAM, LPARAM, LRESULT*) {
     ShowUploadMenu();
     return false;
@@ -303,15 +326,14 @@ void QuitWithConfirmation() {
             MB_ICONWARNING | MB_YESNO);
         if (answer != IDYES) return;
     }
-    PostMessageW(MainHandle(), WM_QUIT, 0, 0);
+    // The quit message belongs to the thread (the main window's own).
+    PostQuitMessage(0);
 }
 
 void ShowUploadMenu(void*, WPARAM) {
     HWND window = MainHandle();
     if (!window) return;
-    HMENU menu = LoadUploadMenu(App().mainWindow->Instance());
-    SetForegroundWindow(window);
-    TrackMenu(menu, window);
+    TrackMenu(LoadUploadMenu(App().mainWindow->Instance()), window);
 }
 
 void OnCaptureButton(void* userData, WPARAM) {

@@ -30,6 +30,11 @@ bool OnCopyData(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT
 bool OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 bool OnProgressTimer(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 bool OnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+// WM_ENDSESSION: the session ends (wParam TRUE): the settings are saved now.
+bool OnEndSession(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+// The registered "TaskbarCreated": adds the tray icon again where it is shown.
+bool OnTaskbarCreated(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+UINT TaskbarCreatedMessage();
 // WM_CONTEXTMENU of the upload button: shows the upload menu, not handled.
 bool OnUploadButtonContextMenu(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                LRESULT* result);

@@ -36,6 +36,13 @@ void CreateTrayIcon(HINSTANCE instance) {
     ApplyVersion(icon);
 }
 
+void RestoreTrayIcon() {
+    NOTIFYICONDATAW& icon = App().trayIcon;
+    if (!icon.hWnd) return;
+    Shell_NotifyIconW(NIM_ADD, &icon);
+    ApplyVersion(icon);
+}
+
 void SetTrayIconImage(HINSTANCE instance, int iconId) {
     NOTIFYICONDATAW& icon = App().trayIcon;
     icon.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(iconId));

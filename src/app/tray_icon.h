@@ -10,3 +10,6 @@ void CreateTrayIcon(HINSTANCE instance);
 
 // Shows the icon of `iconId` (110, 111 or 112) in the tray.
 void SetTrayIconImage(HINSTANCE instance, int iconId);
+
+// Adds the icon of App().trayIcon again (after Explorer restarted).
+void RestoreTrayIcon();

@@ -71,6 +71,12 @@ void ShowToast(HINSTANCE instance, bool success, const std::wstring& name, const
     threads.running.push_back(ToastThread{id, std::move(thread)});
 }
 
+void RefuseNewToasts() {
+    ToastThreads& threads = Threads();
+    std::lock_guard<std::mutex> hold(threads.lock);
+    threads.accepting = false;
+}
+
 void WaitForToastThreads() {
     std::vector<ScopedHandle> waits;
     {

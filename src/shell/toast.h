@@ -18,6 +18,8 @@
 void ShowToast(HINSTANCE instance, bool success, const std::wstring& name, const wchar_t* url,
                ButtonClickFunction copyAction);
 
+// From now on ShowToast starts nothing (shutdown has begun).
+void RefuseNewToasts();
 // Refuses new toasts, then waits for every toast thread still running.
 void WaitForToastThreads();
 

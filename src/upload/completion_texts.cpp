@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/utf.h"
+#include "base/web_address.h"
 
 std::wstring DecodeReplyBytes(const std::string& bytes) {
     return IsValidUtf8(bytes) ? Utf8ToWide(bytes) : WidenLatin1(bytes);
@@ -24,6 +25,7 @@ std::string EscapeSpaces(const std::string& text) {
 bool DeriveCompletionTexts(const std::string& path, const std::string& icon,
                            const std::string& mainUri, CompletionTexts& texts) {
     texts = CompletionTexts();
+    if (!IsWebAddress(path)) return false;
     for (char c : path) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) return false;
@@ -35,7 +37,7 @@ bool DeriveCompletionTexts(const std::string& path, const std::string& icon,
 
     texts.tail = path.substr(secondLast + 1);
     texts.thumbUrl = EscapeSpaces(mainUri + "/files/thumbs/" + texts.tail);
-    texts.iconUrl = mainUri + icon;
+    texts.iconUrl = IconAddress(mainUri, icon);
     const std::string identifier = path.substr(secondLast + 1, last - secondLast - 1);
     const std::string storedName = path.substr(last + 1);
     texts.thumbName = SafeFileName(DecodeReplyBytes(identifier)) + L"_" +
@@ -44,6 +46,15 @@ bool DeriveCompletionTexts(const std::string& path, const std::string& icon,
     texts.prefix = texts.thumbName.substr(0, underscore + 1);
     texts.url = EscapeSpaces(path);
     return true;
+}
+
+std::string IconAddress(const std::string& mainUri, const std::string& icon) {
+    if (icon.size() < 2 || icon[0] != '/' || icon[1] == '/') return std::string();
+    for (char c : icon) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '\\') return std::string();
+    }
+    return EscapeSpaces(mainUri + icon);
 }
 
 std::wstring ShortcutFileName(const std::wstring& prefix, const std::wstring& name) {

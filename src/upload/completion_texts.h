@@ -27,15 +27,23 @@ std::wstring DecodeReplyBytes(const std::string& bytes);
 struct CompletionTexts {
     std::string tail;       // identifier "/" stored name, bytes as the reply gave them
     std::string thumbUrl;   // main URI + "/files/thumbs/" + tail, spaces as "%20"
-    std::string iconUrl;    // main URI + icon
+    std::string iconUrl;    // main URI + icon, or empty when icon is no path on that host
     std::wstring thumbName; // safe identifier "_" safe name: the file in "thumbs"
     std::wstring prefix;    // thumbName up to and with its first "_"
     std::string url;        // path with spaces as "%20"
 };
 
-// False when `path` has fewer than two "/" or holds a control character.
+// False when `path` is not an http or https address, has fewer than two "/"
+// or holds a control character: the address is opened by the shell later, so
+// nothing else (file:, registered protocols) may get that far.
 bool DeriveCompletionTexts(const std::string& path, const std::string& icon,
                            const std::string& mainUri, CompletionTexts& texts);
+
+// The icon's address: `icon` as a path below `mainUri`, on the service's own
+// host. Empty (no icon is fetched) when `icon` does not start with a single
+// "/" or holds a control character or a backslash: appended as it is,
+// "@host/x", ".host/x" or ":port/x" would send the request elsewhere.
+std::string IconAddress(const std::string& mainUri, const std::string& icon);
 
 // prefix + the safe form of `name` + ".url": the file in "urls".
 std::wstring ShortcutFileName(const std::wstring& prefix, const std::wstring& name);

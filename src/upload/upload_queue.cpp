@@ -24,6 +24,8 @@ namespace {
 
 constexpr DWORD kIdlePollMillis = 50;
 constexpr UINT kIsoLatin1CodePage = 28591;
+// Temporary archives are named by the system from this: "vt_XXXX.tmp".
+constexpr const wchar_t* kArchivePrefix = L"vt_";
 // Larger than libcurl's 64 KB default: fewer, larger socket writes (several
 // times faster in our measurements; nothing changes on the wire).
 constexpr long kUploadBufferBytes = 512 * 1024;
@@ -42,11 +44,6 @@ std::wstring LastComponent(const std::wstring& path) {
 std::wstring TrimFolderPath(std::wstring path) {
     while (path.size() > 3 && path.back() == L'\\') path.pop_back();
     return path;
-}
-
-bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The form's file name: ISO-8859-1 bytes, other characters becoming the
@@ -103,6 +100,19 @@ std::uint64_t FolderSize(const std::wstring& folder) {
     return total;
 }
 
+int RemoveStaleArchives(const std::wstring& folder) {
+    const std::wstring base = (!folder.empty() && folder.back() == L'\\') ? folder : folder + L'\\';
+    WIN32_FIND_DATAW found;
+    ScopedFindHandle search(FindFirstFileW((base + kArchivePrefix + L"*.tmp").c_str(), &found));
+    if (!search) return 0;
+    int removed = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (DeleteFileW((base + found.cFileName).c_str())) ++removed;
+    } while (FindNextFileW(search.get(), &found));
+    return removed;
+}
+
 UploadJob::~UploadJob() {
     if (heldStream) std::fclose(heldStream);
 }
@@ -113,9 +123,14 @@ UploadQueue::UploadQueue() {
 }
 
 UploadQueue::~UploadQueue() {
+    Stop(INFINITE);
+}
+
+bool UploadQueue::Stop(DWORD milliseconds) {
     stopping_ = true;  // also aborts the transfer in flight (progress callback)
     if (wake_) SetEvent(wake_.get());
-    if (worker_) WaitForSingleObject(worker_.get(), INFINITE);
+    if (!worker_) return true;
+    return WaitForSingleObject(worker_.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 bool UploadQueue::Append(std::unique_ptr<UploadJob> job) {
@@ -145,7 +160,10 @@ bool UploadQueue::EnqueueCapture(const std::wstring& path) {
 }
 
 bool UploadQueue::EnqueueFolder(const std::wstring& path) {
-    return Enqueue(path, UploadKind::Folder, true, nullptr);
+    // Only the archive made from the folder is ever deleted: the path is
+    // marked once it names that archive (the folder may have been replaced by
+    // a file of the user's by the time the worker gets to it).
+    return Enqueue(path, UploadKind::Folder, false, nullptr);
 }
 
 void UploadQueue::SetPaused(bool paused) {
@@ -199,6 +217,8 @@ std::unique_ptr<UploadJob> UploadQueue::TakeNextJob() {
         return nullptr;
     }
     busy_ = true;
+    // A cancel pressed between jobs is for none of them.
+    cancel_ = false;
     std::unique_ptr<UploadJob> job = std::move(jobs_.front());
     jobs_.pop_front();
     return job;
@@ -225,6 +245,12 @@ void UploadQueue::RunJob(UploadJob& job) {
     bool declined = false;
     const bool isFolder = (info.st_mode & _S_IFMT) == _S_IFDIR;
     if (isFolder && !PrepareFolder(job, size, declined)) return;
+    if (cancel_ || stopping_) {
+        // Cancelled while the folder was packed: nothing is sent.
+        if (job.deleteAfter) DeleteFileW(job.path.c_str());
+        Deliver(job, std::string(), false);
+        return;
+    }
     Transfer(job, size, declined, isFolder && !declined);
 }
 
@@ -251,7 +277,7 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
         archiveFolder = archiveFolder_;
     }
     wchar_t archive[MAX_PATH];
-    if (!GetTempFileNameW(archiveFolder.c_str(), L"vt_", 0, archive)) {
+    if (!GetTempFileNameW(archiveFolder.c_str(), kArchivePrefix, 0, archive)) {
         Deliver(job, std::string(), false);
         return false;
     }
@@ -263,7 +289,7 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
     }
     job.displayName = folderName + L".zip";
     job.path = archive;
-    job.deleteAfter = true;  // the archive is ours, however the folder was enqueued
+    job.deleteAfter = true;  // the archive is ours
     size = static_cast<std::uint64_t>(info.st_size);
     return true;
 }
@@ -271,7 +297,7 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
 // `ownArchive`: the job's path is a temporary archive made for it.
 void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bool ownArchive) {
     const std::string uploadUrl = Settings().GetAdvancedNarrow(L"adv_api_upload_uri");
-    CURL* transfer = OpenRequest(uploadUrl.c_str());
+    CURL* transfer = OpenRequest(uploadUrl.c_str(), TimeLimit::LowSpeedOnly);
     if (!transfer) {
         Deliver(job, std::string(), false);
         if (ownArchive) DeleteFileW(job.path.c_str());  // the job's own files stay
@@ -288,7 +314,7 @@ void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bo
     }
 
     Deliver(job, std::string(reply_.text()), success);
-    if (job.deleteAfter && !IsDirectory(job.path)) DeleteFileW(job.path.c_str());
+    if (job.deleteAfter) DeleteFileW(job.path.c_str());  // never a folder
 
     transferActive_ = false;
     curl_easy_cleanup(transfer);
@@ -317,8 +343,7 @@ bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
     const UploadAccountSource accountSource = accountSource_;
     const std::string account = accountSource ? accountSource() : std::string();
     if (!account.empty()) {
-        curl_easy_setopt(transfer, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
-        curl_easy_setopt(transfer, CURLOPT_USERPWD, account.c_str());
+        SetAccountAuthentication(transfer, account);
     }
     curl_slist* headers = NewExpectHeaderList();
     curl_easy_setopt(transfer, CURLOPT_HTTPHEADER, headers);
@@ -333,7 +358,6 @@ bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
     sentBytes_ = 0;
     totalBytes_ = 0;
     transferActive_ = true;
-    cancel_ = false;
     const CURLcode result = PerformTransfer(transfer);
 
     // The handle still points at the form and the list until it is released.

@@ -59,11 +59,16 @@ using UploadAccountSource = std::string (*)();
 // cannot be listed adds nothing.
 std::uint64_t FolderSize(const std::wstring& folder);
 
+// Deletes the temporary archives ("vt_*.tmp") a process that ended during a
+// folder upload left in `folder`; the number deleted. Only while no other
+// instance can be packing there (start-up, after the single-instance check).
+int RemoveStaleArchives(const std::wstring& folder);
+
 class UploadQueue {
 public:
-    // Starts the worker thread. The program keeps its queue until the
-    // process ends; destroying one (tests do) cancels the transfer in flight
-    // and waits for the worker to stop.
+    // Starts the worker thread. Destroying the queue cancels the transfer in
+    // flight and waits for the worker to end (the worker never waits for
+    // another thread, so that wait is short).
     UploadQueue();
     ~UploadQueue();
     UploadQueue(const UploadQueue&) = delete;
@@ -83,8 +88,12 @@ public:
     // Percent of the transfer in flight sent so far (0..100), or -1 when
     // there is none or its size is not known yet.
     int GetProgress() const;
-    // Aborts the transfer in flight; no effect between transfers.
+    // Aborts the job in hand: its transfer, or the transfer that would follow
+    // the packing of a folder. No effect between jobs.
     void CancelCurrent();
+    // Aborts the transfer in flight and lets the worker end; waits up to
+    // `milliseconds` for it. True when it has ended. No job runs afterwards.
+    bool Stop(DWORD milliseconds);
     void SetCompletionHandler(UploadCompletionHandler handler);
     // Where folders are packed into temporary archives (the data folder).
     void SetArchiveFolder(const std::wstring& folder);

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "base/main_window_handle.h"
 #include "base/utf.h"
+#include "base/window_task.h"
 #include "base/windows_version.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
@@ -23,6 +25,7 @@
 #include "app/complete_upload.h"
 #include "upload/copy_url.h"
 #include "upload/statistics_ping.h"
+#include "upload/upload_queue.h"
 
 namespace {
 
@@ -215,6 +218,24 @@ TEST_F(CompleteUploadTest, BadRepliesWriteAndRecordNothing) {
     EXPECT_EQ(L"marker", ReadClipboardText());
 }
 
+// A thumbnail that stops arriving costs that upload its picture and nothing
+// else: the upload is recorded, no half file is left, and the next one is whole.
+TEST_F(CompleteUploadTest, AStalledThumbnailFailsOnlyThatThumbnail) {
+    // The service has no thumbnail for these uploads: the icon stands in,
+    // and it is the icon's download that stalls.
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "stall", "path": "/icons/*", "stall_seconds": 300, "count": 1})"));
+    Complete(Reply("/abc/stalled.png"));
+    ASSERT_EQ(1u, recorded.size());
+    EXPECT_EQ("abc_stalled.png", recorded[0].thumbName);
+    EXPECT_EQ("<missing>", ReadWide(data + L"thumbs\\abc_stalled.png"));
+    EXPECT_EQ("/icons/png.png", Targets().at(1));
+    EXPECT_EQ("stall", DevService::Requests().at(1).fault);
+
+    Complete(Reply("/def/next.png"));
+    ASSERT_EQ(2u, recorded.size());
+    EXPECT_EQ("\x89PNG", ReadWide(data + L"thumbs\\def_next.png").substr(0, 4));
+}
+
 TEST_F(CompleteUploadTest, HostileNamesStayInsideTheirFolders) {
     job.displayName = L"..\\..\\owned.txt";
     const char* tails[] = {"/../..", "/..\\..\\/..\\owned", "/C:/owned", "/CON/NUL", "/id/a:b*c?.png . ."};
@@ -295,6 +316,60 @@ TEST_F(CompleteUploadTest, CollidingShortcutNamesGetOneFileEach) {
         EXPECT_NE(std::string::npos, ReadWide(data + L"urls\\ab_holiday.png.url").find("/ab_cd/x.png"));
         EXPECT_NE(std::string::npos, ReadWide(data + L"urls\\ab_holiday.png (3).url").find("/ab_gh/x.png"));
     }
+}
+
+// The service's replies through the real queue: an address the shell would
+// run, a registered protocol, and an icon that would send the thumbnail
+// request (with the service's address as its user name) to another host.
+TEST_F(CompleteUploadTest, HostileRepliesOfTheServiceOpenNothingAndGoNowhereElse) {
+    Settings().SetAdvanced(L"adv_api_upload_uri", Utf8ToWide(DevService::UploadUrl()));
+    UploadQueue queue;
+    queue.SetCompletionHandler(CompleteUpload);
+    for (const char* mode : {"file_path", "protocol_path", "hostile_icon"}) {
+        ASSERT_TRUE(DevService::SetFault(std::string(R"({"mode": ")") + mode +
+                                         R"(", "path": "/api/json", "count": 1})"));
+        ASSERT_TRUE(queue.EnqueueFile(job.path, nullptr));
+    }
+    ASSERT_TRUE(PumpUntil([&] { return queue.QueuedCount() == 0 && !queue.IsBusy(); }, 30000));
+    ASSERT_TRUE(queue.Stop(INFINITE));
+
+    // Only the upload with a web address counts; the others are failures.
+    ASSERT_EQ(1u, recorded.size());
+    EXPECT_EQ(0u, recorded[0].url.rfind(DevService::BaseUrl(), 0));
+    // Its icon was refused: no request under another user name or to the
+    // icon's path, and nothing opened the reply's addresses.
+    for (const auto& request : DevService::Requests()) {
+        EXPECT_TRUE(request.authUser.empty()) << request.target;
+        EXPECT_EQ(std::string::npos, request.target.find("stolen")) << request.target;
+    }
+}
+
+// Completion runs on the worker and hands widget work to the main window's
+// thread without waiting for it, so the owner of that window can destroy
+// the queue (and wait for the worker) in the middle of a completion.
+TEST_F(CompleteUploadTest, TheQueueCanGoWhileACompletionWorksForTheWindowsThread) {
+    Settings().SetAdvanced(L"adv_api_upload_uri", Utf8ToWide(DevService::UploadUrl()));
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+    SetMainWindowHandle(window);
+    // The thumbnail request hangs for a while: the completion is under way.
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "stall", "path": "/files/thumbs/*", "stall_seconds": 2})"));
+    auto queue = std::make_unique<UploadQueue>();
+    queue->SetCompletionHandler(CompleteUpload);
+    ASSERT_TRUE(queue->EnqueueFile(job.path, nullptr));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            for (const auto& target : Targets()) {
+                if (target.rfind("/files/thumbs/", 0) == 0) return true;
+            }
+            return false;
+        },
+        30000));
+    queue.reset();  // this thread owns the window and does not pump meanwhile
+    EXPECT_EQ(1u, recorded.size());
+    SetMainWindowHandle(nullptr);
+    DiscardPostedTasks(window);
+    DestroyWindow(window);
 }
 
 }  // namespace

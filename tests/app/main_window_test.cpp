@@ -19,6 +19,7 @@
 #include "app/main_commands.h"
 #include "app/tray_icon.h"
 #include "base/main_window_handle.h"
+#include "base/file_io.h"
 #include "base/seams.h"
 #include "base/utf.h"
 #include "base/window_task.h"
@@ -642,6 +643,43 @@ TEST_F(MainWindowTest, TrayIconRecordIsFilledEvenWhenSwitchedOff) {
     EXPECT_EQ(0x402u, icon.uCallbackMessage);
     EXPECT_NE(nullptr, icon.hIcon);
     EXPECT_STREQ(L"vantorel liftorn", icon.szTip);
+}
+
+TEST_F(MainWindowTest, TheEndOfTheSessionSavesTheSettings) {
+    TempDir temp;
+    const std::string saved = App().dataFolder;
+    App().dataFolder = temp.path() + "\\";
+    const std::wstring file = Utf8ToWide(App().dataFolder + "vantorel.conf");
+    Settings().SetInt(L"PositionX", 321);
+
+    // Asked whether it may end: nothing is written yet.
+    SendMessageW(Window(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(Window(), WM_ENDSESSION, FALSE, 0);  // another program refused
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(file.c_str()));
+
+    EXPECT_EQ(0, SendMessageW(Window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF));
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(WideToUtf8(file), text));
+    EXPECT_NE(std::string::npos, text.find("positionx 321\r\n"));
+    // Saved whole and in place: no temporary file left beside it.
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((file + L".new").c_str()));
+    App().dataFolder = saved;
+}
+
+// Records the foreground window while a menu is up, then closes the menu.
+HWND foregroundDuringMenu = nullptr;
+void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    foregroundDuringMenu = GetForegroundWindow();
+    EndMenu();
+}
+
+TEST_F(MainWindowTest, TrayMenuComesUpWithTheWindowInFront) {
+    foregroundDuringMenu = nullptr;
+    SetForegroundWindow(GetDesktopWindow());
+    SetTimer(nullptr, 0, 200, CloseMenuSoon);
+    SendMessageW(Window(), kTrayCallbackMessage, 1, WM_RBUTTONUP);  // returns once the menu is closed
+    EXPECT_EQ(Window(), foregroundDuringMenu);
 }
 
 TEST_F(MainWindowTest, SecondStartHandsItsFilesToTheDropArea) {

@@ -224,4 +224,45 @@ TEST_F(UploadRoad, FilesHandedOverAreUploadedRecordedCopiedAndAnnounced) {
     EXPECT_NE(std::string::npos, saved.find("adv_main_uri " + DevService::BaseUrl()));
 }
 
+TEST_F(UploadRoad, QuittingDuringASlowUploadAbortsItAndEndsCleanly) {
+    // What a process that died while packing a folder left behind goes at
+    // the next start; other files of the data folder stay.
+    WriteBytes(DataFile("vt_1A2B.tmp"), "half an archive");
+    WriteBytes(DataFile("vt_notes.txt"), "not ours to remove");
+
+    Child instance = StartProcess(LiftornPath(), {}, Environment());
+    ASSERT_NE(nullptr, instance.process);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = FindRunningInstanceWindow()) != nullptr; }, 30000));
+    EXPECT_FALSE(FileExists(DataFile("vt_1A2B.tmp")));
+    EXPECT_TRUE(FileExists(DataFile("vt_notes.txt")));
+
+    // One upload goes through and leaves its toast up, which the shutdown
+    // waits for; the next one's answer comes late, while the program ends.
+    WriteBytes(files.File("quick.txt"), "quick");
+    Child first = StartProcess(LiftornPath(), {ToWide(files.File("quick.txt"))}, Environment());
+    EXPECT_EQ(0, WaitForExit(first.process, 30000));
+    CloseHandle(first.process);
+    ASSERT_TRUE(PumpUntil([&] { return HistoryRows().size() == 1; }, 30000));
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "slow", "path": "/api/json", "delay": 3.0, "count": 1})"));
+    WriteBytes(files.File("late.bin"), std::string(100000, 'l'));
+    Child second = StartProcess(LiftornPath(), {ToWide(files.File("late.bin"))}, Environment());
+    EXPECT_EQ(0, WaitForExit(second.process, 30000));
+    CloseHandle(second.process);
+    ASSERT_TRUE(PumpUntil([&] { return Uploads().size() == 2; }, 30000));  // sent, not yet answered
+
+    EXPECT_EQ(0, Quit(window));  // confirms "currently uploading"
+    CloseHandle(instance.process);
+    EXPECT_NE(std::string::npos, ReadBytes(DataFile("vantorel.conf")).find("\r\npositionx "));
+
+    // The aborted upload leaves nothing behind, then or later: no row, no
+    // thumbnail fetched, no statistics ping.
+    Sleep(4000);
+    EXPECT_EQ(1u, HistoryRows().size());
+    for (const auto& request : DevService::Requests()) {
+        EXPECT_EQ(std::string::npos, request.target.find("late.bin")) << request.target;
+    }
+    EXPECT_FALSE(FileExists(DataFile("urls\\_late.bin.url")));
+}
+
 }  // namespace

@@ -282,11 +282,21 @@ TEST_F(ToastTest, CopyLinkRunsTheCopyActionWithTheUrl) {
 }
 
 TEST_F(ToastTest, RealToastStaysWhileHoveredThenEndsItsThread) {
+    // Someone is typing in a window of their own when the toast comes.
+    HWND typing = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE, 10, 10, 200, 30, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, typing);
+    SetForegroundWindow(typing);
+    SetFocus(typing);
+    ASSERT_EQ(typing, GetForegroundWindow());
+
     ShowToast(GetModuleHandleW(nullptr), true, L"holiday.png", kUrl, RecordCopy);
     EXPECT_EQ(ToastThreadCount(), 1u);
     std::vector<HWND> windows;
     ASSERT_TRUE(WaitFor([&] { return (windows = ToastWindows()).size() == 1; }, 3000));
     HWND window = windows[0];
+    EXPECT_EQ(typing, GetForegroundWindow());  // the keyboard stays where it was
+    DestroyWindow(typing);
     const RECT area = WorkArea();
     // Each tick resizes, then moves: wait for both.
     ASSERT_TRUE(WaitFor(
@@ -308,6 +318,21 @@ TEST_F(ToastTest, RealToastStaysWhileHoveredThenEndsItsThread) {
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(window); }, 4000));
     EXPECT_TRUE(WaitFor([] { return ToastThreadCount() == 0; }, 1000));
     EXPECT_EQ(ToastCount(), 0);
+}
+
+TEST_F(ToastTest, EndedToastsLeaveNoHandlesBehind) {
+    PointerAway();
+    ShowToast(GetModuleHandleW(nullptr), false, L"warm-up.png", nullptr, RecordCopy);
+    ASSERT_TRUE(WaitFor([] { return ToastThreadCount() == 0; }, 15000));
+    DWORD before = 0;
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
+    for (int i = 0; i < 8; ++i) ShowToast(GetModuleHandleW(nullptr), false, L"many.png", nullptr, RecordCopy);
+    EXPECT_EQ(ToastThreadCount(), 8u);
+    ASSERT_TRUE(WaitFor([] { return ToastThreadCount() == 0; }, 20000));
+    DWORD after = 0;
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
+    // One handle per toast would be 8 more; a little slack for the system.
+    EXPECT_LE(after, before + 2);
 }
 
 TEST_F(ToastTest, TwoRealToastsStackAndTheWaitEndsWithThem) {

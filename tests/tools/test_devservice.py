@@ -441,6 +441,25 @@ class DevServiceTest(unittest.TestCase):
             order = dict({"mode": "oversized_image"}, **bad)
             self.assertEqual(svc.control("POST", "fault", order)[0], 400, bad)
 
+    def test_reply_rewriting_faults_keep_the_upload(self):
+        svc = self.service
+        uploads = len(svc.control("GET", "state")[1]["uploads"])
+        self.fault(mode="file_path", path="/api/json", method="POST", count=1)
+        self.fault(mode="hostile_icon", path="/api/json", method="POST", count=1)
+        self.fault(mode="reply_members", path="/api/json", method="POST", count=1,
+                   members={"path": 7, "extra": "{host}"})
+        first = json.loads(svc.upload(b"one.png", b"1")[2])
+        self.assertEqual(first["path"], "file:///C:/Windows/System32/calc.exe")
+        self.assertTrue(first["icon"].startswith("/icons/"))
+        second = json.loads(svc.upload(b"two.png", b"2")[2])
+        self.assertEqual(second["icon"], "@127.0.0.1:%d/icons/stolen.png" % svc.port)
+        self.assertIn("/two.png", second["path"])
+        third = json.loads(svc.upload(b"three.png", b"3")[2])
+        self.assertEqual((third["path"], third["extra"]), (7, "127.0.0.1:%d" % svc.port))
+        # The uploads themselves happened.
+        self.assertEqual(len(svc.control("GET", "state")[1]["uploads"]), uploads + 3)
+        self.assertEqual(svc.control("POST", "fault", {"mode": "reply_members", "members": []})[0], 400)
+
     def test_huge_reply_and_faults_until_reset(self):
         svc = self.service
         self.fault(mode="huge", path="/api/json", size=8 * 1024 * 1024 + 3, fill="ab")
@@ -456,6 +475,24 @@ class DevServiceTest(unittest.TestCase):
         self.assertEqual(svc.request("GET", "/stats/u/d")[0], 503)
         svc.control("POST", "reset", {})
         self.assertEqual(svc.request("GET", "/stats/u/d")[0], 200)
+
+    def test_unsized_huge_reply_and_redirect(self):
+        svc = self.service
+        self.fault(mode="huge", path="/latest_version", size=3 * 1024 * 1024 + 1, unsized=True,
+                   count=1)
+        status, headers, body = split_reply(svc.raw(b"GET /latest_version HTTP/1.1\r\nHost: x\r\n\r\n"))
+        self.assertEqual(status, 200)
+        self.assertNotIn("Content-Length", headers)
+        self.assertEqual(len(body), 3 * 1024 * 1024 + 1)
+
+        self.fault(mode="redirect", path="/api/json", location="http://elsewhere.example/x",
+                   count=1)
+        status, headers, body = svc.request("GET", "/api/json")
+        self.assertEqual((status, headers["Location"], body), (302, "http://elsewhere.example/x", b""))
+        self.assertEqual(svc.request("GET", "/api/json")[0], 200)
+        self.assertEqual(svc.control("POST", "fault", {"mode": "redirect", "status": 200})[0], 400)
+        self.assertEqual(svc.control("POST", "fault", {"mode": "redirect", "location": "a\r\nb"})[0],
+                         400)
 
     @unittest.skipUnless(shutil.which("curl"), "curl is not installed")
     def test_curl_command_line_interop(self):

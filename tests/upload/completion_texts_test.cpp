@@ -52,9 +52,53 @@ TEST(CompletionTexts, PathsWithTooFewSlashesOrControlsFail) {
     EXPECT_FALSE(DeriveCompletionTexts("http://h/a/b.png\r\nIconFile=\\\\evil\\x", "/i.png", kMain, texts));
     EXPECT_FALSE(DeriveCompletionTexts(std::string("http://h/a/b\0.png", 17), "/i.png", kMain, texts));
     // Two slashes are enough, even when the identifier is empty.
-    EXPECT_TRUE(DeriveCompletionTexts("//x.png", "/i.png", kMain, texts));
+    EXPECT_TRUE(DeriveCompletionTexts("http://h//x.png", "/i.png", kMain, texts));
     EXPECT_EQ(L"__x.png", texts.thumbName);
     EXPECT_EQ(L"_", texts.prefix);
+}
+
+TEST(CompletionTexts, OnlyWebAddressesAreAccepted) {
+    // The address is opened by the shell from the history and the toasts.
+    struct Case {
+        const char* path;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"http://h/a/b.png", true},           {"https://h/a/b.png", true},
+        {"HTTPS://h/a/b.png", true},          {"file:///C:/Windows/System32/calc.exe", false},
+        {"ms-settings:/a/b", false},          {"javascript://h/a/alert(1)", false},
+        {"\\\\server\\share/a/b.exe", false}, {" http://h/a/b.png", false},
+        {"http:/h/a/b.png", false},           {"http://", false},
+    };
+    for (const auto& c : cases) {
+        CompletionTexts texts;
+        EXPECT_EQ(c.accepted, DeriveCompletionTexts(c.path, "/i.png", kMain, texts)) << c.path;
+    }
+}
+
+TEST(CompletionTexts, TheIconIsAPathOnTheServicesOwnHost) {
+    struct Case {
+        const char* icon;
+        const char* address;
+    };
+    const Case cases[] = {
+        {"/icons/png.png", "http://files.test/icons/png.png"},
+        {"/icons/my icon.png", "http://files.test/icons/my%20icon.png"},
+        {"/@evil.example/x", "http://files.test/@evil.example/x"},  // a path: harmless
+        {"@evil.example/x", ""},                                    // would make files.test the user name
+        {".evil.example/x", ""},                                    // would make another host name
+        {":8080/x", ""},                                            // would change the port
+        {"//evil.example/x", ""},                                   // would read as a host if joined loosely
+        {"", ""},
+        {"/", ""},
+        {"/a\\b", ""},
+        {"/a\r\nb", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.address, IconAddress(kMain, c.icon)) << c.icon;
+    // A refused icon does not refuse the upload: there is just no fallback.
+    CompletionTexts texts;
+    EXPECT_TRUE(DeriveCompletionTexts("http://files.test/a/b.png", "@evil.example/x", kMain, texts));
+    EXPECT_EQ("", texts.iconUrl);
 }
 
 TEST(CompletionTexts, HostileSegmentsBecomeSafeSingleNames) {

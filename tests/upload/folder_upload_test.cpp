@@ -9,6 +9,8 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <random>
+#include <thread>
 #include <vector>
 
 #include "base/seams.h"
@@ -185,6 +187,43 @@ TEST_F(FolderUpload, AFolderArrivesAsAnArchiveNamedAfterIt) {
 
     EXPECT_EQ(0, LeftoverArchives(data.path() + "\\"));  // the temporary archive is gone
     EXPECT_EQ("first file", ReadBytes(folder + "\\a.txt"));
+}
+
+TEST_F(FolderUpload, AFolderReplacedByAFileIsSentButNeverDeleted) {
+    queue.SetPaused(true);
+    queue.EnqueueFolder(Utf8ToWide(folder));
+    // Before the worker gets to it, the folder becomes a file of the user's.
+    ASSERT_TRUE(RemoveDirectoryW(Utf8ToWide(folder).c_str()));
+    ASSERT_TRUE(WriteBytes(folder, "the user's own file"));
+    queue.SetPaused(false);
+    ASSERT_TRUE(WaitForOutcome());
+
+    EXPECT_TRUE(outcomes[0].success);
+    const auto log = DevService::Requests();
+    ASSERT_EQ(1u, log.size());
+    EXPECT_EQ("Holiday Pics", log[0].parts[0].filename);
+    EXPECT_EQ("the user's own file", ReadBytes(folder));
+}
+
+TEST_F(FolderUpload, ACancelWhileTheFolderIsPackedSendsNothing) {
+    // Enough incompressible bytes that packing takes a moment.
+    std::mt19937 random(7);
+    std::string noise(40 << 20, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    Write("noise.bin", noise);
+    queue.EnqueueFolder(Utf8ToWide(folder));
+    const auto start = std::chrono::steady_clock::now();
+    while (LeftoverArchives(data.path() + "\\") == 0 && std::chrono::steady_clock::now() - start < 20s) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(1, LeftoverArchives(data.path() + "\\")) << "packing never started";
+    queue.CancelCurrent();
+    ASSERT_TRUE(WaitForOutcome());
+
+    EXPECT_FALSE(outcomes[0].success);
+    EXPECT_TRUE(DevService::Requests().empty());
+    EXPECT_EQ(0, LeftoverArchives(data.path() + "\\"));
+    EXPECT_EQ(noise.size(), ReadBytes(folder + "\\noise.bin").size());
 }
 
 }  // namespace

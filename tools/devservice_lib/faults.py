@@ -16,7 +16,18 @@ wins. Modes and their settings (defaults in MODE_DEFAULTS):
   malformed_json  answer 200 with a cut-off JSON text
   hostile_json    answer 200 with "body" (a text sent as UTF-8, or any JSON
                   value, serialised) or the bytes of "body_base64"
-  huge            answer 200 with "size" bytes of "fill", streamed
+  huge            answer 200 with "size" bytes of "fill", streamed; with
+                  "unsized" true no Content-Length is sent and the body ends
+                  when the connection closes
+  redirect        answer "status" (302) with a Location header of "location"
+                  and no body
+  reply_members   serve the request as usual, then replace members of its JSON
+                  reply with those of "members"; "{host}" in a text value
+                  becomes the request's Host header
+  file_path       reply_members with a "path" that names a local program
+  protocol_path   reply_members with a "path" of a registered protocol
+  hostile_icon    reply_members with an "icon" that would move the request to
+                  another host if appended to the base address as it is
   oversized_image answer 200 with a small but whole image file ("format":
                   "jpeg", "gif" or "png") whose header declares "width" x
                   "height" pixels (at most 65535 each): what a thumbnail
@@ -39,11 +50,20 @@ MODE_DEFAULTS = {
     "slow": {"delay": 2.0, "read_delay": 0.05, "read_chunk": 65536},
     "malformed_json": {},
     "hostile_json": {"content_type": "application/json"},
-    "huge": {"size": 64 * 1024 * 1024, "fill": "A", "content_type": "application/json"},
+    "huge": {"size": 64 * 1024 * 1024, "fill": "A", "content_type": "application/json",
+             "unsized": False},
+    "redirect": {"status": 302, "location": "/"},
+    "reply_members": {"members": {}},
+    "file_path": {"members": {"path": "file:///C:/Windows/System32/calc.exe"}},
+    "protocol_path": {"members": {"path": "ms-settings:/a/b"}},
+    "hostile_icon": {"members": {"icon": "@{host}/icons/stolen.png"}},
     "oversized_image": {"format": "jpeg", "width": 65500, "height": 17000},
 }
 
 IMAGE_TYPES = {"jpeg": "image/jpeg", "gif": "image/gif", "png": "image/png"}
+
+# Modes that let the request be served and then rewrite its JSON reply.
+REWRITING_MODES = ("reply_members", "file_path", "protocol_path", "hostile_icon")
 
 MALFORMED_JSON = b'{"path": '
 
@@ -113,6 +133,21 @@ class Fault:
                                    int(self.params["height"]))
         return b""
 
+    def rewrite_reply(self, body, host):
+        """A served JSON reply with the fault's members put in; other bodies
+        are kept as they are."""
+        try:
+            reply = json.loads(body.decode("utf-8"))
+        except (UnicodeDecodeError, ValueError):
+            return body
+        if not isinstance(reply, dict):
+            return body
+        for name, value in self.params["members"].items():
+            if isinstance(value, str):
+                value = value.replace("{host}", host)
+            reply[name] = value
+        return json.dumps(reply).encode("utf-8")
+
 
 def parse_fault(order, fault_id):
     """A Fault from the control request's JSON object, or (None, reason)."""
@@ -148,6 +183,8 @@ def parse_fault(order, fault_id):
                 base64.b64decode(params["body_base64"], validate=True)
             except (binascii.Error, TypeError, ValueError):
                 return None, "body_base64 is not base64"
+    if mode in REWRITING_MODES and not isinstance(params["members"], dict):
+        return None, "members must be a JSON object"
     if mode == "huge" and (not isinstance(params["fill"], str) or not params["fill"]):
         return None, "fill must be a non-empty text"
     if mode == "oversized_image":
@@ -158,6 +195,12 @@ def parse_fault(order, fault_id):
         params["content_type"] = IMAGE_TYPES[params["format"]]
     if mode == "status500" and not 100 <= params["status"] <= 599:
         return None, "status must be an HTTP status code"
+    if mode == "redirect":
+        if not 300 <= params["status"] <= 399:
+            return None, "status must be a redirection code"
+        location = params["location"]
+        if not isinstance(location, str) or not location or "\r" in location or "\n" in location:
+            return None, "location must be a text on one line"
     if mode == "slow" and params["read_chunk"] < 1:
         return None, "read_chunk must be at least 1"
     return Fault(fault_id, mode, path, method and method.upper(), count, params), None
