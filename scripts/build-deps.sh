@@ -4,7 +4,8 @@
 #
 #   DEPS=$(scripts/build-deps.sh)      # last line of stdout: the prefix
 #
-# The prefix has include/, lib/ and lib/pkgconfig/. A warm cache answers at
+# The prefix has include/, lib/ and lib/pkgconfig/, and tools/curl.exe (the
+# curl command line on the same libcurl, for benchmarks). A warm cache answers at
 # once; a cold one takes a few minutes. LIFTORN_DEPS_CACHE moves the cache
 # (default ~/.cache/liftorn-deps). cmake/Dependencies.cmake turns the prefix
 # into imported targets.
@@ -381,6 +382,10 @@ build_curl() {
   make -C lib install
   make -C include install
   make install-pkgconfigDATA
+  # The curl command line on this very library: the upload benchmark's
+  # like-for-like yardstick under Wine. Not part of the program.
+  make -C src -j"$jobs" curl.exe
+  install -D -m 755 src/curl.exe "$stage/tools/curl.exe"
 }
 
 # DevIL with ILU, both static; ILUT is not built. It writes config.h into its

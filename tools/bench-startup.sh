@@ -8,9 +8,14 @@
 #   memory   working set and private bytes once the message loop is idle
 #   windows  top-level windows of the process, and all their descendants
 #   USER     GetGuiResources(GR_USEROBJECTS) (Wine may report 0)
+#   GDI      GDI objects of the process (from its handle table under Wine)
 #   quit     ms from posting the Exit command until the process ended
+# Then, for SCROLL_BENCH_ROWS (default 10000) when it is among the sizes,
+# scroll_bench.exe scrolls the main window's history list over the same data
+# from the newest entry to the oldest by wheel, thumb drag and jumps, and
+# prints the time per frame.
 # Not a test.
-#   tools/bench-startup.sh [N...]          (default: 0 1000 10000)
+#   tools/bench-startup.sh [N...]          (default: 0 1000 10000 100000)
 # STARTUP_BENCH_LIMIT_MB (default 8000) stops the program when its working set
 # passes it before the window shows, so a large N cannot exhaust the machine.
 # Runs in a Wine prefix of its own, so it cannot stop other runs' wineservers.
@@ -20,19 +25,21 @@ export WINEPREFIX="${STARTUP_BENCH_WINEPREFIX:-/tmp/liftorn-startup-bench-wine}"
 source "$root/scripts/wine-env.sh"
 program="$LIFTORN_BUILD_DIR/win/liftorn.exe"
 probe="$LIFTORN_BUILD_DIR/win/startup_probe.exe"
-for exe in "$program" "$probe"; do
+scroller="$LIFTORN_BUILD_DIR/win/scroll_bench.exe"
+scroll_rows="${SCROLL_BENCH_ROWS:-10000}"
+for exe in "$program" "$probe" "$scroller"; do
   [ -f "$exe" ] || { echo "bench-startup: $exe is missing; run scripts/build.sh win" >&2; exit 1; }
 done
 [ -d "$(dirname "$program")/skin" ] || { echo "bench-startup: no skin beside $program" >&2; exit 1; }
 limit_mb="${STARTUP_BENCH_LIMIT_MB:-8000}"
 sizes=("$@")
-[ ${#sizes[@]} -gt 0 ] || sizes=(0 1000 10000)
+[ ${#sizes[@]} -gt 0 ] || sizes=(0 1000 10000 100000)
 
 work="$(mktemp -d /tmp/liftorn-startup-bench.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 
 # One data folder per size: history.db written the way the program writes it,
-# and one small PNG hard-linked under every entry's thumbnail name.
+# and a small PNG hard-linked under every entry's thumbnail name.
 make_data() {
   python3 - "$1" "$2" <<'PY'
 import os, sqlite3, struct, sys, zlib
@@ -44,12 +51,18 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 size = 48
-rows = b"".join(b"\0" + b"".join(bytes((x * 5 % 256, y * 5 % 256, 160, 255)) for x in range(size))
-                for y in range(size))
-png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
-       chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
-master = os.path.join(folder, "thumb-master.png")
-open(master, "wb").write(png)
+
+def png_file(index):
+    """A small PNG; one file per 50,000 entries (a file takes at most 65,000
+    hard links), each a little different."""
+    rows = b"".join(b"\0" + b"".join(bytes((x * 5 % 256, y * 5 % 256, (160 + 40 * index) % 256, 255))
+                                      for x in range(size))
+                    for y in range(size))
+    png = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+           chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+    path = os.path.join(folder, f"thumb-master-{index}.png")
+    open(path, "wb").write(png)
+    return path
 
 db = sqlite3.connect(os.path.join(folder, "history.db"))
 db.execute("CREATE TABLE IF NOT EXISTS `history` (`thumb` text NOT NULL, `filename` text NOT "
@@ -58,9 +71,12 @@ db.execute("ALTER TABLE `history` ADD COLUMN `url_file` text")
 entries = []
 for i in range(count):
     thumb = f"t{i:06d}.png"
+    if i % 50000 == 0:
+        master = png_file(i // 50000)
     os.link(master, os.path.join(thumbs, thumb))
     entries.append((thumb, f"picture-{i:06d}.png", f"{1 + i % 28:02d}/11/2026 12:{i % 60:02d}",
-                    "12.3 KB", f"http://127.0.0.1/f/{i:06d}.png", ""))
+                    "~12kb", f"http://127.0.0.1/f/{i:06d}/picture-{i:06d}.png",
+                    f"{i:06d}_picture-{i:06d}.png.url"))
 db.executemany("INSERT INTO `history` (`thumb`,`filename`,`date`,`size`,`url`,`url_file`) "
                "VALUES (?, ?, ?, ?, ?, ?)", entries)
 db.commit()
@@ -86,6 +102,10 @@ runner="$work/run-all.sh"
       "$probe" "$(winpath "$program")" "$(winpath "$appdata")" "$limit_mb" "$log"
     printf 'out="$(tr -d "\\r" <%q | grep -aoE "(ok|fail) .*" | tail -n 1)"; echo %q "${out:-fail the probe printed nothing}"\n' \
       "$log" "$n"
+    if [ "$n" = "$scroll_rows" ]; then
+      printf 'wine %q %q </dev/null >%q 2>&1\n' "$scroller" "$(winpath "$appdata/vantorel liftorn")" \
+        "$work/scroll-$n"
+    fi
   done
 } >"$runner"
 
@@ -98,13 +118,13 @@ done
 results="$work/results"
 "$root/scripts/with-display.sh" --virtual bash "$runner" >"$results"
 
-printf '%8s %10s %10s %12s %12s %8s %9s %6s %8s\n' N visible_ms painted_ms \
-  working_kb private_kb top_wnd child_wnd USER quit_ms
+printf '%8s %10s %10s %12s %12s %8s %9s %6s %6s %8s\n' N visible_ms painted_ms \
+  working_kb private_kb top_wnd child_wnd USER GDI quit_ms
 while read -r n status rest; do
   if [ "$status" = ok ]; then
     # shellcheck disable=SC2086
     set -- $rest
-    printf '%8s %10s %10s %12s %12s %8s %9s %6s %8s\n' "$n" "$1" "$2" "$3" "$4" "$5" "$6" "$7" "$8"
+    printf '%8s %10s %10s %12s %12s %8s %9s %6s %6s %8s\n' "$n" "$1" "$2" "$3" "$4" "$5" "$6" "$7" "$8" "$9"
   else
     printf '%8s %s %s\n' "$n" "$status" "$rest"
     # What Wine's debugger said about a crash, if anything.
@@ -113,3 +133,8 @@ while read -r n status rest; do
   fi
 done <"$results"
 echo "(-1 painted: no change seen on the screen; -1 quit: did not end within 120 s, killed)"
+if [ -f "$work/scroll-$scroll_rows" ]; then
+  echo
+  echo "Scrolling $scroll_rows rows, newest to oldest (a frame: the input and its paint):"
+  tr -d '\r' <"$work/scroll-$scroll_rows" | grep -av '^wine: ' | sed 's/^/  /'
+fi

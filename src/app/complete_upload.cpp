@@ -14,8 +14,6 @@
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
-#include "gui/gui_scroll_area.h"
-#include "history/gui_history_item.h"
 #include "history/history_store.h"
 #include "shell/toast.h"
 #include "upload/completion_texts.h"
@@ -34,24 +32,28 @@ void OnMainThread(WindowTask task) {
     PostToWindowThread(MainWindowHandle(), std::move(task));
 }
 
-// The program's own recording: a row in the history database; its item gets
-// its controls and slides into the list on the main thread.
+// The program's own recording: a row in the history database, which joins
+// the list on the main thread. The list keeps the user's place: the new
+// entry slides in at the top only while the top is in view.
 bool RecordInHistoryStore(const CompletedUpload& upload, std::wstring& itemUrl) {
     HistoryStore* store = App().historyDatabase;
     if (!store) return false;
     const std::wstring urlFile = Utf8ToWide(upload.urlFile);
-    GUIHistoryItem* item = store->Insert(upload.thumbName, Utf8ToWide(upload.fileName), upload.sizeText,
-                                         upload.url, urlFile.c_str());
-    if (!item) return false;
-    itemUrl = item->Url();
-    OnMainThread([item] {
-        item->CreateControls(CopyUrlAction, DeleteHistoryEntry);
-        if (GUIScrollArea* list = App().historyList) {
-            list->SetScrollPosition(0);
-            list->AddItem(item, true);
-        }
-    });
+    HistoryRowPtr row = store->Insert(upload.thumbName, Utf8ToWide(upload.fileName), upload.sizeText,
+                                      upload.url, urlFile.empty() ? nullptr : urlFile.c_str());
+    if (!row) return false;
+    itemUrl = WidenLatin1(row->url);
+    OnMainThread([row] { AddToHistoryList(row); });
     return true;
+}
+
+// Another upload's shortcut: its file is there, or its row names it (the
+// file may be gone from the jump list and come back).
+bool ShortcutNameInUse(const std::string& name) {
+    const DWORD attributes = GetFileAttributesW(Utf8ToWide(App().dataFolder + "urls\\" + name).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) return true;
+    HistoryStore* store = App().historyDatabase;
+    return store && store->NamesShortcut(name);
 }
 
 void SetDropAreaState(int state) {
@@ -110,8 +112,14 @@ std::wstring RecordSuccess(const UploadJob& job, const std::string& path, const 
     const std::wstring thumbFile = dataFolder + L"thumbs\\" + texts.thumbName;
     DownloadToFile(texts.thumbUrl.c_str(), texts.iconUrl.c_str(), WideToUtf8(thumbFile).c_str());
 
-    const std::wstring shortcutName = ShortcutFileName(texts.prefix, name);
-    if (IsWindows7OrLater()) WriteShortcutFile(dataFolder + L"urls\\" + shortcutName, path);
+    // Each upload gets a shortcut of its own: two uploads may share a prefix
+    // and a name, and deleting one must not take the other's file.
+    const std::wstring shortcutName = UniqueShortcutFileName(
+        texts.prefix, name,
+        [](const std::wstring& candidate) { return ShortcutNameInUse(WideToUtf8(candidate)); });
+    if (IsWindows7OrLater() && !shortcutName.empty()) {
+        WriteShortcutFile(dataFolder + L"urls\\" + shortcutName, path);
+    }
 
     CompletedUpload upload;
     upload.thumbName = WideToUtf8(texts.thumbName);
@@ -122,7 +130,13 @@ std::wstring RecordSuccess(const UploadJob& job, const std::string& path, const 
 
     std::wstring itemUrl;
     const HistoryRecorder recorder = historyRecorder.load();
-    if (!(recorder ? recorder : &RecordInHistoryStore)(upload, itemUrl)) itemUrl.clear();
+    if (!(recorder ? recorder : &RecordInHistoryStore)(upload, itemUrl)) {
+        itemUrl.clear();
+        // Nothing will ever name these files: do not leave them behind.
+        HistoryStore* store = App().historyDatabase;
+        if (!store || !store->NamesThumb(upload.thumbName)) DeleteFileW(thumbFile.c_str());
+        if (!shortcutName.empty()) DeleteFileW((dataFolder + L"urls\\" + shortcutName).c_str());
+    }
 
     if (remaining == 0) SetDropAreaState(kDropNormal);
     if (IsWindows7OrLater()) {

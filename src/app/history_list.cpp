@@ -1,39 +1,77 @@
 #include "app/history_list.h"
 
+#include <vector>
+
 #include "app/app_state.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
-#include "base/utf.h"
+#include "base/user_prompt.h"
 #include "base/windows_version.h"
 #include "gui/gui_scroll_area.h"
 #include "history/gui_history_item.h"
 #include "history/history_store.h"
+#include "history/history_views.h"
+
+namespace {
+
+// A thread timer: it fires from the message loop once the window has shown,
+// so the message never holds up the first paint.
+void CALLBACK ReportUnopenedHistory(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    AskUser(MainWindowHandle(),
+            L"vantorel liftorn could not open its upload history (history.db). Uploads still work, "
+            L"but they will not be added to the history until the program can open it again.",
+            kProductName, MB_ICONERROR | MB_OK);
+}
+
+}  // namespace
 
 std::unique_ptr<HistoryStore> LoadHistoryList(HINSTANCE instance, ButtonClickFunction copyAction) {
     AppState& app = App();
-    GUIScrollArea* list = app.historyList;
-    if (list) list->SetRemovalFunction(GUIHistoryItem::Destroy);
-    auto store =
-        std::make_unique<HistoryStore>(list ? list->ContentWindow() : nullptr, instance, app.dataFolder);
+    auto store = std::make_unique<HistoryStore>();
     app.historyDatabase = store.get();
-    store->Open(app.dataFolder + "history.db");
-    // Each item goes on top of the ones before it, so the newest ends first.
-    for (GUIHistoryItem* item : store->Items()) {
-        item->CreateControls(copyAction, DeleteHistoryEntry);
-        if (list) list->AddItem(item, false);
-    }
+    if (!store->Open(app.dataFolder + "history.db")) SetTimer(nullptr, 0, 0, ReportUnopenedHistory);
+    GUIScrollArea* list = app.historyList;
+    if (!list) return store;
+    list->SetViewSource(
+        std::make_unique<HistoryViews>(instance, app.dataFolder, copyAction, DeleteHistoryEntry));
+    const std::vector<HistoryRowPtr> rows = store->Rows();
+    list->AddItems(std::vector<ScrollEntry>(rows.rbegin(), rows.rend()));  // newest at the top
     return store;
 }
 
+void AddToHistoryList(const HistoryRowPtr& row) {
+    if (row && App().historyList) App().historyList->AddItem(ScrollEntry(row), true);
+}
+
 void DeleteHistoryEntry(void* item, WPARAM /*keys*/) {
-    auto* entry = static_cast<GUIHistoryItem*>(item);
-    if (!entry) return;
+    auto* view = static_cast<GUIHistoryItem*>(item);
+    if (!view || !view->Row()) return;
+    const HistoryRowPtr row = view->Row();  // the view may be bound to another row below
     AppState& app = App();
-    DeleteFileW(entry->ThumbPath().c_str());
-    if (!entry->ShortcutPath().empty()) DeleteFileW(entry->ShortcutPath().c_str());
-    if (app.historyDatabase) app.historyDatabase->Remove(entry->RowId());
-    // The list releases the item once it has collapsed.
-    if (app.historyList) app.historyList->RemoveItem(entry, true);
+    HistoryStore* store = app.historyDatabase;
+    // The row goes first: were the files deleted and the row kept, the entry
+    // would come back at the next start without them.
+    if (!store || !store->Remove(row->rowId)) {
+        AskUser(MainWindowHandle(),
+                L"This upload could not be deleted from the history. Please try again later.",
+                kProductName, MB_ICONERROR | MB_OK);
+        return;
+    }
+    // Only checked names inside "thumbs" and "urls", and only files no
+    // other row names (older versions could give two uploads one shortcut).
+    if (!row->thumb.empty() && !store->NamesThumb(row->thumb)) {
+        DeleteFileW(HistoryThumbPath(app.dataFolder, *row).c_str());
+    }
+    if (!row->shortcut.empty() && !store->NamesShortcut(row->shortcut)) {
+        DeleteFileW(HistoryShortcutPath(app.dataFolder, *row).c_str());
+    }
+    if (GUIScrollArea* list = app.historyList) {
+        if (auto* views = dynamic_cast<HistoryViews*>(list->ViewSource())) {
+            views->ForgetThumbnail(row->thumb);
+        }
+        list->RemoveItem(row.get(), true);
+    }
     if (IsWindows7OrLater() && MainWindowHandle()) {
         static const UINT updateJumpList = RegisterWindowMessageW(kUpdateJumpListMessageName);
         PostMessageW(MainWindowHandle(), updateJumpList, 0, 0);

@@ -24,7 +24,6 @@
 #include "gui/gui_scroll_area.h"
 #include "gui/progress_bar.h"
 #include "gui/skinnable_window.h"
-#include "history/gui_history_item.h"
 #include "resource_ids.h"
 #include "upload/copy_url.h"
 #include "upload/upload_queue.h"

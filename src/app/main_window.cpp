@@ -17,7 +17,6 @@
 #include "gui/gui_scroll_area.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
-#include "history/gui_history_item.h"
 #include "resource_ids.h"
 
 namespace {
@@ -151,7 +150,6 @@ void CreateMainPage(HINSTANCE instance) {
 
     auto historyList = std::make_unique<GUIScrollArea>(parent, instance, 52, 143, 216, 197);
     historyList->SetItemHeight(90);
-    historyList->SetRemovalFunction(GUIHistoryItem::Destroy);
 
     auto progressLeft = MakeImage(instance, kProgressX, kProgressY, 5, 10, "PROG_LEFT");
     progressLeft->Show(SW_HIDE);

@@ -3,7 +3,6 @@
 #include "app/app_state.h"
 #include "base/product.h"
 #include "base/utf.h"
-#include "history/gui_history_item.h"
 #include "history/history_store.h"
 #include "shell/jump_list.h"
 
@@ -18,14 +17,22 @@ bool IsOwnShortcutFile(const std::wstring& path, const std::wstring& folder) {
     return CompareStringOrdinal(name.c_str() + name.size() - 4, 4, L".url", 4, TRUE) == CSTR_EQUAL;
 }
 
+namespace {
+
+// A jump list shows a few dozen entries at most; the newest shortcuts up to
+// this many leave room for the many a user may have removed from it, without
+// walking a history of a hundred thousand uploads on every rebuild.
+constexpr std::size_t kMostOffered = 256;
+
+}  // namespace
+
 std::vector<std::wstring> RecentShortcutPaths() {
     std::vector<std::wstring> paths;
     const HistoryStore* store = App().historyDatabase;
     if (!store) return paths;
     const std::wstring folder = Utf8ToWide(App().dataFolder) + L"urls\\";
-    const std::vector<GUIHistoryItem*> items = store->Items();  // oldest first
-    for (auto item = items.rbegin(); item != items.rend(); ++item) {
-        const std::wstring& path = (*item)->ShortcutPath();
+    for (const std::string& name : store->ShortcutsNewestFirst(0, kMostOffered)) {
+        const std::wstring path = folder + Utf8ToWide(name);
         if (IsOwnShortcutFile(path, folder)) paths.push_back(path);
     }
     return paths;

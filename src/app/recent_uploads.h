@@ -12,7 +12,8 @@
 // of the folder or names another kind of file is never offered or deleted.
 bool IsOwnShortcutFile(const std::wstring& path, const std::wstring& folder);
 
-// The shortcut files of the history's items, newest first.
+// The shortcut files of the newest uploads in the history (its model of the
+// rows, not the list's views), newest first.
 std::vector<std::wstring> RecentShortcutPaths();
 
 // Rebuilds the jump list from the history.

@@ -1,5 +1,8 @@
 #include "gui/font_face.h"
 
+#include <map>
+#include <tuple>
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -17,8 +20,11 @@ std::shared_ptr<FontFace>& DefaultSlot() {
 
 FT_Face AsFace(void* face) { return static_cast<FT_Face>(face); }
 
-// The face name GDI chose and the whole font file behind `font`.
-bool ReadFontFile(HFONT font, std::wstring* chosenFace, std::vector<unsigned char>* file) {
+// The face name GDI chose and, unless `exactFace` names another one, the
+// whole font file behind `font` (a substitute is refused before its file is
+// read: that is over half a megabyte for nothing).
+bool ReadFontFile(HFONT font, const std::wstring* exactFace, std::wstring* chosenFace,
+                  std::vector<unsigned char>* file) {
     ScopedMemoryDC memory;
     {
         ScopedWindowDC screen(nullptr);
@@ -31,7 +37,9 @@ bool ReadFontFile(HFONT font, std::wstring* chosenFace, std::vector<unsigned cha
     const int length = GetTextFaceW(dc, 128, face);
     chosenFace->assign(face, length > 0 ? wcsnlen(face, 128) : 0);
     bool ok = false;
-    const DWORD size = GetFontData(dc, kWholeFontFile, 0, nullptr, 0);
+    const DWORD size = (exactFace && *exactFace != *chosenFace)
+                           ? GDI_ERROR
+                           : GetFontData(dc, kWholeFontFile, 0, nullptr, 0);
     if (size != GDI_ERROR && size > 0) {
         file->resize(size);
         ok = GetFontData(dc, kWholeFontFile, 0, file->data(), size) == size;
@@ -76,14 +84,51 @@ bool FontFace::LoadGlyph(wchar_t character, GlyphImage* glyph) {
 int FontFace::PixelHeight() const { return AsFace(face_)->size->metrics.y_ppem; }
 int FontFace::PixelWidth() const { return AsFace(face_)->size->metrics.x_ppem; }
 
+namespace {
+
+// Every text widget asks for one of a handful of fonts, and a loaded face
+// holds the whole font file and a FreeType instance of its own: shared, one
+// per request for the life of the process. Refusals are kept too, so a font
+// that is not installed is asked for once, not once per widget.
+struct FontKey {
+    std::wstring faceName;
+    int pixelSize;
+    int weight;
+    bool exactFace;
+    bool operator<(const FontKey& other) const {
+        return std::tie(faceName, pixelSize, weight, exactFace) <
+               std::tie(other.faceName, other.pixelSize, other.weight, other.exactFace);
+    }
+};
+
+std::mutex fontCacheLock;
+std::map<FontKey, std::shared_ptr<FontFace>>& FontCache() {
+    static auto* cache = new std::map<FontKey, std::shared_ptr<FontFace>>;
+    return *cache;
+}
+
+}  // namespace
+
 std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec& wanted, bool exactFace) {
     if (wanted.pixelSize <= 0) return nullptr;
+    const FontKey key{wanted.faceName, wanted.pixelSize, wanted.weight, exactFace};
+    std::lock_guard<std::mutex> lock(fontCacheLock);
+    const auto known = FontCache().find(key);
+    if (known != FontCache().end()) return known->second;
+    std::shared_ptr<FontFace> font = FontFace::Load(wanted, exactFace);
+    FontCache()[key] = font;
+    return font;
+}
+
+std::shared_ptr<FontFace> FontFace::Load(const FontSpec& wanted, bool exactFace) {
     std::shared_ptr<FontFace> font(new FontFace);
     font->gdiFont_.reset(CreateGdiFont(wanted));
     if (!font->gdiFont_) return nullptr;
-    if (!ReadFontFile(font->gdiFont_.get(), &font->faceName_, &font->file_)) return nullptr;
     // Windows answers a face it does not have with another one.
-    if (exactFace && font->faceName_ != wanted.faceName) return nullptr;
+    if (!ReadFontFile(font->gdiFont_.get(), exactFace ? &wanted.faceName : nullptr, &font->faceName_,
+                      &font->file_)) {
+        return nullptr;
+    }
 
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library) != 0) return nullptr;

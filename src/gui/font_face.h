@@ -56,6 +56,8 @@ public:
 private:
     friend std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec&, bool);
     FontFace() = default;
+    // Loads afresh: the font file, a FreeType instance and the face.
+    static std::shared_ptr<FontFace> Load(const FontSpec& wanted, bool exactFace);
 
     ScopedGdiObject<HFONT> gdiFont_;
     std::vector<unsigned char> file_;
@@ -65,9 +67,11 @@ private:
     std::mutex lock_;
 };
 
-// Loads an installed font by face name. With `exactFace` a request that
-// Windows answers with another face (the font is not installed) fails;
-// without it whatever face Windows substitutes is taken. Null on failure.
+// An installed font by face name. With `exactFace` a request that Windows
+// answers with another face (the font is not installed) fails; without it
+// whatever face Windows substitutes is taken. Null on failure. Loaded once
+// per request and shared for the life of the process (the answer, null
+// included, is remembered).
 std::shared_ptr<FontFace> LoadFontFromWindows(const FontSpec& wanted, bool exactFace = true);
 
 // The first entry of `fonts` that loads, or null.

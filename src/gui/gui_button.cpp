@@ -47,6 +47,12 @@ void GUIButton::SetLabelSpacing(int pixels) {
     FollowLabelSize();
 }
 
+bool GUIButton::SetLabelText(const std::wstring& text) {
+    if (!label_ || !label_->SetText(text)) return false;
+    FollowLabelSize();
+    return true;
+}
+
 void GUIButton::FollowLabelSize() {
     const SIZE size = label_->Size();
     if (size.cx != width_ || size.cy != height_) GUIObject::Resize(size.cx, size.cy);

@@ -39,6 +39,9 @@ public:
     // button ignores them (SetLabelFont answers false).
     bool SetLabelFont(const std::vector<FontSpec>& fonts);
     void SetLabelSpacing(int pixels);
+    // Text buttons only: shows `text` instead, the same way. False for an
+    // image button or when the text is the one shown.
+    bool SetLabelText(const std::wstring& text);
 
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void Move(int x, int y) override;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/scoped_win.h"
 #include "gui/gui_image.h"
 #include "gui/gui_page.h"
 #include "gui/scroll_geometry.h"
@@ -24,6 +25,13 @@ bool HasVisibleStyle(HWND window) {
 void MoveIfMoved(GUIObject* item, int x, int y) {
     const POINT now = item->Position();
     if (now.x != x || now.y != y) item->Move(x, y);
+}
+
+// An entry that is a widget the caller keeps: shared without owning it.
+ScrollEntry WidgetEntry(GUIObject* item) { return ScrollEntry(ScrollEntry(), item); }
+
+GUIObject* AsWidget(const ScrollEntry& entry) {
+    return static_cast<GUIObject*>(const_cast<void*>(entry.get()));
 }
 
 }  // namespace
@@ -72,6 +80,8 @@ GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y
 
 GUIScrollArea::~GUIScrollArea() {
     if (thumbWindow_ && animating_) KillTimer(thumbWindow_, kAnimationTimer);
+    // Views first: their windows are children of the content window.
+    pool_.clear();
     for (HWND window : {thumbWindow_, contentWindow_}) {
         if (!window) continue;
         ForgetInputWindow(window);
@@ -81,54 +91,115 @@ GUIScrollArea::~GUIScrollArea() {
 
 void GUIScrollArea::SetItemHeight(int pixels) { itemHeight_ = pixels; }
 
+void GUIScrollArea::SetViewSource(std::unique_ptr<ScrollViewSource> source) {
+    // Entries of one kind only: widgets, or data shown through views.
+    if (!items_.empty() || !pendingInserts_.empty()) return;
+    pool_.clear();
+    source_ = std::move(source);
+    Invalidate();
+}
+
+int GUIScrollArea::ListHeight() const {
+    return sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
+}
+
+int GUIScrollArea::ScrollRange() const { return sg::ScrollRange(ListHeight(), height_); }
+
+void GUIScrollArea::ClampOffset() { offset_ = sg::ClampOffset(offset_, ScrollRange()); }
+
 bool GUIScrollArea::AddItem(GUIObject* item, bool animate) {
-    if (!item) return false;
-    if (animate) {
-        pendingInserts_.push_back(item);
+    // A list of data shows its entries through views, never as widgets.
+    if (!item || source_) return false;
+    return AddEntry(WidgetEntry(item), animate);
+}
+
+bool GUIScrollArea::AddItem(const ScrollEntry& entry, bool animate) {
+    // Without views an entry would be taken for a widget.
+    if (!entry || !source_) return false;
+    return AddEntry(entry, animate);
+}
+
+
+void GUIScrollArea::AddItems(std::vector<ScrollEntry> entries) {
+    if (!source_) return;
+    entries.erase(std::remove(entries.begin(), entries.end(), nullptr), entries.end());
+    if (entries.empty()) return;
+    const bool keepView = offset_ > 0;
+    const int added = static_cast<int>(entries.size());
+    entries.insert(entries.end(), std::make_move_iterator(items_.begin()),
+                   std::make_move_iterator(items_.end()));
+    items_ = std::move(entries);
+    if (keepView) offset_ += added * itemHeight_;
+    ClampOffset();
+    Invalidate();
+}
+
+void GUIScrollArea::InsertAtTop(const ScrollEntry& entry) {
+    items_.insert(items_.begin(), entry);
+    // Scrolled away from the top, the entries in view stay put.
+    if (offset_ > 0) offset_ += itemHeight_;
+    ClampOffset();
+}
+
+bool GUIScrollArea::AddEntry(const ScrollEntry& entry, bool animate) {
+    // The slide-in only shows at the top of the list.
+    if (animate && offset_ == 0) {
+        pendingInserts_.push_back(entry);
         // Not drawn until it slides in, so its windows must not catch clicks.
-        MoveIfMoved(item, x_, y_ - itemHeight_);
+        if (!source_) MoveIfMoved(AsWidget(entry), x_, y_ - itemHeight_);
         StartAnimation();
     } else {
-        items_.insert(items_.begin(), item);
+        InsertAtTop(entry);
         Invalidate();
     }
     return true;
 }
 
-GUIObject* GUIScrollArea::RemoveItem(GUIObject* item, bool animate) {
-    const auto found = std::find(items_.begin(), items_.end(), item);
-    if (found == items_.end()) return nullptr;
+void GUIScrollArea::EraseEntry(const void* entry) {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [entry](const ScrollEntry& item) { return item.get() == entry; });
+    if (found != items_.end()) items_.erase(found);
+    ClampOffset();
+}
+
+const void* GUIScrollArea::RemoveItem(const void* entry, bool animate) {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [entry](const ScrollEntry& item) { return item.get() == entry; });
+    if (!entry || found == items_.end()) return nullptr;
     if (animate) {
-        // Removing a collapsing item again must not hand it over twice.
-        if (!IsPendingRemoval(item)) pendingRemovals_.push_back(item);
+        // Removing a collapsing entry again must not hand it over twice.
+        if (!IsPendingRemoval(entry)) pendingRemovals_.push_back(*found);
         StartAnimation();
-        return item;
+        return entry;
     }
-    items_.erase(found);
-    const auto pending = std::find(pendingRemovals_.begin(), pendingRemovals_.end(), item);
+    const ScrollEntry kept = *found;  // alive until the removal function has it
+    EraseEntry(entry);
+    const auto pending = std::find(pendingRemovals_.begin(), pendingRemovals_.end(), kept);
     if (pending != pendingRemovals_.end()) {
         if (pending == pendingRemovals_.begin()) removalOffset_ = 0;
         pendingRemovals_.erase(pending);
     }
-    if (removalFunction_) removalFunction_(item);
+    if (removalFunction_) removalFunction_(entry);
     Invalidate();
-    return item;
+    return entry;
 }
 
-void GUIScrollArea::ScrollDown() {
-    const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
-    SetScrollPosition(position_ + sg::WheelStep(itemHeight_, list, height_));
-}
+void GUIScrollArea::ScrollDown() { SetScrollOffset(offset_ + sg::WheelStep(itemHeight_)); }
 
-void GUIScrollArea::ScrollUp() {
-    const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
-    SetScrollPosition(position_ - sg::WheelStep(itemHeight_, list, height_));
-}
+void GUIScrollArea::ScrollUp() { SetScrollOffset(offset_ - sg::WheelStep(itemHeight_)); }
 
 void GUIScrollArea::SetScrollPosition(int percent) {
-    position_ = sg::ClampPosition(percent);
+    SetScrollOffset(sg::OffsetForPosition(ScrollRange(), percent));
+}
+
+int GUIScrollArea::ScrollPosition() const { return sg::PositionForOffset(offset_, ScrollRange()); }
+
+void GUIScrollArea::SetScrollOffset(int pixels) {
+    offset_ = sg::ClampOffset(pixels, ScrollRange());
     Invalidate();
 }
+
+int GUIScrollArea::ScrollOffset() const { return offset_; }
 
 void GUIScrollArea::StartAnimation() {
     if (!thumbWindow_) return;
@@ -140,11 +211,18 @@ void GUIScrollArea::Animate() {
     bool ran = false;
     if (!pendingInserts_.empty()) {
         ran = true;
-        insertOffset_ += kAnimationStep;
-        if (insertOffset_ > itemHeight_) {
+        if (offset_ > 0) {
+            // Scrolled away meanwhile: no slide to watch, and the view stays.
             insertOffset_ = 0;
-            items_.insert(items_.begin(), pendingInserts_.front());
-            pendingInserts_.erase(pendingInserts_.begin());
+            for (const ScrollEntry& entry : pendingInserts_) InsertAtTop(entry);
+            pendingInserts_.clear();
+        } else {
+            insertOffset_ += kAnimationStep;
+            if (insertOffset_ > itemHeight_) {
+                insertOffset_ = 0;
+                InsertAtTop(pendingInserts_.front());
+                pendingInserts_.erase(pendingInserts_.begin());
+            }
         }
     }
     if (!pendingRemovals_.empty()) {
@@ -152,11 +230,11 @@ void GUIScrollArea::Animate() {
         removalOffset_ += kAnimationStep;
         if (removalOffset_ > itemHeight_) {
             removalOffset_ = 0;
-            GUIObject* removed = pendingRemovals_.front();
+            const ScrollEntry removed = pendingRemovals_.front();
             pendingRemovals_.erase(pendingRemovals_.begin());
-            items_.erase(std::remove(items_.begin(), items_.end(), removed), items_.end());
-            // Last: the function usually destroys the item.
-            if (removalFunction_) removalFunction_(removed);
+            EraseEntry(removed.get());
+            // Last: the function may destroy what the entry points to.
+            if (removalFunction_) removalFunction_(removed.get());
         }
     }
     if (ran) {
@@ -167,9 +245,9 @@ void GUIScrollArea::Animate() {
     }
 }
 
-bool GUIScrollArea::IsPendingRemoval(const GUIObject* item) const {
-    return std::find(pendingRemovals_.begin(), pendingRemovals_.end(), item) !=
-           pendingRemovals_.end();
+bool GUIScrollArea::IsPendingRemoval(const void* entry) const {
+    return std::any_of(pendingRemovals_.begin(), pendingRemovals_.end(),
+                       [entry](const ScrollEntry& item) { return item.get() == entry; });
 }
 
 bool GUIScrollArea::CanShowWindows() const { return !page_ || page_->IsShown(); }
@@ -177,7 +255,7 @@ bool GUIScrollArea::CanShowWindows() const { return !page_ || page_->IsShown(); 
 LRESULT GUIScrollArea::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (window == thumbWindow_) return ThumbMessage(window, message, wParam, lParam);
     if (message == WM_ERASEBKGND) return 1;
-    // Mouse input goes to the items' windows or through to the window below.
+    // Mouse input goes to the views' windows or through to the window below.
     if (message == WM_NCHITTEST && window == contentWindow_) return HTTRANSPARENT;
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -195,7 +273,8 @@ LRESULT GUIScrollArea::ThumbMessage(HWND window, UINT message, WPARAM wParam, LP
         if (GetCapture() == window) {
             POINT pointer{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             MapWindowPoints(window, parentWindow_, &pointer, 1);
-            position_ = sg::DragPosition(pointer.y, y_, height_, dragAnchor_, thumbHeight_);
+            offset_ = sg::DragOffset(pointer.y, y_, height_, dragAnchor_, thumbHeight_,
+                                     ScrollRange());
             Invalidate();
         }
         return 0;
@@ -212,18 +291,25 @@ LRESULT GUIScrollArea::ThumbMessage(HWND window, UINT message, WPARAM wParam, LP
     }
 }
 
+void GUIScrollArea::ForEachWidget(bool hidden) {
+    if (source_) {
+        for (PooledView& pooled : pool_) pooled.view->ApplyPageVisibility(hidden);
+    } else {
+        for (const ScrollEntry& entry : items_) AsWidget(entry)->ApplyPageVisibility(hidden);
+    }
+}
+
 void GUIScrollArea::Show(int command) {
     if (CanShowWindows()) {
         if (contentWindow_) ShowWindowAsync(contentWindow_, command);
         // The thumb only exists while there is a bar to drag it on.
-        const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
-        if (thumbWindow_ && (command != SW_SHOW || sg::NeedsScrollBar(list, height_))) {
+        if (thumbWindow_ && (command != SW_SHOW || sg::NeedsScrollBar(ListHeight(), height_))) {
             ShowWindowAsync(thumbWindow_, command);
         }
     }
     visible_ = command == SW_SHOW;
     Invalidate();
-    for (GUIObject* item : items_) item->ApplyPageVisibility(command == SW_HIDE);
+    ForEachWidget(command == SW_HIDE);
 }
 
 void GUIScrollArea::ApplyPageVisibility(bool hidden) {
@@ -232,23 +318,24 @@ void GUIScrollArea::ApplyPageVisibility(bool hidden) {
         if (thumbWindow_) ShowWindowAsync(thumbWindow_, SW_HIDE);
     } else if (visible_) {
         if (contentWindow_) ShowWindowAsync(contentWindow_, SW_SHOW);
-        const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
-        if (thumbWindow_ && sg::NeedsScrollBar(list, height_)) {
+        if (thumbWindow_ && sg::NeedsScrollBar(ListHeight(), height_)) {
             ShowWindowAsync(thumbWindow_, SW_SHOW);
         }
     }
-    for (GUIObject* item : items_) item->ApplyPageVisibility(hidden);
+    ForEachWidget(hidden);
 }
 
 void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
     if (!visible_) return;
+    ClampOffset();  // the area may have been resized
+
     // Clipping narrows the caller's clip (its update rectangle) rather than
     // replacing it, so nothing outside the cleared part is drawn twice.
     ScopedRegion saved(CreateRectRgn(0, 0, 0, 0));
     const bool hadClip = GetClipRgn(target, saved.get()) == 1;
     IntersectClipRect(target, x_, y_, x_ + width_, y_ + height_);
 
-    const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
+    const int list = ListHeight();
     if (sg::NeedsScrollBar(list, height_)) {
         PaintScrollBar(target, dirty, list);
     } else {
@@ -259,7 +346,11 @@ void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
     UpdateContentWindow(listRect);
     SelectClipRgn(target, hadClip ? saved.get() : nullptr);
     IntersectClipRect(target, listRect.left, listRect.top, listRect.right, listRect.bottom);
-    PlaceItems(target, dirty);
+    if (source_) {
+        PlaceViews(target, dirty);
+    } else {
+        PlaceWidgets(target, dirty);
+    }
 
     SelectClipRgn(target, hadClip ? saved.get() : nullptr);
 }
@@ -273,7 +364,8 @@ void GUIScrollArea::PaintScrollBar(HDC target, const RECT& dirty, int listHeight
     trackBottom_->Paint(target, dirty);
 
     thumbHeight_ = sg::ThumbHeight(listHeight, height_);
-    const int thumbY = sg::ThumbTop(y_, height_, thumbHeight_, position_);
+    const int thumbY = sg::ThumbTop(y_, height_, thumbHeight_, offset_,
+                                    sg::ScrollRange(listHeight, height_));
     const int middle = thumbHeight_ - sg::kMinimumThumbHeight;
     thumbTop_->Move(barX, thumbY - 2);
     thumbTop_->Paint(target, dirty);
@@ -317,17 +409,17 @@ void GUIScrollArea::UpdateContentWindow(const RECT& list) {
     }
 }
 
-void GUIScrollArea::PlaceItems(HDC target, const RECT& dirty) {
-    const int list = sg::ListHeight(static_cast<int>(items_.size()), itemHeight_);
-    const int scroll = sg::ScrollOffset(list, height_, position_);
-    // Items that are not drawn are parked just outside the list, where the
-    // content window's region hides their input windows; left where they were
-    // last drawn, they would catch clicks meant for the items drawn there now.
+// Widgets that show themselves: every one is placed. Those not drawn are
+// parked just outside the list, where the content window's region hides
+// their input windows; left where they were last drawn, they would catch
+// clicks meant for the widgets drawn there now.
+void GUIScrollArea::PlaceWidgets(HDC target, const RECT& dirty) {
+    const int scroll = offset_;
     const int above = y_ - itemHeight_;
     const int below = y_ + height_;
     int removal = 0;
     for (size_t index = 0; index < items_.size(); ++index) {
-        GUIObject* item = items_[index];
+        GUIObject* item = AsWidget(items_[index]);
         if (IsPendingRemoval(item)) {
             removal = removalOffset_;
             MoveIfMoved(item, x_, above);
@@ -342,4 +434,116 @@ void GUIScrollArea::PlaceItems(HDC target, const RECT& dirty) {
             MoveIfMoved(item, x_, top < 0 ? above : below);
         }
     }
+}
+
+std::size_t GUIScrollArea::ViewBound() const {
+    return static_cast<std::size_t>(sg::ViewPoolBound(height_, itemHeight_, kViewMargin));
+}
+
+// Entries that are data: only those in view, and kViewMargin on either
+// side, have a view. A view keeps its entry while that stays wanted and is
+// otherwise bound to the next one that needs a view.
+void GUIScrollArea::PlaceViews(HDC target, const RECT& dirty) {
+    const int scroll = offset_;
+    const int count = static_cast<int>(items_.size());
+    // A collapse above the first visible entry moves everything after it up.
+    int removal = 0;
+    const int first = sg::FirstVisibleIndex(itemHeight_, insertOffset_, scroll);
+    for (const ScrollEntry& collapsing : pendingRemovals_) {
+        const auto at = std::find(items_.begin(), items_.end(), collapsing);
+        if (at != items_.end() && at - items_.begin() < first) removal = removalOffset_;
+    }
+
+    struct Shown {
+        int index;
+        int top;
+    };
+    std::vector<Shown> shown;
+    int last = first - 1;
+    for (int index = first; index < count; ++index) {
+        if (IsPendingRemoval(items_[index].get())) {
+            removal = removalOffset_;
+            continue;
+        }
+        const int top = sg::ItemTop(index, itemHeight_, insertOffset_, scroll, removal);
+        if (top >= height_) break;
+        if (!sg::ItemInView(top, itemHeight_, height_)) continue;
+        shown.push_back(Shown{index, top});
+        last = index;
+    }
+
+    // The entries that keep or get a view: those shown and the margin.
+    std::vector<const void*> wanted;
+    const int from = std::max(0, (shown.empty() ? first : shown.front().index) - kViewMargin);
+    const int to = std::min(count - 1, last + kViewMargin);
+    for (int index = from; index <= to; ++index) {
+        if (!IsPendingRemoval(items_[index].get())) wanted.push_back(items_[index].get());
+    }
+    for (PooledView& pooled : pool_) {
+        if (pooled.entry &&
+            std::find(wanted.begin(), wanted.end(), pooled.entry) == wanted.end()) {
+            pooled.entry = nullptr;
+            pooled.bound.reset();
+        }
+    }
+
+    const int parked = y_ - itemHeight_;
+    std::vector<GUIObject*> drawn;
+    for (int index = from; index <= to; ++index) {
+        const ScrollEntry& entry = items_[index];
+        if (IsPendingRemoval(entry.get())) continue;
+        GUIObject* view = ViewFor(entry);
+        if (!view) continue;
+        const auto place = std::find_if(shown.begin(), shown.end(),
+                                        [index](const Shown& s) { return s.index == index; });
+        if (place == shown.end()) continue;
+        MoveIfMoved(view, x_, y_ + place->top);
+        view->Paint(target, dirty);
+        drawn.push_back(view);
+    }
+    // A shorter area needs fewer views: free ones beyond the bound go.
+    for (std::size_t i = pool_.size(); i-- > 0 && pool_.size() > ViewBound();) {
+        if (!pool_[i].entry) pool_.erase(pool_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    // Views not drawn (the margin, free ones) wait outside the list.
+    for (PooledView& pooled : pool_) {
+        if (std::find(drawn.begin(), drawn.end(), pooled.view.get()) == drawn.end()) {
+            MoveIfMoved(pooled.view.get(), x_, parked);
+        }
+    }
+}
+
+GUIObject* GUIScrollArea::ViewFor(const ScrollEntry& entry) {
+    for (PooledView& pooled : pool_) {
+        if (pooled.entry == entry.get()) return pooled.view.get();
+    }
+    PooledView* free = nullptr;
+    for (PooledView& pooled : pool_) {
+        if (!pooled.entry) {
+            free = &pooled;
+            break;
+        }
+    }
+    if (!free) {
+        if (pool_.size() >= ViewBound()) return nullptr;
+        std::unique_ptr<GUIObject> view = source_->CreateView(contentWindow_);
+        if (!view) return nullptr;
+        // A new view's windows follow the area's visibility.
+        view->ApplyPageVisibility(!visible_ || !CanShowWindows());
+        pool_.push_back(PooledView{std::move(view), nullptr, nullptr});
+        free = &pool_.back();
+    }
+    source_->BindView(*free->view, entry);
+    free->entry = entry.get();
+    free->bound = entry;
+    return free->view.get();
+}
+
+GUIObject* GUIScrollArea::ViewAt(std::size_t index) const {
+    if (index >= items_.size()) return nullptr;
+    if (!source_) return AsWidget(items_[index]);
+    for (const PooledView& pooled : pool_) {
+        if (pooled.entry == items_[index].get()) return pooled.view.get();
+    }
+    return nullptr;
 }

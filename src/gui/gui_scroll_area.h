@@ -1,13 +1,21 @@
-// A vertical list of equal-height widgets with a skinned scroll bar at its
-// right edge. The area owns no items: it positions and paints them, slides
-// new ones in at the top and collapses removed ones, both animated.
+// A vertical list of equal-height entries with a skinned scroll bar at its
+// right edge. New entries slide in at the top and removed ones collapse,
+// both animated.
 //
-// Items create their input windows as children of ContentWindow(), whose
+// The list holds entries, not widgets. With a view source, entries are data
+// (shared with their owner) and the area realises a small, bounded pool of
+// views for the entries in sight plus a margin, binding each view to
+// whichever entry it shows and reusing it as the list scrolls: a list of a
+// hundred thousand entries has a handful of windows. Without one, every
+// entry is a widget that shows itself (short lists of fixed widgets).
+//
+// Views create their input windows as children of ContentWindow(), whose
 // window region is the list part of the area, so the system clips them to it.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -15,9 +23,23 @@
 
 class GUIImage;
 
-// Told about an item once it has left the list (after its collapse, if
-// animated); the owner usually destroys it.
-using ScrollRemovalFunction = void (*)(GUIObject* item);
+// An entry of the list; the area only compares, keeps and hands it back.
+using ScrollEntry = std::shared_ptr<const void>;
+
+// Told about an entry once it has left the list (after its collapse, if
+// animated).
+using ScrollRemovalFunction = void (*)(const void* entry);
+
+// Makes and fills the views of a list whose entries are data. Called on the
+// area's thread, while it paints.
+class ScrollViewSource {
+public:
+    virtual ~ScrollViewSource() = default;
+    // A new view with its input windows under `contentWindow`.
+    virtual std::unique_ptr<GUIObject> CreateView(HWND contentWindow) = 0;
+    // Makes `view` (one of this source's) show `entry`.
+    virtual void BindView(GUIObject& view, const ScrollEntry& entry) = 0;
+};
 
 // The six scroll-bar images: track top, middle and bottom, thumb top, middle
 // and bottom.
@@ -38,6 +60,7 @@ public:
     static constexpr UINT kAnimationInterval = 25;   // ms
     static constexpr int kAnimationStep = 10;        // pixels per tick
     static constexpr int kThumbWidth = 11;
+    static constexpr int kViewMargin = 1;  // entries bound ahead above and below the view
 
     // The scroll bar is drawn from the skin.
     GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height);
@@ -49,21 +72,39 @@ public:
     int ItemHeight() const { return itemHeight_; }
     HWND ContentWindow() const { return contentWindow_; }
 
+    // Entries become data shown by views of `source` (owned); null goes back
+    // to widgets. Only while the list is empty.
+    void SetViewSource(std::unique_ptr<ScrollViewSource> source);
+    ScrollViewSource* ViewSource() const { return source_.get(); }
+
     // The area's own thread only, like every widget: other threads post
     // their changes to the window's thread (base/window_task.h).
     //
-    // False for null. Animated, the item waits for its slide-in; otherwise
-    // it is put at the top at once.
+    // False for null. Animated, the entry waits for its slide-in; otherwise
+    // it is put at the top at once. While the list is scrolled away from the
+    // top, the entries in view stay where they are (the new one arrives out
+    // of sight).
+    // Lists with a view source only.
+    bool AddItem(const ScrollEntry& entry, bool animate);
+    // A widget that shows itself (lists without a view source); not owned.
     bool AddItem(GUIObject* item, bool animate);
-    // The item, or null when it is not in the list. Animated, it stays in
-    // the list until its collapse ends.
-    GUIObject* RemoveItem(GUIObject* item, bool animate);
+    // Puts `entries` (top first) above the list at once, in one step; lists
+    // with a view source only.
+    void AddItems(std::vector<ScrollEntry> entries);
+    // The entry (found by identity), or null when it is not in the list.
+    // Animated, it stays in the list until its collapse ends.
+    const void* RemoveItem(const void* entry, bool animate);
 
     // One wheel step: a third of an item.
     void ScrollDown();
     void ScrollUp();
+    // Percent of the scrollable range (clamped to 0 to 100).
     void SetScrollPosition(int percent);
-    int ScrollPosition() const { return position_; }
+    int ScrollPosition() const;
+    // The same in pixels: how far the list is moved up.
+    void SetScrollOffset(int pixels);
+    int ScrollOffset() const;
+    int ScrollRange() const;
 
     void SetRemovalFunction(ScrollRemovalFunction function) { removalFunction_ = function; }
 
@@ -74,31 +115,55 @@ public:
 
     // Inspection, mainly for tests.
     HWND ThumbWindow() const { return thumbWindow_; }
-    const std::vector<GUIObject*>& Items() const { return items_; }
-    const std::vector<GUIObject*>& PendingInserts() const { return pendingInserts_; }
-    const std::vector<GUIObject*>& PendingRemovals() const { return pendingRemovals_; }
+    const std::vector<ScrollEntry>& Items() const { return items_; }
+    std::size_t PendingInsertCount() const { return pendingInserts_.size(); }
+    std::size_t PendingRemovalCount() const { return pendingRemovals_.size(); }
+    // The widget showing the entry at `index` (top first): the entry itself
+    // without a view source, else its bound view, or null when none is.
+    GUIObject* ViewAt(std::size_t index) const;
+    // Views realised so far, and the most there may be at this height.
+    std::size_t ViewCount() const { return pool_.size(); }
+    std::size_t ViewBound() const;
     int InsertOffset() const { return insertOffset_; }
     int RemovalOffset() const { return removalOffset_; }
     int ThumbHeight() const { return thumbHeight_; }
     bool IsAnimating() const { return animating_; }
 
 private:
+    struct PooledView {
+        std::unique_ptr<GUIObject> view;
+        const void* entry = nullptr;  // bound to; null while free
+        ScrollEntry bound;           // keeps the entry alive while bound
+    };
+
+    bool AddEntry(const ScrollEntry& entry, bool animate);
+    void InsertAtTop(const ScrollEntry& entry);
+    void EraseEntry(const void* entry);
     void StartAnimation();
     void Animate();
     LRESULT ThumbMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void PaintScrollBar(HDC target, const RECT& dirty, int listHeight);
     void HideThumb();
     void UpdateContentWindow(const RECT& list);
-    void PlaceItems(HDC target, const RECT& dirty);
+    void PlaceWidgets(HDC target, const RECT& dirty);
+    void PlaceViews(HDC target, const RECT& dirty);
+    // The view bound to `entry`, binding a free or new one if need be; null
+    // when the pool is at its bound.
+    GUIObject* ViewFor(const ScrollEntry& entry);
+    void ForEachWidget(bool hidden);
     bool CanShowWindows() const;
-    bool IsPendingRemoval(const GUIObject* item) const;
+    bool IsPendingRemoval(const void* entry) const;
+    int ListHeight() const;
+    void ClampOffset();
 
     int itemHeight_ = 1;
     int insertOffset_ = 0;
     int removalOffset_ = 0;
-    std::vector<GUIObject*> items_;  // top first; not owned
-    std::vector<GUIObject*> pendingInserts_;
-    std::vector<GUIObject*> pendingRemovals_;
+    std::vector<ScrollEntry> items_;  // top first
+    std::vector<ScrollEntry> pendingInserts_;
+    std::vector<ScrollEntry> pendingRemovals_;
+    std::unique_ptr<ScrollViewSource> source_;
+    std::vector<PooledView> pool_;
     HWND thumbWindow_ = nullptr;
     HWND contentWindow_ = nullptr;
     // The six scroll-bar images.
@@ -110,7 +175,7 @@ private:
     std::unique_ptr<GUIImage> thumbBottom_;
     HCURSOR cursor_ = nullptr;
     int dragAnchor_ = 0;
-    int position_ = 0;
+    int offset_ = 0;  // pixels the list is moved up
     int thumbHeight_ = 0;
     ScrollRemovalFunction removalFunction_ = nullptr;
     bool animating_ = false;

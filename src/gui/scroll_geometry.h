@@ -1,7 +1,10 @@
 // The arithmetic of the scroll area: how far a list of equal-height items is
-// scrolled, where the thumb sits, how far one wheel step goes and where a
-// dragged thumb puts the position. Free of Win32. Positions are percent of
-// the scrollable range (0 to 100); all arithmetic is on integers.
+// scrolled, where the thumb sits, how far one wheel step goes, where a
+// dragged thumb puts the list, which items show and how many item views the
+// area ever needs. Free of Win32. The list's place is kept in pixels (the
+// scroll offset, 0 to the range); percent of the range is only its outside
+// view. Products are taken in 64 bits: lists of a hundred thousand items
+// are millions of pixels long.
 #pragma once
 
 namespace scroll_geometry {
@@ -18,25 +21,37 @@ int ListHeight(int count, int itemHeight);
 int ViewHeight(int areaHeight);
 bool NeedsScrollBar(int listHeight, int areaHeight);
 
-// How many pixels the list is moved up at `position` percent.
-int ScrollOffset(int listHeight, int areaHeight, int position);
+// How many pixels the list can move up: 0 when it fits.
+int ScrollRange(int listHeight, int areaHeight);
+int ClampOffset(int offset, int range);
+// The offset at `percent` of the range, and the percent an offset is at
+// (both truncated).
+int OffsetForPosition(int range, int percent);
+int PositionForOffset(int offset, int range);
 
 // Height of the thumb; only meaningful when NeedsScrollBar.
 int ThumbHeight(int listHeight, int areaHeight);
 // Top of the thumb in window coordinates for an area whose top is `areaY`.
-int ThumbTop(int areaY, int areaHeight, int thumbHeight, int position);
+int ThumbTop(int areaY, int areaHeight, int thumbHeight, int offset, int range);
 
-// Percent that one wheel step moves: a third of an item, at least 1, and 0
-// when the list cannot scroll at all.
-int WheelStep(int itemHeight, int listHeight, int areaHeight);
+// Pixels that one wheel step moves: a third of an item, at least 1.
+int WheelStep(int itemHeight);
 
-// The position for a thumb dragged to `pointerY` (window coordinates), when
+// The offset for a thumb dragged to `pointerY` (window coordinates), when
 // the drag started `anchor` pixels below the thumb's top.
-int DragPosition(int pointerY, int areaY, int areaHeight, int anchor, int thumbHeight);
+int DragOffset(int pointerY, int areaY, int areaHeight, int anchor, int thumbHeight, int range);
 
 // Top of item `index` relative to the area's top.
 int ItemTop(int index, int itemHeight, int insertOffset, int scrollOffset, int removalOffset);
 // Whether an item whose top is `itemTop` shows any row of the area.
 bool ItemInView(int itemTop, int itemHeight, int areaHeight);
+// The first index that can show (items collapsing above it only move later
+// ones further up, never earlier ones down).
+int FirstVisibleIndex(int itemHeight, int insertOffset, int scrollOffset);
+
+// The most item views an area realises: the items that can show at once
+// (one more than fit, for the one cut at each end) and `margin` items
+// bound ahead on either side.
+int ViewPoolBound(int areaHeight, int itemHeight, int margin);
 
 }  // namespace scroll_geometry

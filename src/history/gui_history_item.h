@@ -1,7 +1,7 @@
-// One entry of the upload history list: a 69 x 69 masked thumbnail, the file
-// name as a link to the upload, the date, a "copy URL" and a delete button.
-// Made from a history row (on whichever thread reads or writes the row); its
-// controls are added later on the main thread.
+// The view of one history entry: a 69 x 69 masked thumbnail, the file name as
+// a link to the upload, the date, a "copy URL" and a delete button. The list
+// keeps a few of these and binds each to whichever row comes into view, so
+// their windows and bitmaps are made once and reused.
 #pragma once
 
 #include <windows.h>
@@ -11,36 +11,32 @@
 
 #include "gui/gui_button.h"
 #include "gui/gui_object.h"
+#include "history/history_row.h"
+#include "history/thumbnail_fit.h"
 
 class GUIImage;
 class GUIText;
 
 class GUIHistoryItem : public GUIObject {
 public:
-    // Builds the item from one row. `url`, `size`, `date` and `thumb` are
-    // narrow: the URL and the date are widened byte by byte, the thumbnail
-    // name is UTF-8 like the data folder. `shortcutFile` may be null or empty
-    // (no shortcut). The thumbnail is dataFolder + "thumbs\" + thumb, or the
-    // skin's default one when that file is missing or damaged. Never null.
-    static GUIHistoryItem* CreateItem(HWND parentWindow, HINSTANCE instance, const std::string& dataFolder,
-                                      const std::string& url, const std::wstring& fileName,
-                                      const std::string& size, const std::string& date,
-                                      const std::string& thumb, long long rowId, const wchar_t* shortcutFile);
+    // Creates the controls, showing nothing yet. The copy action gets the
+    // bound row's URL (a wide C string) as user data, the delete action this
+    // item; both are called on the item's thread.
+    GUIHistoryItem(HWND parentWindow, HINSTANCE instance, ButtonClickFunction copyAction,
+                   ButtonClickFunction deleteAction);
     ~GUIHistoryItem() override;
 
-    // Creates the title link and the two buttons. The copy action gets the
-    // URL (a wide C string) as user data, the delete action this item.
-    void CreateControls(ButtonClickFunction copyAction, ButtonClickFunction deleteAction);
+    // Shows `row` with its prepared thumbnail.
+    void Bind(HistoryRowPtr row, const PreparedThumbnail& thumbnail);
 
     void Show(int command) override;
     void Paint(HDC target, const RECT& dirty) override;
     void ApplyPageVisibility(bool hidden) override;
 
-    long long RowId() const { return rowId_; }
+    // The bound row, or null before the first Bind.
+    const HistoryRowPtr& Row() const { return row_; }
+    long long RowId() const { return row_ ? row_->rowId : 0; }
     const std::wstring& Url() const { return url_; }
-    const std::wstring& ThumbPath() const { return thumbPath_; }
-    // Empty when the upload has no shortcut file.
-    const std::wstring& ShortcutPath() const { return shortcutPath_; }
     const std::wstring& FileName() const { return fileName_; }
     bool ShowsOverlay() const { return showOverlay_; }
     GUIButton* Title() const { return title_.get(); }
@@ -49,27 +45,23 @@ public:
     GUIButton* DeleteButton() const { return deleteButton_.get(); }
     GUIImage* Thumbnail() const { return thumbnail_.get(); }
 
-    // The history list's release function: deletes the item.
-    static void Destroy(GUIObject* item);
-    // The title's click: opens the URL in the browser.
+    // The title's click: opens the bound URL in the browser.
     static void OpenLink(void* item, WPARAM keys);
 
 private:
-    GUIHistoryItem(HWND parentWindow, HINSTANCE instance);
-    void PrepareThumbnail();
-    void CreateDateText(const std::string& date);
-
     std::unique_ptr<GUIButton> title_;
     std::unique_ptr<GUIText> dateText_;
     std::unique_ptr<GUIButton> copyButton_;
     std::unique_ptr<GUIButton> deleteButton_;
     std::unique_ptr<GUIImage> thumbnail_;
-    int thumbWidth_ = 0;
-    int thumbHeight_ = 0;
+    void* thumbBits_ = nullptr;  // the thumbnail bitmap's pixels, written on Bind
+    HistoryRowPtr row_;
     std::wstring url_;
-    std::wstring thumbPath_;
-    std::wstring shortcutPath_;
     std::wstring fileName_;
-    long long rowId_ = 0;
     bool showOverlay_ = false;
 };
+
+// Full paths of a row's files below `dataFolder` (UTF-8, ending in a
+// backslash); empty when it has none.
+std::wstring HistoryThumbPath(const std::string& dataFolder, const HistoryRow& row);
+std::wstring HistoryShortcutPath(const std::string& dataFolder, const HistoryRow& row);

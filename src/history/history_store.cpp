@@ -1,11 +1,12 @@
 #include "history/history_store.h"
 
+#include <windows.h>
 #include <sqlite3.h>
 
 #include <algorithm>
 
 #include "base/clock.h"
-#include "history/gui_history_item.h"
+#include "base/utf.h"
 #include "history/history_date.h"
 
 namespace {
@@ -14,30 +15,32 @@ const char kCreate[] =
     "CREATE TABLE IF NOT EXISTS `history` (`thumb` text NOT NULL, `filename` text NOT "
     "NULL,`date` text NOT NULL, `size` text NOT NULL,`url` text NOT NULL)";
 const char kMigrate[] = "ALTER TABLE `history` ADD COLUMN `url_file` text";
+// The file name is read as UTF-8: the same text as its UTF-16 form, half
+// the size for a hundred thousand rows.
 const char kRead[] =
     "SELECT `thumb`, `filename`, `date`, `size`, `url`, rowid, `url_file` FROM `history` "
     "ORDER BY `rowid` ASC;";
 const char kInsert[] =
     "INSERT INTO `history` (`thumb`,`filename`,`date`,`size`,`url`,`url_file`) VALUES (?, ?, "
     "?, ?, ?, ?)";
-const char kDelete[] = "DELETE FROM `history` WHERE rowid = %d";
+// Another reader of the file (a backup, a viewer) holds it only briefly: wait
+// for it rather than lose the upload's row.
+constexpr int kBusyWaitMilliseconds = 1500;
+// Bound as a 64-bit integer: row ids go past 2^31.
+const char kDelete[] = "DELETE FROM `history` WHERE rowid = ?";
 
 std::string ColumnText(sqlite3_stmt* statement, int column) {
     const unsigned char* text = sqlite3_column_text(statement, column);
-    return text ? reinterpret_cast<const char*>(text) : std::string();
+    if (!text) return std::string();
+    return std::string(reinterpret_cast<const char*>(text),
+                       static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
 }  // namespace
 
-HistoryStore::HistoryStore(HWND itemParent, HINSTANCE itemInstance, std::string dataFolder)
-    : dayNames_(HistoryDayNames()),
-      itemParent_(itemParent),
-      itemInstance_(itemInstance),
-      dataFolder_(std::move(dataFolder)) {}
+HistoryStore::HistoryStore() = default;
 
-HistoryStore::~HistoryStore() {
-    Close();
-}
+HistoryStore::~HistoryStore() { Close(); }
 
 void HistoryStore::Close() {
     if (connection_) sqlite3_close(connection_);
@@ -46,11 +49,16 @@ void HistoryStore::Close() {
 
 bool HistoryStore::Open(const std::string& path) {
     Close();
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        rows_.clear();
+    }
     // sqlite3_open takes UTF-8, which the data folder already is.
     if (sqlite3_open(path.c_str(), &connection_) != SQLITE_OK) {
         Close();  // a failed open still hands out a handle to release
         return false;
     }
+    sqlite3_busy_timeout(connection_, kBusyWaitMilliseconds);
     if (sqlite3_exec(connection_, kCreate, nullptr, nullptr, nullptr) != SQLITE_OK) {
         Close();
         return false;
@@ -66,27 +74,22 @@ bool HistoryStore::Open(const std::string& path) {
         Close();
         return false;
     }
+    std::vector<HistoryRowPtr> rows;
     while (sqlite3_step(statement) == SQLITE_ROW) {
-        const std::string thumb = ColumnText(statement, 0);
-        const wchar_t* name = static_cast<const wchar_t*>(sqlite3_column_text16(statement, 1));
-        const std::wstring fileName = name ? name : L"";
-        const std::string date = ColumnText(statement, 2);
-        const std::string size = ColumnText(statement, 3);
-        const std::string url = ColumnText(statement, 4);
-        const long long rowId = sqlite3_column_int64(statement, 5);
-        const wchar_t* shortcut =
-            static_cast<const wchar_t*>(sqlite3_column_text16(statement, 6));
-        const std::wstring shortcutFile = shortcut ? shortcut : L"";
-        Append(GUIHistoryItem::CreateItem(itemParent_, itemInstance_, dataFolder_, url, fileName, size, date,
-                                          thumb, rowId, shortcut ? shortcutFile.c_str() : nullptr));
+        rows.push_back(std::make_shared<const HistoryRow>(MakeHistoryRow(
+            sqlite3_column_int64(statement, 5), ColumnText(statement, 4),
+            ColumnText(statement, 1), ColumnText(statement, 2), ColumnText(statement, 0),
+            ColumnText(statement, 6))));
     }
     sqlite3_finalize(statement);
+    std::lock_guard<std::mutex> hold(lock_);
+    rows_ = std::move(rows);
     return true;
 }
 
-GUIHistoryItem* HistoryStore::Insert(const std::string& thumb, const std::wstring& fileName,
-                                     const std::string& size, const std::string& url,
-                                     const wchar_t* shortcutFile) {
+HistoryRowPtr HistoryStore::Insert(const std::string& thumb, const std::wstring& fileName,
+                                   const std::string& size, const std::string& url,
+                                   const wchar_t* shortcutFile) {
     if (!connection_) return nullptr;
     const SYSTEMTIME now = LocalTimeNow();
     const std::string date = FormatHistoryDate(
@@ -120,35 +123,69 @@ GUIHistoryItem* HistoryStore::Insert(const std::string& thumb, const std::wstrin
     const long long rowId = sqlite3_last_insert_rowid(connection_);
     sqlite3_mutex_leave(connectionMutex);
     sqlite3_finalize(statement);
-    // A row that was not written has no row id of its own: make no item.
+    // A row that was not written has no row id of its own: no row.
     if (stepped != SQLITE_DONE) return nullptr;
 
-    GUIHistoryItem* item = GUIHistoryItem::CreateItem(itemParent_, itemInstance_, dataFolder_, url, fileName,
-                                                      size, date, thumb, rowId, shortcutFile);
-    Append(item);
-    return item;
+    auto row = std::make_shared<const HistoryRow>(
+        MakeHistoryRow(rowId, url, WideToUtf8(fileName), date, thumb, WideToUtf8(shortcut)));
+    std::lock_guard<std::mutex> hold(lock_);
+    rows_.push_back(row);
+    return row;
 }
 
-void HistoryStore::Append(GUIHistoryItem* item) {
-    if (!item) return;
+bool HistoryStore::Remove(long long rowId) {
     std::lock_guard<std::mutex> hold(lock_);
-    items_.push_back(item);
-}
-
-void HistoryStore::Remove(long long rowId) {
-    std::lock_guard<std::mutex> hold(lock_);
-    const auto found = std::find_if(items_.begin(), items_.end(), [rowId](GUIHistoryItem* item) {
-        return item->RowId() == rowId;
+    // New rows are appended, so a recent one is found first from the end.
+    const auto found = std::find_if(rows_.rbegin(), rows_.rend(), [rowId](const HistoryRowPtr& row) {
+        return row->rowId == rowId;
     });
-    if (found == items_.end()) return;
-    items_.erase(found);
-    if (!connection_) return;
-    char* sql = sqlite3_mprintf(kDelete, static_cast<int>(rowId));
-    if (sql) sqlite3_exec(connection_, sql, nullptr, nullptr, nullptr);
-    sqlite3_free(sql);
+    if (found == rows_.rend() || !connection_) return false;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(connection_, kDelete, -1, &statement, nullptr) != SQLITE_OK) {
+        return false;
+    }
+    sqlite3_bind_int64(statement, 1, rowId);
+    const bool deleted = sqlite3_step(statement) == SQLITE_DONE;
+    sqlite3_finalize(statement);
+    if (deleted) rows_.erase(std::next(found).base());
+    return deleted;
 }
 
-std::vector<GUIHistoryItem*> HistoryStore::Items() const {
+std::vector<HistoryRowPtr> HistoryStore::Rows() const {
     std::lock_guard<std::mutex> hold(lock_);
-    return items_;
+    return rows_;
+}
+
+std::size_t HistoryStore::RowCount() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return rows_.size();
+}
+
+bool HistoryStore::NamesThumb(const std::string& thumb) const {
+    if (thumb.empty()) return false;
+    std::lock_guard<std::mutex> hold(lock_);
+    return std::any_of(rows_.begin(), rows_.end(),
+                       [&thumb](const HistoryRowPtr& row) { return row->thumb == thumb; });
+}
+
+bool HistoryStore::NamesShortcut(const std::string& shortcut) const {
+    if (shortcut.empty()) return false;
+    std::lock_guard<std::mutex> hold(lock_);
+    return std::any_of(rows_.begin(), rows_.end(),
+                       [&shortcut](const HistoryRowPtr& row) { return row->shortcut == shortcut; });
+}
+
+std::vector<std::string> HistoryStore::ShortcutsNewestFirst(std::size_t skip,
+                                                           std::size_t count) const {
+    std::vector<std::string> names;
+    std::lock_guard<std::mutex> hold(lock_);
+    for (auto row = rows_.rbegin(); row != rows_.rend() && names.size() < count; ++row) {
+        if ((*row)->shortcut.empty()) continue;
+        if (skip > 0) {
+            --skip;
+            continue;
+        }
+        names.push_back((*row)->shortcut);
+    }
+    return names;
 }

@@ -1,61 +1,59 @@
-// The upload history: one SQLite connection to "history.db" and the list of
-// history items built from its rows. Open and Remove run on the main thread,
+// The upload history: one SQLite connection to "history.db" and the light
+// model of its rows, oldest first. Open and Remove run on the main thread,
 // Insert on the upload worker; the connection is shared, which the library's
-// serialized threading mode allows, and the item list has a lock of its own.
+// serialized threading mode allows, and the row list has a lock of its own.
 #pragma once
 
-#include <windows.h>
-
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "history/history_row.h"
+
 struct sqlite3;
-class GUIHistoryItem;
 
 class HistoryStore {
 public:
-    // Items are created with this parent window and instance; their
-    // thumbnail and shortcut files live below `dataFolder` (UTF-8, ending in
-    // a backslash).
-    HistoryStore(HWND itemParent, HINSTANCE itemInstance, std::string dataFolder);
-    // Closes the connection. The items are not destroyed: the history list
-    // owns them.
+    HistoryStore();
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
 
     // Opens (or creates) the database at the UTF-8 `path`, creates or
-    // upgrades the table and makes one item per row, oldest first. False
-    // leaves the store without a connection and without items.
+    // upgrades the table and reads every row, oldest first, in one
+    // statement. False leaves the store without a connection and rows.
     bool Open(const std::string& path);
 
-    // Records one upload with the current local time and appends its item.
+    // Records one upload with the current local time and appends its row.
     // A null or empty `shortcutFile` is stored as NULL. Null when there is no
-    // connection, the row is not written or the item cannot be made.
-    GUIHistoryItem* Insert(const std::string& thumb, const std::wstring& fileName,
-                           const std::string& size, const std::string& url,
-                           const wchar_t* shortcutFile);
+    // connection or the row is not written.
+    HistoryRowPtr Insert(const std::string& thumb, const std::wstring& fileName,
+                         const std::string& size, const std::string& url,
+                         const wchar_t* shortcutFile);
 
-    // Drops the item with `rowId` from the list and deletes its row; an
-    // unknown row id changes nothing.
-    void Remove(long long rowId);
+    // Deletes the row with `rowId` from the database, then from the model.
+    // False, with both left as they were, when the row is unknown or the
+    // database did not take the delete.
+    bool Remove(long long rowId);
 
-    // A copy of the item list, oldest first (iterate backwards for newest
-    // first).
-    std::vector<GUIHistoryItem*> Items() const;
+    // A copy of the rows, oldest first.
+    std::vector<HistoryRowPtr> Rows() const;
+    std::size_t RowCount() const;
+    // Whether a row names this file in "thumbs" / "urls" (checked names).
+    bool NamesThumb(const std::string& thumb) const;
+    bool NamesShortcut(const std::string& shortcut) const;
+    // The shortcut file names (in "urls") of the newest rows that have one,
+    // newest first: up to `count` of them after skipping the first `skip`.
+    // The jump list walks the history this way, a page at a time.
+    std::vector<std::string> ShortcutsNewestFirst(std::size_t skip, std::size_t count) const;
+
     bool IsOpen() const { return connection_ != nullptr; }
-    const char* const* DayNames() const { return dayNames_; }
 
 private:
-    void Append(GUIHistoryItem* item);
     void Close();
 
     sqlite3* connection_ = nullptr;
-    mutable std::mutex lock_;  // guards items_ (and Remove's SQL)
-    const char* const* dayNames_ = nullptr;
-    std::vector<GUIHistoryItem*> items_;
-    HWND itemParent_ = nullptr;
-    HINSTANCE itemInstance_ = nullptr;
-    std::string dataFolder_;
+    mutable std::mutex lock_;  // guards rows_ (and Remove's SQL)
+    std::vector<HistoryRowPtr> rows_;
 };

@@ -5,8 +5,9 @@
 
 namespace {
 
-// Large enough for any thumbnail, small enough to refuse absurd headers.
-constexpr std::uint32_t kMaxSide = 16384;
+std::uint32_t LittleEndian16(const std::string& bytes, std::size_t at) {
+    return std::uint8_t(bytes[at]) | (std::uint32_t(std::uint8_t(bytes[at + 1])) << 8);
+}
 
 std::uint32_t BigEndian32(const std::string& bytes, std::size_t at) {
     return (std::uint32_t(std::uint8_t(bytes[at])) << 24) |
@@ -32,7 +33,7 @@ bool LooksLikePng(const std::string& bytes) {
             if (type != "IHDR" || length != 13) return false;
             const std::uint32_t width = BigEndian32(bytes, at + 8);
             const std::uint32_t height = BigEndian32(bytes, at + 12);
-            if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return false;
+            if (!ThumbnailSidesAllowed(width, height)) return false;
             first = false;
         }
         if (type == "IDAT") sawData = true;
@@ -66,7 +67,7 @@ bool LooksLikeJpeg(const std::string& bytes) {
             if (length < 8) return false;
             const std::uint32_t height = BigEndian16(bytes, at + 5);
             const std::uint32_t width = BigEndian16(bytes, at + 7);
-            if (width == 0 || height == 0) return false;
+            if (!ThumbnailSidesAllowed(width, height)) return false;
             sawFrame = true;
         }
         if (marker == 0xDA) break;  // start of scan: entropy-coded data follows
@@ -78,15 +79,72 @@ bool LooksLikeJpeg(const std::string& bytes) {
     return bytes.find("\xFF\xD9", tail) != std::string::npos;
 }
 
+// Colour tables follow a packed byte whose top bit says there is one.
+std::size_t ColourTableBytes(std::uint8_t packed) {
+    return (packed & 0x80) ? 3u * (2u << (packed & 0x07)) : 0u;
+}
+
+// Data sub-blocks from `at` up to and with their empty terminator; the
+// position after it, or 0 when they run past the end.
+std::size_t SkipSubBlocks(const std::string& bytes, std::size_t at) {
+    while (at < bytes.size()) {
+        const std::size_t length = std::uint8_t(bytes[at]);
+        ++at;
+        if (length == 0) return at;
+        at += length;
+    }
+    return 0;
+}
+
+// Every block up to the trailer: the library allocates a whole canvas per
+// frame, so the canvas, each frame (inside the canvas) and all frames
+// together are bounded.
 bool LooksLikeGif(const std::string& bytes) {
     if (bytes.size() < 14) return false;
     if (bytes.compare(0, 6, "GIF87a") != 0 && bytes.compare(0, 6, "GIF89a") != 0) return false;
-    const std::uint32_t width = std::uint8_t(bytes[6]) | (std::uint8_t(bytes[7]) << 8);
-    const std::uint32_t height = std::uint8_t(bytes[8]) | (std::uint8_t(bytes[9]) << 8);
-    return width != 0 && height != 0 && bytes.back() == ';';
+    const std::uint32_t width = LittleEndian16(bytes, 6);
+    const std::uint32_t height = LittleEndian16(bytes, 8);
+    if (!ThumbnailSidesAllowed(width, height)) return false;
+    std::size_t at = 13 + ColourTableBytes(std::uint8_t(bytes[10]));
+    std::uint64_t decoded = 0;
+    int frames = 0;
+    while (at < bytes.size()) {
+        const std::uint8_t block = std::uint8_t(bytes[at]);
+        if (block == 0x3B) return frames > 0;  // trailer
+        if (block == 0x21) {                    // extension: label, then sub-blocks
+            if (at + 2 > bytes.size()) return false;
+            at = SkipSubBlocks(bytes, at + 2);
+        } else if (block == 0x2C) {  // image descriptor
+            if (at + 10 > bytes.size()) return false;
+            const std::uint32_t left = LittleEndian16(bytes, at + 1);
+            const std::uint32_t top = LittleEndian16(bytes, at + 3);
+            const std::uint32_t frameWidth = LittleEndian16(bytes, at + 5);
+            const std::uint32_t frameHeight = LittleEndian16(bytes, at + 7);
+            if (frameWidth == 0 || frameHeight == 0 || left + frameWidth > width ||
+                top + frameHeight > height) {
+                return false;
+            }
+            decoded += std::uint64_t(width) * height;
+            if (decoded > kMaxThumbnailDecodedPixels) return false;
+            ++frames;
+            at += 10 + ColourTableBytes(std::uint8_t(bytes[at + 9]));
+            if (at >= bytes.size()) return false;
+            at = SkipSubBlocks(bytes, at + 1);  // after the LZW code size
+        } else {
+            return false;
+        }
+        if (at == 0) return false;
+    }
+    return false;
 }
 
 }  // namespace
+
+bool ThumbnailSidesAllowed(std::uint32_t width, std::uint32_t height) {
+    return width > 0 && height > 0 && width <= kMaxThumbnailSide &&
+           height <= kMaxThumbnailSide &&
+           std::uint64_t(width) * height <= kMaxThumbnailPixels;
+}
 
 ThumbnailFormat CompleteImageFormat(const std::string& bytes) {
     if (LooksLikePng(bytes)) return ThumbnailFormat::Png;

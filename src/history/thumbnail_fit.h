@@ -10,6 +10,13 @@
 
 constexpr int kThumbBox = 69;
 
+// A thumbnail ready to draw: kThumbBox x kThumbBox pixels, bottom-up rows,
+// fitted, masked where it takes the overlay, and premultiplied.
+struct PreparedThumbnail {
+    std::vector<std::uint8_t> bgra;
+    bool showOverlay = false;
+};
+
 struct ThumbnailFit {
     int cropX = 0, cropY = 0;          // first pixel of the source taken
     int cropWidth = 0, cropHeight = 0;  // at most 69 each

@@ -9,58 +9,6 @@ std::wstring DecodeReplyBytes(const std::string& bytes) {
     return IsValidUtf8(bytes) ? Utf8ToWide(bytes) : WidenLatin1(bytes);
 }
 
-namespace {
-
-bool IsForbiddenInName(wchar_t c) {
-    if (c < 0x20 || c == 0x7F) return true;
-    switch (c) {
-    case L'<': case L'>': case L':': case L'"': case L'/':
-    case L'\\': case L'|': case L'?': case L'*':
-        return true;
-    default:
-        return false;
-    }
-}
-
-wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; }
-
-// Windows reserves these names whatever extension follows them.
-bool IsReservedDeviceName(const std::wstring& name) {
-    std::wstring base = name.substr(0, name.find(L'.'));
-    while (!base.empty() && base.back() == L' ') base.pop_back();
-    for (auto& c : base) c = AsciiUpper(c);
-    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" ||
-        base == L"CONIN$" || base == L"CONOUT$") {
-        return true;
-    }
-    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
-        const wchar_t digit = base[3];
-        return (digit >= L'0' && digit <= L'9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-    }
-    return false;
-}
-
-void DropTrailingDotsAndSpaces(std::wstring& name) {
-    while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
-}
-
-}  // namespace
-
-std::wstring SafeFileName(const std::wstring& segment) {
-    std::wstring name;
-    name.reserve(segment.size());
-    for (wchar_t c : segment) name.push_back(IsForbiddenInName(c) ? L'_' : c);
-    if (name.size() > kMaxSafeNameLength) {
-        name.resize(kMaxSafeNameLength);
-        // Never leave half of a surrogate pair behind.
-        if (sizeof(wchar_t) == 2 && name.back() >= 0xD800 && name.back() <= 0xDBFF) name.pop_back();
-    }
-    DropTrailingDotsAndSpaces(name);
-    if (name.empty()) return L"_";
-    if (IsReservedDeviceName(name)) name.insert(0, 1, L'_');
-    return name;
-}
-
 std::string EscapeSpaces(const std::string& text) {
     std::string out;
     out.reserve(text.size());

@@ -15,20 +15,14 @@
 #include <cstdint>
 #include <string>
 
+#include "base/safe_file_name.h"
 #include "base/utf.h"
 
 // Reply bytes as text: UTF-8 when they are valid UTF-8, else one byte to one
 // character (Latin-1), so both modern and legacy services read sensibly.
 std::wstring DecodeReplyBytes(const std::string& bytes);
 
-// `segment` as one safe file name: characters that Windows forbids in names
-// (<>:"/\|?* and controls) become "_", trailing dots and spaces are dropped,
-// a reserved device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with an
-// extension or a superscript digit) gets a leading "_", an empty or all-dots
-// result becomes "_", and the name is cut to kMaxSafeNameLength characters
-// (two of them with the data folder still fit the classic path limit).
-constexpr std::size_t kMaxSafeNameLength = 96;
-std::wstring SafeFileName(const std::wstring& segment);
+// The safe file names themselves: base/safe_file_name.h.
 
 struct CompletionTexts {
     std::string tail;       // identifier "/" stored name, bytes as the reply gave them
@@ -53,6 +47,22 @@ std::string IconAddress(const std::string& mainUri, const std::string& icon);
 
 // prefix + the safe form of `name` + ".url": the file in "urls".
 std::wstring ShortcutFileName(const std::wstring& prefix, const std::wstring& name);
+
+// ShortcutFileName, or when `taken` says that name belongs to another upload,
+// the same with " (2)", " (3)" ... before ".url": every upload has a file of
+// its own. Empty when kMaxShortcutAttempts names are all taken.
+constexpr int kMaxShortcutAttempts = 1000;
+template <typename Taken>
+std::wstring UniqueShortcutFileName(const std::wstring& prefix, const std::wstring& name,
+                                    Taken taken) {
+    const std::wstring stem = prefix + SafeFileName(name);
+    for (int attempt = 1; attempt <= kMaxShortcutAttempts; ++attempt) {
+        const std::wstring candidate =
+            stem + (attempt == 1 ? L"" : L" (" + std::to_wstring(attempt) + L")") + L".url";
+        if (!taken(candidate)) return candidate;
+    }
+    return std::wstring();
+}
 
 // "~%.0fkb" of bytes / 1024.
 std::string FormatSizeText(std::uint64_t bytes);

@@ -17,7 +17,6 @@
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "gui/gui_object.h"
-#include "history/gui_history_item.h"
 #include "history/history_store.h"
 #include "history/history_test_support.h"
 #include "support/process.h"
@@ -182,7 +181,8 @@ TEST_F(CompleteUploadTest, KindDisplayNameAndSwitchesShapeTheOutcome) {
     EXPECT_EQ("/stats/u/s", Targets().back());
     EXPECT_EQ(L"marker", ReadClipboardText());
 
-    // No item from the history: the upload still counts, nothing is copied.
+    // No item from the history: the upload still counts, nothing is copied,
+    // and no thumbnail or shortcut is left that nothing names.
     Settings().SetBool(L"AutocopyURL", true);
     giveItem = false;
     job.kind = UploadKind::Folder;
@@ -190,6 +190,9 @@ TEST_F(CompleteUploadTest, KindDisplayNameAndSwitchesShapeTheOutcome) {
     EXPECT_EQ(2u, recorded.size());
     EXPECT_EQ("/stats/u/d", Targets().back());
     EXPECT_EQ(L"marker", ReadClipboardText());
+    EXPECT_EQ("<missing>", ReadWide(data + L"thumbs\\id8_archive.zip"));
+    EXPECT_EQ("<missing>", ReadWide(data + L"urls\\" + Utf8ToWide(recorded[1].urlFile)));
+    EXPECT_NE("<missing>", ReadWide(data + L"thumbs\\id7_shot.png"));
 }
 
 TEST_F(CompleteUploadTest, BadRepliesWriteAndRecordNothing) {
@@ -273,18 +276,46 @@ TEST_F(CompleteUploadTest, TheProgramsHistoryStoreGetsTheRowAndItem) {
 
     TempDir program;
     InstallHistoryTestSkin(program.path());
-    HistoryStore store(nullptr, GetModuleHandleW(nullptr), WideToUtf8(data));
+    HistoryStore store;
     ASSERT_TRUE(store.Open(WideToUtf8(data) + "history.db"));
     App().historyDatabase = &store;
     Complete(Reply("/abc/My Photo.png"));
     App().historyDatabase = nullptr;
 
-    const auto items = store.Items();
-    ASSERT_EQ(1u, items.size());
-    const std::wstring url = Utf8ToWide(DevService::BaseUrl()) + L"/abc/My%20Photo.png";
-    EXPECT_EQ(url, items[0]->Url());
-    EXPECT_EQ(url, ReadClipboardText());
-    for (GUIHistoryItem* item : items) delete item;
+    const auto rows = store.Rows();
+    ASSERT_EQ(1u, rows.size());
+    const std::string url = DevService::BaseUrl() + "/abc/My%20Photo.png";
+    EXPECT_EQ(url, rows[0]->url);
+    EXPECT_EQ(Utf8ToWide(url), ReadClipboardText());
+}
+
+// Two uploads whose identifiers share the part before their first "_" and
+// that have the same local name: each has a shortcut of its own, the first
+// under the name a single upload has always had.
+TEST_F(CompleteUploadTest, CollidingShortcutNamesGetOneFileEach) {
+    SetHistoryRecorder(nullptr);
+    TempDir program;
+    InstallHistoryTestSkin(program.path());
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(WideToUtf8(data) + "history.db"));
+    App().historyDatabase = &store;
+    Complete(Reply("/ab_cd/x.png"));
+    Complete(Reply("/ab_ef/x.png"));
+    // Gone from the urls folder (the jump list deletes removed ones), a
+    // name is still taken while a row names it.
+    DeleteFileW((data + L"urls\\ab_holiday.png (2).url").c_str());
+    Complete(Reply("/ab_gh/x.png"));
+    App().historyDatabase = nullptr;
+
+    const auto rows = store.Rows();
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ("ab_holiday.png.url", rows[0]->shortcut);
+    EXPECT_EQ("ab_holiday.png (2).url", rows[1]->shortcut);
+    EXPECT_EQ("ab_holiday.png (3).url", rows[2]->shortcut);
+    if (IsWindows7OrLater()) {
+        EXPECT_NE(std::string::npos, ReadWide(data + L"urls\\ab_holiday.png.url").find("/ab_cd/x.png"));
+        EXPECT_NE(std::string::npos, ReadWide(data + L"urls\\ab_holiday.png (3).url").find("/ab_gh/x.png"));
+    }
 }
 
 // The service's replies through the real queue: an address the shell would

@@ -33,8 +33,8 @@
 #include "gui/gui_scroll_area.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
-#include "history/gui_history_item.h"
 #include "gui/gui_test_support.h"
+#include "history/history_views.h"
 #include "resource_ids.h"
 #include "support/temp_dir.h"
 #include "upload/copy_url.h"
@@ -618,26 +618,30 @@ TEST_F(MainWindowTest, ChosenFilesAreEnqueuedInDialogOrder) {
     KillTimer(Window(), kProgressTimer);
 }
 
-TEST_F(MainWindowTest, HistoryEntriesFromTheWorkerGetTheirControlsOnTheMainThread) {
-    GUIHistoryItem* item = GUIHistoryItem::CreateItem(
-        App().historyList->ContentWindow(), TestInstance(), App().dataFolder, "http://127.0.0.1/x.png",
-        L"x.png", "1 KB", "2026-01-01 10:00:00", "missing.png", 7, nullptr);
-    ASSERT_NE(nullptr, item);
-    EXPECT_EQ(nullptr, item->CopyButton());
+TEST_F(MainWindowTest, HistoryEntriesFromTheWorkerJoinTheListOnTheMainThread) {
+    GUIScrollArea& list = *App().historyList;
+    list.SetViewSource(std::make_unique<HistoryViews>(TestInstance(), App().dataFolder, nullptr, nullptr));
+    const auto row = std::make_shared<const HistoryRow>(
+        MakeHistoryRow(7, "http://127.0.0.1/x.png", "x.png", "2026-01-01 10:00:00", "missing.png", ""));
+    auto entries = [&] { return list.Items().size() + list.PendingInsertCount(); };
+    const std::size_t before = entries();
     DWORD ranOn = 0;
     std::thread worker([&] {
         PostToWindowThread(MainWindowHandle(), [&] {
             ranOn = GetCurrentThreadId();
-            item->CreateControls(CopyUrlAction, DeleteHistoryEntry);
+            AddToHistoryList(row);
         });
     });
     worker.join();
-    EXPECT_EQ(nullptr, item->CopyButton());  // nothing ran on the worker
+    EXPECT_EQ(before, entries());  // nothing ran on the worker
     PumpMessages();
     EXPECT_EQ(GetCurrentThreadId(), ranOn);
-    EXPECT_NE(nullptr, item->CopyButton());
-    EXPECT_NE(nullptr, item->DeleteButton());
-    GUIHistoryItem::Destroy(item);
+    EXPECT_EQ(before + 1, entries());
+    for (int i = 0; i < 50 && list.IsAnimating(); ++i) {
+        SendMessageW(list.ThumbWindow(), WM_TIMER, GUIScrollArea::kAnimationTimer, 0);
+    }
+    EXPECT_NE(nullptr, list.RemoveItem(row.get(), false));
+    list.SetViewSource(nullptr);
 }
 
 TEST_F(MainWindowTest, TrayIconRecordIsFilledEvenWhenSwitchedOff) {

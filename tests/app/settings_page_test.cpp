@@ -31,7 +31,6 @@
 #include "gui/gui_toggle.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
-#include "history/gui_history_item.h"
 #include "resource_ids.h"
 #include "upload/upload_queue.h"
 
@@ -301,10 +300,7 @@ TEST_F(SettingsPage, WhileShownTheWindowIsFixedTakesNoDropsAndTheWheelLeavesTheH
     Wheel(-3);
     EXPECT_GT(app.historyList->ScrollPosition(), 0);
 
-    // The list's removal function is for history items: these stay ours.
-    app.historyList->SetRemovalFunction(nullptr);
     for (auto& item : items) app.historyList->RemoveItem(item.get(), false);
-    app.historyList->SetRemovalFunction(GUIHistoryItem::Destroy);
     Settle();
 }
 

@@ -36,8 +36,8 @@ std::uint32_t ItemColour(int index) {
     return 0xFF000080u | (static_cast<std::uint32_t>(20 * (index + 1)) << 16);
 }
 
-std::vector<GUIObject*>* removedItems = nullptr;
-void RecordRemoval(GUIObject* item) {
+std::vector<const void*>* removedItems = nullptr;
+void RecordRemoval(const void* item) {
     if (removedItems) removedItems->push_back(item);
 }
 
@@ -100,14 +100,14 @@ protected:
         MapWindowPoints(HWND_DESKTOP, Main(), reinterpret_cast<POINT*>(&rect), 2);
         return rect;
     }
-    int ItemTop(int index) const { return area_->Items()[index]->Position().y - kY; }
+    int ItemTop(int index) const { return area_->ViewAt(index)->Position().y - kY; }
 
     TempDir temp_;
     std::vector<std::wstring> paths_;
     std::unique_ptr<SkinnableWindow> window_;
     GUIScrollArea* area_ = nullptr;  // the window's (or a test's page's)
     std::vector<std::unique_ptr<ProbeWidget>> items_;
-    std::vector<GUIObject*> removed_;
+    std::vector<const void*> removed_;
 };
 
 TEST_F(GUIScrollAreaTest, ShortListStacksItemsWithoutABar) {
@@ -117,7 +117,7 @@ TEST_F(GUIScrollAreaTest, ShortListStacksItemsWithoutABar) {
     EXPECT_EQ(0, ItemTop(0));
     EXPECT_EQ(60, ItemTop(1));
     EXPECT_EQ(120, ItemTop(2));
-    EXPECT_EQ(kX, area_->Items()[2]->Position().x);
+    EXPECT_EQ(kX, area_->ViewAt(2)->Position().x);
     EXPECT_FALSE(HasVisibleStyle(area_->ThumbWindow()));
 
     EXPECT_EQ(ItemColour(0), Pixel(30, kY + 5));
@@ -190,7 +190,7 @@ TEST_F(GUIScrollAreaTest, LongListDrawsTrackAndThumbAtBothEnds) {
     EXPECT_EQ(0u, Pixel(30, kY - 1));
     // Items above the view are parked above the list and not painted.
     for (int i = 0; i < 6; ++i) EXPECT_EQ(-kItemHeight, ItemTop(i)) << i;
-    auto* first = static_cast<ProbeWidget*>(area_->Items()[0]);
+    auto* first = static_cast<ProbeWidget*>(area_->ViewAt(0));
     const size_t paints = first->paints.size();
     Repaint();
     EXPECT_EQ(paints, first->paints.size());
@@ -199,14 +199,18 @@ TEST_F(GUIScrollAreaTest, LongListDrawsTrackAndThumbAtBothEnds) {
 TEST_F(GUIScrollAreaTest, WheelStepsAreAThirdOfAnItemAndStopAtTheEnds) {
     Fill(10);
     area_->ScrollDown();
-    EXPECT_EQ(4, area_->ScrollPosition());  // 6000 / 3 / 402
+    EXPECT_EQ(20, area_->ScrollOffset());   // a third of 60 pixels
+    EXPECT_EQ(4, area_->ScrollPosition());  // of 402
     area_->ScrollUp();
     area_->ScrollUp();
-    EXPECT_EQ(0, area_->ScrollPosition());
+    EXPECT_EQ(0, area_->ScrollOffset());
     for (int i = 0; i < 30; ++i) area_->ScrollDown();
+    EXPECT_EQ(402, area_->ScrollOffset());
     EXPECT_EQ(100, area_->ScrollPosition());
     area_->ScrollUp();
-    EXPECT_EQ(96, area_->ScrollPosition());
+    EXPECT_EQ(382, area_->ScrollOffset());
+    area_->SetScrollPosition(50);
+    EXPECT_EQ(201, area_->ScrollOffset());
     area_->SetScrollPosition(-3);
     EXPECT_EQ(0, area_->ScrollPosition());
     area_->SetScrollPosition(250);
@@ -236,8 +240,8 @@ TEST_F(GUIScrollAreaTest, AnimatedInsertSlidesTheListDownThenShowsTheItem) {
     Tick(1);  // the seventh tick inserts it
     EXPECT_EQ(0, area_->InsertOffset());
     ASSERT_EQ(4u, area_->Items().size());
-    EXPECT_EQ(fresh, area_->Items()[0]);
-    EXPECT_TRUE(area_->PendingInserts().empty());
+    EXPECT_EQ(fresh, area_->ViewAt(0));
+    EXPECT_EQ(0u, area_->PendingInsertCount());
     Repaint();
     EXPECT_EQ(0xFFFFFFFFu, Pixel(30, kY + 5));
     EXPECT_EQ(ItemColour(0), Pixel(30, kY + 65));
@@ -251,8 +255,8 @@ TEST_F(GUIScrollAreaTest, AnimatedInsertSlidesTheListDownThenShowsTheItem) {
 
 TEST_F(GUIScrollAreaTest, AnimatedRemovalCollapsesTheItemThenHandsItOver) {
     Fill(4);
-    GUIObject* second = area_->Items()[1];
-    GUIObject* fourth = area_->Items()[3];
+    GUIObject* second = area_->ViewAt(1);
+    GUIObject* fourth = area_->ViewAt(3);
     ProbeWidget stranger(area_->ContentWindow(), 0, 0, 10, 10, 0);
     EXPECT_EQ(nullptr, area_->RemoveItem(&stranger, true));
     EXPECT_FALSE(area_->IsAnimating());
@@ -287,7 +291,7 @@ TEST_F(GUIScrollAreaTest, AnimatedRemovalCollapsesTheItemThenHandsItOver) {
     EXPECT_EQ(2u, removed_.size());
 
     // Without animation the item leaves at once, even while collapsing.
-    GUIObject* top = area_->Items()[0];
+    GUIObject* top = area_->ViewAt(0);
     area_->RemoveItem(top, true);
     Tick(2);
     EXPECT_EQ(top, area_->RemoveItem(top, false));
@@ -326,7 +330,7 @@ TEST_F(GUIScrollAreaTest, DraggingTheThumbFollowsThePointerAndClampsOutsideTheTr
 
 TEST_F(GUIScrollAreaTest, PaintingKeepsToTheUpdateRectangle) {
     Fill(2);
-    auto* item = static_cast<ProbeWidget*>(area_->Items()[0]);
+    auto* item = static_cast<ProbeWidget*>(area_->ViewAt(0));
     item->colour = 0x80400000u;  // half transparent
     Repaint();
     Repaint();  // the first paint hid the thumb, which invalidated under it
@@ -343,7 +347,7 @@ TEST_F(GUIScrollAreaTest, PaintingKeepsToTheUpdateRectangle) {
 TEST_F(GUIScrollAreaTest, ShowAndPageVisibilityReachTheWindowsAndTheItems) {
     Fill(10);
     Repaint();
-    ProbeWidget* item = static_cast<ProbeWidget*>(area_->Items()[0]);
+    ProbeWidget* item = static_cast<ProbeWidget*>(area_->ViewAt(0));
     area_->Show(SW_HIDE);
     EXPECT_FALSE(area_->IsVisible());
     EXPECT_FALSE(HasVisibleStyle(area_->ContentWindow()));
@@ -389,14 +393,14 @@ TEST_F(GUIScrollAreaTest, ItemsFromAnotherThreadArriveThroughTheWindowsThread) {
         });
     }).join();
     EXPECT_TRUE(posted);
-    EXPECT_TRUE(area_->PendingInserts().empty());  // nothing ran off the window's thread
+    EXPECT_EQ(0u, area_->PendingInsertCount());  // nothing ran off the window's thread
     PumpMessages();
     EXPECT_EQ(GetCurrentThreadId(), ranOn);
-    ASSERT_EQ(1u, area_->PendingInserts().size());
+    ASSERT_EQ(1u, area_->PendingInsertCount());
     EXPECT_TRUE(area_->IsAnimating());
     Tick(7);
     ASSERT_EQ(3u, area_->Items().size());
-    EXPECT_EQ(fresh, area_->Items()[0]);
+    EXPECT_EQ(fresh, area_->ViewAt(0));
     EXPECT_EQ(fresh, area_->RemoveItem(fresh, false));
     EXPECT_EQ(2u, area_->Items().size());
     ASSERT_EQ(1u, removed_.size());

@@ -60,6 +60,12 @@ TEST_F(GUITextTest, StartupListTakesCalibriAndRejectsSubstitutedFaces) {
     EXPECT_EQ(11, other->PixelHeight());
     EXPECT_EQ(11, other->PixelWidth());
     EXPECT_EQ(nullptr, LoadFontFromWindows({L"Calibri", 0, 400}));
+
+    // Each face holds the whole font file: one per request, shared.
+    const auto small = LoadFontFromWindows({L"Calibri", 10, 400});
+    ASSERT_NE(nullptr, small);
+    EXPECT_EQ(small, LoadFontFromWindows({L"Calibri", 10, 400}));
+    EXPECT_NE(small, LoadFontFromWindows({L"Calibri", 10, 700}));
 }
 
 TEST_F(GUITextTest, WithoutAnyListedFaceTheSystemFontStillDrawsText) {

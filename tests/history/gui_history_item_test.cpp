@@ -1,6 +1,7 @@
+// One history entry's view: how its thumbnail is fitted, masked and
+// overlaid, what it shows of its row and where its controls sit.
 #include "history/gui_history_item.h"
 
-#include <sqlite3.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,21 +9,17 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/app_state.h"
-#include "base/main_window_handle.h"
 #include "base/utf.h"
 #include "gui/gui_image.h"
-#include "gui/gui_scroll_area.h"
 #include "gui/gui_text.h"
 #include "gui/gui_test_support.h"
-#include "app/history_list.h"
-#include "history/history_store.h"
+#include "gui/widget_test_support.h"
 #include "history/history_test_support.h"
+#include "history/thumbnail_loader.h"
 #include "support/png_writer.h"
 #include "support/temp_dir.h"
-#include "gui/widget_test_support.h"
 
 namespace {
 
@@ -38,7 +35,6 @@ protected:
         InstallHistoryTestSkin(program_.path());
         App().dataFolder = data_.path() + "\\";
         CreateDirectoryW(Utf8ToWide(App().dataFolder + "thumbs").c_str(), nullptr);
-        CreateDirectoryW(Utf8ToWide(App().dataFolder + "urls").c_str(), nullptr);
     }
 
     std::string ThumbFile(const std::string& name) const {
@@ -50,13 +46,26 @@ protected:
                                        std::uint8_t(argb >> 8), std::uint8_t(argb),
                                        std::uint8_t(argb >> 24))));
     }
-    // An item from a row, painted at the window's top-left corner.
-    GUIHistoryItem* Item(const std::string& thumb, const wchar_t* shortcut = nullptr) {
-        return Add(std::unique_ptr<GUIHistoryItem>(
-            GUIHistoryItem::CreateItem(Parent(), TestInstance(), App().dataFolder, "http://x/a/b.png",
-                                       L"b.png", "~1kb", "Thur, 03/03/11 09:05", thumb, 7, shortcut)));
+    // A view bound to a row, painted at the window's top-left corner.
+    GUIHistoryItem* Item(const std::string& thumb, const std::string& fileName = "b.png",
+                         const std::string& shortcut = "") {
+        GUIHistoryItem* item =
+            Add(std::make_unique<GUIHistoryItem>(Parent(), TestInstance(), nullptr, nullptr));
+        auto row = std::make_shared<const HistoryRow>(MakeHistoryRow(
+            7, "http://x/a/b.png", fileName, "Thur, 03/03/11 09:05", thumb, shortcut));
+        item->Bind(row, *LoadPreparedThumbnail(HistoryThumbPath(App().dataFolder, *row)));
+        return item;
     }
     RECT Thumb() const { return RECT{0, 0, 69, 69}; }
+    // Only the default thumbnail (20 x 20 blue) in the box.
+    void ExpectDefaultThumbnail(GUIHistoryItem* item) {
+        EXPECT_FALSE(item->ShowsOverlay());
+        Repaint();
+        EXPECT_EQ(kBlue, Pixel(34, 34));
+        const RECT ink = InkBounds(Thumb());
+        EXPECT_EQ(20, ink.right - ink.left);
+        EXPECT_EQ(20, ink.bottom - ink.top);
+    }
 
     TempDir program_;
     TempDir data_;
@@ -72,7 +81,7 @@ TEST_F(HistoryItemTest, LargeImageIsCroppedMaskedAndOverlaid) {
     EXPECT_EQ(kGreen, Pixel(1, 1));  // the overlay's corner on top
     EXPECT_EQ(0u, Pixel(69, 34) >> 24);  // nothing right of the box but text
     const RECT ink = InkBounds(Thumb());
-    EXPECT_EQ((RECT{0, 0, 69, 69}).right, ink.right);
+    EXPECT_EQ(69, ink.right);
     EXPECT_EQ(0, ink.left);
     EXPECT_EQ(0, ink.top);
 }
@@ -120,66 +129,103 @@ TEST_F(HistoryItemTest, TallImagesTakeTheOverlayOnlyWhenWideEnough) {
     EXPECT_FALSE(Item("thin.png")->ShowsOverlay());
 }
 
-TEST_F(HistoryItemTest, MissingOrDamagedThumbnailShowsTheDefault) {
+std::string Little16(unsigned value) { return {char(value), char(value >> 8)}; }
+
+TEST_F(HistoryItemTest, MissingDamagedOrHugeThumbnailShowsTheDefault) {
     // Missing, empty, a signature followed by garbage, and a cut-off PNG.
     ASSERT_TRUE(WriteBytes(ThumbFile("empty.png"), ""));
     ASSERT_TRUE(WriteBytes(ThumbFile("garbage.png"),
                            std::string("\x89PNG\r\n\x1a\n", 8) + std::string(500, '\x55')));
     const std::string whole = EncodePng(30, 30, SolidRgba(30, 30, 255, 0, 0, 255));
     ASSERT_TRUE(WriteBytes(ThumbFile("cut.png"), whole.substr(0, whole.size() / 2)));
-    for (const char* name : {"missing.png", "empty.png", "garbage.png", "cut.png"}) {
+    // Whole files whose headers declare sides the image library would size
+    // a wrapped 32-bit buffer for (65,500 x 17,000) or could not allocate.
+    const std::string jpeg = std::string("\xFF\xD8\xFF\xC0\x00\x11\x08", 7) + "\x42\x68\xFF\xDC" +
+                             std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10) +
+                             std::string("\xFF\xDA\x00\x0C\x03\x01\x00\x02\x11\x03\x11\x00\x3F\x00", 14) +
+                             std::string(64, '\x55') + "\xFF\xD9";
+    ASSERT_TRUE(WriteBytes(ThumbFile("huge.jpg"), jpeg));
+    const std::string gif = "GIF89a" + Little16(65535) + Little16(65535) + std::string("\x80\0\0", 3) +
+                            std::string(6, '\x10') + "\x2C" + Little16(0) + Little16(0) +
+                            Little16(65535) + Little16(65535) + std::string("\0\x02\x02\x44\x01\0;", 7);
+    ASSERT_TRUE(WriteBytes(ThumbFile("huge.gif"), gif));
+    for (const char* name :
+         {"missing.png", "empty.png", "garbage.png", "cut.png", "huge.jpg", "huge.gif"}) {
         SCOPED_TRACE(name);
         GUIHistoryItem* item = Item(name);
-        EXPECT_FALSE(item->ShowsOverlay());
-        Repaint();
-        EXPECT_EQ(kBlue, Pixel(34, 34));
-        const RECT ink = InkBounds(Thumb());
-        EXPECT_EQ(20, ink.right - ink.left);
-        EXPECT_EQ(20, ink.bottom - ink.top);
+        ExpectDefaultThumbnail(item);
         item->Move(500, 0);  // out of the window, out of the next case's way
     }
+    // A row whose stored name was refused shows the default too.
+    WriteThumb("fine.png", 69, 69, kRed);
+    ExpectDefaultThumbnail(Item("..\\thumbs\\fine.png"));
 }
 
-TEST_F(HistoryItemTest, KeepsRowFieldsAndShowsTheDate) {
-    WriteThumb("a.png", 10, 10, kRed);
-    GUIHistoryItem* item = Item("a.png", L"b \u00e4.url");
+TEST_F(HistoryItemTest, ShowsItsRowAndRebindsToAnother) {
+    WriteThumb("a.png", 69, 69, kRed);
+    WriteThumb("b.png", 200, 100, kRed);
+    GUIHistoryItem* item = Item("a.png", "b \xc3\xa4.png", "a_b.url");
     EXPECT_EQ(7, item->RowId());
     EXPECT_EQ(L"http://x/a/b.png", item->Url());
-    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"thumbs\\a.png", item->ThumbPath());
-    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"urls\\b \u00e4.url", item->ShortcutPath());
+    EXPECT_EQ(L"b \u00e4.png", item->FileName());
+    EXPECT_EQ(L"b \u00e4.png", item->Title()->Label()->Text());
+    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"thumbs\\a.png", HistoryThumbPath(App().dataFolder, *item->Row()));
+    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"urls\\a_b.url", HistoryShortcutPath(App().dataFolder, *item->Row()));
     ASSERT_NE(nullptr, item->DateText());
     EXPECT_EQ(L"Thur, 03/03/11 09:05", item->DateText()->Text());
     EXPECT_EQ(0xA5A5A5u, item->DateText()->Colour());
-    EXPECT_EQ(nullptr, item->Title());
-    EXPECT_EQ(nullptr, item->CopyButton());
+    EXPECT_EQ(item->Url().c_str(), item->CopyButton()->UserData());
 
     item->Move(10, 5);
     Repaint();
-    EXPECT_EQ((POINT{85, 26}).x, item->DateText()->Position().x);
+    EXPECT_EQ(85, item->DateText()->Position().x);
     EXPECT_EQ(26, item->DateText()->Position().y);
     EXPECT_GT(InkBounds(RECT{85, 26, 210, 46}).right, 0);  // the date is drawn
+    EXPECT_EQ(kRed, Pixel(44, 39));
+    EXPECT_FALSE(item->ShowsOverlay());
+
+    // The same windows and bitmap show another row.
+    const HBITMAP bitmap = item->Thumbnail()->Bitmap();
+    const HWND copyWindow = item->CopyButton()->Window();
+    auto other = std::make_shared<const HistoryRow>(
+        MakeHistoryRow(8, "http://x/other.png", "other.png", "Fri, 04/03/11 10:00", "b.png", ""));
+    item->Bind(other, *LoadPreparedThumbnail(HistoryThumbPath(App().dataFolder, *other)));
+    EXPECT_EQ(8, item->RowId());
+    EXPECT_EQ(L"other.png", item->Title()->Label()->Text());
+    EXPECT_EQ(L"Fri, 04/03/11 10:00", item->DateText()->Text());
+    EXPECT_EQ(item->Url().c_str(), item->CopyButton()->UserData());
+    EXPECT_EQ(L"http://x/other.png", item->Url());
+    EXPECT_EQ(bitmap, item->Thumbnail()->Bitmap());
+    EXPECT_EQ(copyWindow, item->CopyButton()->Window());
+    EXPECT_TRUE(item->ShowsOverlay());
+    Repaint();
+    EXPECT_EQ(kMaskedRed, Pixel(44, 39));
 }
 
 TEST_F(HistoryItemTest, ControlsSitBesideTheThumbnailAndLongTitlesAreCut) {
     WriteThumb("a.png", 10, 10, kRed);
-    GUIHistoryItem* item = Add(std::unique_ptr<GUIHistoryItem>(
-        GUIHistoryItem::CreateItem(Parent(), TestInstance(), App().dataFolder, "http://x/u",
-                                   std::wstring(60, L'W') + L".png", "~1kb", "d", "a.png", 3, nullptr)));
-    item->CreateControls(nullptr, DeleteHistoryEntry);
-    ASSERT_NE(nullptr, item->Title());
+    GUIHistoryItem* item = Item("a.png", std::string(60, 'W') + ".png");
     EXPECT_EQ(125, item->Title()->Size().cx);
-    EXPECT_EQ(item->Url().c_str(), item->CopyButton()->UserData());
     EXPECT_EQ(item, item->DeleteButton()->UserData());
     EXPECT_EQ(item, item->Title()->UserData());
 
     GUIHistoryItem* shortOne = Item("a.png");
-    shortOne->CreateControls(nullptr, DeleteHistoryEntry);
     EXPECT_GT(shortOne->Title()->Size().cx, 0);
     EXPECT_LT(shortOne->Title()->Size().cx, 125);
+    // A long title bound after a short one is cut again, a short one after
+    // a long one is not stretched.
+    auto longRow = std::make_shared<const HistoryRow>(
+        MakeHistoryRow(9, "u", std::string(60, 'W') + ".png", "d", "a.png", ""));
+    shortOne->Bind(longRow, *LoadPreparedThumbnail(L""));
+    EXPECT_EQ(125, shortOne->Title()->Size().cx);
+    auto shortRow = std::make_shared<const HistoryRow>(MakeHistoryRow(10, "u", "x", "d", "", ""));
+    shortOne->Bind(shortRow, *LoadPreparedThumbnail(L""));
+    EXPECT_LT(shortOne->Title()->Size().cx, 125);
+    shortOne->Move(500, 0);
 
     item->Move(0, 0);
     Repaint();
-    EXPECT_EQ((POINT{75, 44}).x, item->CopyButton()->Position().x);
+    EXPECT_EQ(75, item->CopyButton()->Position().x);
     EXPECT_EQ(44, item->CopyButton()->Position().y);
     EXPECT_EQ(140, item->DeleteButton()->Position().x);
     EXPECT_EQ(0xFF5A5A5Au, Pixel(100, 50));  // the copy button's grey
@@ -191,96 +237,6 @@ TEST_F(HistoryItemTest, ControlsSitBesideTheThumbnailAndLongTitlesAreCut) {
     EXPECT_FALSE(HasVisibleStyle(item->Title()->Window()));
     item->Show(SW_SHOWNA);
     EXPECT_TRUE(item->IsVisible());
-}
-
-// The delete action against a real store, list and files.
-class HistoryDeleteTest : public HistoryItemTest {
-protected:
-    void SetUp() override {
-        HistoryItemTest::SetUp();
-        list_ = std::make_unique<GUIScrollArea>(Parent(), TestInstance(), 0, 0, 216, 100);
-        App().historyList = list_.get();
-        App().historyDatabase = nullptr;
-    }
-    void TearDown() override {
-        PumpUntilCollapsed();
-        App().historyList = nullptr;
-        const std::vector<GUIObject*> left = list_->Items();
-        list_.reset();
-        for (GUIObject* item : left) delete item;
-        store_.reset();
-        App().historyDatabase = nullptr;
-        HistoryItemTest::TearDown();
-    }
-    void PumpUntilCollapsed() {
-        for (int i = 0; i < 200 && list_ && !list_->PendingRemovals().empty(); ++i) {
-            PumpMessages();
-            Sleep(10);
-        }
-    }
-    int Rows() {
-        sqlite3* db = nullptr;
-        sqlite3_open((App().dataFolder + "history.db").c_str(), &db);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, "SELECT count(*) FROM history", -1, &statement, nullptr);
-        const int rows = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0)
-                                                              : -1;
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return rows;
-    }
-
-    std::unique_ptr<GUIScrollArea> list_;
-    std::unique_ptr<HistoryStore> store_;
-};
-
-TEST_F(HistoryDeleteTest, StartUpLoadingPutsTheNewestFirstAndDeleteRemovesEverything) {
-    {
-        HistoryStore writer(nullptr, TestInstance(), App().dataFolder);
-        ASSERT_TRUE(writer.Open(App().dataFolder + "history.db"));
-        for (const char* name : {"one", "two", "three"}) {
-            WriteThumb(std::string(name) + ".png", 10, 10, kRed);
-            delete writer.Insert(std::string(name) + ".png", Utf8ToWide(name), "~1kb",
-                                 std::string("http://x/") + name,
-                                 std::string(name) == "two" ? nullptr : L"s.url");
-        }
-    }
-    ASSERT_TRUE(WriteBytes(App().dataFolder + "urls\\s.url", "[InternetShortcut]"));
-
-    store_ = LoadHistoryList(TestInstance(), nullptr);
-    ASSERT_NE(nullptr, App().historyDatabase);
-    ASSERT_EQ(3u, list_->Items().size());
-    auto* newest = static_cast<GUIHistoryItem*>(list_->Items()[0]);
-    auto* middle = static_cast<GUIHistoryItem*>(list_->Items()[1]);
-    EXPECT_EQ(L"three", newest->FileName());
-    EXPECT_EQ(L"two", middle->FileName());
-    EXPECT_EQ(L"one", static_cast<GUIHistoryItem*>(list_->Items()[2])->FileName());
-    EXPECT_NE(nullptr, newest->Title());
-    EXPECT_EQ(list_->ContentWindow(), newest->ParentWindow());
-
-    // Without a shortcut file only the thumbnail and the row go. The main
-    // window is asked to rebuild the jump list (Wine reports Windows 7).
-    SetMainWindowHandle(Parent());
-    DeleteHistoryEntry(middle, 0);
-    SetMainWindowHandle(nullptr);
-    MSG posted{};
-    EXPECT_TRUE(PeekMessageW(&posted, Parent(), RegisterWindowMessageW(L"vlt.UpdateJumpList"),
-                             RegisterWindowMessageW(L"vlt.UpdateJumpList"), PM_REMOVE));
-    EXPECT_FALSE(FileExists(ThumbFile("two.png")));
-    EXPECT_TRUE(FileExists(App().dataFolder + "urls\\s.url"));
-    EXPECT_EQ(2, Rows());
-    EXPECT_EQ(2u, App().historyDatabase->Items().size());
-    PumpUntilCollapsed();
-    EXPECT_EQ(2u, list_->Items().size());
-
-    DeleteHistoryEntry(newest, 0);
-    EXPECT_FALSE(FileExists(ThumbFile("three.png")));
-    EXPECT_FALSE(FileExists(App().dataFolder + "urls\\s.url"));
-    EXPECT_TRUE(FileExists(ThumbFile("one.png")));
-    EXPECT_EQ(1, Rows());
-    PumpUntilCollapsed();
-    ASSERT_EQ(1u, list_->Items().size());
-    EXPECT_EQ(L"one", static_cast<GUIHistoryItem*>(list_->Items()[0])->FileName());
 }
 
 }  // namespace

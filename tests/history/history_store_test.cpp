@@ -14,9 +14,7 @@
 
 #include "app/app_state.h"
 #include "base/utf.h"
-#include "gui/gui_test_support.h"
 #include "history/gui_history_item.h"
-#include "history/history_test_support.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -61,29 +59,27 @@ private:
 class HistoryStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallHistoryTestSkin(program_.path());
         App().dataFolder = data_.path() + "\\";
         CreateDirectoryW(Utf8ToWide(App().dataFolder + "thumbs").c_str(), nullptr);
     }
-    void TearDown() override {
-        for (GUIHistoryItem* item : made_) delete item;
-    }
     std::string DbPath() const { return App().dataFolder + "history.db"; }
-    // Items belong to the list in the program; here the test frees them.
-    void Keep(HistoryStore& store) {
-        for (GUIHistoryItem* item : store.Items()) made_.insert(item);
+    // A table as the program creates it, filled by `sql`.
+    void Prepare(const std::vector<std::string>& sql) {
+        RawDb raw(DbPath());
+        ASSERT_TRUE(raw.Exec(
+            "CREATE TABLE `history` (`thumb` text NOT NULL, `filename` text NOT NULL,`date` "
+            "text NOT NULL, `size` text NOT NULL,`url` text NOT NULL, `url_file` text)"));
+        for (const std::string& statement : sql) ASSERT_TRUE(raw.Exec(statement)) << statement;
     }
 
-    TempDir program_;
     TempDir data_;
-    std::set<GUIHistoryItem*> made_;
 };
 
 TEST_F(HistoryStoreTest, NewDatabaseGetsTheWholeTable) {
-    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
+    HistoryStore store;
     ASSERT_TRUE(store.Open(DbPath()));
     EXPECT_TRUE(store.IsOpen());
-    EXPECT_TRUE(store.Items().empty());
+    EXPECT_TRUE(store.Rows().empty());
 
     RawDb raw(DbPath());
     // name | type | not null
@@ -111,18 +107,20 @@ TEST_F(HistoryStoreTest, OldTableGainsUrlFileAndItsRowsLoadInRowOrder) {
         ASSERT_TRUE(raw.Exec("INSERT INTO history VALUES ('c_three.png','three.png',"
                              "'Wed, 03/02/10 03:04','~3kb','http://x/c/three.png')"));
     }
-    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
+    HistoryStore store;
     ASSERT_TRUE(store.Open(DbPath()));
-    Keep(store);
-    const auto items = store.Items();
-    ASSERT_EQ(2u, items.size());
-    EXPECT_EQ(2, items[0]->RowId());
-    EXPECT_EQ(L"two.png", items[0]->FileName());
-    EXPECT_EQ(L"http://x/b/two.png", items[0]->Url());
-    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"thumbs\\b_two.png", items[0]->ThumbPath());
-    EXPECT_EQ(L"", items[0]->ShortcutPath());
-    EXPECT_EQ(3, items[1]->RowId());
-    EXPECT_EQ(L"three.png", items[1]->FileName());
+    const auto rows = store.Rows();
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ(2, rows[0]->rowId);
+    EXPECT_EQ("two.png", rows[0]->fileName);
+    EXPECT_EQ("http://x/b/two.png", rows[0]->url);
+    EXPECT_EQ("Tues, 02/02/10 03:04", rows[0]->date);
+    EXPECT_EQ("b_two.png", rows[0]->thumb);
+    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"thumbs\\b_two.png", HistoryThumbPath(App().dataFolder, *rows[0]));
+    EXPECT_EQ("", rows[0]->shortcut);
+    EXPECT_EQ(L"", HistoryShortcutPath(App().dataFolder, *rows[0]));
+    EXPECT_EQ(3, rows[1]->rowId);
+    EXPECT_EQ("three.png", rows[1]->fileName);
 
     RawDb raw(DbPath());
     EXPECT_THAT(raw.Rows("SELECT name FROM pragma_table_info('history') WHERE name='url_file'"),
@@ -131,32 +129,31 @@ TEST_F(HistoryStoreTest, OldTableGainsUrlFileAndItsRowsLoadInRowOrder) {
                 ElementsAre("2|<null>", "3|<null>"));
 
     // Opening again meets an existing column, which is fine.
-    HistoryStore again(nullptr, TestInstance(), App().dataFolder);
+    HistoryStore again;
     EXPECT_TRUE(again.Open(DbPath()));
-    Keep(again);
-    EXPECT_EQ(2u, again.Items().size());
+    EXPECT_EQ(2u, again.RowCount());
 }
 
 TEST_F(HistoryStoreTest, InsertWritesTheRowAndReadsBackOutsideAscii) {
     const std::wstring name = L"F\u00f6t\u00f6 \u65e5\u672c.png";
     const std::wstring shortcut = L"\u00e4rger_\u65e5.url";
     {
-        HistoryStore store(nullptr, TestInstance(), App().dataFolder);
+        HistoryStore store;
         ASSERT_TRUE(store.Open(DbPath()));
-        GUIHistoryItem* first =
+        const HistoryRowPtr first =
             store.Insert("ab_F\xc3\xb6t.png", name, "~12kb", "http://x/ab/F%20t.png",
                          shortcut.c_str());
-        GUIHistoryItem* second = store.Insert("cd_b.png", L"b.png", "~1kb", "http://x/cd/b.png",
-                                              nullptr);
-        Keep(store);
+        const HistoryRowPtr second =
+            store.Insert("cd_b.png", L"b.png", "~1kb", "http://x/cd/b.png", nullptr);
         ASSERT_NE(nullptr, first);
         ASSERT_NE(nullptr, second);
-        EXPECT_EQ(1, first->RowId());
-        EXPECT_EQ(2, second->RowId());
-        EXPECT_EQ(name, first->FileName());
-        EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"urls\\" + shortcut, first->ShortcutPath());
-        EXPECT_EQ(L"", second->ShortcutPath());
-        EXPECT_THAT(store.Items(), ElementsAre(first, second));
+        EXPECT_EQ(1, first->rowId);
+        EXPECT_EQ(2, second->rowId);
+        EXPECT_EQ(WideToUtf8(name), first->fileName);
+        EXPECT_EQ(WideToUtf8(shortcut), first->shortcut);
+        EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"urls\\" + shortcut, HistoryShortcutPath(App().dataFolder, *first));
+        EXPECT_EQ("", second->shortcut);
+        EXPECT_THAT(store.Rows(), ElementsAre(first, second));
     }
     RawDb raw(DbPath());
     const auto rows = raw.Rows("SELECT rowid, thumb, filename, size, url, url_file FROM history");
@@ -171,63 +168,151 @@ TEST_F(HistoryStoreTest, InsertWritesTheRowAndReadsBackOutsideAscii) {
         EXPECT_THAT(date.substr(day.size()), MatchesRegex(", \\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d"));
     }
 
-    HistoryStore reopened(nullptr, TestInstance(), App().dataFolder);
+    HistoryStore reopened;
     ASSERT_TRUE(reopened.Open(DbPath()));
-    Keep(reopened);
-    const auto items = reopened.Items();
-    ASSERT_EQ(2u, items.size());
-    EXPECT_EQ(name, items[0]->FileName());
-    EXPECT_EQ(Utf8ToWide(App().dataFolder) + L"urls\\" + shortcut, items[0]->ShortcutPath());
-    EXPECT_EQ(L"", items[1]->ShortcutPath());
+    const auto read = reopened.Rows();
+    ASSERT_EQ(2u, read.size());
+    EXPECT_EQ(WideToUtf8(name), read[0]->fileName);
+    EXPECT_EQ(WideToUtf8(shortcut), read[0]->shortcut);
+    EXPECT_EQ("", read[1]->shortcut);
 }
 
-TEST_F(HistoryStoreTest, RemoveDropsRowAndItemButIgnoresUnknownIds) {
-    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
+TEST_F(HistoryStoreTest, RemoveDeletesTheRowAndIgnoresUnknownIds) {
+    HistoryStore store;
     ASSERT_TRUE(store.Open(DbPath()));
-    GUIHistoryItem* first = store.Insert("a.png", L"a", "~1kb", "u1", nullptr);
-    GUIHistoryItem* second = store.Insert("b.png", L"b", "~1kb", "u2", nullptr);
-    Keep(store);
+    const HistoryRowPtr first = store.Insert("a.png", L"a", "~1kb", "u1", nullptr);
+    const HistoryRowPtr second = store.Insert("b.png", L"b", "~1kb", "u2", nullptr);
     ASSERT_NE(nullptr, second);
 
-    store.Remove(99);
-    EXPECT_EQ(2u, store.Items().size());
+    EXPECT_FALSE(store.Remove(99));
+    EXPECT_EQ(2u, store.RowCount());
     RawDb raw(DbPath());
     EXPECT_THAT(raw.Rows("SELECT rowid FROM history"), ElementsAre("1", "2"));
 
-    store.Remove(first->RowId());
-    EXPECT_THAT(store.Items(), ElementsAre(second));
+    EXPECT_TRUE(store.Remove(first->rowId));
+    EXPECT_THAT(store.Rows(), ElementsAre(second));
+    EXPECT_THAT(raw.Rows("SELECT rowid FROM history"), ElementsAre("2"));
+
+    // A delete the database does not take leaves the row in both places.
+    {
+        RawDb blocker(DbPath());
+        ASSERT_TRUE(blocker.Exec("BEGIN EXCLUSIVE"));
+        EXPECT_FALSE(store.Remove(second->rowId));
+        ASSERT_TRUE(blocker.Exec("COMMIT"));
+    }
+    EXPECT_THAT(store.Rows(), ElementsAre(second));
     EXPECT_THAT(raw.Rows("SELECT rowid FROM history"), ElementsAre("2"));
 }
 
-TEST_F(HistoryStoreTest, InsertThatCannotWriteMakesNoItem) {
-    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
+// Row ids are 64-bit: one formatted with 32 bits would name another row.
+TEST_F(HistoryStoreTest, LargeRowIdsDeleteTheirOwnRow) {
+    const long long large = (1LL << 31) + 5;  // its low 32 bits read as -2147483643
+    const long long alias = large - (1LL << 32);
+    const long long huge = (1LL << 40) + 7;  // low 32 bits 7
+    Prepare({"INSERT INTO history (rowid, thumb, filename, date, size, url) VALUES (" +
+                 std::to_string(alias) + ", 'a.png', 'alias', 'd', 's', 'u')",
+             "INSERT INTO history (rowid, thumb, filename, date, size, url) VALUES "
+             "(7, 'b.png', 'seven', 'd', 's', 'u')",
+             "INSERT INTO history (rowid, thumb, filename, date, size, url) VALUES (" +
+                 std::to_string(large) + ", 'c.png', 'large', 'd', 's', 'u')",
+             "INSERT INTO history (rowid, thumb, filename, date, size, url) VALUES (" +
+                 std::to_string(huge) + ", 'd.png', 'huge', 'd', 's', 'u')"});
+    HistoryStore store;
     ASSERT_TRUE(store.Open(DbPath()));
-    Keep(store);
+    ASSERT_EQ(4u, store.RowCount());
+    EXPECT_EQ(huge, store.Rows().back()->rowId);
+
+    EXPECT_TRUE(store.Remove(large));
+    EXPECT_TRUE(store.Remove(huge));
+    RawDb raw(DbPath());
+    EXPECT_THAT(raw.Rows("SELECT filename FROM history ORDER BY rowid"),
+                ElementsAre("alias", "seven"));
+    ASSERT_EQ(2u, store.RowCount());
+    EXPECT_EQ(alias, store.Rows()[0]->rowId);
+    EXPECT_EQ(7, store.Rows()[1]->rowId);
+}
+
+// A restored, synced or edited database must not name files elsewhere.
+TEST_F(HistoryStoreTest, StoredNamesThatLeaveTheirFolderAreDropped) {
+    Prepare({"INSERT INTO history VALUES ('..\\..\\Documents\\report.docx', 'a', 'd', 's', 'u', "
+             "'C:\\Windows\\win.ini')",
+             "INSERT INTO history VALUES ('ok_b.png', 'b', 'd', 's', 'u', 'ok_b.png.url')",
+             "INSERT INTO history VALUES ('CON', 'c', 'd', 's', 'u', '..')"});
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(DbPath()));
+    const auto rows = store.Rows();
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ("", rows[0]->thumb);
+    EXPECT_EQ("", rows[0]->shortcut);
+    EXPECT_EQ(L"", HistoryThumbPath(App().dataFolder, *rows[0]));
+    EXPECT_EQ("ok_b.png", rows[1]->thumb);
+    EXPECT_EQ("ok_b.png.url", rows[1]->shortcut);
+    EXPECT_EQ("", rows[2]->thumb);
+    EXPECT_EQ("", rows[2]->shortcut);
+    EXPECT_TRUE(store.NamesThumb("ok_b.png"));
+    EXPECT_FALSE(store.NamesThumb(""));
+    EXPECT_TRUE(store.NamesShortcut("ok_b.png.url"));
+}
+
+// The jump list walks the model from the newest row, a page at a time.
+TEST_F(HistoryStoreTest, ShortcutsComeNewestFirstInPages) {
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(DbPath()));
+    for (int i = 0; i < 6; ++i) {
+        const std::wstring shortcut = L"s" + std::to_wstring(i) + L".url";
+        ASSERT_NE(nullptr, store.Insert("t.png", L"n", "~1kb", "u",
+                                        i % 3 == 1 ? nullptr : shortcut.c_str()));
+    }
+    // Rows 1 and 4 have none.
+    EXPECT_THAT(store.ShortcutsNewestFirst(0, 3), ElementsAre("s5.url", "s3.url", "s2.url"));
+    EXPECT_THAT(store.ShortcutsNewestFirst(3, 3), ElementsAre("s0.url"));
+    EXPECT_TRUE(store.ShortcutsNewestFirst(4, 3).empty());
+}
+
+TEST_F(HistoryStoreTest, InsertThatCannotWriteMakesNoRow) {
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(DbPath()));
     {
         RawDb blocker(DbPath());
         ASSERT_TRUE(blocker.Exec("BEGIN EXCLUSIVE"));
         EXPECT_EQ(nullptr, store.Insert("a.png", L"a", "~1kb", "u", nullptr));
-        EXPECT_TRUE(store.Items().empty());
+        EXPECT_TRUE(store.Rows().empty());
         ASSERT_TRUE(blocker.Exec("COMMIT"));
     }
     // An empty shortcut name counts as none.
-    GUIHistoryItem* item = store.Insert("a.png", L"a", "~1kb", "u", L"");
-    Keep(store);
-    ASSERT_NE(nullptr, item);
-    EXPECT_EQ(1, item->RowId());
-    EXPECT_EQ(L"", item->ShortcutPath());
+    const HistoryRowPtr row = store.Insert("a.png", L"a", "~1kb", "u", L"");
+    ASSERT_NE(nullptr, row);
+    EXPECT_EQ(1, row->rowId);
+    EXPECT_EQ("", row->shortcut);
     EXPECT_THAT(RawDb(DbPath()).Rows("SELECT rowid, url_file FROM history"),
                 ElementsAre("1|<null>"));
 }
 
+// Another program reading the file for a moment (a backup, a viewer) must
+// not cost an upload its row.
+TEST_F(HistoryStoreTest, AnInsertWaitsForAReaderForAMoment) {
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(DbPath()));
+    RawDb reader(DbPath());
+    ASSERT_TRUE(reader.Exec("BEGIN"));
+    ASSERT_THAT(reader.Rows("SELECT count(*) FROM history"), ElementsAre("0"));  // holds the file
+    std::thread done([&reader] {
+        Sleep(300);
+        reader.Exec("COMMIT");
+    });
+    EXPECT_NE(nullptr, store.Insert("a.png", L"a", "~1kb", "u", nullptr));
+    done.join();
+    EXPECT_EQ(1u, store.RowCount());
+}
+
 TEST_F(HistoryStoreTest, WithoutConnectionNothingIsWritten) {
-    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
+    HistoryStore store;
     // A folder cannot be opened as a database.
     EXPECT_FALSE(store.Open(data_.path()));
     EXPECT_FALSE(store.IsOpen());
     EXPECT_EQ(nullptr, store.Insert("a.png", L"a", "~1kb", "u", nullptr));
-    store.Remove(1);
-    EXPECT_TRUE(store.Items().empty());
+    EXPECT_FALSE(store.Remove(1));
+    EXPECT_TRUE(store.Rows().empty());
 
     // Not a database at all.
     WriteBytes(DbPath(), std::string(4096, 'x'));
@@ -239,23 +324,21 @@ TEST_F(HistoryStoreTest, DataFolderOutsideAsciiOpens) {
     const std::string folder = data_.path() + "\\J\xc3\xb6rg \xe6\x97\xa5\xe6\x9c\xac";
     ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(folder).c_str(), nullptr));
     App().dataFolder = folder + "\\";
-    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
+    HistoryStore store;
     ASSERT_TRUE(store.Open(App().dataFolder + "history.db"));
     EXPECT_TRUE(FileExists(folder + "\\history.db"));
-    GUIHistoryItem* item = store.Insert("a_b.png", L"b.png", "~1kb", "u", L"b.url");
-    Keep(store);
-    ASSERT_NE(nullptr, item);
-    EXPECT_EQ(Utf8ToWide(folder) + L"\\thumbs\\a_b.png", item->ThumbPath());
-    EXPECT_EQ(Utf8ToWide(folder) + L"\\urls\\b.url", item->ShortcutPath());
+    const HistoryRowPtr row = store.Insert("a_b.png", L"b.png", "~1kb", "u", L"b.url");
+    ASSERT_NE(nullptr, row);
+    EXPECT_EQ(Utf8ToWide(folder) + L"\\thumbs\\a_b.png", HistoryThumbPath(App().dataFolder, *row));
+    EXPECT_EQ(Utf8ToWide(folder) + L"\\urls\\b.url", HistoryShortcutPath(App().dataFolder, *row));
 
-    HistoryStore again(nullptr, TestInstance(), App().dataFolder);
+    HistoryStore again;
     ASSERT_TRUE(again.Open(App().dataFolder + "history.db"));
-    Keep(again);
-    EXPECT_EQ(1u, again.Items().size());
+    EXPECT_EQ(1u, again.RowCount());
 }
 
 TEST_F(HistoryStoreTest, TwoThreadsInsertAndReadAtOnce) {
-    HistoryStore store(nullptr, TestInstance(), App().dataFolder);
+    HistoryStore store;
     ASSERT_TRUE(store.Open(DbPath()));
     constexpr int kEach = 15;
     std::atomic<bool> failed{false};
@@ -267,27 +350,25 @@ TEST_F(HistoryStoreTest, TwoThreadsInsertAndReadAtOnce) {
     };
     std::thread worker(writer, "w");
     std::thread other(writer, "m");
-    // Meanwhile the list is read, as the jump list does on the main thread.
+    // Meanwhile the rows are read, as the jump list does on the main thread.
     size_t seen = 0;
     while (seen < 2 * kEach && !failed) {
-        seen = store.Items().size();
+        seen = store.RowCount();
         Sleep(1);
     }
     worker.join();
     other.join();
-    Keep(store);
     ASSERT_FALSE(failed);
 
-    // Every item carries the row id of its own row.
+    // Every row carries its own row id.
     RawDb raw(DbPath());
-    const auto items = store.Items();
-    ASSERT_EQ(2u * kEach, items.size());
+    const auto rows = store.Rows();
+    ASSERT_EQ(2u * kEach, rows.size());
     std::set<long long> ids;
-    for (GUIHistoryItem* item : items) {
-        ids.insert(item->RowId());
-        EXPECT_THAT(raw.Rows("SELECT url FROM history WHERE rowid = " +
-                             std::to_string(item->RowId())),
-                    ElementsAre(WideToUtf8(item->Url())));
+    for (const HistoryRowPtr& row : rows) {
+        ids.insert(row->rowId);
+        EXPECT_THAT(raw.Rows("SELECT url FROM history WHERE rowid = " + std::to_string(row->rowId)),
+                    ElementsAre(row->url));
     }
     EXPECT_EQ(2u * kEach, ids.size());
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -47,10 +48,13 @@ std::string Segment(std::uint8_t marker, const std::string& data) {
     return std::string{char(0xFF), char(marker), char(length >> 8), char(length)} + data;
 }
 
-std::string Jpeg(bool frame = true) {
+std::string Jpeg(bool frame = true, std::uint32_t width = 32, std::uint32_t height = 16) {
     std::string bytes{char(0xFF), char(0xD8)};
     bytes += Segment(0xE0, "JFIF\0\1\1\0\0\1\0\1\0\0");
-    if (frame) bytes += Segment(0xC0, std::string("\x08\0\x10\0\x20\x01\x01\x11\x00", 9));
+    if (frame) {
+        bytes += Segment(0xC0, std::string{8, char(height >> 8), char(height), char(width >> 8),
+                                           char(width), 1, 1, 0x11, 0});
+    }
     bytes += Segment(0xDA, std::string("\x01\x01\0\0\x3f\0", 6));
     bytes += "entropy-coded data";
     bytes += std::string{char(0xFF), char(0xD9)};
@@ -67,12 +71,70 @@ TEST(ThumbnailCheck, JpegNeedsItsSegmentsAFrameAndAnEnd) {
                                         std::string(100, '\x42')));
 }
 
-TEST(ThumbnailCheck, GifNeedsHeaderSizeAndTrailer) {
-    const std::string gif = std::string("GIF89a\x04\0\x04\0\0\0\0", 13) + "data;";
+std::string Little16(std::uint32_t value) { return {char(value), char(value >> 8)}; }
+
+struct GifFrame {
+    std::uint32_t left, top, width, height;
+};
+
+// A canvas with a global colour table, then the frames, each with a local
+// table, an extension before it and two data sub-blocks.
+std::string Gif(std::uint32_t width, std::uint32_t height, const std::vector<GifFrame>& frames) {
+    std::string bytes = "GIF89a" + Little16(width) + Little16(height) + "\x81" + std::string(2, 0);
+    bytes += std::string(12, '\x10');  // 4 colours
+    for (const GifFrame& frame : frames) {
+        bytes += std::string("\x21\xF9\x04\0\0\0\0\0", 8);
+        bytes += "\x2C" + Little16(frame.left) + Little16(frame.top) + Little16(frame.width) +
+                 Little16(frame.height) + "\x80" + std::string(6, '\x20');  // 2 colours
+        bytes += std::string("\x02\x03" "abc\x01" "d\0", 8);
+    }
+    return bytes + ";";
+}
+
+TEST(ThumbnailCheck, GifNeedsWholeBlocksAFrameInsideItsCanvasAndTheTrailer) {
+    const std::string gif = Gif(4, 4, {{0, 0, 4, 4}, {1, 1, 3, 3}});
     EXPECT_TRUE(LooksLikeCompleteImage(gif));
+    EXPECT_EQ(ThumbnailFormat::Gif, CompleteImageFormat(gif));
     EXPECT_FALSE(LooksLikeCompleteImage(gif.substr(0, gif.size() - 1)));
-    EXPECT_FALSE(LooksLikeCompleteImage(std::string("GIF89a\0\0\x04\0\0\0\0", 13) + "data;"));
+    EXPECT_FALSE(LooksLikeCompleteImage(gif.substr(0, gif.size() - 5)));  // cut in a block
+    EXPECT_FALSE(LooksLikeCompleteImage(Gif(4, 4, {})));                  // no frame
+    EXPECT_FALSE(LooksLikeCompleteImage(Gif(0, 4, {{0, 0, 4, 4}})));
+    EXPECT_FALSE(LooksLikeCompleteImage(Gif(4, 4, {{2, 0, 4, 4}})));  // frame past the canvas
+    EXPECT_FALSE(LooksLikeCompleteImage(Gif(4, 4, {{0, 0, 0, 4}})));
+    EXPECT_FALSE(LooksLikeCompleteImage(std::string("GIF89a\x04\0\x04\0\0\0\0", 13) + "data;"));
     EXPECT_FALSE(LooksLikeCompleteImage("BM not an accepted kind;"));
+}
+
+// The image library sizes its buffers in 32 bits: a header's sides must be
+// refused before it reads them, whatever the format.
+TEST(ThumbnailCheck, DeclaredSidesAreBoundedInEveryFormat) {
+    struct Case {
+        std::uint32_t width, height;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {1, 1, true},
+        {2048, 2048, true},              // exactly the pixel bound
+        {4096, 1024, true},              // the longest side, within the pixel bound
+        {4097, 1, false},                // a side too long
+        {2048, 2049, false},             // too many pixels
+        {65500, 17000, false},           // wraps a 32-bit buffer size
+        {16384, 16384, false},           // does not wrap, but cannot be allocated
+        {0, 16, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        EXPECT_EQ(c.allowed, ThumbnailSidesAllowed(c.width, c.height));
+        EXPECT_EQ(c.allowed, LooksLikeCompleteImage(Png(c.width, c.height)));
+        if (c.width <= 0xFFFF && c.height <= 0xFFFF) {
+            EXPECT_EQ(c.allowed && c.height > 0, LooksLikeCompleteImage(Jpeg(true, c.width, c.height)));
+            EXPECT_EQ(c.allowed, LooksLikeCompleteImage(Gif(c.width, c.height,
+                                                            {{0, 0, c.width ? c.width : 1, 1}})));
+        }
+    }
+    // Many frames of a large canvas add up.
+    EXPECT_TRUE(LooksLikeCompleteImage(Gif(2048, 2048, std::vector<GifFrame>(4, {0, 0, 8, 8}))));
+    EXPECT_FALSE(LooksLikeCompleteImage(Gif(2048, 2048, std::vector<GifFrame>(5, {0, 0, 8, 8}))));
 }
 
 }  // namespace

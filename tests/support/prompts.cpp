@@ -6,7 +6,7 @@ namespace {
 RecordedPrompts* current = nullptr;
 }
 
-RecordedPrompts::RecordedPrompts(int answer) : answer_(answer) {
+RecordedPrompts::RecordedPrompts(int answer) : answer_(answer), previous_(current) {
     current = this;
     Seams seams = CurrentSeams();
     seams.askUser = &RecordedPrompts::Ask;
@@ -15,7 +15,7 @@ RecordedPrompts::RecordedPrompts(int answer) : answer_(answer) {
 
 RecordedPrompts::~RecordedPrompts() {
     seams_.reset();
-    current = nullptr;
+    current = previous_;  // an outer one records again
 }
 
 int RecordedPrompts::Ask(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {

@@ -1,6 +1,7 @@
 // Message boxes answered by the test instead of a person: while a
 // RecordedPrompts lives, every message box the program shows (through
-// AskUser) is recorded and answered with `answer`. One at a time.
+// AskUser) is recorded and answered with `answer`. The innermost one records;
+// when it goes, the one it was made inside records again.
 #pragma once
 
 #include <windows.h>
@@ -38,5 +39,6 @@ private:
     mutable std::mutex lock_;
     std::vector<RecordedPrompt> prompts_;
     int answer_;
+    RecordedPrompts* previous_;
     std::unique_ptr<ScopedSeams> seams_;
 };

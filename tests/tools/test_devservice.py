@@ -422,6 +422,25 @@ class DevServiceTest(unittest.TestCase):
         self.assertEqual(svc.control("POST", "fault", {"mode": "nonsense"})[0], 400)
         self.assertEqual(svc.control("POST", "fault", {"mode": "slow", "count": 0})[0], 400)
 
+    def test_oversized_image_thumbnails(self):
+        svc = self.service
+        self.fault(mode="oversized_image", path="/files/thumbs/*", count=1)
+        self.fault(mode="oversized_image", path="/files/thumbs/*", count=1, format="gif",
+                   width=65535, height=40000)
+        status, headers, body = svc.request("GET", "/files/thumbs/x/a.png")
+        self.assertEqual((status, headers["Content-Type"]), (200, "image/jpeg"))
+        self.assertEqual(body[:4], b"\xff\xd8\xff\xc0")
+        self.assertEqual(struct.unpack(">HH", body[7:11]), (17000, 65500))  # height, width
+        self.assertEqual(body[-2:], b"\xff\xd9")
+        status, headers, body = svc.request("GET", "/files/thumbs/x/a.png")
+        self.assertEqual((status, headers["Content-Type"]), (200, "image/gif"))
+        self.assertEqual(struct.unpack("<HH", body[6:10]), (65535, 40000))
+        self.assertEqual(body[-1:], b";")
+        self.assertEqual(svc.request("GET", "/files/thumbs/x/a.png")[0], 404)  # used up
+        for bad in ({"format": "bmp"}, {"width": 0}, {"height": 70000}, {"width": 1.5}):
+            order = dict({"mode": "oversized_image"}, **bad)
+            self.assertEqual(svc.control("POST", "fault", order)[0], 400, bad)
+
     def test_reply_rewriting_faults_keep_the_upload(self):
         svc = self.service
         uploads = len(svc.control("GET", "state")[1]["uploads"])

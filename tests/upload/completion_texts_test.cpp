@@ -2,6 +2,7 @@
 // replies are kept from naming files outside the program's own folders.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "base/utf.h"
@@ -168,6 +169,23 @@ TEST(CompletionTexts, ShortcutBytesDoubleTheFirstCarriageReturn) {
     EXPECT_EQ(std::string("[InternetShortcut]\r\r\nURL=http://h/abc/My Photo.png\r\n"),
               InternetShortcutBytes("http://h/abc/My Photo.png"));
     EXPECT_EQ("a%20b%20%20c", EscapeSpaces("a b  c"));
+}
+
+TEST(CompletionTexts, ShortcutNamesStayAsTheyWereUnlessAnotherUploadHasTheName) {
+    std::set<std::wstring> taken;
+    auto isTaken = [&taken](const std::wstring& name) { return taken.count(name) > 0; };
+    // A single upload's name looks as it always has.
+    EXPECT_EQ(L"ab_x.png.url", UniqueShortcutFileName(L"ab_", L"x.png", isTaken));
+    taken.insert(L"ab_x.png.url");
+    EXPECT_EQ(L"ab_x.png (2).url", UniqueShortcutFileName(L"ab_", L"x.png", isTaken));
+    taken.insert(L"ab_x.png (2).url");
+    EXPECT_EQ(L"ab_x.png (3).url", UniqueShortcutFileName(L"ab_", L"x.png", isTaken));
+    EXPECT_EQ(L"ab_y.png.url", UniqueShortcutFileName(L"ab_", L"y.png", isTaken));
+    // The name is made safe before numbering, and the numbered one is too.
+    EXPECT_TRUE(IsSafeFileName(UniqueShortcutFileName(L"ab_", L"..\\x.png", isTaken)));
+    EXPECT_EQ(L"", UniqueShortcutFileName(L"ab_", L"x.png", [](const std::wstring&) {
+                  return true;
+              }));
 }
 
 }  // namespace

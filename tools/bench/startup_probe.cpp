@@ -7,9 +7,10 @@
 // LIMIT_MB (default 8000) stops the program when its working set grows past
 // it before the window shows, so a huge history cannot exhaust the machine.
 // Output: "ok visible_ms painted_ms working_set_kb private_kb top_windows
-//          child_windows user_objects exit_ms" or "fail REASON ...".
+//          child_windows user_objects gdi_objects exit_ms" or "fail REASON ...".
 #include <windows.h>
 #include <psapi.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -88,6 +89,43 @@ BOOL CALLBACK CountTop(HWND window, LPARAM data) {
     ++count->top;
     EnumChildWindows(window, CountChild, data);  // walks all descendants
     return TRUE;
+}
+
+// GDI objects of `process`: GetGuiResources where the system counts them;
+// Wine answers 0 there, so then the live entries of the process's GDI handle
+// table, which the PEB points to on both (x64 layout: 24-byte entries, the
+// type byte at offset 14, the owner's process id at offset 8; Wine's table
+// is the process's own, Windows shares one table between processes).
+long CountGdiObjects(HANDLE process, DWORD processId) {
+    const DWORD counted = GetGuiResources(process, GR_GDIOBJECTS);
+    if (counted > 0) return static_cast<long>(counted);
+    using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) {
+        return -1;
+    }
+    constexpr SIZE_T kTableOffset = 0xF8;  // PEB.GdiSharedHandleTable
+    ULONG_PTR table = 0;
+    if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kTableOffset,
+                           &table, sizeof table, nullptr) ||
+        !table) {
+        return -1;
+    }
+    constexpr SIZE_T kEntries = 0x10000, kEntrySize = 24;
+    std::vector<BYTE> entries(kEntries * kEntrySize);
+    SIZE_T read = 0;
+    ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(),
+                      &read);
+    if (read < kEntrySize) return -1;
+    long live = 0;
+    for (SIZE_T at = 0; at + kEntrySize <= read; at += kEntrySize) {
+        const USHORT owner = *reinterpret_cast<const USHORT*>(&entries[at + 8]);
+        const BYTE type = entries[at + 14];
+        if (type != 0 && (owner == 0 || owner == static_cast<USHORT>(processId))) ++live;
+    }
+    return live;
 }
 
 }  // namespace
@@ -186,6 +224,7 @@ int wmain(int argc, wchar_t** argv) {
     WindowCount count{process.dwProcessId, 0, 0};
     EnumWindows(CountTop, reinterpret_cast<LPARAM>(&count));
     const DWORD userObjects = GetGuiResources(process.hProcess, GR_USEROBJECTS);
+    const long gdiObjects = CountGdiObjects(process.hProcess, process.dwProcessId);
 
     // 4. Quit through the program's own command.
     LARGE_INTEGER quitStart;
@@ -197,9 +236,8 @@ int wmain(int argc, wchar_t** argv) {
     } else {
         TerminateProcess(process.hProcess, 1);
     }
-    std::printf("ok %.0f %.0f %llu %llu %d %d %lu %.0f\n", visibleMs, paintedMs, workingKb,
-                privateKb, count.top,
-                count.children, userObjects, exitMs);
+    std::printf("ok %.0f %.0f %llu %llu %d %d %lu %ld %.0f\n", visibleMs, paintedMs, workingKb,
+                privateKb, count.top, count.children, userObjects, gdiObjects, exitMs);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return 0;

@@ -28,13 +28,19 @@ wins. Modes and their settings (defaults in MODE_DEFAULTS):
   protocol_path   reply_members with a "path" of a registered protocol
   hostile_icon    reply_members with an "icon" that would move the request to
                   another host if appended to the base address as it is
+  oversized_image answer 200 with a small but whole image file ("format":
+                  "jpeg", "gif" or "png") whose header declares "width" x
+                  "height" pixels (at most 65535 each): what a thumbnail
+                  that would overrun an image decoder's buffers looks like
 """
 
 import base64
 import binascii
 import itertools
 import json
+import struct
 import threading
+import zlib
 
 MODE_DEFAULTS = {
     "refuse": {"reset": False},
@@ -51,14 +57,40 @@ MODE_DEFAULTS = {
     "file_path": {"members": {"path": "file:///C:/Windows/System32/calc.exe"}},
     "protocol_path": {"members": {"path": "ms-settings:/a/b"}},
     "hostile_icon": {"members": {"icon": "@{host}/icons/stolen.png"}},
+    "oversized_image": {"format": "jpeg", "width": 65500, "height": 17000},
 }
+
+IMAGE_TYPES = {"jpeg": "image/jpeg", "gif": "image/gif", "png": "image/png"}
 
 # Modes that let the request be served and then rewrite its JSON reply.
 REWRITING_MODES = ("reply_members", "file_path", "protocol_path", "hostile_icon")
 
 MALFORMED_JSON = b'{"path": '
 
-_NUMBERS = ("status", "stall_seconds", "delay", "read_delay", "read_chunk", "size")
+_NUMBERS = ("status", "stall_seconds", "delay", "read_delay", "read_chunk", "size", "width",
+            "height")
+
+
+def oversized_image(kind, width, height):
+    """A whole file of `kind` whose header declares width x height pixels,
+    with only a few bytes of image data."""
+    if kind == "jpeg":
+        frame = struct.pack(">BHHB", 8, height, width, 3) + b"\x01\x22\x00\x02\x11\x01\x03\x11\x01"
+        scan = b"\x03\x01\x00\x02\x11\x03\x11\x00\x3f\x00"
+        return (b"\xff\xd8" + b"\xff\xc0" + struct.pack(">H", len(frame) + 2) + frame +
+                b"\xff\xda" + struct.pack(">H", len(scan) + 2) + scan + b"\x55" * 64 + b"\xff\xd9")
+    if kind == "gif":
+        screen = struct.pack("<HHBBB", width, height, 0x80, 0, 0) + b"\x10" * 6
+        frame = b"\x2c" + struct.pack("<HHHHB", 0, 0, width, height, 0)
+        return b"GIF89a" + screen + frame + b"\x02\x02\x44\x01\x00;"
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    data = zlib.compress(b"\x00" * 64)
+    return (b"\x89PNG\r\n\x1a\n" + _png_chunk(b"IHDR", header) + _png_chunk(b"IDAT", data) +
+            _png_chunk(b"IEND", b""))
+
+
+def _png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 
 class Fault:
@@ -96,6 +128,9 @@ class Fault:
             return json.dumps(body).encode("utf-8")
         if self.mode == "status500":
             return b"internal server error\n"
+        if self.mode == "oversized_image":
+            return oversized_image(self.params["format"], int(self.params["width"]),
+                                   int(self.params["height"]))
         return b""
 
     def rewrite_reply(self, body, host):
@@ -152,6 +187,12 @@ def parse_fault(order, fault_id):
         return None, "members must be a JSON object"
     if mode == "huge" and (not isinstance(params["fill"], str) or not params["fill"]):
         return None, "fill must be a non-empty text"
+    if mode == "oversized_image":
+        if params["format"] not in IMAGE_TYPES:
+            return None, "format must be jpeg, gif or png"
+        if not all(type(params[k]) is int and 1 <= params[k] <= 65535 for k in ("width", "height")):
+            return None, "width and height must be whole numbers from 1 to 65535"
+        params["content_type"] = IMAGE_TYPES[params["format"]]
     if mode == "status500" and not 100 <= params["status"] <= 599:
         return None, "status must be an HTTP status code"
     if mode == "redirect":

@@ -16,7 +16,8 @@ from .routes import route
 from .spool import BodySpool
 
 MAX_BODY = 1024 * 1024 * 1024
-BODY_REPLACING_MODES = ("status500", "malformed_json", "hostile_json", "huge", "redirect")
+BODY_REPLACING_MODES = ("status500", "malformed_json", "hostile_json", "huge", "redirect",
+                        "oversized_image")
 CONTROL_PREFIX = "/_control/"
 
 
