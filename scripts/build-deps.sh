@@ -16,7 +16,9 @@
 #     -I"$DEPS/include" -I"$DEPS/include/freetype2" app.cpp -o app.exe \
 #     -static -L"$DEPS/lib" \
 #     -lILU -lIL -lfreetype -lpng16 -ljpeg -lsqlite3 -lcurl -lminizip -lz \
-#     -lbcrypt -ladvapi32 -lcrypt32 -lws2_32
+#     -lsodium -lbcrypt -ladvapi32 -lcrypt32 -lws2_32
+#
+# libsodium's users define SODIUM_STATIC.
 #
 # DevIL is built for wide strings (ILchar is wchar_t): whoever includes
 # <IL/il.h> must define _UNICODE, or file names are passed as the wrong type.
@@ -38,6 +40,7 @@ pinned_sources=(
   freetype=2.12.1+dfsg-5+deb12u4
   sqlite3=3.40.1-2+deb12u2
   curl=7.88.1-10+deb12u15
+  libsodium=1.0.18-1+deb12u1
 )
 # DevIL 1.8 exists only in sid, and there only its upstream tarball is served
 # (no .dsc), so the pin is on that tarball.
@@ -46,7 +49,7 @@ devil_orig=devil_1.8.0.40.g6f3d5e9b+dfsg.orig.tar.xz
 
 # Installed packages whose contents end up in the prefix.
 host_packages=(googletest gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
-               mingw-w64-x86-64-dev binutils-mingw-w64-x86-64)
+               mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 autoconf automake libtool)
 
 triplet=x86_64-w64-mingw32
 cross_cc=$triplet-gcc-posix
@@ -382,6 +385,16 @@ build_curl() {
   make install-pkgconfigDATA
 }
 
+# Signatures (Ed25519) and SHA-256 for the updater. The Debian tree has no
+# configure script: generate it first.
+build_libsodium() {
+  cd "$src/libsodium"
+  autoreconf -fi
+  env "${cross_env[@]}" ./configure "${autotools_cross[@]}"
+  make -j"$jobs"
+  make install
+}
+
 # DevIL with ILU, both static; ILUT is not built. It writes config.h into its
 # source tree, which is our private copy.
 build_devil() {
@@ -437,7 +450,7 @@ finish_prefix() {
       *) echo "unexpected build path in $f"; return 1 ;;
     esac
   done
-  for f in libz libminizip libpng16 libjpeg libfreetype libsqlite3 libcurl libIL libILU \
+  for f in libz libminizip libpng16 libjpeg libfreetype libsqlite3 libcurl libsodium libIL libILU \
            libgtest libgtest_main libgmock libgmock_main; do
     [ -s "$stage/lib/$f.a" ] || { echo "missing lib/$f.a"; return 1; }
   done
@@ -476,7 +489,7 @@ step verify-versions verify_versions
 step extract extract_sources
 step zlib build_zlib
 step minizip build_minizip
-lanes "curl:build_curl" \
+lanes "curl:build_curl libsodium:build_libsodium" \
       "libjpeg-turbo:build_libjpeg libpng:build_libpng freetype:build_freetype devil:build_devil" \
       "sqlite:build_sqlite googletest:build_googletest"
 step finish finish_prefix
