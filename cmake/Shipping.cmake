@@ -149,6 +149,9 @@ function(_liftorn_define_shipping)
                        ${CMAKE_SOURCE_DIR}/res/updater.rc ${CMAKE_BINARY_DIR}/generated/${kind}_key.cpp)
         target_link_libraries(${name} PRIVATE liftorn_updater)
         target_link_options(${name} PRIVATE -static -municode)
+        # Not beside the build's liftorn.exe: a development run has no
+        # updater to start, as the update check's tests expect.
+        set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/updater)
         set_source_files_properties(${CMAKE_SOURCE_DIR}/res/updater.rc PROPERTIES
             OBJECT_DEPENDS "${LIFTORN_ICON_DIR}/liftorn.ico;${LIFTORN_VERSION_DIR}/updater.manifest")
         add_dependencies(${name} liftorn_icons)

@@ -8,6 +8,14 @@ log="$(mktemp "${TMPDIR:-/tmp}/liftorn-gtest.XXXXXX")"
 trap 'rm -f "$log"' EXIT
 "$@" 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
+# On a loaded machine Wine now and then fails to start a process at all: no
+# line of output, a failing status. Such a run proves nothing either way, so
+# it is tried once more; a test that fails before printing fails twice.
+if [ "$status" -ne 0 ] && [ ! -s "$log" ]; then
+  echo "check-gtest: the program did not start (status $status); once more" >&2
+  "$@" 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+fi
 if [ "$status" -ne 0 ]; then exit "$status"; fi
 if ! grep -q '^\[  PASSED  \] [0-9]* test' "$log"; then
   echo "check-gtest: the run ended without its summary" >&2

@@ -46,7 +46,7 @@ Control, for tests (JSON in and out):
   POST /_control/fault {"mode": M, "path": "/api/json", "method": "POST",
                         "count": N, ...settings}
         modes: refuse, status500, stall, close_early, slow, malformed_json,
-        hostile_json, huge (settings: see devservice_lib/faults.py). Without
+        hostile_json, huge, redirect (settings: see devservice_lib/faults.py). Without
         "path" the fault applies to every path, without "count" until reset.
   POST /_control/reset           remove every fault
   GET  /_control/faults          the active faults

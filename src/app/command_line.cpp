@@ -27,7 +27,9 @@ std::string ReadShortcutUrl(const std::wstring& shortcutPath) {
     return narrow;
 }
 
-bool IsOpenableShortcutUrl(const std::string& url) { return url.compare(0, 7, "http://") == 0; }
+bool IsOpenableShortcutUrl(const std::string& url) {
+    return url.compare(0, 7, "http://") == 0 || url.compare(0, 8, "https://") == 0;
+}
 
 bool HandleCommandLine(HINSTANCE instance, const std::wstring& commandLine,
                        const std::vector<std::wstring>& arguments, int& exitCode) {

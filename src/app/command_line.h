@@ -13,7 +13,7 @@ int UploadSwitchCommand(const std::wstring& commandLine);
 // The "URL" of an Internet-shortcut file, or "" when it has none.
 std::string ReadShortcutUrl(const std::wstring& shortcutPath);
 
-// Only plain "http://" addresses are opened from shortcut files.
+// Only "http://" and "https://" addresses are opened from shortcut files.
 bool IsOpenableShortcutUrl(const std::string& url);
 
 // True when this start is finished: the process ends with `exitCode`.

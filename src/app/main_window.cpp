@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/instance_handoff.h"
 #include "app/main_commands.h"
+#include "app/recent_uploads.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
 #include "base/windows_version.h"
@@ -82,6 +83,7 @@ bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& owne
     // A second start of the program hands its files over as a copied block.
     window.SetMessageHandler(WM_COPYDATA, OnCopyData);
     window.SetMessageHandler(WM_CLOSE, OnClose);
+    window.SetMessageHandler(UpdateJumpListMessage(), OnUpdateJumpList);
     // Logging off or shutting down ends the process without a normal exit.
     window.SetMessageHandler(WM_ENDSESSION, OnEndSession);
     // Explorer restarted: the notification area forgot our icon.

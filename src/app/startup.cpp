@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <cwchar>
 
 #include "app/app_state.h"
@@ -11,8 +12,14 @@
 #include "app/complete_upload.h"
 #include "app/history_list.h"
 #include "app/instance_handoff.h"
+#include "app/login.h"
 #include "app/main_window.h"
+#include "app/recent_uploads.h"
+#include "app/settings_page.h"
 #include "app/tray_icon.h"
+#include "app/update_check.h"
+#include "app/update_gate.h"
+#include "base/clock.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
@@ -27,6 +34,7 @@
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
 #include "history/history_store.h"
+#include "shell/register_types.h"
 #include "shell/toast.h"
 #include "upload/copy_url.h"
 #include "upload/upload_queue.h"
@@ -128,8 +136,19 @@ int RunLiftorn(HINSTANCE instance) {
     // 6. Settings: defaults, then the file.
     LoadDefaultSettings(Settings(), ConfigPath());
 
-    // 7. The daily update check and 8. the shell registration come with
-    //    their own features; both read the settings loaded above.
+    // 7. At most once a day: a newer version? A started updater ends this
+    //    run. The new check time is kept even when the check fails.
+    const int64_t now = UnixTimeNow();
+    if (UpdateCheckDue(Settings().GetInt(L"LastUpdateCheck"), now)) {
+        Settings().SetInt(L"LastUpdateCheck", static_cast<int32_t>(now));
+        if (!CheckForUpdate(CommandLineTail())) {
+            SaveSettingsFile(Settings(), ConfigPath());
+            return 0;
+        }
+    }
+
+    // 8. The application identity and the shortcut type, Windows 7 and later.
+    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration(instance);
 
     // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links;
     //    archives that an earlier run left behind go.
@@ -165,15 +184,18 @@ int RunLiftorn(HINSTANCE instance) {
         return 0;
     }
 
-    // 15. Buttons, the upload page and the history list. The settings page
-    //     comes with its own feature.
+    // 15. Buttons, the upload page, the settings page and the history list.
     CreateMainButtons(instance);
     CreateMainPage(instance);
+    CreateSettingsPage(instance);
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
+    RebuildJumpListFromHistory();
 
-    // 16. The tray icon before Windows 7. 17. The saved account's check comes
-    //     with the login feature.
+    // 16. The tray icon before Windows 7.
     if (!IsWindows7OrLater()) CreateTrayIcon(instance);
+
+    // 17. Is the saved account still good?
+    LoginAction(nullptr);
 
     // 18. Files named on our own command line are uploaded like a drop.
     ForwardArgumentsAsDrop(app.dropArea ? app.dropArea->Window() : MainWindowHandle());

@@ -16,3 +16,10 @@ bool OpenWebAddress(const std::wstring& address) {
     if (!IsWebAddress(address)) return false;
     return OpenWithShell(address);
 }
+
+bool StartProgram(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory) {
+    if (auto start = CurrentSeams().startProgram) return start(program.c_str(), parameters.c_str(), directory.c_str());
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", program.c_str(), parameters.c_str(), directory.c_str(),
+                                           SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}

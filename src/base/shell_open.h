@@ -10,3 +10,6 @@ bool OpenWebAddress(const std::wstring& address);
 // Opens a file or program with its associated action; true when the shell
 // accepted it. For callers that chose the target themselves.
 bool OpenWithShell(const std::wstring& target);
+// Starts `program` with `parameters` in `directory`; true when the shell
+// accepted it.
+bool StartProgram(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory);

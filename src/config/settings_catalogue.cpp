@@ -29,6 +29,8 @@ void DefineDefaultSettings(SettingsStore& store) {
     store.DefineAdvanced(L"adv_screenshot_cmd", L"");
     store.DefineAdvanced(L"adv_screenshot_cmd_args", L"");
     store.DefineAdvanced(L"adv_link_shortener", kFirstShortenerName);
+    // Where the daily update check asks for the latest version.
+    store.DefineAdvanced(L"adv_latest_version_uri", kLatestVersionUrl);
 }
 
 void LoadDefaultSettings(SettingsStore& store, const std::string& configPath) {

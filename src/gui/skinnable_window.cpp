@@ -95,10 +95,12 @@ SkinnableWindow::SkinnableWindow(HINSTANCE instance, int width, int height, int 
     mainWindow_ = CreateWindowExW(extendedStyle | WS_EX_LAYERED, kClassName, title, style,
                                   kStartPosition, kStartPosition, width, height, hiddenOwner_,
                                   nullptr, instance, nullptr);
+    // Shown without being activated: created visible, a popup would take
+    // the keyboard from whatever the user is typing in.
     outerWindow_ = CreateWindowExW(extendedStyle | WS_EX_LAYERED | WS_EX_TRANSPARENT, kClassName,
-                                   title, style | WS_POPUP | WS_VISIBLE, kStartPosition,
-                                   kStartPosition, width, height, mainWindow_, nullptr, instance,
-                                   nullptr);
+                                   title, style | WS_POPUP, kStartPosition, kStartPosition, width,
+                                   height, mainWindow_, nullptr, instance, nullptr);
+    if (outerWindow_) ShowWindow(outerWindow_, SW_SHOWNA);
     {
         std::lock_guard<std::mutex> lock(windowsLock);
         Windows()[mainWindow_] = this;
@@ -288,7 +290,10 @@ void SkinnableWindow::Relayout(const RECT* rect) {
 void SkinnableWindow::Show(int command) { ShowWindow(mainWindow_, command); }
 
 int SkinnableWindow::RunMessageLoop() {
-    ShowWindow(mainWindow_, SW_SHOW);
+    // A window made not to take activation (a toast) must not take the
+    // keyboard from the window the user is typing in either.
+    const bool noActivate = (GetWindowLongPtrW(mainWindow_, GWL_EXSTYLE) & WS_EX_NOACTIVATE) != 0;
+    ShowWindow(mainWindow_, noActivate ? SW_SHOWNA : SW_SHOW);
     Relayout(nullptr);
     MSG message;
     BOOL result;

@@ -5,7 +5,6 @@
 #include "base/product.h"
 #include "base/scoped_win.h"
 #include "updater/shipped_files.h"
-#include "updater/update_commands.h"
 
 namespace {
 
@@ -70,20 +69,6 @@ bool WaitForProgramToEnd(DWORD millis) {
         if (GetTickCount64() >= deadline) return false;
         Sleep(kPollMillis);
     }
-}
-
-bool StartProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder) {
-    std::wstring line = ProgramCommandLine(program, arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &started)) {
-        return false;
-    }
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return true;
 }
 
 RunResult RunAndWait(const std::wstring& commandLine, const std::wstring& folder, DWORD millis, DWORD& exitCode) {

@@ -17,9 +17,6 @@ std::optional<ReleaseVersion> ProgramFileVersion(const std::wstring& program);
 // at most `millis`. True when none runs.
 bool WaitForProgramToEnd(DWORD millis);
 
-// Starts `program` with `arguments` in `folder`; true when it started.
-bool StartProgram(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder);
-
 enum class RunResult { Finished, CouldNotStart, TimedOut };
 // Runs `commandLine` (its program first, quoted) in `folder` and waits for
 // it at most `millis`; a program that takes longer is ended.

@@ -12,12 +12,6 @@ std::wstring ArgumentsAfterProgram(const std::wstring& commandLine) {
     return commandLine.substr(at);
 }
 
-std::wstring ProgramCommandLine(const std::wstring& program, const std::wstring& arguments) {
-    std::wstring line = L"\"" + program + L"\"";
-    if (!arguments.empty()) line += L" " + arguments;
-    return line;
-}
-
 std::wstring InstallerCommandLine(const std::wstring& installer, const std::wstring& programFolder, bool portable) {
     std::wstring folder = programFolder;
     while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();

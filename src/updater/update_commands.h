@@ -8,9 +8,6 @@
 // runtime skips it: quoted, or up to the first blank; then the blanks.
 std::wstring ArgumentsAfterProgram(const std::wstring& commandLine);
 
-// `program` quoted, then `arguments` (the caller's, passed on untouched).
-std::wstring ProgramCommandLine(const std::wstring& program, const std::wstring& arguments);
-
 // The silent installer's command line: "/S", "/PORTABLE" for a copy that
 // was never installed, then "/D=" and the folder, last and unquoted as the
 // installer wants it, without a trailing backslash. Empty when the folder

@@ -50,7 +50,7 @@ bool FetchManifestText(const std::string& address, std::string& text) {
     text.clear();
     CURL* curl = OpenRequest(address.c_str());
     if (!curl) return false;
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, kManifestTimeLimitSeconds);
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kManifestLimitBytes));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendManifestChunk);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &text);
     const CURLcode result = PerformTransfer(curl);
@@ -60,12 +60,12 @@ bool FetchManifestText(const std::string& address, std::string& text) {
 
 DownloadResult DownloadInstaller(const std::string& address, std::uint64_t expectedSize, HANDLE file,
                                  const DownloadProgress& progress) {
-    CURL* curl = OpenRequest(address.c_str());
+    CURL* curl = OpenRequest(address.c_str(), TimeLimit::LowSpeedOnly);
     if (!curl) return DownloadResult::Failed;
     DownloadSink sink{file, expectedSize, 0, false, &progress};
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, kDownloadTimeLimitSeconds);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kDownloadLowSpeedBytes);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kDownloadLowSpeedSeconds);
+    // A longer declared length fails before a byte is written.
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(expectedSize));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteInstallerChunk);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -74,6 +74,6 @@ DownloadResult DownloadInstaller(const std::string& address, std::uint64_t expec
     const CURLcode result = PerformTransfer(curl);
     curl_easy_cleanup(curl);
     if (sink.cancelled) return DownloadResult::Cancelled;
-    if (sink.tooLong) return DownloadResult::TooLong;
+    if (sink.tooLong || result == CURLE_FILESIZE_EXCEEDED) return DownloadResult::TooLong;
     return result == CURLE_OK ? DownloadResult::Complete : DownloadResult::Failed;
 }

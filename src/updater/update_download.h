@@ -1,6 +1,6 @@
 // The updater's two transfers: the manifest text and the installer file.
-// Both go through the program's HTTP transport (its proxy setting and user
-// agent) with limits of their own on time and size.
+// Both go through the program's HTTP transport (its proxy setting, user
+// agent, protocols and time limits), with size limits of their own.
 #pragma once
 
 #include <windows.h>
@@ -9,14 +9,8 @@
 #include <functional>
 #include <string>
 
-// The manifest is small and the user is waiting: the whole exchange may
-// take this long.
-inline constexpr long kManifestTimeLimitSeconds = 30;
-// The installer may be large on a slow line: it fails only when fewer than
-// kDownloadLowSpeedBytes a second arrive for kDownloadLowSpeedSeconds, or
-// the whole download takes longer than kDownloadTimeLimitSeconds.
-inline constexpr long kDownloadLowSpeedBytes = 1024;
-inline constexpr long kDownloadLowSpeedSeconds = 30;
+// The installer may be large on a slow line: beyond the transport's rule
+// for a dead line, the whole download may take this long.
 inline constexpr long kDownloadTimeLimitSeconds = 3600;
 
 // The manifest's bytes, or false when the transfer fails (HTTP errors

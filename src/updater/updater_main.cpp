@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "base/shell_open.h"
 #include "base/user_prompt.h"
 #include "base/utf.h"
 #include "config/service_addresses.h"

@@ -13,8 +13,9 @@
 
 namespace {
 
-constexpr long kConnectTimeoutSeconds = 10;
 constexpr long kHttpNotFound = 404;
+// The proxy script is fetched by WinHTTP, which must not wait for ever either.
+constexpr int kProxyScriptTimeoutMillis = 10000;
 // The longest wait for socket activity before libcurl looks again (its own
 // blocking perform waits up to a second).
 constexpr int kSocketWaitMillis = 5;
@@ -42,6 +43,8 @@ std::string ProxyFromScript(const std::string& scriptUrl, const char* url) {
     HINTERNET session = WinHttpOpen(Utf8ToWide(kUserAgent).c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
                                     WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
     if (!session) return {};
+    WinHttpSetTimeouts(session, kProxyScriptTimeoutMillis, kProxyScriptTimeoutMillis,
+                       kProxyScriptTimeoutMillis, kProxyScriptTimeoutMillis);
     const std::wstring wideScript = Utf8ToWide(scriptUrl);
     const std::wstring wideUrl = Utf8ToWide(url);
     WINHTTP_AUTOPROXY_OPTIONS options{};
@@ -59,41 +62,61 @@ std::string ProxyFromScript(const std::string& scriptUrl, const char* url) {
     return proxy;
 }
 
-size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
+struct FileSink {
+    FILE* file = nullptr;
+    std::size_t written = 0;
+};
+
+size_t WriteToFile(char* data, size_t size, size_t count, void* sink) {
+    auto* target = static_cast<FileSink*>(sink);
     const size_t n = size * count;
-    std::fwrite(data, 1, n, static_cast<FILE*>(file));
+    if (n > kReplyLimitBytes - target->written) return 0;  // fails the transfer
+    target->written += n;
+    std::fwrite(data, 1, n, target->file);
     return n;  // a short write leaves a short file; the download still counts
 }
 
-FILE* CreateBinaryFile(const char* utf8Path) {
-    return _wfopen(Utf8ToWide(utf8Path).c_str(), L"wb");
-}
+FILE* CreateBinaryFile(const std::wstring& path) { return _wfopen(path.c_str(), L"wb"); }
 
-// Fetches `url` into `file` and closes the file. The HTTP status, or -1 when
-// no handle could be made.
-long FetchIntoFile(const char* url, FILE* file) {
+// Fetches `url` into `file`, closes the file and removes it when the transfer
+// failed. The HTTP status, or -1 when no handle could be made.
+long FetchIntoFile(const char* url, FILE* file, const std::wstring& path) {
     CURL* curl = OpenRequest(url);
     if (!curl) {
         std::fclose(file);
         return -1;
     }
+    FileSink sink;
+    sink.file = file;
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteToFile);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, file);
-    PerformTransfer(curl);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    const CURLcode result = PerformTransfer(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
     std::fclose(file);
+    if (result != CURLE_OK) _wremove(path.c_str());
     return status;
 }
 
 }  // namespace
 
-CURL* OpenRequest(const char* url) {
+CURL* OpenRequest(const char* url, TimeLimit limit) {
     CURL* curl = curl_easy_init();
     if (!curl) return nullptr;
     curl_easy_setopt(curl, CURLOPT_URL, url);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytesPerSecond);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+    if (limit == TimeLimit::WholeRequest) curl_easy_setopt(curl, CURLOPT_TIMEOUT, kRequestTimeLimitSeconds);
+    // A declared length over the limit fails before any byte is taken.
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kReplyLimitBytes));
+    // Addresses come from the configuration and from service replies: never
+    // let one read a local file or reach another protocol.
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
@@ -131,13 +154,22 @@ CURLcode PerformTransfer(CURL* curl) {
     return result;
 }
 
+void SetAccountAuthentication(CURL* curl, const std::string& account) {
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(curl, CURLOPT_UNRESTRICTED_AUTH, 0L);
+    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+    curl_easy_setopt(curl, CURLOPT_USERPWD, account.c_str());  // libcurl copies it
+}
+
 curl_slist* NewExpectHeaderList() { return curl_slist_append(nullptr, "Expect:"); }
 
 size_t AppendReplyChunk(char* data, size_t size, size_t count, void* buffer) {
     const size_t n = size * count;
     if (n == 0) return 0;
+    auto* reply = static_cast<ReplyBuffer*>(buffer);
+    if (n > kReplyLimitBytes - reply->bytes.size()) return 0;
     try {
-        static_cast<ReplyBuffer*>(buffer)->bytes.append(data, n);
+        reply->bytes.append(data, n);
     } catch (const std::bad_alloc&) {
         return 0;  // taking fewer bytes than offered makes libcurl fail the transfer
     }
@@ -185,13 +217,14 @@ std::optional<std::wstring> FetchText(const std::wstring& url, bool post, const 
 }
 
 bool DownloadToFile(const char* primaryUrl, const char* fallbackUrl, const char* filePath) {
-    FILE* file = CreateBinaryFile(filePath);
+    const std::wstring path = Utf8ToWide(filePath);
+    FILE* file = CreateBinaryFile(path);
     if (!file) return false;
-    const long status = FetchIntoFile(primaryUrl, file);
+    const long status = FetchIntoFile(primaryUrl, file, path);
     if (status < 0) return false;
     if (status != kHttpNotFound) return true;
     if (!fallbackUrl || !*fallbackUrl) return true;  // no fallback to try
-    file = CreateBinaryFile(filePath);
+    file = CreateBinaryFile(path);
     if (!file) return false;
-    return FetchIntoFile(fallbackUrl, file) >= 0;
+    return FetchIntoFile(fallbackUrl, file, path) >= 0;
 }

@@ -297,7 +297,7 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
 // `ownArchive`: the job's path is a temporary archive made for it.
 void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bool ownArchive) {
     const std::string uploadUrl = Settings().GetAdvancedNarrow(L"adv_api_upload_uri");
-    CURL* transfer = OpenRequest(uploadUrl.c_str());
+    CURL* transfer = OpenRequest(uploadUrl.c_str(), TimeLimit::LowSpeedOnly);
     if (!transfer) {
         Deliver(job, std::string(), false);
         if (ownArchive) DeleteFileW(job.path.c_str());  // the job's own files stay
@@ -343,8 +343,7 @@ bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
     const UploadAccountSource accountSource = accountSource_;
     const std::string account = accountSource ? accountSource() : std::string();
     if (!account.empty()) {
-        curl_easy_setopt(transfer, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
-        curl_easy_setopt(transfer, CURLOPT_USERPWD, account.c_str());
+        SetAccountAuthentication(transfer, account);
     }
     curl_slist* headers = NewExpectHeaderList();
     curl_easy_setopt(transfer, CURLOPT_HTTPHEADER, headers);

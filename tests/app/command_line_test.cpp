@@ -25,7 +25,7 @@ TEST(CommandLine, UploadSwitchesMustBeTheWholeLineSpelledExactly) {
     EXPECT_EQ(0, UploadSwitchCommand(L""));
 }
 
-TEST(CommandLine, ShortcutFilesOpenOnlyPlainHttp) {
+TEST(CommandLine, ShortcutFilesOpenOnlyWebAddresses) {
     TempDir dir;
     const std::string plain = dir.File("plain.url");
     WriteBytes(plain, "[InternetShortcut]\r\r\nURL=http://files.example/ab/My Photo.png\r\n");
@@ -34,7 +34,9 @@ TEST(CommandLine, ShortcutFilesOpenOnlyPlainHttp) {
 
     const std::string secure = dir.File("secure.url");
     WriteBytes(secure, "[InternetShortcut]\r\nURL=https://files.example/x\r\n");
-    EXPECT_FALSE(IsOpenableShortcutUrl(ReadShortcutUrl(ToWide(secure))));
+    EXPECT_TRUE(IsOpenableShortcutUrl(ReadShortcutUrl(ToWide(secure))));
+    EXPECT_FALSE(IsOpenableShortcutUrl("file:///C:/windows/system32/calc.exe"));
+    EXPECT_FALSE(IsOpenableShortcutUrl("javascript:alert(1)"));
 
     const std::string other = dir.File("other.url");
     WriteBytes(other, "[Other]\r\nURL=http://files.example/x\r\n");
@@ -46,10 +48,10 @@ TEST(CommandLine, ShortcutFilesOpenOnlyPlainHttp) {
 
 TEST(CommandLine, UriWithAnUnusableShortcutEndsTheStartQuietly) {
     TempDir dir;
-    const std::string secure = dir.File("secure.url");
-    WriteBytes(secure, "[InternetShortcut]\r\nURL=https://files.example/x\r\n");
+    const std::string local = dir.File("local.url");
+    WriteBytes(local, "[InternetShortcut]\r\nURL=file:///C:/x\r\n");
     int exitCode = -1;
-    EXPECT_TRUE(HandleCommandLine(nullptr, L"/uri x", {L"liftorn.exe", L"/uri", ToWide(secure)},
+    EXPECT_TRUE(HandleCommandLine(nullptr, L"/uri x", {L"liftorn.exe", L"/uri", ToWide(local)},
                                   exitCode));
     EXPECT_EQ(0, exitCode);
     // "/uri" needs exactly one path after it; otherwise it is a normal start.

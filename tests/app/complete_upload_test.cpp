@@ -215,6 +215,24 @@ TEST_F(CompleteUploadTest, BadRepliesWriteAndRecordNothing) {
     EXPECT_EQ(L"marker", ReadClipboardText());
 }
 
+// A thumbnail that stops arriving costs that upload its picture and nothing
+// else: the upload is recorded, no half file is left, and the next one is whole.
+TEST_F(CompleteUploadTest, AStalledThumbnailFailsOnlyThatThumbnail) {
+    // The service has no thumbnail for these uploads: the icon stands in,
+    // and it is the icon's download that stalls.
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "stall", "path": "/icons/*", "stall_seconds": 300, "count": 1})"));
+    Complete(Reply("/abc/stalled.png"));
+    ASSERT_EQ(1u, recorded.size());
+    EXPECT_EQ("abc_stalled.png", recorded[0].thumbName);
+    EXPECT_EQ("<missing>", ReadWide(data + L"thumbs\\abc_stalled.png"));
+    EXPECT_EQ("/icons/png.png", Targets().at(1));
+    EXPECT_EQ("stall", DevService::Requests().at(1).fault);
+
+    Complete(Reply("/def/next.png"));
+    ASSERT_EQ(2u, recorded.size());
+    EXPECT_EQ("\x89PNG", ReadWide(data + L"thumbs\\def_next.png").substr(0, 4));
+}
+
 TEST_F(CompleteUploadTest, HostileNamesStayInsideTheirFolders) {
     job.displayName = L"..\\..\\owned.txt";
     const char* tails[] = {"/../..", "/..\\..\\/..\\owned", "/C:/owned", "/CON/NUL", "/id/a:b*c?.png . ."};

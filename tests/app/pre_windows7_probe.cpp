@@ -5,6 +5,8 @@
 //   probe tray [ID]     exit 0 when the instance's notification-area icon
 //                       ID (default 1) exists within 5 s, 1 when not (the
 //                       shell only accepts a change to an icon it knows)
+//   probe click X Y     a real left click at the client point (X, Y) of the
+//                       instance's window
 //   probe restart-shell removes the instance's icon and sends it
 //                       "TaskbarCreated", as a restarting Explorer does
 //   probe quit          asks the instance to exit (Exit, command 205),
@@ -59,6 +61,23 @@ int HasTrayIcon(UINT id) {
     return 1;
 }
 
+int Click(int x, int y) {
+    HWND window = FindRunningInstanceWindow();
+    if (!window) return 2;
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    SetCursorPos(point.x, point.y);
+    Sleep(50);
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, press, sizeof(INPUT));
+    // Long enough for a page fade, and the next click is no double-click.
+    Sleep(GetDoubleClickTime() + 100);
+    return 0;
+}
+
 // What Explorer's restart does to the instance: its icon is gone, then the
 // shell announces the new taskbar.
 int RestartShell() {
@@ -103,8 +122,9 @@ int main(int argc, char** argv) {
     if (command == "version") return PrintVersion();
     if (command == "wait-window") return WaitForWindow(30000) ? 0 : 1;
     if (command == "tray") return HasTrayIcon(argc > 2 ? std::atoi(argv[2]) : 1);
+    if (command == "click" && argc > 3) return Click(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "quit") return Quit();
     if (command == "restart-shell") return RestartShell();
-    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|restart-shell|quit\n");
+    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|click X Y|restart-shell|quit\n");
     return 64;
 }

@@ -2,8 +2,9 @@
 # The real program on a system before Windows 7, in a Wine prefix of this
 # test's own that reports Windows XP: a second start hands it a file, the
 # upload is recorded in history.db but no "urls" folder or shortcut file
-# appears, the notification-area icon exists while it runs, and Exit ends it
-# with code 0 after saving the configuration.
+# appears, the notification-area icon exists while it runs and follows the
+# settings page's switch, and Exit ends it with code 0 after saving the
+# configuration.
 #   pre_windows7_test.sh LIFTORN_EXE PROBE_EXE PREFIX_DIR
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -93,6 +94,13 @@ wine "$probe" tray 2
 wine "$probe" restart-shell || fail "could not stage an Explorer restart"
 wine "$probe" tray 1
 [ $? -eq 0 ] || fail "the tray icon did not come back after TaskbarCreated"
+# The settings page's switch takes the icon away and brings it back at once.
+wine "$probe" click 127 465   # the settings button of the 530-pixel window
+wine "$probe" click 61 292    # the tray switch
+wine "$probe" tray 1
+[ $? -eq 1 ] || fail "switching the tray icon off on the settings page left the icon"
+wine "$probe" click 61 292
+wine "$probe" tray 1 || fail "switching the tray icon on again on the settings page did not add it"
 upload="$work/old system.txt"
 printf 'uploaded from an old system\r\n' >"$upload"
 

@@ -103,7 +103,7 @@ TEST(SettingsCatalogue, DefinesEveryDefault) {
     EXPECT_TRUE(store.GetBool(L"EnableTransparentWindowGrab"));
     EXPECT_TRUE(store.GetBool(L"RunCommandAfterScreenshot"));
     const std::wstring main = store.GetAdvanced(L"adv_main_uri");
-    EXPECT_EQ(0u, main.rfind(L"http://", 0));
+    EXPECT_EQ(0u, main.rfind(L"https://", 0));
     EXPECT_NE(L'/', main.back());
     EXPECT_NE(std::wstring::npos, main.find(L".example"));
     EXPECT_EQ(main + L"/api/json", store.GetAdvanced(L"adv_api_upload_uri"));
@@ -111,6 +111,7 @@ TEST(SettingsCatalogue, DefinesEveryDefault) {
     EXPECT_EQ(L"", store.GetAdvanced(L"adv_screenshot_cmd"));
     EXPECT_EQ(L"", store.GetAdvanced(L"adv_screenshot_cmd_args"));
     EXPECT_FALSE(store.GetAdvanced(L"adv_link_shortener").empty());
+    EXPECT_EQ(0u, store.GetAdvanced(L"adv_latest_version_uri").rfind(L"https://", 0));
 }
 
 TEST(SettingsCatalogue, FreshSaveHoldsTheSixteenPlainSettingsInOrder) {

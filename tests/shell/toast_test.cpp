@@ -282,11 +282,21 @@ TEST_F(ToastTest, CopyLinkRunsTheCopyActionWithTheUrl) {
 }
 
 TEST_F(ToastTest, RealToastStaysWhileHoveredThenEndsItsThread) {
+    // Someone is typing in a window of their own when the toast comes.
+    HWND typing = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE, 10, 10, 200, 30, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, typing);
+    SetForegroundWindow(typing);
+    SetFocus(typing);
+    ASSERT_EQ(typing, GetForegroundWindow());
+
     ShowToast(GetModuleHandleW(nullptr), true, L"holiday.png", kUrl, RecordCopy);
     EXPECT_EQ(ToastThreadCount(), 1u);
     std::vector<HWND> windows;
     ASSERT_TRUE(WaitFor([&] { return (windows = ToastWindows()).size() == 1; }, 3000));
     HWND window = windows[0];
+    EXPECT_EQ(typing, GetForegroundWindow());  // the keyboard stays where it was
+    DestroyWindow(typing);
     const RECT area = WorkArea();
     // Each tick resizes, then moves: wait for both.
     ASSERT_TRUE(WaitFor(

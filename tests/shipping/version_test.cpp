@@ -12,6 +12,7 @@
 
 #include "base/product.h"
 #include "base/utf.h"
+#include "base/version_compare.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "updater/program_folder.h"
@@ -59,25 +60,29 @@ TEST(Version, ProgramsAndInstallerCarryIt) {
     const std::wstring build = BuildFolder();
     const std::wstring package = Utf8ToWide(Environment("LIFTORN_PACKAGE_DIR")) + L"\\";
     const std::wstring setup = package + L"vantorel-liftorn-" + kProductVersionWide + L"-setup.exe";
-    for (const std::wstring& file : {build + L"liftorn.exe", build + L"iupdater.exe", build + L"iupdater-test.exe",
-                                     setup}) {
+    for (const std::wstring& file : {build + L"liftorn.exe", build + L"updater\\iupdater.exe",
+                                     build + L"updater\\iupdater-test.exe", setup}) {
         const auto version = ProgramFileVersion(file);
         ASSERT_TRUE(version.has_value()) << ToUtf8(file);
         EXPECT_EQ(*version, *own) << ToUtf8(file);
     }
     EXPECT_TRUE(FileExists(ToUtf8(package + L"vantorel-liftorn-" + kProductVersionWide + L"-portable.zip")));
     const std::string quad = std::string("version=\"") + kProductVersion + ".0\"";
-    for (const wchar_t* name : {L"liftorn.exe", L"iupdater.exe"}) {
+    for (const wchar_t* name : {L"liftorn.exe", L"updater\\iupdater.exe"}) {
         const std::string manifest = ResourceText(build + name, RT_MANIFEST);
         EXPECT_NE(manifest.find(quad), std::string::npos) << ToUtf8(name) << ": " << manifest.substr(0, 200);
     }
 }
 
-TEST(Version, TheTestsNextReleaseIsLater) {
+// The update check compares with the same version, and so does the
+// updater; the tests' next release is later for both.
+TEST(Version, TheUpdateCheckAndTheTestsNextReleaseAgree) {
     const auto own = ParseReleaseVersion(kProductVersion);
     const auto next = ProgramFileVersion(BuildFolder() + L"liftorn-next.exe");
     ASSERT_TRUE(own && next);
     EXPECT_TRUE(IsLaterRelease(*next, *own));
+    EXPECT_FALSE(IsNewerVersion(kProductVersionWide));
+    EXPECT_TRUE(IsNewerVersion(Utf8ToWide(FormatReleaseVersion(*next))));
 }
 
 }  // namespace

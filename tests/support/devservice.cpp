@@ -127,6 +127,26 @@ std::string LoggedRequest::Header(const std::string& name) const {
     return "";
 }
 
+std::string LoggedRequest::BasicCredentials() const {
+    const std::string value = Header("Authorization");
+    if (value.rfind("Basic ", 0) != 0) return "";
+    static const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string decoded;
+    unsigned bits = 0;
+    int held = 0;
+    for (char c : value.substr(6)) {
+        const std::size_t digit = alphabet.find(c);
+        if (digit == std::string::npos) break;  // '=' padding or the end
+        bits = (bits << 6) | static_cast<unsigned>(digit);
+        held += 6;
+        if (held >= 8) {
+            held -= 8;
+            decoded.push_back(static_cast<char>((bits >> held) & 0xFF));
+        }
+    }
+    return decoded;
+}
+
 bool DevService::Available() { return !BaseUrl().empty() && !Environment("LIFTORN_DEVSERVICE_DATA").empty(); }
 
 std::string DevService::BaseUrl() { return Environment("LIFTORN_DEVSERVICE_URL"); }

@@ -34,6 +34,8 @@ struct LoggedRequest {
     bool HasHeader(const std::string& name) const;
     // The first value of the header (name compared without case), or empty.
     std::string Header(const std::string& name) const;
+    // "user:password" as a Basic authorization carried it, or empty.
+    std::string BasicCredentials() const;
 };
 
 class DevService {

@@ -457,6 +457,24 @@ class DevServiceTest(unittest.TestCase):
         svc.control("POST", "reset", {})
         self.assertEqual(svc.request("GET", "/stats/u/d")[0], 200)
 
+    def test_unsized_huge_reply_and_redirect(self):
+        svc = self.service
+        self.fault(mode="huge", path="/latest_version", size=3 * 1024 * 1024 + 1, unsized=True,
+                   count=1)
+        status, headers, body = split_reply(svc.raw(b"GET /latest_version HTTP/1.1\r\nHost: x\r\n\r\n"))
+        self.assertEqual(status, 200)
+        self.assertNotIn("Content-Length", headers)
+        self.assertEqual(len(body), 3 * 1024 * 1024 + 1)
+
+        self.fault(mode="redirect", path="/api/json", location="http://elsewhere.example/x",
+                   count=1)
+        status, headers, body = svc.request("GET", "/api/json")
+        self.assertEqual((status, headers["Location"], body), (302, "http://elsewhere.example/x", b""))
+        self.assertEqual(svc.request("GET", "/api/json")[0], 200)
+        self.assertEqual(svc.control("POST", "fault", {"mode": "redirect", "status": 200})[0], 400)
+        self.assertEqual(svc.control("POST", "fault", {"mode": "redirect", "location": "a\r\nb"})[0],
+                         400)
+
     @unittest.skipUnless(shutil.which("curl"), "curl is not installed")
     def test_curl_command_line_interop(self):
         svc = self.service

@@ -135,8 +135,6 @@ TEST(UpdateCommands, TheProgramsArgumentsPassUntouched) {
     EXPECT_EQ(ArgumentsAfterProgram(L"updater2.exe\t /screenshot"), L"/screenshot");
     EXPECT_EQ(ArgumentsAfterProgram(L"\"C:\\updater2.exe\""), L"");
     EXPECT_EQ(ArgumentsAfterProgram(L"\"unterminated"), L"");
-    EXPECT_EQ(ProgramCommandLine(L"C:\\p q\\liftorn.exe", L"/file x"), L"\"C:\\p q\\liftorn.exe\" /file x");
-    EXPECT_EQ(ProgramCommandLine(L"C:\\liftorn.exe", L""), L"\"C:\\liftorn.exe\"");
 
     // /D= comes last and unquoted, without the folder's trailing backslash.
     EXPECT_EQ(InstallerCommandLine(L"C:\\T\\setup.exe", L"C:\\Users\\a b\\Programs\\vantorel liftorn\\", false),

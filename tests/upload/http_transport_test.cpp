@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 
 #include "base/utf.h"
@@ -64,6 +65,69 @@ TEST(ReplyBufferTest, ChunksAreJoinedInOrderAndStayTerminated) {
     EXPECT_STREQ("", buffer.text());
 }
 
+TEST(ReplyBufferTest, TakesNothingPastTheLimit) {
+    ReplyBuffer buffer;
+    std::string block(kReplyLimitBytes - 1, 'a');
+    EXPECT_EQ(block.size(), AppendReplyChunk(block.data(), 1, block.size(), &buffer));
+    char two[] = "bc";
+    EXPECT_EQ(0u, AppendReplyChunk(two, 1, 2, &buffer));
+    EXPECT_EQ(1u, AppendReplyChunk(two, 1, 1, &buffer));
+    EXPECT_EQ(kReplyLimitBytes, buffer.length());
+}
+
+// Every short request gives up on a service that stops answering, or that
+// answers without end, well before the service itself would let go.
+TEST_F(Transport, StalledAndEndlessRepliesFailWithinTheLimits) {
+    using Clock = std::chrono::steady_clock;
+    const std::string file = dir.File("thumb.png");
+    const std::string icon = DevService::Url("/icons/txt.png");
+    const char* faults[] = {
+        R"({"mode": "stall", "stall_seconds": 300})",
+        R"({"mode": "huge", "size": 50000000})",
+        R"({"mode": "huge", "size": 50000000, "unsized": true})",
+    };
+    for (const char* fault : faults) {
+        SCOPED_TRACE(fault);
+        ASSERT_TRUE(DevService::ResetFaults());
+        ASSERT_TRUE(DevService::SetFault(fault));
+        const auto start = Clock::now();
+        EXPECT_FALSE(FetchText(Wide(DevService::Url("/latest_version")), false, nullptr).has_value());
+        // A thumbnail that never arrives whole leaves no file, and no fallback is tried.
+        EXPECT_TRUE(DownloadToFile(DevService::Url("/icons/primary.png").c_str(), icon.c_str(),
+                                   file.c_str()));
+        EXPECT_FALSE(FileExists(file));
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
+        EXPECT_LT(seconds, 2 * (kRequestTimeLimitSeconds + 5)) << "the service, not the client, ended it";
+    }
+    EXPECT_EQ(6u, DevService::Requests().size());
+}
+
+TEST_F(Transport, TheAccountGoesOnlyToTheAddressAsked) {
+    // The same service under another host name stands for a foreign host.
+    const std::string elsewhere = "http://localhost:" + HostAndPort().substr(HostAndPort().find(':') + 1);
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "redirect", "path": "/api/json", "location": ")" + elsewhere +
+                                     R"(/elsewhere"})"));
+    CURL* curl = OpenRequest(DevService::Url("/api/json").c_str());
+    ASSERT_NE(nullptr, curl);
+    SetAccountAuthentication(curl, "alice:0123456789abcdef0123456789abcdef01234567");
+    ReplyBuffer reply;
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendReplyChunk);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
+    EXPECT_EQ(CURLE_OK, PerformTransfer(curl));
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_cleanup(curl);
+    EXPECT_EQ(302, status);
+    const auto log = DevService::Requests();
+    ASSERT_EQ(1u, log.size()) << "the redirect was followed";
+    EXPECT_EQ("alice", log[0].authUser);
+
+    // Only web addresses are fetched at all: a reply cannot make us read a file.
+    const std::string local = "file:///" + dir.File("secret.txt");
+    ASSERT_TRUE(WriteBytes(dir.File("secret.txt"), "secret"));
+    EXPECT_FALSE(FetchText(Wide(local), false, nullptr).has_value());
+}
+
 TEST_F(Transport, EveryRequestCarriesTheAgentAndNoExpectation) {
     const auto reply = FetchText(Wide(DevService::Url("/latest_version")), false, nullptr);
     ASSERT_TRUE(reply.has_value());
@@ -71,7 +135,7 @@ TEST_F(Transport, EveryRequestCarriesTheAgentAndNoExpectation) {
     const auto log = DevService::Requests();
     ASSERT_EQ(1u, log.size());
     EXPECT_EQ("GET", log[0].method);
-    EXPECT_EQ("vantorel liftorn v1.2.5i", log[0].Header("User-Agent"));
+    EXPECT_EQ(kUserAgent, log[0].Header("User-Agent"));
     EXPECT_FALSE(log[0].HasHeader("Expect"));
 }
 

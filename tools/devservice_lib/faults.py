@@ -16,7 +16,11 @@ wins. Modes and their settings (defaults in MODE_DEFAULTS):
   malformed_json  answer 200 with a cut-off JSON text
   hostile_json    answer 200 with "body" (a text sent as UTF-8, or any JSON
                   value, serialised) or the bytes of "body_base64"
-  huge            answer 200 with "size" bytes of "fill", streamed
+  huge            answer 200 with "size" bytes of "fill", streamed; with
+                  "unsized" true no Content-Length is sent and the body ends
+                  when the connection closes
+  redirect        answer "status" (302) with a Location header of "location"
+                  and no body
   reply_members   serve the request as usual, then replace members of its JSON
                   reply with those of "members"; "{host}" in a text value
                   becomes the request's Host header
@@ -40,7 +44,9 @@ MODE_DEFAULTS = {
     "slow": {"delay": 2.0, "read_delay": 0.05, "read_chunk": 65536},
     "malformed_json": {},
     "hostile_json": {"content_type": "application/json"},
-    "huge": {"size": 64 * 1024 * 1024, "fill": "A", "content_type": "application/json"},
+    "huge": {"size": 64 * 1024 * 1024, "fill": "A", "content_type": "application/json",
+             "unsized": False},
+    "redirect": {"status": 302, "location": "/"},
     "reply_members": {"members": {}},
     "file_path": {"members": {"path": "file:///C:/Windows/System32/calc.exe"}},
     "protocol_path": {"members": {"path": "ms-settings:/a/b"}},
@@ -148,6 +154,12 @@ def parse_fault(order, fault_id):
         return None, "fill must be a non-empty text"
     if mode == "status500" and not 100 <= params["status"] <= 599:
         return None, "status must be an HTTP status code"
+    if mode == "redirect":
+        if not 300 <= params["status"] <= 399:
+            return None, "status must be a redirection code"
+        location = params["location"]
+        if not isinstance(location, str) or not location or "\r" in location or "\n" in location:
+            return None, "location must be a text on one line"
     if mode == "slow" and params["read_chunk"] < 1:
         return None, "read_chunk must be at least 1"
     return Fault(fault_id, mode, path, method and method.upper(), count, params), None

@@ -16,7 +16,7 @@ from .routes import route
 from .spool import BodySpool
 
 MAX_BODY = 1024 * 1024 * 1024
-BODY_REPLACING_MODES = ("status500", "malformed_json", "hostile_json", "huge")
+BODY_REPLACING_MODES = ("status500", "malformed_json", "hostile_json", "huge", "redirect")
 CONTROL_PREFIX = "/_control/"
 
 
@@ -44,7 +44,12 @@ def split_target(target):
 def fault_response(fault):
     params = fault.params
     if fault.mode == "huge":
-        return filler_reply(int(params["size"]), params["fill"], params["content_type"])
+        reply = filler_reply(int(params["size"]), params["fill"], params["content_type"])
+        if params.get("unsized"):
+            reply.length = None
+        return reply
+    if fault.mode == "redirect":
+        return Response(int(params["status"]), headers=[("Location", params["location"])])
     if fault.mode == "status500":
         return Response(int(params["status"]), fault.reply_body())
     return Response(200, fault.reply_body(), params.get("content_type", "application/json"))
@@ -161,7 +166,8 @@ class ServiceHandler(BaseHTTPRequestHandler):
         mode = fault.mode if fault else None
         self.send_response(response.status)
         self.send_header("Content-Type", response.content_type)
-        self.send_header("Content-Length", str(response.length))
+        if response.length is not None:  # else the body ends when the connection closes
+            self.send_header("Content-Length", str(response.length))
         self.send_header("Connection", "close")
         for name, value in response.headers:
             self.send_header(name, value)
@@ -169,7 +175,7 @@ class ServiceHandler(BaseHTTPRequestHandler):
         if self.command == "HEAD":
             return
         # The cut-off modes deliver half of what the headers promise.
-        limit = response.length // 2 if mode in ("stall", "close_early") else None
+        limit = response.length // 2 if mode in ("stall", "close_early") and response.length else None
         sent = 0
         chunks = response.chunks()
         try:
