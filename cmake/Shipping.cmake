@@ -64,12 +64,14 @@ set(LIFTORN_SIGNING_KEY "" CACHE FILEPATH
     "Ed25519 private key (PEM) for release manifests; empty: the build's own development key")
 set(LIFTORN_KEY_DIR ${CMAKE_BINARY_DIR}/keys)
 set(LIFTORN_TEST_KEY ${LIFTORN_KEY_DIR}/test.pem)
-if(LIFTORN_SIGNING_KEY)
-    if(NOT EXISTS ${LIFTORN_SIGNING_KEY})
-        message(FATAL_ERROR "LIFTORN_SIGNING_KEY: no such file: ${LIFTORN_SIGNING_KEY}")
-    endif()
+# scripts/dist.sh sets the key on every run and checks it first; a key
+# that has gone since (a removed drive) only costs later builds its trust.
+if(LIFTORN_SIGNING_KEY AND EXISTS ${LIFTORN_SIGNING_KEY})
     set(LIFTORN_RELEASE_KEY ${LIFTORN_SIGNING_KEY})
 else()
+    if(LIFTORN_SIGNING_KEY)
+        message(WARNING "LIFTORN_SIGNING_KEY ${LIFTORN_SIGNING_KEY} is gone: iupdater.exe trusts the development key")
+    endif()
     set(LIFTORN_RELEASE_KEY ${LIFTORN_KEY_DIR}/development.pem)
 endif()
 
@@ -98,6 +100,19 @@ set(LIFTORN_SETUP_NAME vantorel-liftorn-${LIFTORN_VERSION}-setup.exe)
 set(LIFTORN_PORTABLE_NAME vantorel-liftorn-${LIFTORN_VERSION}-portable.zip)
 set(LIFTORN_NEXT_SETUP_NAME vantorel-liftorn-${LIFTORN_NEXT_VERSION}-setup.exe)
 
+# The installer's welcome and finish pages show the program's icon on the
+# skin's dark grey.
+find_program(LIFTORN_CONVERT convert REQUIRED)
+set(LIFTORN_WELCOME_BITMAP ${CMAKE_BINARY_DIR}/generated/installer-welcome.bmp)
+add_custom_command(OUTPUT ${LIFTORN_WELCOME_BITMAP}
+    COMMAND ${LIFTORN_CONVERT} -size 164x314 "gradient:#2a3038-#13161b"
+            "(" ${LIFTORN_ICON_DIR}/liftorn.ico[2] -filter Lanczos -resize 96x96 ")"
+            -gravity north -geometry +0+72 -composite
+            -fill "#12b4a4" -draw "rectangle 52,190 112,191" -type TrueColor BMP3:${LIFTORN_WELCOME_BITMAP}
+    DEPENDS ${LIFTORN_ICON_DIR}/liftorn.ico
+    COMMENT "Drawing the installer's welcome picture"
+    VERBATIM)
+
 # liftorn_package(<target> <folder> <version> <program target> <updater target> [ZIP])
 # Stages the package's files in <folder>/stage and builds the installer
 # (and the portable zip) from them.
@@ -121,8 +136,10 @@ function(liftorn_package name folder version program updater)
     set(setup ${folder}/vantorel-liftorn-${version}-setup.exe)
     add_custom_command(OUTPUT ${setup}
         COMMAND ${LIFTORN_MAKENSIS} -V2 -DVERSION=${version} -DVERSION_QUAD=${version}.0 -DSTAGE=${stage}
-                -DICON=${LIFTORN_ICON_DIR}/liftorn.ico -DOUTFILE=${setup} ${CMAKE_SOURCE_DIR}/res/setup.nsi
+                -DICON=${LIFTORN_ICON_DIR}/liftorn.ico -DWELCOME=${LIFTORN_WELCOME_BITMAP} -DOUTFILE=${setup}
+                ${CMAKE_SOURCE_DIR}/res/setup.nsi
         DEPENDS ${folder}/stage.stamp ${CMAKE_SOURCE_DIR}/res/setup.nsi ${LIFTORN_ICON_DIR}/liftorn.ico
+                ${LIFTORN_WELCOME_BITMAP}
         COMMENT "Building the installer ${setup}")
     set(outputs ${setup})
     if(ARGN STREQUAL "ZIP")

@@ -3,7 +3,7 @@
 ; registry.
 ;
 ;   makensis -DVERSION=1.2.5 -DVERSION_QUAD=1.2.5.0 -DSTAGE=<folder> \
-;            -DICON=<liftorn.ico> -DOUTFILE=<setup.exe> setup.nsi
+;            -DICON=<liftorn.ico> -DWELCOME=<164x314 bmp> -DOUTFILE=<setup.exe> setup.nsi
 ;
 ; STAGE holds the package: liftorn.exe, iupdater.exe, vlt-helper.exe (when
 ; built) and the skin folder.
@@ -55,6 +55,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WELCOME}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${WELCOME}"
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION} for you alone: no administrator rights are needed.$\r$\n$\r$\nIf an older version is installed, it is replaced; your history and settings stay as they are.$\r$\n$\r$\nClick Next to continue."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\liftorn.exe"

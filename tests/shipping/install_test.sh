@@ -4,8 +4,8 @@
 #   the installed program starts and shows its window; the installer will
 #   not replace a running program;
 # - an upgrade to the next version keeps history.db and vantorel.conf;
-# - the silent uninstall removes what was installed and keeps the data
-#   folder, or removes it too with /RemoveData;
+# - the uninstaller removes what was installed and keeps the data folder,
+#   or removes it too when its box is ticked (or with /RemoveData, silent);
 # - the portable zip, unpacked into a folder whose path is not ASCII, starts,
 #   uploads to the development service and writes nothing beside itself.
 #   install_test.sh PROBE SETUP NEXT_SETUP PORTABLE_ZIP STAGE_DIR PREFIX VERSION NEXT_VERSION
@@ -89,10 +89,20 @@ reg_exists "$progid_key" && fail "the ProgID is still there"
 reg_has 'HKCU\Software\Classes\.URL\OpenWithProgids' Korvane.vantorel-liftorn && fail "the OpenWithProgids entry is still there"
 [ "$(cd "$data_dir" && sha256sum history.db vantorel.conf 2>/dev/null)" = "$kept" ] || fail "the uninstaller did not keep the data folder"
 
+# The user's road: the tick box on the uninstaller's page.
 wine "$setup" /S || fail "the second install failed"
+wine "$(winpath "$program_dir/uninstall.exe")" &
+probe click "vantorel liftorn Uninstall" "Also remove my history and settings" || fail "no tick box to remove the data"
+probe click "vantorel liftorn Uninstall" "&Uninstall" || fail "no Uninstall button"
+probe click "vantorel liftorn Uninstall" "&Close" || fail "the uninstaller did not finish"
+probe wait-gone Un.exe || fail "the uninstaller did not end"
+[ ! -e "$data_dir" ] || fail "the ticked box left the data folder"
+[ ! -e "$program_dir" ] || fail "the second uninstall left the program folder"
+
+quiet_configuration "$data_dir"
+wine "$setup" /S || fail "the third install failed"
 uninstall /RemoveData
 [ ! -e "$data_dir" ] || fail "/RemoveData left the data folder"
-[ ! -e "$program_dir" ] || fail "the second uninstall left the program folder"
 
 # ----------------------------------------------------------------- portable
 portable_root="$(drive_c)/Überträge/日本語 ünïcode"

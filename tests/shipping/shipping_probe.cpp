@@ -12,6 +12,10 @@
 //                               CAPTION of a process whose program file is
 //                               named IMAGE, prints its text and presses
 //                               BUTTON (yes, no or ok) on it
+//   probe click CAPTION TEXT    waits up to 30 s for a window whose title
+//                               begins with CAPTION and that holds an
+//                               enabled control labelled TEXT (at any
+//                               depth), and presses that control
 //   probe wait-gone IMAGE       waits up to 60 s until no process whose
 //                               program file is named IMAGE runs; a name
 //                               ending in '*' matches by its beginning
@@ -158,6 +162,54 @@ int Answer(const std::wstring& image, const std::wstring& caption, const std::ws
     return 0;
 }
 
+// The enabled control labelled `text` below `parent`, at any depth.
+HWND FindControl(HWND parent, const std::wstring& text) {
+    struct Search {
+        const std::wstring* text;
+        HWND found;
+    } search{&text, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t label[256] = {};
+            GetWindowTextW(child, label, 256);
+            if (*s->text == label && IsWindowEnabled(child) && IsWindowVisible(child)) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The installer adds to its caption as it goes ("... Uninstall: Completed"),
+// so the caption is matched by its beginning.
+int Click(const std::wstring& caption, const std::wstring& text) {
+    struct Search {
+        const std::wstring* caption;
+        const std::wstring* text;
+        HWND control;
+    } search{&caption, &text, nullptr};
+    for (int waited = 0; waited <= 30000 && !search.control; waited += 100) {
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                wchar_t title[256] = {};
+                GetWindowTextW(window, title, 256);
+                if (std::wstring(title).rfind(*s->caption, 0) != 0 || !IsWindowVisible(window)) return TRUE;
+                s->control = FindControl(window, *s->text);
+                return s->control ? FALSE : TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (!search.control) Sleep(100);
+    }
+    if (!search.control) return 1;
+    SendMessageW(search.control, BM_CLICK, 0, 0);
+    return 0;
+}
+
 bool AnyProcessNamed(const std::wstring& pattern) {
     ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return true;
@@ -187,8 +239,9 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"wait-window") return WaitForInstanceWindow();
     if (command == L"quit") return Quit();
     if (command == L"answer" && argc == 5) return Answer(argv[2], argv[3], argv[4]);
+    if (command == L"click" && argc == 4) return Click(argv[2], argv[3]);
     if (command == L"wait-gone" && argc == 3) return WaitUntilGone(argv[2]);
     std::fprintf(stderr, "usage: probe version FILE | shortcut LNK | wait-window | quit | "
-                         "answer IMAGE CAPTION yes|no|ok | wait-gone IMAGE\n");
+                         "answer IMAGE CAPTION yes|no|ok | click CAPTION TEXT | wait-gone IMAGE\n");
     return 64;
 }
