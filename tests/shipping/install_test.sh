@@ -7,7 +7,9 @@
 # - the uninstaller removes what was installed and keeps the data folder,
 #   or removes it too when its box is ticked (or with /RemoveData, silent);
 # - the portable zip, unpacked into a folder whose path is not ASCII, starts,
-#   uploads to the development service and writes nothing beside itself.
+#   uploads to the development service and writes nothing beside itself; the
+#   installer's /PORTABLE switch (the updater's, for such a copy) refreshes its
+#   files and registers nothing.
 #   install_test.sh PROBE SETUP NEXT_SETUP PORTABLE_ZIP STAGE_DIR PREFIX VERSION NEXT_VERSION
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -122,5 +124,13 @@ probe quit || fail "the portable program did not quit"
 wait_program
 [ "$(cd "$portable_dir" && find . | sort | sha256sum)" = "$before" ] || fail "the portable program wrote beside itself"
 [ -s "$data_dir/history.db" ] || fail "the portable program kept no history in its data folder"
+
+probe run "\"$(winpath "$next_setup")\" /S /PORTABLE /D=$(winpath "$portable_dir")"
+code=$?
+[ "$code" = 0 ] || fail "the portable refresh ended with code $code"
+[ "$(probe version "$(winpath "$portable_dir/liftorn.exe")")" = "$next_version" ] || fail "the portable copy was not refreshed"
+[ ! -e "$portable_dir/uninstall.exe" ] || fail "the portable refresh wrote an uninstaller"
+[ ! -e "$shortcut" ] || fail "the portable refresh made a shortcut"
+reg_exists "$uninstall_key" && fail "the portable refresh registered an uninstall entry"
 
 finish install_test

@@ -16,6 +16,12 @@
 //                               begins with CAPTION and that holds an
 //                               enabled control labelled TEXT (at any
 //                               depth), and presses that control
+//   probe close CAPTION         waits up to 30 s for a window titled CAPTION
+//                               that is not a message box, and closes it as
+//                               its close box would
+//   probe run LINE              runs the command line LINE exactly as given
+//                               (an installer's /D= must not be quoted),
+//                               waits up to 120 s and exits with its code
 //   probe wait-gone IMAGE       waits up to 60 s until no process whose
 //                               program file is named IMAGE runs; a name
 //                               ending in '*' matches by its beginning
@@ -210,6 +216,34 @@ int Click(const std::wstring& caption, const std::wstring& text) {
     return 0;
 }
 
+int Close(const std::wstring& caption) {
+    for (int waited = 0; waited <= 30000; waited += 100) {
+        HWND window = FindWindowW(nullptr, caption.c_str());
+        wchar_t className[16] = {};
+        if (window) GetClassNameW(window, className, 16);
+        if (window && std::wstring(className) != L"#32770") {
+            PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            return 0;
+        }
+        Sleep(100);
+    }
+    return 1;
+}
+
+int RunLine(std::wstring line) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        return 125;
+    }
+    ScopedHandle process(started.hProcess);
+    ScopedHandle thread(started.hThread);
+    DWORD code = 126;
+    if (WaitForSingleObject(process.get(), 120000) == WAIT_OBJECT_0) GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+}
+
 bool AnyProcessNamed(const std::wstring& pattern) {
     ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return true;
@@ -240,8 +274,11 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"quit") return Quit();
     if (command == L"answer" && argc == 5) return Answer(argv[2], argv[3], argv[4]);
     if (command == L"click" && argc == 4) return Click(argv[2], argv[3]);
+    if (command == L"close" && argc == 3) return Close(argv[2]);
+    if (command == L"run" && argc == 3) return RunLine(argv[2]);
     if (command == L"wait-gone" && argc == 3) return WaitUntilGone(argv[2]);
     std::fprintf(stderr, "usage: probe version FILE | shortcut LNK | wait-window | quit | "
-                         "answer IMAGE CAPTION yes|no|ok | click CAPTION TEXT | wait-gone IMAGE\n");
+                         "answer IMAGE CAPTION yes|no|ok | click CAPTION TEXT | close CAPTION | "
+                         "run LINE | wait-gone IMAGE\n");
     return 64;
 }

@@ -10,7 +10,8 @@
 # Four refusals come first: a wrong SHA-256, a bad signature, a manifest for
 # an older version, a download cut short. Each shows the updater's message,
 # leaves the installed program as it was, and the old program starts again
-# and uploads. Then the update itself.
+# and uploads. So does closing the updater's window during a download, without
+# a message. Then the update itself.
 #   update_road_test.sh PROBE SETUP NEXT_SETUP TEST_KEY PREFIX VERSION NEXT_VERSION
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -106,6 +107,15 @@ refusal older-version "The version offered $older is not newer than the installe
 offer "$next_version" null
 control fault "{\"mode\": \"close_early\", \"path\": \"/$installer_name\"}"
 refusal cut-short "failed or was cut short" yes
+control reset '{}'
+
+# The user closes the window while the download hangs half way.
+control fault "{\"mode\": \"stall\", \"path\": \"/$installer_name\", \"stall_seconds\": 60}"
+if start_and_accept cancelled; then
+  probe close "vantorel liftorn update" || fail "cancelled: no updater window"
+  expect_running cancelled "$version"
+  [ "$(sha256sum "$program_dir/liftorn.exe" | cut -d' ' -f1)" = "$installed_sum" ] || fail "cancelled: the program file changed"
+fi
 control reset '{}'
 
 start_and_accept update

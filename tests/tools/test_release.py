@@ -136,7 +136,13 @@ class ServiceReleaseTest(unittest.TestCase):
         self.assertEqual(status, 200)
         return manifest, body
 
-    def test_manifest_and_installer_with_their_tampered_variants(self):
+    def test_refused_orders_then_releases_with_their_tampered_variants(self):
+        self.assertEqual(self.service.request("GET", "/update_manifest")[0], 404)  # nothing offered yet
+        for order in ({"version": "1.2.6", "installer": self.setup},
+                      {"version": "1.2", "installer": self.setup, "key": self.key},
+                      {"version": "1.2.6", "installer": self.setup, "key": self.key, "tamper": "size"},
+                      {"version": "1.2.6", "installer": "/no/such/file", "key": self.key}):
+            self.assertEqual(self.service.control("POST", "release", order)[0], 400, order)
         manifest, body = self.offer()
         self.assertEqual(body, self.body)
         self.assertEqual(manifest, release.manifest_for(self.setup, "1.2.6", self.key))
@@ -153,22 +159,6 @@ class ServiceReleaseTest(unittest.TestCase):
 
         manifest, _ = self.offer(version="1.2.4")
         self.assertIn("version 1.2.4\n", manifest)
-
-    def test_bad_orders_are_refused(self):
-        for order in ({"version": "1.2.6", "installer": self.setup},
-                      {"version": "1.2", "installer": self.setup, "key": self.key},
-                      {"version": "1.2.6", "installer": self.setup, "key": self.key, "tamper": "size"},
-                      {"version": "1.2.6", "installer": "/no/such/file", "key": self.key}):
-            self.assertEqual(self.service.control("POST", "release", order)[0], 400, order)
-
-
-class ServiceWithoutReleaseTest(unittest.TestCase):
-    def test_no_manifest_before_a_release_is_set(self):
-        service = Service()
-        try:
-            self.assertEqual(service.request("GET", "/update_manifest")[0], 404)
-        finally:
-            service.stop()
 
 
 if __name__ == "__main__":

@@ -10,7 +10,6 @@
 #include "updater/update_addresses.h"
 #include "updater/update_commands.h"
 #include "updater/update_manifest.h"
-#include "updater/update_messages.h"
 
 namespace {
 
@@ -154,20 +153,6 @@ TEST(ShippedFiles, ThePackageAndNothingElse) {
     for (const wchar_t* path : {L"vantorel.conf", L"history.db", L"skin", L"skin\\", L"skin\\..\\x.exe",
                                 L"other\\liftorn.exe", L"liftorn.exe.bak"}) {
         EXPECT_FALSE(IsShippedFile(path)) << path;
-    }
-}
-
-TEST(UpdateMessages, EveryFailureSaysWhatHappenedAndWhatIsInstalled) {
-    for (int i = static_cast<int>(UpdateFailure::None); i <= static_cast<int>(UpdateFailure::InstallerFailed); ++i) {
-        const auto failure = static_cast<UpdateFailure>(i);
-        const std::wstring text = FailureMessage(failure, "1.2.5", "1.2.6");
-        if (failure == UpdateFailure::None || failure == UpdateFailure::Cancelled) {
-            EXPECT_TRUE(text.empty()) << i;
-        } else if (failure == UpdateFailure::NotInProgramFolder) {
-            EXPECT_NE(text.find(L"Nothing was changed"), std::wstring::npos);
-        } else {
-            EXPECT_NE(text.find(L"1.2.5"), std::wstring::npos) << i;
-        }
     }
 }
 
