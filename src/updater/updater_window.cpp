@@ -63,10 +63,18 @@ bool UpdaterWindow::Create(HINSTANCE instance) {
     status_ = MakeChild(window_, L"STATIC", SS_LEFT | SS_NOPREFIX, kMargin, 14, inner, 20, font_.get());
     progress_ = MakeChild(window_, PROGRESS_CLASSW, 0, kMargin, 42, inner, 18, nullptr);
     amount_ = MakeChild(window_, L"STATIC", SS_RIGHT | SS_NOPREFIX, kMargin, 68, inner, 20, font_.get());
+    if (!status_ || !progress_ || !amount_) {
+        DestroyWindow(window_);  // the caller goes on without a window
+        window_ = nullptr;
+        // The quit that the destruction posted would end the next message box.
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        return false;
+    }
     SendMessageW(progress_, PBM_SETRANGE32, 0, kProgressRange);
     ShowWindow(window_, SW_SHOWNORMAL);
     UpdateWindow(window_);
-    return status_ && progress_ && amount_;
+    return true;
 }
 
 void UpdaterWindow::RunMessageLoop() {

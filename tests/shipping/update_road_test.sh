@@ -119,7 +119,9 @@ fi
 control reset '{}'
 
 start_and_accept update
+accepted=$SECONDS
 expect_running update "$next_version"
+echo "update_road_test: from Yes to the new version's upload and quit: $((SECONDS - accepted)) s"
 [ "$(probe version "$program")" = "$next_version" ] || fail "the installed program is not $next_version"
 [ "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vantorel liftorn' DisplayVersion)" = "$next_version" ] \
   || fail "the uninstall entry does not say $next_version"
