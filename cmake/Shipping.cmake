@@ -118,10 +118,15 @@ add_custom_command(OUTPUT ${LIFTORN_WELCOME_BITMAP}
 # (and the portable zip) from them.
 function(liftorn_package name folder version program updater)
     set(stage ${folder}/stage)
+    # The window-grab helper, once the capture feature builds it.
     set(helper_copy)
-    if(TARGET vlt-helper)
-        set(helper_copy COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vlt-helper> ${stage}/vlt-helper.exe)
-    endif()
+    set(helper_target)
+    foreach(candidate vlt_helper vlt-helper)
+        if(TARGET ${candidate})
+            set(helper_target ${candidate})
+            set(helper_copy COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${candidate}> ${stage}/vlt-helper.exe)
+        endif()
+    endforeach()
     file(GLOB_RECURSE skin_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/skin/*.png)
     add_custom_command(OUTPUT ${folder}/stage.stamp
         COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
@@ -131,7 +136,7 @@ function(liftorn_package name folder version program updater)
         ${helper_copy}
         COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/skin ${stage}/skin
         COMMAND ${CMAKE_COMMAND} -E touch ${folder}/stage.stamp
-        DEPENDS ${program} ${updater} ${skin_files}
+        DEPENDS ${program} ${updater} ${helper_target} ${skin_files}
         COMMENT "Staging the ${version} package in ${folder}")
     set(setup ${folder}/vantorel-liftorn-${version}-setup.exe)
     add_custom_command(OUTPUT ${setup}
