@@ -21,6 +21,7 @@ bench: build
 	tools/bench-zip.sh
 	tools/bench-paint.sh
 	tools/bench-startup.sh
+	tools/bench-capture.sh
 
 # The installer, the portable zip, SHA256SUMS and the signed update manifest
 # in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release.

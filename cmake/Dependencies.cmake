@@ -48,6 +48,8 @@ _liftorn_dep(curl libcurl.a DEFINES CURL_STATICLIB
 _liftorn_dep(il libIL.a CXX DEFINES "IL_STATIC_LIB;_UNICODE;UNICODE"
     LINKS "deps::png;deps::jpeg;deps::zlib")
 _liftorn_dep(devil libILU.a CXX DEFINES "IL_STATIC_LIB;_UNICODE;UNICODE" LINKS deps::il)
+# giflib writes GIF files (DevIL cannot).
+_liftorn_dep(gif libgif.a)
 # Ed25519 signatures and SHA-256 (the updater).
 _liftorn_dep(sodium libsodium.a DEFINES SODIUM_STATIC)
 # GoogleTest was built without pthreads (Win32 threads); users must agree.

@@ -15,7 +15,7 @@
 #     -DCURL_STATICLIB -DIL_STATIC_LIB -D_UNICODE \
 #     -I"$DEPS/include" -I"$DEPS/include/freetype2" app.cpp -o app.exe \
 #     -static -L"$DEPS/lib" \
-#     -lILU -lIL -lfreetype -lpng16 -ljpeg -lsqlite3 -lcurl -lminizip -lz \
+#     -lILU -lIL -lgif -lfreetype -lpng16 -ljpeg -lsqlite3 -lcurl -lminizip -lz \
 #     -lsodium -lbcrypt -ladvapi32 -lcrypt32 -lws2_32
 #
 # libsodium's users define SODIUM_STATIC.
@@ -40,6 +40,7 @@ pinned_sources=(
   freetype=2.12.1+dfsg-5+deb12u4
   sqlite3=3.40.1-2+deb12u2
   curl=7.88.1-10+deb12u15
+  giflib=5.2.1-2.5+deb12u1
   libsodium=1.0.18-1+deb12u1
 )
 # DevIL 1.8 exists only in sid, and there only its upstream tarball is served
@@ -431,6 +432,20 @@ build_devil() {
   cmake --install "$build/devil"
 }
 
+# GIF writing (DevIL cannot write GIF). Debian's tree keeps GifQuantizeBuffer;
+# the library is a handful of C files, compiled and archived directly.
+build_giflib() {
+  local out="$build/giflib" f
+  mkdir -p "$out"
+  cd "$src/giflib"
+  for f in dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-reallocarray quantize; do
+    "$cross_cc" -std=gnu99 $cflags -c "$f.c" -o "$out/$f.o"
+  done
+  rm -f "$stage/lib/libgif.a"
+  "$cross_ar" rcs "$stage/lib/libgif.a" "$out"/*.o
+  install -m 644 gif_lib.h "$stage/include/"
+}
+
 build_googletest() {
   cmake -S /usr/src/googletest -B "$build/googletest" "${cmake_cross[@]}" \
     -DBUILD_GMOCK=ON -Dgtest_force_shared_crt=ON
@@ -450,7 +465,7 @@ finish_prefix() {
       *) echo "unexpected build path in $f"; return 1 ;;
     esac
   done
-  for f in libz libminizip libpng16 libjpeg libfreetype libsqlite3 libcurl libsodium libIL libILU \
+  for f in libz libminizip libpng16 libjpeg libfreetype libsqlite3 libcurl libsodium libIL libILU libgif \
            libgtest libgtest_main libgmock libgmock_main; do
     [ -s "$stage/lib/$f.a" ] || { echo "missing lib/$f.a"; return 1; }
   done
@@ -489,6 +504,7 @@ step verify-versions verify_versions
 step extract extract_sources
 step zlib build_zlib
 step minizip build_minizip
+step giflib build_giflib
 lanes "curl:build_curl libsodium:build_libsodium" \
       "libjpeg-turbo:build_libjpeg libpng:build_libpng freetype:build_freetype devil:build_devil" \
       "sqlite:build_sqlite googletest:build_googletest"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/capture_commands.h"
 #include "app/history_list.h"
 #include "app/instance_handoff.h"
 #include "app/startup.h"
@@ -151,10 +152,10 @@ void RunCommand(HWND window, WORD id) {
             Ask(kScreenshotInstructions, MB_ICONINFORMATION);
             Settings().SetBool(L"UnderstoodScreenshot", true);
         }
-        // The region capture hooks in here with EnqueueCapturedFile.
+        StartCaptureCommand(true);
         break;
     case CMD_WINDOW_GRAB:
-        // The window grab hooks in here with EnqueueCapturedFile.
+        StartCaptureCommand(false);
         break;
     case CMD_UPLOAD_FILE:
         ChooseFiles(window);

@@ -25,6 +25,9 @@ struct Seams {
     // program is run and waited for (its exit code).
     bool (*processElevated)() = nullptr;
     int (*runElevated)(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) = nullptr;
+    // Starts a region capture (true) or a window grab (false) for the
+    // screenshot commands; true when it started.
+    bool (*startCapture)(bool regionMode) = nullptr;
 };
 
 // The record in force.

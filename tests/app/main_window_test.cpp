@@ -126,6 +126,13 @@ std::wstring MenuTitle(HMENU menu, int index) {
 // The tag a second start puts on its WM_COPYDATA file list.
 constexpr ULONG_PTR kDropHandOffTag = 0x564C5444;
 
+// The captures the commands started (true: region, false: window grab).
+std::vector<bool> captures;
+bool RecordCapture(bool regionMode) {
+    captures.push_back(regionMode);
+    return true;
+}
+
 bool created = false;
 // Kept for the whole test program, like the program keeps them.
 std::unique_ptr<SkinnableWindow> window;
@@ -148,7 +155,9 @@ protected:
         App().uploadQueue = new UploadQueue();
         App().uploadQueue->SetPaused(true);
         App().uploadQueue->SetCompletionHandler(RecordOutcome);
-        seams = std::make_unique<ScopedSeams>(Seams{RecordPrompt});
+        Seams replaced{RecordPrompt};
+        replaced.startCapture = RecordCapture;
+        seams = std::make_unique<ScopedSeams>(replaced);
         created = CreateMainWindow(TestInstance(), window);
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());
@@ -330,6 +339,7 @@ TEST_F(MainWindowTest, ProgressBarFollowsThePercentage) {
 
 TEST_F(MainWindowTest, ScreenshotInstructionsAppearOnce) {
     Settings().SetBool(L"UnderstoodScreenshot", false);
+    captures.clear();
     EXPECT_EQ(0, SendMessageW(Window(), WM_COMMAND, CMD_SCREENSHOT, 0));
     ASSERT_EQ(1u, prompts.size());
     EXPECT_EQ(Window(), prompts[0].owner);
@@ -342,6 +352,8 @@ TEST_F(MainWindowTest, ScreenshotInstructionsAppearOnce) {
     SendMessageW(Window(), WM_COMMAND, CMD_SCREENSHOT, 0);
     SendMessageW(Window(), WM_COMMAND, CMD_WINDOW_GRAB, 0);
     EXPECT_EQ(1u, prompts.size());
+    // Each command starts its capture, after the instructions.
+    EXPECT_EQ((std::vector<bool>{true, true, false}), captures);
 }
 
 TEST_F(MainWindowTest, CommandsShowHideAndQuit) {

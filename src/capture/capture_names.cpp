@@ -1,0 +1,74 @@
+#include "capture/capture_names.h"
+
+namespace {
+
+constexpr wchar_t kForbidden[] = L"\\/:*?\"<>|";
+
+wchar_t Lower(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        if (Lower(a[i]) != b[i]) return false;
+    }
+    return i == a.size() && !b[i];
+}
+
+}  // namespace
+
+NameProblem CheckCaptureName(const std::wstring& name) {
+    for (const wchar_t* c = kForbidden; *c; ++c) {
+        if (name.find(*c) != std::wstring::npos) return NameProblem::kForbiddenCharacter;
+    }
+    if (name.find(L'.') == std::wstring::npos) return NameProblem::kNoExtension;
+    if (FormatOfName(name) == CaptureFormat::kUnknown) return NameProblem::kWrongExtension;
+    return NameProblem::kNone;
+}
+
+const wchar_t* NameProblemMessage(NameProblem problem) {
+    switch (problem) {
+        case NameProblem::kForbiddenCharacter:
+            return L"Files cannot contain any of: \\ / : * ? \" < > |";
+        case NameProblem::kNoExtension:
+            return L"No extension given.";
+        case NameProblem::kWrongExtension:
+            return L"Valid extensions: png, jpg and gif.";
+        case NameProblem::kNone:
+            break;
+    }
+    return L"";
+}
+
+CaptureFormat FormatOfName(const std::wstring& name) {
+    const std::size_t dot = name.rfind(L'.');
+    if (dot == std::wstring::npos) return CaptureFormat::kUnknown;
+    const std::wstring extension = name.substr(dot + 1);
+    if (EqualsNoCase(extension, L"png")) return CaptureFormat::kPng;
+    if (EqualsNoCase(extension, L"jpg")) return CaptureFormat::kJpeg;
+    if (EqualsNoCase(extension, L"gif")) return CaptureFormat::kGif;
+    return CaptureFormat::kUnknown;
+}
+
+std::wstring DefaultCaptureName(const std::wstring& windowTitle, bool regionMode) {
+    std::wstring name;
+    if (!regionMode) {
+        const std::wstring title = windowTitle.substr(0, kTitleCharacters);
+        for (wchar_t c : title) {
+            bool forbidden = c < 0x20 || c == 0x7F;
+            for (const wchar_t* f = kForbidden; *f && !forbidden; ++f) forbidden = c == *f;
+            if (!forbidden) name += c;
+        }
+    }
+    // A title made only of such characters would leave a bare extension.
+    if (name.empty()) name = L"capture";
+    return name + L".png";
+}
+
+std::wstring SubstituteCapturePath(const std::wstring& arguments, const std::wstring& path) {
+    std::wstring result = arguments;
+    const std::size_t at = result.find(L"%1");
+    if (at != std::wstring::npos) result.replace(at, 2, path);
+    return result;
+}

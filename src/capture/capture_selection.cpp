@@ -1,0 +1,151 @@
+// The capture routine: from the selection on the overlay to a saved file in
+// the hands of the uploader.
+#include <windows.h>
+
+#include <vector>
+
+#include "capture/capture_names.h"
+#include "capture/capture_prompt.h"
+#include "capture/capture_save.h"
+#include "capture/capture_state.h"
+#include "capture/post_capture_command.h"
+#include "capture/raw_image.h"
+#include "capture/window_grab.h"
+#include "base/product.h"
+#include "base/scoped_win.h"
+#include "base/user_prompt.h"
+#include "base/window_task.h"
+#include "gui/argb_bitmap.h"
+#include "gui/image_library.h"
+#include "gui/skinnable_window.h"
+
+namespace {
+
+constexpr wchar_t kNoSelection[] =
+    L"No selection detected, if you wish to take a full size screenshot,\n"
+    L"hold down the Ctrl key while clicking the upload icon.";
+// Windows under the overlay repaint themselves (in their own processes) once
+// it is hidden: give them a moment before the screen is read.
+constexpr DWORD kUncoverPause = 150;  // ms
+
+HWND MainHandle(const CaptureState& state) {
+    return state.request.mainWindow ? state.request.mainWindow->MainWindow() : nullptr;
+}
+
+HINSTANCE InstanceOf(const CaptureState& state) {
+    return state.request.mainWindow ? state.request.mainWindow->Instance() : GetModuleHandleW(nullptr);
+}
+
+void HideMainWindow(const CaptureState& state) {
+    HWND main = MainHandle(state);
+    if (!main) return;
+    PostToWindowThread(main, [main] {
+        if (!IsIconic(main)) ShowWindow(main, SW_HIDE);
+    });
+}
+
+// The hand-off and the failure report run on the main window's thread.
+void HandOver(const CaptureState& state, const std::wstring& path) {
+    auto* handOff = state.request.onCaptured;
+    if (!handOff) return;
+    if (HWND main = MainHandle(state)) {
+        PostToWindowThread(main, [handOff, path] { handOff(path.c_str()); });
+    } else {
+        handOff(path.c_str());
+    }
+}
+
+void ReportFailure(const CaptureState& state, const std::wstring& name) {
+    auto* report = state.request.onFailed;
+    if (!report) return;
+    if (HWND main = MainHandle(state)) {
+        PostToWindowThread(main, [report, name] { report(name.c_str()); });
+    } else {
+        report(name.c_str());
+    }
+}
+
+// The w x h screen area at `origin` as B, G, R, A bottom row first; false
+// when the bitmap could not be made. `transparent` tells whether the alpha
+// bytes mean anything.
+bool CopyScreen(CaptureState& state, POINT origin, int w, int h, std::vector<std::uint8_t>& raw,
+                bool& transparent) {
+    transparent = false;
+    ScopedMemoryDC memory(CreateCompatibleDC(state.ScreenDC()));
+    void* bits = nullptr;
+    ScopedBitmap bitmap(memory ? CreateArgbBitmap(state.ScreenDC(), w, h, &bits) : nullptr);
+    if (!bitmap || !bits) return false;
+    {
+        ScopedSelect selected(memory.get(), bitmap.get());
+        if (state.request.regionMode) {
+            BitBlt(memory.get(), 0, 0, w, h, state.ScreenDC(), origin.x, origin.y, SRCCOPY | CAPTUREBLT);
+        } else {
+            RaiseTarget(state);
+            transparent = CopyTarget(state, memory.get(), static_cast<std::uint8_t*>(bits), origin, w, h);
+            PutTargetBack(state);
+        }
+        GdiFlush();
+    }
+    raw = BuildRawImage(static_cast<const std::uint8_t*>(bits), w, h);
+    return !raw.empty();
+}
+
+std::wstring OfferedName(const CaptureState& state) {
+    std::wstring title;
+    if (!state.request.regionMode && state.targetWindow) {
+        wchar_t text[kTitleCharacters + 1] = {};
+        GetWindowTextW(state.targetWindow, text, static_cast<int>(kTitleCharacters + 1));
+        title = text;
+    }
+    return DefaultCaptureName(title, state.request.regionMode);
+}
+
+}  // namespace
+
+void CaptureSelection(CaptureState& state, bool fullScreen) {
+    RegionSelection& s = state.selection;
+    if (fullScreen) {
+        s.anchor = {0, 0};
+        s.current = {GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1};
+    }
+    const CaptureRect area = s.Rect();
+    if (area.Width() <= 1 || area.Height() <= 1) {
+        AskUser(state.overlay, kNoSelection, kProductName, MB_ICONERROR);
+        return;
+    }
+
+    ShowWindow(state.overlay, SW_HIDE);
+    Sleep(kUncoverPause);
+    const POINT origin{area.left + state.overlayRect.left, area.top + state.overlayRect.top};
+    std::vector<std::uint8_t> raw;
+    bool transparent = false;
+    const bool copied = CopyScreen(state, origin, area.Width(), area.Height(), raw, transparent);
+    HideMainWindow(state);
+
+    const std::wstring offered = OfferedName(state);
+    if (!copied) {
+        // Nothing to name: the pixels could not be held (a picture too
+        // large for memory, say).
+        ReportFailure(state, offered);
+        DestroyWindow(state.overlay);
+        return;
+    }
+    CapturePrompt prompt(InstanceOf(state), kProductName, L"Enter capture filename:", offered);
+    prompt.SetValidator(ValidateCaptureFileName);
+    if (prompt.Run()) {
+        const std::wstring name = prompt.GetText();
+        const std::wstring path = state.request.dataFolder + name;
+        LockImageLibrary();
+        const bool saved = SaveCaptureImage(raw, transparent, path);
+        UnlockImageLibrary();
+        if (saved) {
+            // The file is complete: the command may take its time without
+            // holding up other users of the image library.
+            RunPostCaptureCommand(path);
+            HandOver(state, path);
+        } else {
+            ReportFailure(state, name);
+        }
+    }
+    DestroyWindow(state.overlay);
+}

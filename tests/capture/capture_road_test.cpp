@@ -1,0 +1,507 @@
+// Captures end to end under Wine: the real program, started with
+// "/screenshot" and "/windowgrab" by a second start, driven by real mouse
+// and keyboard input, uploading to the development service. The pixels the
+// service receives are checked against what the test's own windows paint.
+#include <windows.h>
+
+#include <IL/il.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/instance_handoff.h"
+#include "base/utf.h"
+#include "capture/capture_target_pattern.h"
+#include "gui/image_library.h"
+#include "support/devservice.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Where the pattern window stands on the screen.
+constexpr int kPatternX = 600, kPatternY = 300, kPatternW = 320, kPatternH = 240;
+
+// ---------------------------------------------------------------- input
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_MOVE) {
+        input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    }
+    SendInput(1, &input, sizeof input);
+    Sleep(40);
+}
+
+void MouseTo(int x, int y) {
+    SendMouse(MOUSEEVENTF_MOVE, x, y);
+}
+
+void Drag(POINT from, POINT to) {
+    MouseTo(from.x, from.y);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 5; ++step) {
+        MouseTo(from.x + (to.x - from.x) * step / 5, from.y + (to.y - from.y) * step / 5);
+    }
+    SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+void Click(int x, int y) {
+    MouseTo(x, y);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+void Key(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+    Sleep(30);
+}
+
+void Press(WORD key) {
+    Key(key, true);
+    Key(key, false);
+}
+
+void Type(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT input[2] = {};
+        for (INPUT& i : input) {
+            i.type = INPUT_KEYBOARD;
+            i.ki.wScan = c;
+            i.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof input[0]);
+        Sleep(30);
+    }
+}
+
+// ---------------------------------------------------------------- windows
+struct Found {
+    DWORD processId;
+    const wchar_t* className;
+    SIZE size;  // 0 x 0: any
+    HWND window;
+};
+
+// A visible top-level window of `processId` with that class (and size).
+HWND VisibleWindow(DWORD processId, const wchar_t* className, SIZE size = {0, 0}) {
+    Found search{processId, className, size, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Found*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            RECT rect{};
+            GetWindowRect(window, &rect);
+            if (owner == s->processId && IsWindowVisible(window) && lstrcmpW(name, s->className) == 0 &&
+                (s->size.cx == 0 ||
+                 (rect.right - rect.left == s->size.cx && rect.bottom - rect.top == s->size.cy))) {
+                s->window = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.window;
+}
+
+HWND WaitVisible(DWORD processId, const wchar_t* className, SIZE size = {0, 0}, DWORD millis = 20000) {
+    HWND found = nullptr;
+    PumpUntil([&] { return (found = VisibleWindow(processId, className, size)) != nullptr; }, millis);
+    return found;
+}
+
+bool WaitGone(DWORD processId, const wchar_t* className, SIZE size = {0, 0}, DWORD millis = 20000) {
+    return PumpUntil([&] { return VisibleWindow(processId, className, size) == nullptr; }, millis);
+}
+
+// What process `processId` shows, for failure messages: class, title and
+// size of each visible top-level window; whether it still runs.
+std::string Shown(DWORD processId) {
+    std::string text;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* out = reinterpret_cast<std::pair<DWORD, std::string*>*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != out->first || !IsWindowVisible(window)) return TRUE;
+            wchar_t name[64] = {}, title[64] = {};
+            GetClassNameW(window, name, 64);
+            GetWindowTextW(window, title, 64);
+            RECT r{};
+            GetWindowRect(window, &r);
+            *out->second += ToUtf8(name) + " \"" + ToUtf8(title) + "\" " + std::to_string(r.right - r.left) +
+                            "x" + std::to_string(r.bottom - r.top) + "; ";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(new std::pair<DWORD, std::string*>(processId, &text)));
+    HWND foreground = GetForegroundWindow();
+    wchar_t name[64] = {};
+    GetClassNameW(foreground, name, 64);
+    return text + "foreground: " + ToUtf8(name);
+}
+
+// The capture prompt's size (the main window is as wide).
+constexpr SIZE kPromptSize{316, 175};
+
+// ---------------------------------------------------------------- images
+struct Image {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> rgba;  // rows top first
+    const std::uint8_t* At(int x, int y) const { return &rgba[(std::size_t(y) * width + x) * 4]; }
+};
+
+Image Decode(const std::string& bytes) {
+    Image image;
+    LockImageLibrary();
+    const ILuint name = ilGenImage();
+    ilBindImage(name);
+    if (ilLoadL(IL_TYPE_UNKNOWN, bytes.data(), static_cast<ILuint>(bytes.size()))) {
+        image.width = ilGetInteger(IL_IMAGE_WIDTH);
+        image.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        std::vector<std::uint8_t> bottomUp(std::size_t(image.width) * image.height * 4);
+        ilCopyPixels(0, 0, 0, image.width, image.height, 1, IL_RGBA, IL_UNSIGNED_BYTE, bottomUp.data());
+        image.rgba.resize(bottomUp.size());
+        for (int y = 0; y < image.height; ++y) {
+            std::copy_n(&bottomUp[std::size_t(image.height - 1 - y) * image.width * 4], image.width * 4,
+                        &image.rgba[std::size_t(y) * image.width * 4]);
+        }
+    }
+    ilDeleteImage(name);
+    UnlockImageLibrary();
+    return image;
+}
+
+// ---------------------------------------------------------------- fixture
+class CaptureRoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(LiftornPath().empty()) << "run with --liftorn=PATH";
+        ASSERT_TRUE(DevService::Available());
+        ASSERT_EQ(nullptr, FindRunningInstanceWindow());
+        InitImageLibrary();
+        SetCursorPos(0, 0);
+        CreateDirectoryW(ToWide(DataFolder()).c_str(), nullptr);
+        const std::string base = DevService::BaseUrl();
+        // The post-capture command records when it ran.
+        const std::string command = ToUtf8(Beside(L"capture_target.exe"));
+        WriteBytes(DataFolder() + "\\vantorel.conf",
+                   "adv_api_upload_uri " + base + "/api/json\r\nadv_main_uri " + base +
+                       "\r\nshowtoastalerts false\r\nadv_screenshot_cmd " + command +
+                       "\r\nadv_screenshot_cmd_args record " + files.File("command.txt") + " %1\r\n");
+        DevService::ClearLog();
+    }
+    void TearDown() override {
+        if (instance.process) {
+            if (HWND window = FindRunningInstanceWindow()) PostMessageW(window, WM_COMMAND, 205, 0);
+            for (int i = 0; i < 40 && WaitForExit(instance.process, 500) == -1; ++i) {
+                ConfirmQuitQuestion(instance.id);
+            }
+            TerminateProcess(instance.process, 0);
+            CloseHandle(instance.process);
+        }
+        for (HANDLE process : targets) {
+            TerminateProcess(process, 0);
+            CloseHandle(process);
+        }
+    }
+
+    std::string DataFolder() { return root.path() + "\\vantorel liftorn"; }
+    std::wstring Beside(const std::wstring& name) {
+        const std::wstring path = LiftornPath();
+        return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+    }
+    std::map<std::wstring, std::wstring> Environment() { return {{L"APPDATA", ToWide(root.path())}}; }
+
+    void StartTarget(const std::vector<std::wstring>& arguments) {
+        Child child = StartProcess(Beside(L"capture_target.exe"), arguments);
+        ASSERT_NE(nullptr, child.process);
+        targets.push_back(child.process);
+        ASSERT_NE(nullptr, WaitVisible(child.id, L"CaptureTarget"));
+    }
+    void StartInstance() {
+        instance = StartProcess(LiftornPath(), {}, Environment());
+        ASSERT_NE(nullptr, instance.process);
+        ASSERT_TRUE(PumpUntil([] { return FindRunningInstanceWindow() != nullptr; }, 30000));
+    }
+    // A second start with `option`; the instance runs the command.
+    void Forward(const wchar_t* option) {
+        // Under heavy load Wine now and then fails a start: try again.
+        Child second;
+        DWORD error = 0;
+        for (int attempt = 0; attempt < 3 && !second.process; ++attempt) {
+            second = StartProcess(LiftornPath(), {option}, Environment());
+            if (!second.process) {
+                error = GetLastError();
+                Sleep(500);
+            }
+        }
+        ASSERT_NE(nullptr, second.process) << "CreateProcess error " << error;
+        EXPECT_EQ(0, WaitForExit(second.process, 30000));
+        CloseHandle(second.process);
+    }
+    // The overlay of a new capture, once it shows.
+    // The overlay, once it shows and has the keyboard (keys sent before it
+    // takes the foreground would go to the window behind it).
+    HWND Overlay() {
+        HWND overlay = WaitVisible(instance.id, L"SnippingWindow");
+        if (overlay) PumpUntil([&] { return GetForegroundWindow() == overlay; }, 10000);
+        return overlay;
+    }
+    // The capture prompt, once it shows; the pointer rests
+    // on it, where the keyboard goes on a desktop without a window manager.
+    HWND Prompt() {
+        HWND prompt = WaitVisible(instance.id, L"SkinnableWindow", kPromptSize);
+        if (prompt) {
+            RECT rect{};
+            GetWindowRect(prompt, &rect);
+            MouseTo(rect.left + 150, rect.top + 60);
+        }
+        return prompt;
+    }
+    HWND MessageBoxShown() { return WaitVisible(instance.id, L"#32770"); }
+
+    std::vector<LoggedRequest> Uploads() {
+        std::vector<LoggedRequest> uploads;
+        for (const auto& request : DevService::Requests()) {
+            if (request.method == "POST" && request.path == "/api/json") uploads.push_back(request);
+        }
+        return uploads;
+    }
+    // filename|url of each history row, oldest first.
+    std::vector<std::pair<std::string, std::string>> History() {
+        std::vector<std::pair<std::string, std::string>> rows;
+        sqlite3* db = nullptr;
+        const std::string path = DataFolder() + "\\history.db";
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(db, "SELECT filename, url FROM history ORDER BY rowid", -1, &statement,
+                                   nullptr) == SQLITE_OK) {
+                while (sqlite3_step(statement) == SQLITE_ROW) {
+                    rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
+                                      reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)));
+                }
+            }
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return rows;
+    }
+    // The image the service stored for history row `row`.
+    Image Uploaded(std::size_t row) {
+        const auto rows = History();
+        if (row >= rows.size()) return {};
+        std::string url = rows[row].second;
+        for (size_t at; (at = url.find("%20")) != std::string::npos;) url.replace(at, 3, " ");
+        const std::string bytes = DevService::StoredUpload(url);
+        return Decode(bytes);
+    }
+    // Waits for the `count`th upload at the service, then for its history
+    // row. The database is read sparingly: the program writes it without a
+    // busy timeout, so a reader at the wrong moment would fail its insert.
+    bool WaitForRows(std::size_t count) {
+        if (!PumpUntil([&] { return Uploads().size() >= count; }, 60000)) return false;
+        return PumpUntil(
+            [&] {
+                PumpUntil([] { return false; }, 500);
+                return History().size() >= count;
+            },
+            20000);
+    }
+
+    TempDir root;
+    TempDir files;
+    Child instance;
+    std::vector<HANDLE> targets;
+};
+
+TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
+    StartTarget({L"pattern", std::to_wstring(kPatternX), std::to_wstring(kPatternY),
+                 std::to_wstring(kPatternW), std::to_wstring(kPatternH)});
+    StartInstance();
+    HWND main = FindRunningInstanceWindow();
+
+    // The first screenshot explains itself once.
+    Forward(L"/screenshot");
+    HWND instructions = MessageBoxShown();
+    ASSERT_NE(nullptr, instructions);
+    EXPECT_EQ(0u, MessageBoxText(instructions).find(L"Taking a screenshot:"));
+    PostMessageW(instructions, WM_COMMAND, IDOK, 0);
+
+    ASSERT_NE(nullptr, Overlay());
+    EXPECT_FALSE(IsWindowVisible(main));  // hidden during a region capture
+    // Drag a selection, move it, resize it from its bottom-right corner.
+    Drag({640, 330}, {820, 480});  // (640, 330)-(820, 480)
+    Drag({730, 400}, {750, 410});  // moved by (20, 10): (660, 340)-(840, 490)
+    Drag({838, 488}, {808, 468});  // the corner follows the pointer: (660, 340)-(808, 468)
+    Press(VK_RETURN);
+
+    ASSERT_NE(nullptr, Prompt());
+    Type(L"pattern.png");
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitForRows(1));
+    // The command had finished with the file when the upload arrived.
+    const std::string record = ReadBytes(files.File("command.txt"));
+    EXPECT_NE(std::string::npos, record.find("\ndone ")) << record;
+    EXPECT_NE(std::string::npos, record.find("pattern.png\n")) << record;
+    ASSERT_EQ(1u, Uploads().size());
+    EXPECT_EQ("pattern.png", Uploads()[0].parts.at(0).filename);
+    EXPECT_EQ("pattern.png", History()[0].first);
+
+    // The pixels are exactly the pattern inside the final selection.
+    const Image shot = Uploaded(0);
+    ASSERT_EQ(149, shot.width);
+    ASSERT_EQ(129, shot.height);
+    int wrong = 0;
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            const std::uint32_t want = TestPattern(660 + x - kPatternX, 340 + y - kPatternY);
+            const std::uint8_t* got = shot.At(x, y);
+            if (got[0] != (want >> 16 & 0xFF) || got[1] != (want >> 8 & 0xFF) || got[2] != (want & 0xFF) ||
+                got[3] != 255) {
+                if (++wrong < 4) ADD_FAILURE() << "pixel " << x << "," << y;
+            }
+        }
+    }
+    EXPECT_EQ(0, wrong);
+    // The capture file went with its upload; the main window is back.
+    EXPECT_TRUE(PumpUntil([&] { return !FileExists(DataFolder() + "\\pattern.png"); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != FALSE; }, 10000));
+
+    // Ctrl+Enter: the whole virtual screen at its full size.
+    Forward(L"/screenshot");
+    ASSERT_NE(nullptr, Overlay());
+    Key(VK_CONTROL, true);
+    Press(VK_RETURN);
+    Key(VK_CONTROL, false);
+    ASSERT_NE(nullptr, Prompt());
+    Type(L"full.png");
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitForRows(2));
+    const Image full = Uploaded(1);
+    EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), full.width);
+    EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), full.height);
+
+    // A click without a drag: the no-selection message, the overlay stays;
+    // Escape then ends it with nothing saved.
+    Forward(L"/screenshot");
+    HWND overlay = Overlay();
+    ASSERT_NE(nullptr, overlay);
+    Click(700, 400);
+    Press(VK_RETURN);
+    HWND message = MessageBoxShown();
+    ASSERT_NE(nullptr, message);
+    EXPECT_EQ(0u, MessageBoxText(message).find(L"No selection detected"));
+    PostMessageW(message, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitGone(instance.id, L"#32770"));
+    EXPECT_TRUE(IsWindowVisible(overlay));
+    MouseTo(700, 400);  // the keyboard follows the pointer here
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(WaitGone(instance.id, L"SnippingWindow"));
+
+    // Cancel in the prompt: nothing saved, nothing uploaded.
+    Forward(L"/screenshot");
+    ASSERT_NE(nullptr, Overlay());
+    Drag({650, 350}, {700, 400});
+    Press(VK_RETURN);
+    HWND prompt = Prompt();
+    ASSERT_NE(nullptr, prompt);
+    RECT rect{};
+    GetWindowRect(prompt, &rect);
+    Click(rect.left + 225 + 28, rect.top + 107 + 10);  // the Cancel button
+    EXPECT_TRUE(WaitGone(instance.id, L"SkinnableWindow", kPromptSize));
+    Sleep(1500);
+    EXPECT_EQ(2u, Uploads().size());
+    EXPECT_EQ(2u, History().size());
+    EXPECT_FALSE(FileExists(DataFolder() + "\\capture.png"));
+}
+
+// Run with a compositor (tests/capture/with-compositor.sh), so the shadow
+// really blends over whatever lies behind it.
+TEST_F(CaptureRoad, WindowGrabsKeepRealTransparencyInPngOnly) {
+    // Clear of the main window, which stays up during a window grab.
+    constexpr int x = 620, y = 260, w = 300, h = 200;
+    StartTarget({L"shadow", std::to_wstring(x), std::to_wstring(y), std::to_wstring(w), std::to_wstring(h),
+                 L"a/b:c"});
+    StartInstance();
+    HWND main = FindRunningInstanceWindow();
+    DWORD instanceId = instance.id;
+
+    const wchar_t* names[] = {nullptr, L"shot.jpg", L"shot.gif"};
+    for (std::size_t round = 0; round < 3; ++round) {
+        Forward(L"/windowgrab");
+        ASSERT_NE(nullptr, Overlay()) << round;
+        EXPECT_TRUE(IsWindowVisible(main));
+        MouseTo(x + w / 2, y + h / 2);  // outlines the window
+        MouseTo(x + w / 2 + 5, y + h / 2);
+        Click(x + w / 2 + 5, y + h / 2);
+        ASSERT_NE(nullptr, Prompt()) << round;
+        // Hidden while the prompt asks, back afterwards.
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(main); }, 5000)) << round;
+        RECT mainRect{};
+        GetWindowRect(main, &mainRect);
+        const SIZE mainSize{mainRect.right - mainRect.left, mainRect.bottom - mainRect.top};
+        EXPECT_EQ(nullptr, VisibleWindow(instanceId, L"SkinnableWindow", mainSize))
+            << round << ": " << Shown(instanceId);
+        if (names[round]) Type(names[round]);  // else the offered name
+        Press(VK_RETURN);
+        ASSERT_TRUE(WaitForRows(round + 1))
+            << round << ": " << Shown(instanceId) << " uploads " << Uploads().size();
+        EXPECT_TRUE(WaitGone(instanceId, L"SnippingWindow"));
+    }
+    const auto rows = History();
+    EXPECT_EQ("abc.png", rows[0].first);  // the title without / and :
+    EXPECT_EQ("shot.jpg", rows[1].first);
+    EXPECT_EQ("shot.gif", rows[2].first);
+
+    // The PNG: the window's core opaque in its own colour, its shadow black
+    // at half alpha, outside it (the margin, when the desktop composes)
+    // nothing at all.
+    const Image png = Uploaded(0);
+    ASSERT_GE(png.width, w);
+    ASSERT_GE(png.height, h);
+    const int mx = (png.width - w) / 2, my = (png.height - h) / 2;
+    const std::uint8_t* core = png.At(mx + w / 2, my + h / 2);
+    EXPECT_EQ(255, core[3]);
+    EXPECT_NEAR(0x33, core[0], 2);
+    EXPECT_NEAR(0x66, core[1], 2);
+    EXPECT_NEAR(0xCC, core[2], 2);
+    const std::uint8_t* shadow = png.At(mx + 5, my + h / 2);
+    EXPECT_NEAR(128, shadow[3], 3);
+    EXPECT_LE(shadow[0] + shadow[1] + shadow[2], 12);
+    if (mx > 0) {
+        EXPECT_EQ(0, png.At(mx / 2, my + h / 2)[3]);
+    }
+
+    // JPEG and GIF: laid over white, no alpha.
+    for (std::size_t row : {1u, 2u}) {
+        const Image flat = Uploaded(row);
+        ASSERT_EQ(png.width, flat.width) << row;
+        const std::uint8_t* grey = flat.At(mx + 5, my + h / 2);
+        EXPECT_NEAR(127, grey[0], 10) << row;
+        EXPECT_NEAR(127, grey[2], 10) << row;
+        EXPECT_EQ(255, grey[3]) << row;
+        const std::uint8_t* blue = flat.At(mx + w / 2, my + h / 2);
+        EXPECT_NEAR(0xCC, blue[2], 10) << row;
+    }
+    // The grabbed window is not left topmost.
+    HWND target = nullptr;
+    PumpUntil([&] { return (target = WindowFromPoint(POINT{x + w / 2, y + h / 2})) != nullptr; }, 1000);
+    ASSERT_NE(nullptr, target);
+    EXPECT_EQ(0, GetWindowLongPtrW(target, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+}  // namespace

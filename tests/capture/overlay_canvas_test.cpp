@@ -1,0 +1,225 @@
+#include "capture/overlay_canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+// Premultiplied blend of `src` over `dst`, one channel at a time.
+std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
+    const std::uint32_t inverse = 255 - (src >> 24);
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const std::uint32_t s = (src >> shift) & 0xFF;
+        const std::uint32_t d = (dst >> shift) & 0xFF;
+        out |= std::min<std::uint32_t>(255, s + d * inverse / 255) << shift;
+    }
+    return out;
+}
+
+// Corner pictures and a button drawn straight into the canvas, as the
+// widgets do through AlphaBlend: corners over transparent black, the button
+// blended over whatever lies below.
+class TestDecorations : public OverlayDecorations {
+public:
+    TestDecorations() {
+        for (int corner = 0; corner < kCornerCount; ++corner) {
+            areas_[corner] = {0, 0, kCornerSize, kCornerSize};  // hidden at first
+            for (int y = 0; y < kCornerSize; ++y) {
+                for (int x = 0; x < kCornerSize; ++x) {
+                    const std::uint32_t alpha = (x + y + corner) % 3 == 0 ? 0 : 0x80 + 10 * corner;
+                    const std::uint32_t grey = alpha * (x * kCornerSize + y) / 255 / 2;
+                    corners_[corner][y][x] = (alpha << 24) | (grey << 16) | (grey << 8) | grey;
+                }
+            }
+        }
+    }
+    CaptureRect CornerArea(int corner) const override { return areas_[corner]; }
+    void PlaceCorner(int corner, const CaptureRect& area, CapturePoint source) override {
+        areas_[corner] = area;
+        sources_[corner] = source;
+    }
+    void PaintCorner(int corner, OverlayCanvas& canvas) override {
+        const CaptureRect& a = areas_[corner];
+        for (int y = a.top; y < a.bottom; ++y) {
+            for (int x = a.left; x < a.right; ++x) {
+                const std::uint32_t src =
+                    corners_[corner][sources_[corner].y + y - a.top][sources_[corner].x + x - a.left];
+                canvas.At(x, y) = Over(src, canvas.At(x, y));
+            }
+        }
+    }
+    CaptureRect ButtonArea() const override { return button_; }
+    void PaintButton(OverlayCanvas& canvas) override {
+        for (int y = button_.top; y < button_.bottom; ++y) {
+            for (int x = button_.left; x < button_.right; ++x) {
+                const std::uint32_t alpha = (x * 7 + y * 3) % 256;
+                canvas.At(x, y) = Over((alpha << 24) | (alpha / 2) << 8, canvas.At(x, y));
+            }
+        }
+    }
+
+private:
+    std::uint32_t corners_[kCornerCount][kCornerSize][kCornerSize];
+    CaptureRect areas_[kCornerCount];
+    CapturePoint sources_[kCornerCount];
+    CaptureRect button_{5, 5, 58, 58};
+};
+
+struct Canvas {
+    Canvas(int w, int h) : pixels(static_cast<std::size_t>(w) * h, kOverlayDimmed) {
+        canvas = {pixels.data(), w, h};
+    }
+    std::vector<std::uint32_t> pixels;
+    OverlayCanvas canvas;
+};
+
+TEST(OverlayCanvasTest, PixelTableAndBottomUpRows) {
+    const CaptureRect s{10, 20, 15, 24};
+    EXPECT_EQ(kOverlayDimmed, OverlayPixel(s, kRegionBorder, 9, 21));
+    EXPECT_EQ(kOverlayDimmed, OverlayPixel(s, kRegionBorder, 15, 21));
+    EXPECT_EQ(kOverlayDimmed, OverlayPixel(s, kRegionBorder, 12, 24));
+    EXPECT_EQ(kRegionBorder, OverlayPixel(s, kRegionBorder, 10, 22));
+    EXPECT_EQ(kRegionBorder, OverlayPixel(s, kRegionBorder, 14, 22));
+    EXPECT_EQ(kGrabBorderOpaque, OverlayPixel(s, kGrabBorderOpaque, 12, 23));
+    EXPECT_EQ(kOverlayInside, OverlayPixel(s, kRegionBorder, 11, 21));
+
+    Canvas c(4, 3);
+    c.canvas.At(1, 0) = 7;  // top row is the last row in memory
+    EXPECT_EQ(7u, c.pixels[2 * 4 + 1]);
+    // Filling clamps to the canvas.
+    FillOverlay(c.canvas, CaptureRect{-5, -5, 2, 1}, 9);
+    EXPECT_EQ(9u, c.pixels[2 * 4 + 0]);
+    EXPECT_EQ(9u, c.pixels[2 * 4 + 1]);
+    EXPECT_EQ(kOverlayDimmed, c.pixels[2 * 4 + 2]);
+}
+
+TEST(OverlayCanvasTest, CornersAreCutToHalfTheSelection) {
+    CornerPlacement big = PlaceCorners(CaptureRect{100, 100, 200, 150});
+    EXPECT_EQ((CaptureRect{100, 100, 112, 112}), big.area[kTopLeft]);
+    EXPECT_EQ((CaptureRect{188, 100, 200, 112}), big.area[kTopRight]);
+    EXPECT_EQ((CaptureRect{188, 138, 200, 150}), big.area[kBottomRight]);
+    EXPECT_EQ((CaptureRect{100, 138, 112, 150}), big.area[kBottomLeft]);
+    EXPECT_EQ((CapturePoint{0, 0}), big.source[kBottomRight]);
+    // 15 x 9: corners of 7 x 4 showing the part nearest the corner.
+    CornerPlacement small = PlaceCorners(CaptureRect{0, 0, 15, 9});
+    EXPECT_EQ((CaptureRect{8, 5, 15, 9}), small.area[kBottomRight]);
+    EXPECT_EQ((CapturePoint{5, 8}), small.source[kBottomRight]);
+    EXPECT_EQ((CapturePoint{5, 0}), small.source[kTopRight]);
+    EXPECT_EQ((CapturePoint{0, 8}), small.source[kBottomLeft]);
+    EXPECT_LE(small.area[kTopLeft].right, small.area[kTopRight].left);
+}
+
+// The overlay as the window procedure drives it, next to one rendered from
+// scratch for the same selection.
+class Overlay {
+public:
+    Overlay(int w, int h, std::uint32_t border, bool decorated)
+        : live_(w, h), border_(border), decorated_(decorated) {
+        RenderOverlay(live_.canvas, CaptureRect{}, border_, Decorations());
+    }
+    OverlayDecorations* Decorations() { return decorated_ ? &decorations_ : nullptr; }
+    void Press(CapturePoint p) {
+        if (PressOnOverlay(live_.canvas, selection, p, Decorations())) Redraw();
+    }
+    void MoveTo(CapturePoint p) {
+        if (PointerMovedTo(selection, p, live_.canvas.width, live_.canvas.height)) Redraw();
+    }
+    void Release() {
+        if (::Release(selection)) Redraw();
+    }
+    void Redraw() { RedrawRegion(live_.canvas, selection, border_, Decorations()); }
+
+    // The first pixel that differs from a fresh rendering, as text; empty
+    // when all match.
+    std::string Difference() {
+        Canvas fresh(live_.canvas.width, live_.canvas.height);
+        TestDecorations freshDecorations;
+        RenderOverlay(fresh.canvas, selection.drawn, border_, decorated_ ? &freshDecorations : nullptr);
+        for (int y = 0; y < fresh.canvas.height; ++y) {
+            for (int x = 0; x < fresh.canvas.width; ++x) {
+                if (fresh.canvas.At(x, y) != live_.canvas.At(x, y)) {
+                    char text[160];
+                    std::snprintf(text, sizeof text, "(%d,%d) live %08X fresh %08X", x, y,
+                                  live_.canvas.At(x, y), fresh.canvas.At(x, y));
+                    return text;
+                }
+            }
+        }
+        return {};
+    }
+
+    RegionSelection selection;
+
+private:
+    Canvas live_;
+    std::uint32_t border_;
+    bool decorated_;
+    TestDecorations decorations_;
+};
+
+TEST(OverlayCanvasTest, NarrowingASmallSelectionLeavesNoStaleCorner) {
+    Overlay overlay(120, 90, kRegionBorder, true);
+    overlay.Press({70, 60});
+    overlay.MoveTo({89, 75});  // 20 x 16: corners 10 x 8
+    overlay.Release();
+    ASSERT_EQ("", overlay.Difference());
+    // Pull the right edge in: the top-left corner shrinks while its own
+    // edges stay where they are.
+    overlay.Press({88, 74});
+    overlay.MoveTo({78, 74});
+    EXPECT_EQ("", overlay.Difference());
+    overlay.MoveTo({78, 64});
+    overlay.Release();
+    EXPECT_EQ("", overlay.Difference());
+}
+
+// Random drags, moves and corner resizes; after every redraw the live
+// overlay must equal a fresh rendering of its selection.
+TEST(OverlayCanvasTest, IncrementalRedrawMatchesAFreshRendering) {
+    struct Mode {
+        std::uint32_t border;
+        bool decorated;
+    } modes[] = {{kRegionBorder, true}, {kGrabBorderTransparent, false}};
+    for (const Mode& mode : modes) {
+        std::mt19937 random(20240611);
+        const int w = 160, h = 120;
+        Overlay overlay(w, h, mode.border, mode.decorated);
+        auto coordinate = [&](int size) {
+            // Mostly on the overlay, sometimes past its edges.
+            return std::uniform_int_distribution<int>(-25, size + 25)(random);
+        };
+        int redraws = 0;
+        for (int step = 0; step < 400; ++step) {
+            CapturePoint press{coordinate(w), coordinate(h)};
+            const CaptureRect d = overlay.selection.drawn;
+            const int kind = std::uniform_int_distribution<int>(0, 3)(random);
+            if (overlay.selection.hasSelection && kind == 1) {
+                // Near a corner of the selection: a resize.
+                press = {random() % 2 ? d.left + 1 : d.right - 2, random() % 2 ? d.top + 1 : d.bottom - 2};
+            } else if (overlay.selection.hasSelection && kind == 2) {
+                press = {(d.left + d.right) / 2, (d.top + d.bottom) / 2};  // a move
+            }
+            overlay.Press(press);
+            const int moves = std::uniform_int_distribution<int>(0, 6)(random);
+            CapturePoint at = press;
+            for (int m = 0; m < moves; ++m) {
+                // Short steps make small selections, long ones cross edges.
+                const int reach = m % 2 ? 4 : 60;
+                at.x += std::uniform_int_distribution<int>(-reach, reach)(random);
+                at.y += std::uniform_int_distribution<int>(-reach, reach)(random);
+                overlay.MoveTo(at);
+                const std::string difference = overlay.Difference();
+                ASSERT_EQ("", difference) << "step " << step << " move " << m;
+                ++redraws;
+            }
+            overlay.Release();
+            ASSERT_EQ("", overlay.Difference()) << "step " << step;
+        }
+        EXPECT_GT(redraws, 800);
+    }
+}
+
+}  // namespace
