@@ -1,5 +1,5 @@
 # vantorel liftorn: `make run` and `make test` are all a fresh machine needs.
-.PHONY: all build run test fuzz bench clean
+.PHONY: all build run test fuzz bench dist clean
 
 all: build
 
@@ -22,6 +22,11 @@ bench: build
 	tools/bench-paint.sh
 	tools/bench-startup.sh
 	tools/bench-capture.sh
+
+# The installer, the portable zip, SHA256SUMS and the signed update manifest
+# in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release.
+dist:
+	scripts/dist.sh $(SIGNING_KEY)
 
 clean:
 	rm -rf build

@@ -50,6 +50,8 @@ _liftorn_dep(il libIL.a CXX DEFINES "IL_STATIC_LIB;_UNICODE;UNICODE"
 _liftorn_dep(devil libILU.a CXX DEFINES "IL_STATIC_LIB;_UNICODE;UNICODE" LINKS deps::il)
 # giflib writes GIF files (DevIL cannot).
 _liftorn_dep(gif libgif.a)
+# Ed25519 signatures and SHA-256 (the updater).
+_liftorn_dep(sodium libsodium.a DEFINES SODIUM_STATIC)
 # GoogleTest was built without pthreads (Win32 threads); users must agree.
 _liftorn_dep(gtest libgtest.a CXX DEFINES GTEST_HAS_PTHREAD=0)
 _liftorn_dep(gtest_main libgtest_main.a CXX LINKS deps::gtest)

@@ -17,7 +17,9 @@
 #     -I"$DEPS/include" -I"$DEPS/include/freetype2" app.cpp -o app.exe \
 #     -static -L"$DEPS/lib" \
 #     -lILU -lIL -lgif -lfreetype -lpng16 -ljpeg -lsqlite3 -lcurl -lminizip -lz \
-#     -lbcrypt -ladvapi32 -lcrypt32 -lws2_32
+#     -lsodium -lbcrypt -ladvapi32 -lcrypt32 -lws2_32
+#
+# libsodium's users define SODIUM_STATIC.
 #
 # DevIL is built for wide strings (ILchar is wchar_t): whoever includes
 # <IL/il.h> must define _UNICODE, or file names are passed as the wrong type.
@@ -40,6 +42,7 @@ pinned_sources=(
   sqlite3=3.40.1-2+deb12u2
   curl=7.88.1-10+deb12u15
   giflib=5.2.1-2.5+deb12u1
+  libsodium=1.0.18-1+deb12u1
 )
 # DevIL 1.8 exists only in sid, and there only its upstream tarball is served
 # (no .dsc), so the pin is on that tarball.
@@ -48,7 +51,7 @@ devil_orig=devil_1.8.0.40.g6f3d5e9b+dfsg.orig.tar.xz
 
 # Installed packages whose contents end up in the prefix.
 host_packages=(googletest gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
-               mingw-w64-x86-64-dev binutils-mingw-w64-x86-64)
+               mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 autoconf automake libtool)
 
 triplet=x86_64-w64-mingw32
 cross_cc=$triplet-gcc-posix
@@ -388,6 +391,16 @@ build_curl() {
   install -D -m 755 src/curl.exe "$stage/tools/curl.exe"
 }
 
+# Signatures (Ed25519) and SHA-256 for the updater. The Debian tree has no
+# configure script: generate it first.
+build_libsodium() {
+  cd "$src/libsodium"
+  autoreconf -fi
+  env "${cross_env[@]}" ./configure "${autotools_cross[@]}"
+  make -j"$jobs"
+  make install
+}
+
 # DevIL with ILU, both static; ILUT is not built. It writes config.h into its
 # source tree, which is our private copy.
 build_devil() {
@@ -457,7 +470,7 @@ finish_prefix() {
       *) echo "unexpected build path in $f"; return 1 ;;
     esac
   done
-  for f in libz libminizip libpng16 libjpeg libfreetype libsqlite3 libcurl libIL libILU libgif \
+  for f in libz libminizip libpng16 libjpeg libfreetype libsqlite3 libcurl libsodium libIL libILU libgif \
            libgtest libgtest_main libgmock libgmock_main; do
     [ -s "$stage/lib/$f.a" ] || { echo "missing lib/$f.a"; return 1; }
   done
@@ -497,7 +510,7 @@ step extract extract_sources
 step zlib build_zlib
 step minizip build_minizip
 step giflib build_giflib
-lanes "curl:build_curl" \
+lanes "curl:build_curl libsodium:build_libsodium" \
       "libjpeg-turbo:build_libjpeg libpng:build_libpng freetype:build_freetype devil:build_devil" \
       "sqlite:build_sqlite googletest:build_googletest"
 step finish finish_prefix

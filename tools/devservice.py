@@ -29,6 +29,9 @@ Resources (BASE is --base-url, by default http://127.0.0.1:PORT):
   POST /api  body link=URL        short code as text (third shortener)
   GET  /stats/u/f, /stats/u/d, /stats/u/s   "ok", counted
   GET  /latest_version      the --latest-version text, exactly (default 1.2.5)
+  GET  /update_manifest     the signed update manifest of the release set
+                            through /_control/release (404 before)
+  GET  /<installer name>    that release's installer
 
 Uploads are stored in DIR/files/<id>/<name>; every request (except the
 control ones) is appended to DIR/requests.jsonl as one JSON object per line
@@ -52,6 +55,9 @@ Control, for tests (JSON in and out):
   GET  /_control/state           uploads, shortened links, statistics counts
   POST /_control/account {"user": U, "hash": H} or {"user": U, "password": P}
   POST /_control/latest_version {"text": "1.2.6\\n"}
+  POST /_control/release {"version": "1.2.6", "installer": PATH, "key": PATH,
+                          "tamper": null|"installer"|"signature"}
+        (see devservice_lib/releases.py)
 
 Tests: python3 -m unittest discover -s tests/tools
 """

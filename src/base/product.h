@@ -3,12 +3,14 @@
 
 // Window titles, message-box captions and the tray tip.
 inline constexpr const wchar_t* kProductName = L"vantorel liftorn";
-// The version the program reports and compares with the latest one.
-inline constexpr const char* kProductVersion = "1.2.5";
-inline constexpr const wchar_t* kProductVersionWide = L"1.2.5";
-// The version as shown in the credits and sent in the user agent.
-inline constexpr const char* kUserAgent = "vantorel liftorn v1.2.5i";
-inline constexpr const wchar_t* kUserAgentWide = L"vantorel liftorn v1.2.5i";
+// The version the program reports and compares with the latest one, and
+// the same as shown in the credits and sent in the user agent
+// ("vantorel liftorn v1.2.5i"). Defined in product_version.cpp, which the
+// build generates from the VERSION file.
+extern const char kProductVersion[];
+extern const wchar_t kProductVersionWide[];
+extern const char kUserAgent[];
+extern const wchar_t kUserAgentWide[];
 
 // The application identity on Windows 7 and later, and the ProgID that opens
 // Internet-shortcut files with the program.

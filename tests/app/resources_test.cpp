@@ -8,11 +8,13 @@
 #include <shellapi.h>
 #include <winver.h>
 
+#include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "base/product.h"
 #include "resource_ids.h"
 
 namespace {
@@ -265,10 +267,12 @@ TEST_F(VersionResource, NumbersAndTranslation) {
     ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010002u);  // 1.2
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00050000u);  // .5.0
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010002u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00050000u);
+    unsigned major = 0, minor = 0, patch = 0;
+    ASSERT_EQ(3, std::sscanf(kProductVersion, "%u.%u.%u", &major, &minor, &patch));
+    EXPECT_EQ(fixed->dwFileVersionMS, major << 16 | minor);  // 1.2
+    EXPECT_EQ(fixed->dwFileVersionLS, patch << 16);          // .5.0
+    EXPECT_EQ(fixed->dwProductVersionMS, major << 16 | minor);
+    EXPECT_EQ(fixed->dwProductVersionLS, patch << 16);
     EXPECT_EQ(fixed->dwFileType, DWORD(VFT_APP));
 
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length));
@@ -283,7 +287,7 @@ TEST_F(VersionResource, Strings) {
     EXPECT_EQ(String(L"FileDescription"), L"vantorel liftorn");
     EXPECT_EQ(String(L"CompanyName"), L"vantorel");
     EXPECT_EQ(String(L"OriginalFilename"), L"liftorn.exe");
-    EXPECT_EQ(String(L"ProductVersion"), L"1.2.5");
+    EXPECT_EQ(String(L"ProductVersion"), kProductVersionWide);
 }
 
 TEST(ManifestResource, IsOursAndAsksForCommonControlsSix) {

@@ -16,6 +16,7 @@
 #include "app/login.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
+#include "base/product.h"
 #include "base/seams.h"
 #include "base/utf.h"
 #include "config/settings_catalogue.h"
@@ -200,7 +201,7 @@ TEST_F(SettingsPage, IsBuiltInItsOrderAndPlaces) {
         EXPECT_EQ(reinterpret_cast<void*>(i + 1), link->UserData());
         EXPECT_LE(link->Position().x + link->Size().cx, 275) << "the credits leave their box";
     }
-    EXPECT_EQ(L"vantorel liftorn v1.2.5i, ", static_cast<const GUIText*>(children[17])->Text());
+    EXPECT_EQ(std::wstring(kUserAgentWide) + L", ", static_cast<const GUIText*>(children[17])->Text());
     EXPECT_EQ(L"files.test", static_cast<const GUIButton*>(children[21])->Label()->Text());
 
     EXPECT_EQ(32, app.usernameEdit->MaxLength());

@@ -135,7 +135,7 @@ TEST_F(Transport, EveryRequestCarriesTheAgentAndNoExpectation) {
     const auto log = DevService::Requests();
     ASSERT_EQ(1u, log.size());
     EXPECT_EQ("GET", log[0].method);
-    EXPECT_EQ("vantorel liftorn v1.2.5i", log[0].Header("User-Agent"));
+    EXPECT_EQ(kUserAgent, log[0].Header("User-Agent"));
     EXPECT_FALSE(log[0].HasHeader("Expect"));
 }
 

@@ -4,6 +4,7 @@ what it saw. They are never logged and never spoiled by faults."""
 import hashlib
 import json
 
+from .releases import parse_release
 from .response import json_reply
 
 MAX_CONTROL_BODY = 16 * 1024 * 1024
@@ -65,4 +66,10 @@ def handle_control(method, name, raw_body, state, faults):
             return json_reply(400, {"error": "need text"})
         state.latest_version = order["text"]
         return json_reply(200, {"ok": True})
+    if name == "release":
+        release, error = parse_release(order)
+        if release is None:
+            return json_reply(400, {"error": error})
+        state.release = release
+        return json_reply(200, {"ok": True, "installer": release.name})
     return json_reply(404, {"error": "unknown control resource"})

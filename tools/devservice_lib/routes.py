@@ -104,6 +104,11 @@ def route(request, state):
         return shorten_get(request, state, "tinyurl", "url", "t")
     if path == "/latest_version":
         return Response(200, state.latest_version.encode("utf-8"))
+    release = state.release
+    if path == "/update_manifest":
+        return Response(200, release.manifest) if release else text(404, "no release\n")
+    if release and path == "/" + release.name:
+        return Response(200, release.body, "application/octet-stream")
     if len(segments) == 4 and segments[1:3] == ["stats", "u"] and segments[3] in STAT_KINDS:
         state.count_stat(segments[3])
         return text(200, "ok")

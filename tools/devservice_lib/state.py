@@ -77,6 +77,7 @@ class ServiceState:
         self._shortened = []
         self._stats = {kind: 0 for kind in STAT_KINDS}
         self.latest_version = latest_version
+        self.release = None  # set by /_control/release
 
     # accounts
     def add_account(self, user, sha1_hex):

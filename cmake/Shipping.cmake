@@ -1,0 +1,196 @@
+# Shipping: one version for everything, the keys that sign and check
+# updates, the updater programs and the packages people download.
+#
+# - The version is the VERSION file's (the top CMakeLists.txt reads it into
+#   LIFTORN_VERSION). From it the build generates product_version.cpp (the
+#   texts the code uses: own version, user agent), product_version.h (the
+#   numbers of the VERSIONINFO resources) and the executables' manifests.
+# - LIFTORN_SIGNING_KEY names the Ed25519 private key (PEM) that release
+#   manifests are signed with; iupdater.exe gets its public half compiled
+#   in. Left empty, the build makes a development key of its own in
+#   keys/development.pem. A second throw-away key (keys/test.pem) is made
+#   for the tests, with an updater of its own (iupdater-test.exe), so that
+#   no test ever needs the release key.
+# - Packages (NSIS installer and portable zip) are built in package/;
+#   scripts/dist.sh turns them into build/dist with SHA256SUMS and the
+#   signed manifest. The tests' packages (test-packages/current and
+#   test-packages/next, a build of the same program one patch version later)
+#   carry iupdater-test.exe.
+
+set(LIFTORN_VERSION_DIR ${CMAKE_BINARY_DIR}/generated/version)
+set(LIFTORN_NEXT_VERSION_DIR ${CMAKE_BINARY_DIR}/generated/next-version)
+
+# liftorn_version_files(<version> <folder>): the generated files for one version.
+function(liftorn_version_files version folder)
+    if(NOT version MATCHES "^(0|[1-9][0-9]*)\\.(0|[1-9][0-9]*)\\.(0|[1-9][0-9]*)$")
+        message(FATAL_ERROR "VERSION must be three numbers like 1.2.5, not '${version}'")
+    endif()
+    set(LIFTORN_VERSION ${version})
+    set(LIFTORN_VERSION_MAJOR ${CMAKE_MATCH_1})
+    set(LIFTORN_VERSION_MINOR ${CMAKE_MATCH_2})
+    set(LIFTORN_VERSION_PATCH ${CMAKE_MATCH_3})
+    foreach(part ${LIFTORN_VERSION_MAJOR} ${LIFTORN_VERSION_MINOR} ${LIFTORN_VERSION_PATCH})
+        if(part GREATER 65535)
+            message(FATAL_ERROR "each part of VERSION must fit a version resource (65535 at most)")
+        endif()
+    endforeach()
+    set(LIFTORN_VERSION_QUAD ${version}.0)
+    configure_file(${CMAKE_SOURCE_DIR}/src/base/product_version.cpp.in ${folder}/product_version.cpp @ONLY)
+    configure_file(${CMAKE_SOURCE_DIR}/res/product_version.h.in ${folder}/product_version.h @ONLY)
+    configure_file(${CMAKE_SOURCE_DIR}/res/liftorn.manifest.in ${folder}/liftorn.manifest @ONLY)
+    configure_file(${CMAKE_SOURCE_DIR}/res/updater.manifest.in ${folder}/updater.manifest @ONLY)
+endfunction()
+
+liftorn_version_files(${LIFTORN_VERSION} ${LIFTORN_VERSION_DIR})
+set(LIFTORN_VERSION_SOURCE ${LIFTORN_VERSION_DIR}/product_version.cpp)
+set(LIFTORN_VERSION_FILES ${LIFTORN_VERSION_DIR}/product_version.h ${LIFTORN_VERSION_DIR}/liftorn.manifest)
+# The "newer release" of the update tests: the same program, one patch on.
+math(EXPR _next_patch "${PROJECT_VERSION_PATCH} + 1")
+set(LIFTORN_NEXT_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${_next_patch})
+liftorn_version_files(${LIFTORN_NEXT_VERSION} ${LIFTORN_NEXT_VERSION_DIR})
+
+if(NOT WIN32)
+    return()
+endif()
+
+# Resource scripts find product_version.h and the manifests here.
+string(APPEND CMAKE_RC_FLAGS " -I${LIFTORN_VERSION_DIR}")
+
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+find_program(LIFTORN_MAKENSIS makensis REQUIRED)
+set(LIFTORN_RELEASE_TOOL ${CMAKE_SOURCE_DIR}/tools/release.py)
+
+set(LIFTORN_SIGNING_KEY "" CACHE FILEPATH
+    "Ed25519 private key (PEM) for release manifests; empty: the build's own development key")
+set(LIFTORN_KEY_DIR ${CMAKE_BINARY_DIR}/keys)
+set(LIFTORN_TEST_KEY ${LIFTORN_KEY_DIR}/test.pem)
+# scripts/dist.sh sets the key on every run and checks it first; a key
+# that has gone since (a removed drive) only costs later builds its trust.
+if(LIFTORN_SIGNING_KEY AND EXISTS ${LIFTORN_SIGNING_KEY})
+    set(LIFTORN_RELEASE_KEY ${LIFTORN_SIGNING_KEY})
+else()
+    if(LIFTORN_SIGNING_KEY)
+        message(WARNING "LIFTORN_SIGNING_KEY ${LIFTORN_SIGNING_KEY} is gone: iupdater.exe trusts the development key")
+    endif()
+    set(LIFTORN_RELEASE_KEY ${LIFTORN_KEY_DIR}/development.pem)
+endif()
+
+# Throw-away keys are made once per build folder and never leave it.
+foreach(key ${LIFTORN_KEY_DIR}/development.pem ${LIFTORN_TEST_KEY})
+    add_custom_command(OUTPUT ${key}
+        COMMAND Python3::Interpreter ${LIFTORN_RELEASE_TOOL} keygen --out ${key}
+        COMMENT "Making a throw-away signing key")
+endforeach()
+add_custom_target(liftorn_test_key DEPENDS ${LIFTORN_TEST_KEY})
+
+# The compiled-in public keys.
+function(_liftorn_key_source key out)
+    add_custom_command(OUTPUT ${out}
+        COMMAND Python3::Interpreter ${LIFTORN_RELEASE_TOOL} public-key --key ${key} --out ${out}
+        DEPENDS ${key} ${LIFTORN_RELEASE_TOOL}
+        COMMENT "Taking the public key of ${key}")
+endfunction()
+_liftorn_key_source(${LIFTORN_RELEASE_KEY} ${CMAKE_BINARY_DIR}/generated/release_key.cpp)
+_liftorn_key_source(${LIFTORN_TEST_KEY} ${CMAKE_BINARY_DIR}/generated/test_key.cpp)
+
+# Where the packages land (targets are made once every program exists).
+set(LIFTORN_PACKAGE_DIR ${CMAKE_BINARY_DIR}/package)
+set(LIFTORN_TEST_PACKAGE_DIR ${CMAKE_BINARY_DIR}/test-packages)
+set(LIFTORN_SETUP_NAME vantorel-liftorn-${LIFTORN_VERSION}-setup.exe)
+set(LIFTORN_PORTABLE_NAME vantorel-liftorn-${LIFTORN_VERSION}-portable.zip)
+set(LIFTORN_NEXT_SETUP_NAME vantorel-liftorn-${LIFTORN_NEXT_VERSION}-setup.exe)
+
+# The installer's welcome and finish pages show the program's icon on the
+# skin's dark grey.
+find_program(LIFTORN_CONVERT convert REQUIRED)
+set(LIFTORN_WELCOME_BITMAP ${CMAKE_BINARY_DIR}/generated/installer-welcome.bmp)
+add_custom_command(OUTPUT ${LIFTORN_WELCOME_BITMAP}
+    COMMAND ${LIFTORN_CONVERT} -size 164x314 "gradient:#2a3038-#13161b"
+            "(" ${LIFTORN_ICON_DIR}/liftorn.ico[2] -filter Lanczos -resize 96x96 ")"
+            -gravity north -geometry +0+72 -composite
+            -fill "#12b4a4" -draw "rectangle 52,190 112,191" -type TrueColor BMP3:${LIFTORN_WELCOME_BITMAP}
+    DEPENDS ${LIFTORN_ICON_DIR}/liftorn.ico
+    COMMENT "Drawing the installer's welcome picture"
+    VERBATIM)
+
+# liftorn_package(<target> <folder> <version> <program target> <updater target> [ZIP])
+# Stages the package's files in <folder>/stage and builds the installer
+# (and the portable zip) from them.
+function(liftorn_package name folder version program updater)
+    set(stage ${folder}/stage)
+    # The window-grab helper, once the capture feature builds it.
+    set(helper_copy)
+    set(helper_target)
+    foreach(candidate vlt_helper vlt-helper)
+        if(TARGET ${candidate})
+            set(helper_target ${candidate})
+            set(helper_copy COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${candidate}> ${stage}/vlt-helper.exe)
+        endif()
+    endforeach()
+    file(GLOB_RECURSE skin_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/skin/*.png)
+    add_custom_command(OUTPUT ${folder}/stage.stamp
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${program}> ${stage}/liftorn.exe
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${updater}> ${stage}/iupdater.exe
+        ${helper_copy}
+        COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/skin ${stage}/skin
+        COMMAND ${CMAKE_COMMAND} -E touch ${folder}/stage.stamp
+        DEPENDS ${program} ${updater} ${helper_target} ${skin_files}
+        COMMENT "Staging the ${version} package in ${folder}")
+    set(setup ${folder}/vantorel-liftorn-${version}-setup.exe)
+    add_custom_command(OUTPUT ${setup}
+        COMMAND ${LIFTORN_MAKENSIS} -V2 -DVERSION=${version} -DVERSION_QUAD=${version}.0 -DSTAGE=${stage}
+                -DICON=${LIFTORN_ICON_DIR}/liftorn.ico -DWELCOME=${LIFTORN_WELCOME_BITMAP} -DOUTFILE=${setup}
+                ${CMAKE_SOURCE_DIR}/res/setup.nsi
+        DEPENDS ${folder}/stage.stamp ${CMAKE_SOURCE_DIR}/res/setup.nsi ${LIFTORN_ICON_DIR}/liftorn.ico
+                ${LIFTORN_WELCOME_BITMAP}
+        COMMENT "Building the installer ${setup}")
+    set(outputs ${setup})
+    if(ARGN STREQUAL "ZIP")
+        set(zip ${folder}/vantorel-liftorn-${version}-portable.zip)
+        add_custom_command(OUTPUT ${zip}
+            COMMAND Python3::Interpreter ${LIFTORN_RELEASE_TOOL} zip --stage ${stage} --top "vantorel liftorn"
+                    --out ${zip}
+            DEPENDS ${folder}/stage.stamp ${LIFTORN_RELEASE_TOOL}
+            COMMENT "Packing ${zip}")
+        list(APPEND outputs ${zip})
+    endif()
+    add_custom_target(${name} DEPENDS ${outputs})
+    add_dependencies(${name} liftorn_icons)
+endfunction()
+
+# Run once every directory is read, when the programs exist as targets.
+function(_liftorn_define_shipping)
+    foreach(kind release test)
+        set(name iupdater)
+        if(kind STREQUAL "test")
+            set(name iupdater-test)
+        endif()
+        add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/src/updater/updater_main.cpp
+                       ${CMAKE_SOURCE_DIR}/res/updater.rc ${CMAKE_BINARY_DIR}/generated/${kind}_key.cpp)
+        target_link_libraries(${name} PRIVATE liftorn_updater)
+        target_link_options(${name} PRIVATE -static -municode)
+        # Not beside the build's liftorn.exe: a development run has no
+        # updater to start, as the update check's tests expect.
+        set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/updater)
+        set_source_files_properties(${CMAKE_SOURCE_DIR}/res/updater.rc PROPERTIES
+            OBJECT_DEPENDS "${LIFTORN_ICON_DIR}/liftorn.ico;${LIFTORN_VERSION_DIR}/updater.manifest")
+        add_dependencies(${name} liftorn_icons)
+    endforeach()
+    # The program of the tests' newer release: the same code with the next
+    # version's texts and resources.
+    add_executable(liftorn-next WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${LIFTORN_RESOURCE_SCRIPT}
+                   ${LIFTORN_NEXT_VERSION_DIR}/product_version.cpp)
+    target_include_directories(liftorn-next BEFORE PRIVATE ${LIFTORN_NEXT_VERSION_DIR})
+    target_link_libraries(liftorn-next PRIVATE liftorn_app)
+    target_link_options(liftorn-next PRIVATE -static -municode)
+    add_dependencies(liftorn-next liftorn_icons)
+
+    liftorn_package(package ${LIFTORN_PACKAGE_DIR} ${LIFTORN_VERSION} liftorn iupdater ZIP)
+    liftorn_package(test_package_current ${LIFTORN_TEST_PACKAGE_DIR}/current ${LIFTORN_VERSION}
+                    liftorn iupdater-test)
+    liftorn_package(test_package_next ${LIFTORN_TEST_PACKAGE_DIR}/next ${LIFTORN_NEXT_VERSION}
+                    liftorn-next iupdater-test)
+endfunction()
+cmake_language(DEFER CALL _liftorn_define_shipping)
