@@ -1,5 +1,7 @@
 #include "capture/backdrop_window.h"
 
+#include "gui/window_class.h"
+
 #include <mutex>
 
 namespace {
@@ -36,14 +38,7 @@ std::shared_ptr<BackdropWindow> BackdropWindow::Open(HWND target, HINSTANCE inst
     std::call_once(setUp, [instance] {
         blackBrush.reset(CreateSolidBrush(RGB(0, 0, 0)));
         whiteBrush.reset(CreateSolidBrush(RGB(255, 255, 255)));
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(16);
-        windowClass.lpszClassName = kClass;
-        RegisterClassW(&windowClass);
+        RegisterWindowClassOnce(instance, kClass, WindowProc, 0);
     });
     std::shared_ptr<BackdropWindow> backdrop(new BackdropWindow);
     backdrop->target_ = target;

@@ -6,6 +6,8 @@
 #include <mutex>
 
 #include "base/scoped_win.h"
+#include "base/window_registry.h"
+#include "gui/window_class.h"
 #include "capture/capture.h"
 #include "capture/capture_state.h"
 #include "capture/grab_outline.h"
@@ -21,13 +23,10 @@ constexpr wchar_t kOverlayClass[] = L"SnippingWindow";
 constexpr DWORD kOverlayExStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 
 // Overlay window -> its capture. Captures may run on several threads.
-std::mutex capturesLock;
-std::map<HWND, CaptureState*> captures;
+WindowRegistry<CaptureState> captures;
 
 CaptureState* Find(HWND overlay) {
-    std::lock_guard<std::mutex> hold(capturesLock);
-    auto it = captures.find(overlay);
-    return it == captures.end() ? nullptr : it->second;
+    return captures.Find(overlay);
 }
 
 CapturePoint PointOf(LPARAM lParam) {
@@ -187,14 +186,7 @@ void RegisterOverlayClass(HINSTANCE instance) {
     static std::once_flag once;
     std::call_once(once, [instance] {
         InitImageLibrary();
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = OverlayProc;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_CROSS);
-        windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(16);
-        windowClass.lpszClassName = kOverlayClass;
-        RegisterClassW(&windowClass);
+        RegisterWindowClassOnce(instance, kOverlayClass, OverlayProc, 0, IDC_CROSS);
     });
 }
 
@@ -273,10 +265,7 @@ bool OpenOverlay(CaptureState& state) {
     state.overlay = CreateWindowExW(kOverlayExStyle, kOverlayClass, kOverlayClass, WS_POPUP | WS_VISIBLE,
                                     left, top, width, height, nullptr, nullptr, instance, nullptr);
     if (!state.overlay) return false;
-    {
-        std::lock_guard<std::mutex> hold(capturesLock);
-        captures[state.overlay] = &state;
-    }
+    captures.Add(state.overlay, &state);
     if (!CreatePicture(state)) return false;
     if (state.request.regionMode) {
         // 5 pixels in from the primary monitor's top-left corner.
@@ -294,10 +283,7 @@ bool OpenOverlay(CaptureState& state) {
 }
 
 void CloseOverlay(CaptureState& state) {
-    {
-        std::lock_guard<std::mutex> hold(capturesLock);
-        captures.erase(state.overlay);
-    }
+    captures.Remove(state.overlay);
     state.widgets.reset();
     FreePicture(state);
     if (state.overlay && IsWindow(state.overlay)) DestroyWindow(state.overlay);

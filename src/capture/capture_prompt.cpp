@@ -1,5 +1,7 @@
 #include "capture/capture_prompt.h"
 
+#include "base/window_registry.h"
+
 #include <map>
 #include <mutex>
 
@@ -20,13 +22,10 @@ constexpr int kHeight = 175;
 
 // Edit box window -> its prompt, for the character hook. Prompts run on
 // capture threads, possibly several at once.
-std::mutex promptsLock;
-std::map<HWND, CapturePrompt*> prompts;
+WindowRegistry<CapturePrompt> prompts;
 
 CapturePrompt* PromptOf(HWND edit) {
-    std::lock_guard<std::mutex> hold(promptsLock);
-    auto it = prompts.find(edit);
-    return it == prompts.end() ? nullptr : it->second;
+    return prompts.Find(edit);
 }
 
 // Enter and Escape end the dialog; every other character is the edit box's.
@@ -101,10 +100,7 @@ CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption, co
         runCommandToggle_->SetChangeFunction(OnToggle);
     }
 
-    {
-        std::lock_guard<std::mutex> hold(promptsLock);
-        prompts[nameEdit_->Window()] = this;
-    }
+    prompts.Add(nameEdit_->Window(), this);
     nameEdit_->SetMessageHandler(WM_CHAR, OnNameCharacter);
     okButton_->SetClickFunction(OnOk);
     okButton_->SetUserData(this);
@@ -113,10 +109,7 @@ CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption, co
 }
 
 CapturePrompt::~CapturePrompt() {
-    {
-        std::lock_guard<std::mutex> hold(promptsLock);
-        prompts.erase(nameEdit_->Window());
-    }
+    prompts.Remove(nameEdit_->Window());
     // The window takes its widgets with it.
     window_.reset();
 }
