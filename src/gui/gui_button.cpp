@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "gui/gui_image.h"
+#include "gui/pointer_input.h"
 #include "gui/gui_text.h"
 
 GUIButton::GUIButton(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
@@ -70,8 +71,7 @@ LRESULT GUIButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             if (label_) label_->SetColour(hoverColour_);
             hover_ = true;
             Invalidate();
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
-            TrackMouseEvent(&track);
+            TrackPointerLeave(window_);
         }
         return 0;
     case WM_MOUSELEAVE:
@@ -85,13 +85,7 @@ LRESULT GUIButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (click_) SetCapture(window_);
         return 0;
     case WM_LBUTTONUP:
-        if (click_ && GetCapture() == window_) {
-            ReleaseCapture();
-            RECT client{};
-            GetClientRect(window_, &client);
-            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (PtInRect(&client, point)) click_(userData_, wParam);
-        }
+        if (click_ && ReleasedInside(window_, lParam)) click_(userData_, wParam);
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "gui/gui_image.h"
+#include "gui/pointer_input.h"
 #include "gui/gui_text.h"
 #include "gui/skin_catalogue.h"
 
@@ -48,8 +49,7 @@ LRESULT GUIToggle::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (!hover_) {
             hover_ = true;
             Invalidate();
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window_, 0};
-            TrackMouseEvent(&track);
+            TrackPointerLeave(window_);
         }
         return 0;
     case WM_MOUSELEAVE:
@@ -62,16 +62,10 @@ LRESULT GUIToggle::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         SetCapture(window_);
         return 0;
     case WM_LBUTTONUP:
-        if (GetCapture() == window_) {
-            ReleaseCapture();
-            RECT client{};
-            GetClientRect(window_, &client);
-            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            if (PtInRect(&client, point)) {
-                selected_ = !selected_;
-                if (change_) change_(this);
-                Invalidate();
-            }
+        if (ReleasedInside(window_, lParam)) {
+            selected_ = !selected_;
+            if (change_) change_(this);
+            Invalidate();
         }
         return 0;
     default:
