@@ -15,6 +15,7 @@
 #include "app/instance_handoff.h"
 #include "support/devservice.h"
 #include "support/process.h"
+#include "support/real_input.h"
 #include "support/temp_dir.h"
 #include "upload/http_transport.h"
 
@@ -98,38 +99,21 @@ bool WidgetShown(HWND window, int x, int y) {
 void Click(HWND window, int x, int y) {
     POINT point{x, y};
     ClientToScreen(window, &point);
-    SetCursorPos(point.x, point.y);
-    Sleep(50);
-    INPUT press[2] = {};
-    press[0].type = press[1].type = INPUT_MOUSE;
-    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, press, sizeof(INPUT));
+    ClickAt(point.x, point.y);
     Sleep(GetDoubleClickTime() + 50);  // the next click is not a double-click
     SetCursorPos(0, 0);
 }
 
 void Type(const std::wstring& text) {
-    for (wchar_t c : text) {
-        INPUT key[2] = {};
-        key[0].type = key[1].type = INPUT_KEYBOARD;
-        key[0].ki.wScan = key[1].ki.wScan = c;
-        key[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        SendInput(2, key, sizeof(INPUT));
-        Sleep(20);
-    }
+    TypeText(text);
     Sleep(200);
 }
 
 // Ctrl+A: select everything in the focused box, so typing replaces it.
 void SelectAll() {
-    INPUT keys[4] = {};
-    for (INPUT& key : keys) key.type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[3].ki.wVk = VK_CONTROL;
-    keys[1].ki.wVk = keys[2].ki.wVk = 'A';
-    keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, keys, sizeof(INPUT));
+    Key(VK_CONTROL, true);
+    Press('A');
+    Key(VK_CONTROL, false);
     Sleep(200);
 }
 
@@ -174,15 +158,7 @@ protected:
                   millis);
         return window;
     }
-    long Quit(HWND window) {
-        PostMessageW(window, WM_COMMAND, 205, 0);
-        long code = -1;
-        for (int attempt = 0; attempt < 60 && code == -1; ++attempt) {
-            code = WaitForExit(instance.process, 500);
-            if (code == -1) ConfirmQuitQuestion(instance.id);
-        }
-        return code;
-    }
+    long Quit(HWND window) { return QuitInstance(window); }
     // Hands a file to the running instance as a second start would.
     void UploadThroughSecondStart(const std::string& name) {
         WriteBytes(root.File(name), "uploaded " + name);
@@ -203,26 +179,7 @@ protected:
         return Requests("POST", "/api/json");
     }
 
-    bool ToastShown() {
-        struct Search {
-            DWORD processId;
-            bool found;
-        } search{instance.id, false};
-        EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(data);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                wchar_t title[16] = {};
-                GetWindowTextW(window, title, 16);
-                if (owner == s->processId && std::wstring(title) == L"toast" && IsWindowVisible(window)) {
-                    s->found = true;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
+    bool ToastShown() { return ShowsWindowTitled(instance.id, L"toast"); }
 
     TempDir root;
     Child instance;

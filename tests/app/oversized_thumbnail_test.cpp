@@ -51,20 +51,7 @@ protected:
         return IsWindow(window) &&
                SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
     }
-    long Quit(HWND window) {
-        DWORD processId = 0;
-        GetWindowThreadProcessId(window, &processId);
-        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-        if (!process) return -3;
-        PostMessageW(window, WM_COMMAND, 205, 0);
-        long code = -1;
-        for (int attempt = 0; attempt < 60 && code == -1; ++attempt) {
-            code = WaitForExit(process, 500);
-            if (code == -1) ConfirmQuitQuestion(processId);
-        }
-        CloseHandle(process);
-        return code;
-    }
+    long Quit(HWND window) { return QuitInstance(window); }
     int HistoryRows() {
         sqlite3* db = nullptr;
         int rows = 0;

@@ -41,38 +41,14 @@ protected:
     }
     std::map<std::wstring, std::wstring> Environment() { return {{L"APPDATA", ToWide(root.path())}}; }
 
-    // Asks the instance to exit. The worker may still be busy pinging the
-    // product site (an .example host that never answers here), in which
-    // case the program asks first: confirm it.
+    // Asks the instance to exit (the worker may still be busy pinging the
+    // product site, an .example host that never answers here: the question
+    // that raises is confirmed), saying what it still shows when it stays.
     long Quit(HWND window) {
         DWORD processId = 0;
         GetWindowThreadProcessId(window, &processId);
-        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-        if (!process) return -3;
-        PostMessageW(window, WM_COMMAND, 205, 0);
-        long code = -1;
-        for (int attempt = 0; attempt < 60 && code == -1; ++attempt) {
-            code = WaitForExit(process, 500);
-            if (code != -1) break;
-            ConfirmQuitQuestion(processId);
-        }
-        CloseHandle(process);
-        if (code == -1) {
-            // Say what the instance still shows.
-            EnumWindows(
-                [](HWND w, LPARAM id) -> BOOL {
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(w, &owner);
-                    if (owner == static_cast<DWORD>(id) && IsWindowVisible(w)) {
-                        wchar_t title[128] = {};
-                        GetWindowTextW(w, title, 128);
-                        ADD_FAILURE() << "still open: " << ToUtf8(title) << ": "
-                                      << ToUtf8(MessageBoxText(w));
-                    }
-                    return TRUE;
-                },
-                static_cast<LPARAM>(processId));
-        }
+        const long code = QuitInstance(window);
+        if (code == -1) ADD_FAILURE() << "still open:\n" << DescribeWindows(processId);
         return code;
     }
 

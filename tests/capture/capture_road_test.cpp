@@ -18,73 +18,13 @@
 #include "gui/image_library.h"
 #include "support/devservice.h"
 #include "support/process.h"
+#include "support/real_input.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 // Where the pattern window stands on the screen.
 constexpr int kPatternX = 600, kPatternY = 300, kPatternW = 320, kPatternH = 240;
-
-// ---------------------------------------------------------------- input
-void SendMouse(DWORD flags, int x = 0, int y = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_MOVE) {
-        input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    }
-    SendInput(1, &input, sizeof input);
-    Sleep(40);
-}
-
-void MouseTo(int x, int y) {
-    SendMouse(MOUSEEVENTF_MOVE, x, y);
-}
-
-void Drag(POINT from, POINT to) {
-    MouseTo(from.x, from.y);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    for (int step = 1; step <= 5; ++step) {
-        MouseTo(from.x + (to.x - from.x) * step / 5, from.y + (to.y - from.y) * step / 5);
-    }
-    SendMouse(MOUSEEVENTF_LEFTUP);
-}
-
-void Click(int x, int y) {
-    MouseTo(x, y);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    SendMouse(MOUSEEVENTF_LEFTUP);
-}
-
-void Key(WORD key, bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof input);
-    Sleep(30);
-}
-
-void Press(WORD key) {
-    Key(key, true);
-    Key(key, false);
-}
-
-void Type(const std::wstring& text) {
-    for (wchar_t c : text) {
-        INPUT input[2] = {};
-        for (INPUT& i : input) {
-            i.type = INPUT_KEYBOARD;
-            i.ki.wScan = c;
-            i.ki.dwFlags = KEYEVENTF_UNICODE;
-        }
-        input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-        SendInput(2, input, sizeof input[0]);
-        Sleep(30);
-    }
-}
 
 // ---------------------------------------------------------------- windows
 struct Found {
@@ -350,7 +290,7 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
     Press(VK_RETURN);
 
     ASSERT_NE(nullptr, Prompt());
-    Type(L"pattern.png");
+    TypeText(L"pattern.png");
     Press(VK_RETURN);
     ASSERT_TRUE(WaitForRows(1));
     // The command had finished with the file when the upload arrived.
@@ -388,7 +328,7 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
     Press(VK_RETURN);
     Key(VK_CONTROL, false);
     ASSERT_NE(nullptr, Prompt());
-    Type(L"full.png");
+    TypeText(L"full.png");
     Press(VK_RETURN);
     ASSERT_TRUE(WaitForRows(2));
     const Image full = Uploaded(1);
@@ -400,7 +340,7 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
     Forward(L"/screenshot");
     HWND overlay = Overlay();
     ASSERT_NE(nullptr, overlay);
-    Click(700, 400);
+    ClickAt(700, 400);
     Press(VK_RETURN);
     HWND message = MessageBoxShown();
     ASSERT_NE(nullptr, message);
@@ -421,7 +361,7 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
     ASSERT_NE(nullptr, prompt);
     RECT rect{};
     GetWindowRect(prompt, &rect);
-    Click(rect.left + 225 + 28, rect.top + 107 + 10);  // the Cancel button
+    ClickAt(rect.left + 225 + 28, rect.top + 107 + 10);  // the Cancel button
     EXPECT_TRUE(WaitGone(instance.id, L"SkinnableWindow", kPromptSize));
     Sleep(1500);
     EXPECT_EQ(2u, Uploads().size());
@@ -447,7 +387,7 @@ TEST_F(CaptureRoad, WindowGrabsKeepRealTransparencyInPngOnly) {
         EXPECT_TRUE(IsWindowVisible(main));
         MouseTo(x + w / 2, y + h / 2);  // outlines the window
         MouseTo(x + w / 2 + 5, y + h / 2);
-        Click(x + w / 2 + 5, y + h / 2);
+        ClickAt(x + w / 2 + 5, y + h / 2);
         ASSERT_NE(nullptr, Prompt()) << round;
         // Hidden while the prompt asks, back afterwards.
         EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(main); }, 5000)) << round;
@@ -456,7 +396,7 @@ TEST_F(CaptureRoad, WindowGrabsKeepRealTransparencyInPngOnly) {
         const SIZE mainSize{mainRect.right - mainRect.left, mainRect.bottom - mainRect.top};
         EXPECT_EQ(nullptr, VisibleWindow(instanceId, L"SkinnableWindow", mainSize))
             << round << ": " << Shown(instanceId);
-        if (names[round]) Type(names[round]);  // else the offered name
+        if (names[round]) TypeText(names[round]);  // else the offered name
         Press(VK_RETURN);
         ASSERT_TRUE(WaitForRows(round + 1))
             << round << ": " << Shown(instanceId) << " uploads " << Uploads().size();

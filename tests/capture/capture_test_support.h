@@ -14,9 +14,5 @@ protected:
     void SetUp() override;
 };
 
-// Real mouse input through SendInput, in screen coordinates; each step lets
-// the calling thread's messages through.
-void MouseTo(int x, int y);
-void MouseDown();
-void MouseUp();
-void Drag(POINT from, POINT to);
+// Real pointer input for these tests: MouseTo, MouseDown, MouseUp, Drag.
+#include "support/real_input.h"

@@ -1,5 +1,7 @@
 #include "support/process.h"
 
+#include <functional>
+
 #include <shellapi.h>
 
 #include "app/instance_handoff.h"
@@ -161,5 +163,61 @@ std::wstring ReadClipboardText(HWND owner) {
         }
     }
     CloseClipboard();
+    return text;
+}
+
+long QuitInstance(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return -3;
+    PostMessageW(window, WM_COMMAND, 205, 0);
+    long code = -1;
+    for (int attempt = 0; attempt < 60 && code == -1; ++attempt) {
+        code = WaitForExit(process, 500);
+        if (code == -1) ConfirmQuitQuestion(processId);
+    }
+    CloseHandle(process);
+    return code;
+}
+
+namespace {
+
+// Calls `visit` for each visible top-level window of `processId`.
+void ForEachVisibleWindow(DWORD processId, const std::function<void(HWND)>& visit) {
+    struct Walk {
+        DWORD processId;
+        const std::function<void(HWND)>* visit;
+    } walk{processId, &visit};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* w = reinterpret_cast<Walk*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == w->processId && IsWindowVisible(window)) (*w->visit)(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
+}
+
+std::wstring TitleOf(HWND window) {
+    wchar_t title[128] = {};
+    GetWindowTextW(window, title, 128);
+    return title;
+}
+
+}  // namespace
+
+bool ShowsWindowTitled(DWORD processId, const std::wstring& title) {
+    bool found = false;
+    ForEachVisibleWindow(processId, [&](HWND window) { found = found || TitleOf(window) == title; });
+    return found;
+}
+
+std::string DescribeWindows(DWORD processId) {
+    std::string text;
+    ForEachVisibleWindow(processId, [&](HWND window) {
+        text += ToUtf8(TitleOf(window)) + ": " + ToUtf8(MessageBoxText(window)) + "\n";
+    });
     return text;
 }

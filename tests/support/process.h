@@ -42,6 +42,19 @@ std::wstring MessageBoxText(HWND dialog);
 // `processId` shows it (a quit while the worker is still busy asks first).
 void ConfirmQuitQuestion(DWORD processId);
 
+// Asks the running instance whose main window is `window` to exit (Exit,
+// command 205), confirming the "currently uploading" question if it comes,
+// and waits up to 30 s. Its exit code, or -1 when it still runs (-3 when it
+// cannot be watched).
+long QuitInstance(HWND window);
+
+// Whether process `processId` shows a visible top-level window titled `title`.
+bool ShowsWindowTitled(DWORD processId, const std::wstring& title);
+
+// The visible top-level windows of process `processId`, as "title: text"
+// lines, for failure messages.
+std::string DescribeWindows(DWORD processId);
+
 // The clipboard's text, or "<clipboard busy>" when it cannot be opened.
 std::wstring ReadClipboardText(HWND owner = nullptr);
 

@@ -1,0 +1,78 @@
+#include "support/real_input.h"
+
+#include "support/process.h"
+
+namespace {
+
+void Settle() {
+    PumpUntil([] { return false; }, 40);
+}
+
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_MOVE) {
+        // Absolute coordinates run from 0 to 65535 over the primary screen.
+        input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    }
+    SendInput(1, &input, sizeof input);
+    Settle();
+}
+
+}  // namespace
+
+void MouseTo(int x, int y) {
+    SendMouse(MOUSEEVENTF_MOVE, x, y);
+}
+void MouseDown() {
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+}
+void MouseUp() {
+    SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+void Drag(POINT from, POINT to, int steps) {
+    MouseTo(from.x, from.y);
+    MouseDown();
+    for (int step = 1; step <= steps; ++step) {
+        MouseTo(from.x + (to.x - from.x) * step / steps, from.y + (to.y - from.y) * step / steps);
+    }
+    MouseUp();
+}
+
+void ClickAt(int x, int y) {
+    MouseTo(x, y);
+    MouseDown();
+    MouseUp();
+}
+
+void Key(WORD virtualKey, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+    Settle();
+}
+
+void Press(WORD virtualKey) {
+    Key(virtualKey, true);
+    Key(virtualKey, false);
+}
+
+void TypeText(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT input[2] = {};
+        for (INPUT& i : input) {
+            i.type = INPUT_KEYBOARD;
+            i.ki.wScan = c;
+            i.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof input[0]);
+        Settle();
+    }
+}
