@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/history_list.h"
+#include "app/recent_uploads.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
 #include "base/utf.h"
@@ -60,16 +61,6 @@ void SetDropAreaState(int state) {
     OnMainThread([state] {
         if (App().dropArea) App().dropArea->SetState(state);
     });
-}
-
-// The name the user knows the job by: its display name, else the last
-// component of its path, else the whole path.
-std::wstring JobName(const UploadJob& job) {
-    if (!job.displayName.empty()) return job.displayName;
-    const std::size_t slash = job.path.rfind(L'\\');
-    if (slash == std::wstring::npos) return job.path;
-    const std::wstring last = job.path.substr(slash + 1);
-    return last.empty() ? job.path : last;
 }
 
 std::uint64_t FileSize(const std::wstring& path) {
@@ -139,10 +130,7 @@ std::wstring RecordSuccess(const UploadJob& job, const std::string& path, const 
     }
 
     if (remaining == 0) SetDropAreaState(kDropNormal);
-    if (IsWindows7OrLater()) {
-        static const UINT updateJumpList = RegisterWindowMessageW(kUpdateJumpListMessageName);
-        if (HWND main = MainWindowHandle()) PostMessageW(main, updateJumpList, 0, 0);
-    }
+    RequestJumpListRebuild();
     if (!itemUrl.empty() && Settings().GetBool(L"AutocopyURL")) CopyUrl(itemUrl.c_str(), 0);
     PingStatistics(job.kind);
     return itemUrl;

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/recent_uploads.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
 #include "base/user_prompt.h"
-#include "base/windows_version.h"
 #include "gui/gui_scroll_area.h"
 #include "history/gui_history_item.h"
 #include "history/history_store.h"
@@ -72,8 +72,5 @@ void DeleteHistoryEntry(void* item, WPARAM /*keys*/) {
         }
         list->RemoveItem(row.get(), true);
     }
-    if (IsWindows7OrLater() && MainWindowHandle()) {
-        static const UINT updateJumpList = RegisterWindowMessageW(kUpdateJumpListMessageName);
-        PostMessageW(MainWindowHandle(), updateJumpList, 0, 0);
-    }
+    RequestJumpListRebuild();
 }

@@ -1,8 +1,10 @@
 #include "app/recent_uploads.h"
 
 #include "app/app_state.h"
+#include "base/main_window_handle.h"
 #include "base/product.h"
 #include "base/utf.h"
+#include "base/windows_version.h"
 #include "history/history_store.h"
 #include "shell/jump_list.h"
 
@@ -43,6 +45,11 @@ void RebuildJumpListFromHistory() { RebuildJumpList(RecentShortcutPaths()); }
 UINT UpdateJumpListMessage() {
     static const UINT message = RegisterWindowMessageW(kUpdateJumpListMessageName);
     return message;
+}
+
+void RequestJumpListRebuild() {
+    if (!IsWindows7OrLater()) return;
+    if (HWND main = MainWindowHandle()) PostMessageW(main, UpdateJumpListMessage(), 0, 0);
 }
 
 bool OnUpdateJumpList(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {

@@ -22,4 +22,7 @@ void RebuildJumpListFromHistory();
 // The registered message that asks for a rebuild, and its handler on the
 // main window (answers 0, handled).
 UINT UpdateJumpListMessage();
+// Asks the main window, from any thread, to rebuild the jump list (posted;
+// Windows 7 and later only).
+void RequestJumpListRebuild();
 bool OnUpdateJumpList(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

@@ -142,7 +142,7 @@ int RunLiftorn(HINSTANCE instance) {
     if (UpdateCheckDue(Settings().GetInt(L"LastUpdateCheck"), now)) {
         Settings().SetInt(L"LastUpdateCheck", static_cast<int32_t>(now));
         if (!CheckForUpdate(CommandLineTail())) {
-            SaveSettingsFile(Settings(), ConfigPath());
+            SaveConfiguration();
             return 0;
         }
     }

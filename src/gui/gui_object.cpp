@@ -1,7 +1,6 @@
 #include "gui/gui_object.h"
 
-#include <mutex>
-
+#include "base/window_registry.h"
 #include "gui/gui_page.h"
 #include "gui/skinnable_window.h"
 #include "gui/window_class.h"
@@ -12,9 +11,8 @@ const wchar_t kClassName[] = L"GUIObjectBase";
 
 // Input window -> widget. Widgets live on the main thread and on the threads
 // of toasts and capture prompts, so the map is locked.
-std::mutex widgetsLock;
-std::map<HWND, GUIObject*>& Widgets() {
-    static auto* widgets = new std::map<HWND, GUIObject*>;
+WindowRegistry<GUIObject>& Widgets() {
+    static auto* widgets = new WindowRegistry<GUIObject>;  // lives until exit
     return *widgets;
 }
 
@@ -39,22 +37,16 @@ HWND GUIObject::CreateInputWindow(int x, int y, int width, int height, bool visi
     HWND window = CreateWindowExW(WS_EX_LEFT, kClassName, L"", WS_CHILD | (visible ? WS_VISIBLE : 0),
                                   x, y, width, height, parent ? parent : parentWindow_, nullptr,
                                   instance_, nullptr);
-    if (window) {
-        std::lock_guard<std::mutex> lock(widgetsLock);
-        Widgets()[window] = this;
-    }
+    if (window) Widgets().Add(window, this);
     return window;
 }
 
 void GUIObject::ForgetInputWindow(HWND window) {
-    std::lock_guard<std::mutex> lock(widgetsLock);
-    Widgets().erase(window);
+    Widgets().Remove(window);
 }
 
 GUIObject* GUIObject::FromWindow(HWND window) {
-    std::lock_guard<std::mutex> lock(widgetsLock);
-    const auto found = Widgets().find(window);
-    return found == Widgets().end() ? nullptr : found->second;
+    return Widgets().Find(window);
 }
 
 LRESULT CALLBACK GUIObject::ClassWindowProc(HWND window, UINT message, WPARAM wParam,

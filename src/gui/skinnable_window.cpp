@@ -5,8 +5,8 @@
 #include <shobjidl.h>
 
 #include <algorithm>
-#include <mutex>
 
+#include "base/window_registry.h"
 #include "base/window_task.h"
 #include "base/windows_version.h"
 #include "gui/dwm_api.h"
@@ -31,9 +31,8 @@ constexpr DWORD kTaskbarClassContext =
     CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
 // Toast windows live on threads of their own, so the map is locked.
-std::mutex windowsLock;
-std::map<HWND, SkinnableWindow*>& Windows() {
-    static auto* windows = new std::map<HWND, SkinnableWindow*>;
+WindowRegistry<SkinnableWindow>& Windows() {
+    static auto* windows = new WindowRegistry<SkinnableWindow>;  // lives until exit
     return *windows;
 }
 
@@ -59,11 +58,7 @@ UINT TaskbarButtonMessage() {
 
 SkinnableWindow* FindSkinnableWindow(HWND window) {
     while (window) {
-        {
-            std::lock_guard<std::mutex> lock(windowsLock);
-            const auto found = Windows().find(window);
-            if (found != Windows().end()) return found->second;
-        }
+        if (SkinnableWindow* found = Windows().Find(window)) return found;
         window = GetParent(window);  // the owner, for top-level windows
     }
     return nullptr;
@@ -101,10 +96,7 @@ SkinnableWindow::SkinnableWindow(HINSTANCE instance, int width, int height, int 
                                    title, style | WS_POPUP, kStartPosition, kStartPosition, width,
                                    height, mainWindow_, nullptr, instance, nullptr);
     if (outerWindow_) ShowWindow(outerWindow_, SW_SHOWNA);
-    {
-        std::lock_guard<std::mutex> lock(windowsLock);
-        Windows()[mainWindow_] = this;
-    }
+    Windows().Add(mainWindow_, this);
     const LONG_PTR frameless =
         GetWindowLongPtrW(mainWindow_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CAPTION | WS_DLGFRAME);
     SetWindowLongPtrW(mainWindow_, GWL_STYLE, frameless);
@@ -119,10 +111,7 @@ SkinnableWindow::~SkinnableWindow() {
     tiles_.clear();
     FreeBackBuffer();
     shape_.reset();
-    {
-        std::lock_guard<std::mutex> lock(windowsLock);
-        Windows().erase(mainWindow_);
-    }
+    Windows().Remove(mainWindow_);
     DiscardPostedTasks(mainWindow_);
     if (IsWindow(mainWindow_)) DestroyWindow(mainWindow_);  // takes the outer window along
     if (hiddenOwner_ && IsWindow(hiddenOwner_)) DestroyWindow(hiddenOwner_);

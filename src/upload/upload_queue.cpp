@@ -113,6 +113,12 @@ int RemoveStaleArchives(const std::wstring& folder) {
     return removed;
 }
 
+std::wstring JobName(const UploadJob& job) {
+    if (!job.displayName.empty()) return job.displayName;
+    const std::wstring last = LastComponent(job.path);
+    return last.empty() ? job.path : last;
+}
+
 UploadJob::~UploadJob() {
     if (heldStream) std::fclose(heldStream);
 }
@@ -307,7 +313,7 @@ void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bo
     if (declined) {
         // Nothing to send; the question was the only message.
     } else if (size > UploadLimitBytes) {
-        const std::wstring name = job.displayName.empty() ? LastComponent(job.path) : job.displayName;
+        const std::wstring name = JobName(job);
         Ask(L"The file (" + name + L") is too big to upload. The limit is 50MB", MB_OK | MB_ICONERROR);
     } else {
         success = Perform(transfer, job, size);

@@ -41,6 +41,10 @@ struct UploadJob {
     UploadJob& operator=(const UploadJob&) = delete;
 };
 
+// The name the user knows a job by: its display name, else the last
+// component of its path, else the whole path.
+std::wstring JobName(const UploadJob& job);
+
 struct JobOutcome {
     const UploadJob* job = nullptr;  // valid only during the handler's call
     std::string reply;               // the reply text; empty when none arrived

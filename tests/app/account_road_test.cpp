@@ -142,11 +142,7 @@ protected:
     // The configuration for the next start: the service's addresses, the
     // window's place, and `lines`.
     void Configure(const std::string& lines) {
-        const std::string base = DevService::BaseUrl();
-        WriteBytes(DataFolder() + "\\vantorel.conf",
-                   "adv_api_upload_uri " + base + "/api/json\r\nadv_api_verify_uri " + base +
-                       "/api/json\r\nadv_main_uri " + base + "\r\nadv_latest_version_uri " + base +
-                       "/latest_version\r\npositionx 100\r\npositiony 100\r\n" + lines);
+        WriteServiceConfiguration(DataFolder(), "positionx 100\r\npositiony 100\r\n" + lines);
     }
     void Start(const std::wstring& program = LiftornPath()) {
         instance = StartProcess(program, {}, {{L"APPDATA", ToWide(root.path())}});

@@ -22,10 +22,7 @@ protected:
         ASSERT_TRUE(DevService::ResetFaults());
         const std::string folder = root.path() + "\\vantorel liftorn";
         CreateDirectoryW(ToWide(folder).c_str(), nullptr);
-        const std::string base = DevService::BaseUrl();
-        WriteBytes(folder + "\\vantorel.conf", "adv_api_upload_uri " + base +
-                                                    "/api/json\r\nadv_main_uri " + base +
-                                                    "\r\nshowtoastalerts false\r\n");
+        WriteServiceConfiguration(folder, "showtoastalerts false\r\n");
     }
     void TearDown() override {
         if (HWND window = FindRunningInstanceWindow()) Quit(window);

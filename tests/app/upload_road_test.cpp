@@ -26,10 +26,7 @@ protected:
         SetCursorPos(0, 0);
         const std::string folder = root.path() + "\\vantorel liftorn";
         CreateDirectoryW(ToWide(folder).c_str(), nullptr);
-        const std::string base = DevService::BaseUrl();
-        WriteBytes(folder + "\\vantorel.conf", "adv_api_upload_uri " + base +
-                                                    "/api/json\r\nadv_main_uri " + base +
-                                                    "\r\nautocopyurl true\r\n");
+        WriteServiceConfiguration(folder, "autocopyurl true\r\n");
         DevService::ClearLog();
     }
     void TearDown() override {
@@ -88,25 +85,15 @@ protected:
 
     // Toast windows of the instance seen so far.
     void NoteToasts(DWORD processId) {
-        EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* self = reinterpret_cast<UploadRoad*>(data);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                wchar_t title[64] = {};
-                GetWindowTextW(window, title, 64);
-                if (owner == self->instanceId && std::wstring(title) == L"toast") {
-                    self->toasts.insert(window);
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(this));
-        (void)processId;
+        for (HWND window : VisibleWindowsOf(processId)) {
+            wchar_t title[64] = {};
+            GetWindowTextW(window, title, 64);
+            if (std::wstring(title) == L"toast") toasts.insert(window);
+        }
     }
 
     TempDir root;
     TempDir files;
-    DWORD instanceId = 0;
     std::set<HWND> toasts;
 };
 
@@ -124,7 +111,6 @@ TEST_F(UploadRoad, FilesHandedOverAreUploadedRecordedCopiedAndAnnounced) {
 
     Child instance = StartProcess(LiftornPath(), {}, Environment());
     ASSERT_NE(nullptr, instance.process);
-    instanceId = instance.id;
     HWND window = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (window = FindRunningInstanceWindow()) != nullptr; }, 30000));
 

@@ -27,35 +27,19 @@ namespace {
 constexpr int kPatternX = 600, kPatternY = 300, kPatternW = 320, kPatternH = 240;
 
 // ---------------------------------------------------------------- windows
-struct Found {
-    DWORD processId;
-    const wchar_t* className;
-    SIZE size;  // 0 x 0: any
-    HWND window;
-};
-
 // A visible top-level window of `processId` with that class (and size).
 HWND VisibleWindow(DWORD processId, const wchar_t* className, SIZE size = {0, 0}) {
-    Found search{processId, className, size, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Found*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            RECT rect{};
-            GetWindowRect(window, &rect);
-            if (owner == s->processId && IsWindowVisible(window) && lstrcmpW(name, s->className) == 0 &&
-                (s->size.cx == 0 ||
-                 (rect.right - rect.left == s->size.cx && rect.bottom - rect.top == s->size.cy))) {
-                s->window = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.window;
+    for (HWND window : VisibleWindowsOf(processId)) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        if (lstrcmpW(name, className) == 0 &&
+            (size.cx == 0 || (rect.right - rect.left == size.cx && rect.bottom - rect.top == size.cy))) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 HWND WaitVisible(DWORD processId, const wchar_t* className, SIZE size = {0, 0}, DWORD millis = 20000) {
@@ -72,22 +56,15 @@ bool WaitGone(DWORD processId, const wchar_t* className, SIZE size = {0, 0}, DWO
 // size of each visible top-level window; whether it still runs.
 std::string Shown(DWORD processId) {
     std::string text;
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* out = reinterpret_cast<std::pair<DWORD, std::string*>*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != out->first || !IsWindowVisible(window)) return TRUE;
-            wchar_t name[64] = {}, title[64] = {};
-            GetClassNameW(window, name, 64);
-            GetWindowTextW(window, title, 64);
-            RECT r{};
-            GetWindowRect(window, &r);
-            *out->second += ToUtf8(name) + " \"" + ToUtf8(title) + "\" " + std::to_string(r.right - r.left) +
-                            "x" + std::to_string(r.bottom - r.top) + "; ";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(new std::pair<DWORD, std::string*>(processId, &text)));
+    for (HWND window : VisibleWindowsOf(processId)) {
+        wchar_t name[64] = {}, title[64] = {};
+        GetClassNameW(window, name, 64);
+        GetWindowTextW(window, title, 64);
+        RECT r{};
+        GetWindowRect(window, &r);
+        text += ToUtf8(name) + " \"" + ToUtf8(title) + "\" " + std::to_string(r.right - r.left) + "x" +
+                std::to_string(r.bottom - r.top) + "; ";
+    }
     HWND foreground = GetForegroundWindow();
     wchar_t name[64] = {};
     GetClassNameW(foreground, name, 64);
@@ -135,13 +112,11 @@ protected:
         InitImageLibrary();
         SetCursorPos(0, 0);
         CreateDirectoryW(ToWide(DataFolder()).c_str(), nullptr);
-        const std::string base = DevService::BaseUrl();
         // The post-capture command records when it ran.
         const std::string command = ToUtf8(Beside(L"capture_target.exe"));
-        WriteBytes(DataFolder() + "\\vantorel.conf",
-                   "adv_api_upload_uri " + base + "/api/json\r\nadv_main_uri " + base +
-                       "\r\nshowtoastalerts false\r\nadv_screenshot_cmd " + command +
-                       "\r\nadv_screenshot_cmd_args record " + files.File("command.txt") + " %1\r\n");
+        WriteServiceConfiguration(DataFolder(), "showtoastalerts false\r\nadv_screenshot_cmd " + command +
+                                                    "\r\nadv_screenshot_cmd_args record " +
+                                                    files.File("command.txt") + " %1\r\n");
         DevService::ClearLog();
     }
     void TearDown() override {

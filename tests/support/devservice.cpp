@@ -222,3 +222,11 @@ std::string ReplyPath(const std::string& reply) {
     DestroyJson(root);
     return path;
 }
+
+bool WriteServiceConfiguration(const std::string& dataFolder, const std::string& lines) {
+    const std::string base = DevService::BaseUrl();
+    return WriteBytes(dataFolder + "\\vantorel.conf",
+                      "adv_api_upload_uri " + base + "/api/json\r\nadv_api_verify_uri " + base +
+                          "/api/json\r\nadv_main_uri " + base + "\r\nadv_latest_version_uri " + base +
+                          "/latest_version\r\n" + lines);
+}

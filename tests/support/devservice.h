@@ -65,6 +65,11 @@ public:
     static std::string StoredUpload(const std::string& publicUrl);
 };
 
+// Writes `dataFolder`\vantorel.conf pointing every service address of the
+// program (upload, verify, main, latest version) at the development
+// service, followed by `lines` (CR LF separated).
+bool WriteServiceConfiguration(const std::string& dataFolder, const std::string& lines = "");
+
 // The "path" member of an upload reply, or "" when it has none.
 std::string ReplyPath(const std::string& reply);
 

@@ -181,24 +181,24 @@ long QuitInstance(HWND window) {
     return code;
 }
 
-namespace {
-
-// Calls `visit` for each visible top-level window of `processId`.
-void ForEachVisibleWindow(DWORD processId, const std::function<void(HWND)>& visit) {
+std::vector<HWND> VisibleWindowsOf(DWORD processId) {
     struct Walk {
         DWORD processId;
-        const std::function<void(HWND)>* visit;
-    } walk{processId, &visit};
+        std::vector<HWND> windows;
+    } walk{processId, {}};
     EnumWindows(
         [](HWND window, LPARAM data) -> BOOL {
             auto* w = reinterpret_cast<Walk*>(data);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if (owner == w->processId && IsWindowVisible(window)) (*w->visit)(window);
+            if (owner == w->processId && IsWindowVisible(window)) w->windows.push_back(window);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&walk));
+    return walk.windows;
 }
+
+namespace {
 
 std::wstring TitleOf(HWND window) {
     wchar_t title[128] = {};
@@ -209,15 +209,16 @@ std::wstring TitleOf(HWND window) {
 }  // namespace
 
 bool ShowsWindowTitled(DWORD processId, const std::wstring& title) {
-    bool found = false;
-    ForEachVisibleWindow(processId, [&](HWND window) { found = found || TitleOf(window) == title; });
-    return found;
+    for (HWND window : VisibleWindowsOf(processId)) {
+        if (TitleOf(window) == title) return true;
+    }
+    return false;
 }
 
 std::string DescribeWindows(DWORD processId) {
     std::string text;
-    ForEachVisibleWindow(processId, [&](HWND window) {
+    for (HWND window : VisibleWindowsOf(processId)) {
         text += ToUtf8(TitleOf(window)) + ": " + ToUtf8(MessageBoxText(window)) + "\n";
-    });
+    }
     return text;
 }

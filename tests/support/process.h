@@ -48,6 +48,9 @@ void ConfirmQuitQuestion(DWORD processId);
 // cannot be watched).
 long QuitInstance(HWND window);
 
+// The visible top-level windows of process `processId`, in z-order.
+std::vector<HWND> VisibleWindowsOf(DWORD processId);
+
 // Whether process `processId` shows a visible top-level window titled `title`.
 bool ShowsWindowTitled(DWORD processId, const std::wstring& title);
 
