@@ -17,6 +17,7 @@
 #include "base/scoped_win.h"
 #include "base/user_prompt.h"
 #include "base/windows_version.h"
+#include "capture/capture.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
@@ -147,6 +148,8 @@ void RunCommand(HWND window, WORD id) {
         QuitWithConfirmation();
         break;
     case CMD_SCREENSHOT:
+        // One capture at a time: another request shows the one running.
+        if (BringCaptureForward()) break;
         if (!Settings().GetBool(L"UnderstoodScreenshot")) {
             Ask(kScreenshotInstructions, MB_ICONINFORMATION);
             Settings().SetBool(L"UnderstoodScreenshot", true);
@@ -154,6 +157,7 @@ void RunCommand(HWND window, WORD id) {
         StartCaptureCommand(true);
         break;
     case CMD_WINDOW_GRAB:
+        if (BringCaptureForward()) break;
         StartCaptureCommand(false);
         break;
     case CMD_UPLOAD_FILE:
@@ -358,8 +362,8 @@ void EnqueueDroppedFolder(const wchar_t* path) {
     if (ReadyForUpload()) App().uploadQueue->EnqueueFolder(path);
 }
 
-void EnqueueCapturedFile(const wchar_t* path) {
-    if (ReadyForUpload()) App().uploadQueue->EnqueueCapture(path);
+void EnqueueCapturedFile(const wchar_t* path, const wchar_t* name) {
+    if (ReadyForUpload()) App().uploadQueue->EnqueueCapture(path, name);
 }
 
 void EnqueueChosenFiles(const wchar_t* buffer, WORD fileOffset) {

@@ -54,7 +54,8 @@ void CancelUploadButton(void* userData, WPARAM keys);
 // Hand-offs to the upload queue; each switches the drop area to uploading.
 void EnqueueDroppedFile(const wchar_t* path, FILE* stream);
 void EnqueueDroppedFolder(const wchar_t* path);
-void EnqueueCapturedFile(const wchar_t* path);
+// A capture's own file, sent under the name the user gave it.
+void EnqueueCapturedFile(const wchar_t* path, const wchar_t* name);
 // What the open-file dialog returned: one path, or (when `fileOffset` lies
 // past the first string) a folder followed by names, ended by an empty one.
 void EnqueueChosenFiles(const wchar_t* buffer, WORD fileOffset);

@@ -26,6 +26,7 @@
 #include "base/user_prompt.h"
 #include "base/utf.h"
 #include "base/windows_version.h"
+#include "capture/capture.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_file.h"
 #include "config/settings_store.h"
@@ -87,6 +88,9 @@ std::string ConfigPath() { return App().dataFolder + "vantorel.conf"; }
 // cancelled. A transfer notices the cancel within a fraction of a second;
 // the bound only matters for a worker stuck in a request that ignores it.
 constexpr DWORD kWorkerStopMillis = 3000;
+// A capture ends within this unless it waits on a window that does not
+// answer (each such wait has its own bound).
+constexpr DWORD kCaptureStopMillis = 5000;
 
 void MakeFolder(const std::string& utf8Path) { _wmkdir(Utf8ToWide(utf8Path).c_str()); }
 
@@ -203,8 +207,11 @@ int RunLiftorn(HINSTANCE instance) {
     // 19. Run until the window asks to quit.
     app.mainWindow->RunMessageLoop();
 
-    // Shutdown, in order. The uploads are aborted first (the user agreed to
-    // that), so nothing they do can reach what is torn down below.
+    // Shutdown, in order. A running capture ends first, as if cancelled
+    // (its prompt, its post-capture command), leaving no file behind; then
+    // the uploads are aborted (the user agreed to that), so nothing either
+    // does can reach what is torn down below.
+    const bool captureEnded = StopCapture(kCaptureStopMillis);
     Shell_NotifyIconW(NIM_DELETE, &app.trayIcon);
     RefuseNewToasts();
     uploadQueue->SetCompletionHandler(nullptr);
@@ -215,9 +222,9 @@ int RunLiftorn(HINSTANCE instance) {
     WaitForToastThreads();
     SaveConfiguration();
     app.instanceMapping = nullptr;  // closed with its owner, like the mutex
-    if (!workerEnded) {
-        // A worker that would not stop must not outlive what it uses: end
-        // the process now, the configuration being saved.
+    if (!workerEnded || !captureEnded) {
+        // A worker or capture that would not stop must not outlive what it
+        // uses: end the process now, the configuration being saved.
         ExitProcess(0);
     }
     return 0;

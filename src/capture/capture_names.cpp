@@ -1,11 +1,20 @@
 #include "capture/capture_names.h"
 
+#include "base/safe_file_name.h"
+
 namespace {
 
 constexpr wchar_t kForbidden[] = L"\\/:*?\"<>|";
 
 wchar_t Lower(wchar_t c) {
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+// `value` with leading zeros to `width` digits (negative counts as 0).
+std::wstring Digits(int value, std::size_t width) {
+    std::wstring text = std::to_wstring(value < 0 ? 0 : value);
+    if (text.size() < width) text.insert(0, width - text.size(), L'0');
+    return text;
 }
 
 bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
@@ -24,6 +33,9 @@ NameProblem CheckCaptureName(const std::wstring& name) {
     }
     if (name.find(L'.') == std::wstring::npos) return NameProblem::kNoExtension;
     if (FormatOfName(name) == CaptureFormat::kUnknown) return NameProblem::kWrongExtension;
+    // The name travels on as the uploaded file's name and into the history:
+    // it must be one Windows can hold as a file.
+    if (!IsSafeFileName(name)) return NameProblem::kUnusableName;
     return NameProblem::kNone;
 }
 
@@ -35,6 +47,8 @@ const wchar_t* NameProblemMessage(NameProblem problem) {
             return L"No extension given.";
         case NameProblem::kWrongExtension:
             return L"Valid extensions: png, jpg and gif.";
+        case NameProblem::kUnusableName:
+            return L"Windows cannot use this name for a file.";
         case NameProblem::kNone:
             break;
     }
@@ -66,9 +80,21 @@ std::wstring DefaultCaptureName(const std::wstring& windowTitle, bool regionMode
     return name + L".png";
 }
 
+std::wstring PrivateCaptureFileName(const CaptureClock& time, unsigned serial, CaptureFormat format) {
+    const wchar_t* extension = format == CaptureFormat::kJpeg  ? L".jpg"
+                               : format == CaptureFormat::kGif ? L".gif"
+                                                               : L".png";
+    return L"capture-" + Digits(time.year, 4) + Digits(time.month, 2) + Digits(time.day, 2) + L"-" +
+           Digits(time.hour, 2) + Digits(time.minute, 2) + Digits(time.second, 2) + L"-" +
+           std::to_wstring(serial) + extension;
+}
+
 std::wstring SubstituteCapturePath(const std::wstring& arguments, const std::wstring& path) {
     std::wstring result = arguments;
     const std::size_t at = result.find(L"%1");
-    if (at != std::wstring::npos) result.replace(at, 2, path);
+    if (at == std::wstring::npos) return result;
+    // Settings written when the path went in bare may quote it themselves.
+    const bool quoted = at > 0 && result[at - 1] == L'"' && at + 2 < result.size() && result[at + 2] == L'"';
+    result.replace(at, 2, quoted ? path : L"\"" + path + L"\"");
     return result;
 }
