@@ -45,28 +45,15 @@ std::vector<std::pair<std::wstring, std::wstring>> Handed() {
     return handed;
 }
 
-// Windows of this process with `className`, shown or not.
-std::vector<HWND> OwnWindows(const wchar_t* className, bool visibleOnly) {
-    struct Search {
-        const wchar_t* className;
-        bool visibleOnly;
-        std::vector<HWND> found;
-    } search{className, visibleOnly, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (owner == GetCurrentProcessId() && lstrcmpW(name, s->className) == 0 &&
-                (!s->visibleOnly || IsWindowVisible(window))) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+// This process's windows of `className`, shown or not.
+std::vector<HWND> Windows(const wchar_t* className, bool visibleOnly) {
+    std::vector<HWND> found;
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == GetCurrentProcessId() && (!visibleOnly || IsWindowVisible(window))) found.push_back(window);
+    }
+    return found;
 }
 
 HWND SizedChild(HWND parent, SIZE size) {
@@ -85,18 +72,6 @@ HWND SizedChild(HWND parent, SIZE size) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.second;
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
 }
 
 std::wstring Beside(const std::wstring& name) {
@@ -140,7 +115,7 @@ protected:
         HWND overlay = nullptr;
         PumpUntil(
             [&] {
-                const auto shown = OwnWindows(L"SnippingWindow", true);
+                const auto shown = Windows(L"SnippingWindow", true);
                 overlay = shown.empty() ? nullptr : shown[0];
                 return overlay != nullptr;
             },
@@ -151,7 +126,7 @@ protected:
         HWND prompt = nullptr;
         PumpUntil(
             [&] {
-                for (HWND window : OwnWindows(L"SkinnableWindow", true)) {
+                for (HWND window : Windows(L"SkinnableWindow", true)) {
                     RECT rect{};
                     GetWindowRect(window, &rect);
                     // Not the click-through window that shows its shadow.
@@ -177,7 +152,7 @@ protected:
     }
     static HWND NameEdit(HWND prompt) { return SizedChild(prompt, SIZE{246, 17}); }
     bool Ended() {
-        return PumpUntil([] { return !CaptureRunning(); }, 20000) && OwnWindows(L"SnippingWindow", false).empty();
+        return PumpUntil([] { return !CaptureRunning(); }, 20000) && Windows(L"SnippingWindow", false).empty();
     }
     std::wstring Captures() const { return dataFolder + L"captures\\"; }
 
@@ -206,7 +181,7 @@ TEST_F(CaptureSessionTest, OneAtATimeAndEveryWayOutOfThePromptCancels) {
         // A second request shows the first capture: still one overlay.
         EXPECT_TRUE(StartCapture(Request(false)));
         PumpUntil([] { return false; }, 300);
-        EXPECT_EQ(1u, OwnWindows(L"SnippingWindow", false).size());
+        EXPECT_EQ(1u, Windows(L"SnippingWindow", false).size());
 
         HWND overlay = Overlay();
         PostMessageW(overlay, WM_KEYDOWN, VK_CONTROL, 0);
@@ -219,7 +194,7 @@ TEST_F(CaptureSessionTest, OneAtATimeAndEveryWayOutOfThePromptCancels) {
         ShowWindow(main->MainWindow(), SW_SHOW);
         EXPECT_TRUE(StartCapture(Request()));
         EXPECT_FALSE(IsWindowVisible(main->MainWindow()));
-        EXPECT_TRUE(OwnWindows(L"SnippingWindow", true).empty());
+        EXPECT_TRUE(Windows(L"SnippingWindow", true).empty());
 
         way.close(prompt);
         EXPECT_TRUE(Ended());
@@ -227,7 +202,7 @@ TEST_F(CaptureSessionTest, OneAtATimeAndEveryWayOutOfThePromptCancels) {
         EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main->MainWindow()) != FALSE; }, 5000));
     }
     EXPECT_TRUE(Handed().empty());
-    EXPECT_TRUE(FilesIn(Captures()).empty());
+    EXPECT_TRUE(FileNamesIn(WideToUtf8(Captures())).empty());
 }
 
 TEST_F(CaptureSessionTest, EachCaptureKeepsAFileOfItsOwnAndAnEndingProgramLeavesNone) {
@@ -267,12 +242,12 @@ TEST_F(CaptureSessionTest, EachCaptureKeepsAFileOfItsOwnAndAnEndingProgramLeaves
     ASSERT_NE(nullptr, prompt);
     PostMessageW(NameEdit(prompt), WM_CHAR, VK_RETURN, 0);
     ASSERT_TRUE(PumpUntil([&] { return ReadBytes(WideToUtf8(record)).find('\n') != std::string::npos; }, 20000));
-    EXPECT_EQ(3u, FilesIn(Captures()).size());
+    EXPECT_EQ(3u, FileNamesIn(WideToUtf8(Captures())).size());
     EXPECT_TRUE(StopCapture(10000));
     EXPECT_FALSE(CaptureRunning());
     PumpMessages();
     EXPECT_EQ(2u, Handed().size());
-    EXPECT_EQ(2u, FilesIn(Captures()).size());
+    EXPECT_EQ(2u, FileNamesIn(WideToUtf8(Captures())).size());
     const std::string started = ReadBytes(WideToUtf8(record));
     const DWORD recorder = std::stoul(started.substr(started.rfind(' ', started.find('\n')) + 1));
     if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, recorder)) {
@@ -339,7 +314,7 @@ TEST_F(CaptureSessionTest, AGrabOfAProgramThatDoesNotAnswerDoesNotWaitForIt) {
     EXPECT_TRUE(returned);
     EXPECT_TRUE(state->targetHung);
     EXPECT_FALSE(state->restoreTopmost);
-    EXPECT_TRUE(OwnWindows(L"BlankerWindow", false).empty());
+    EXPECT_TRUE(Windows(L"BlankerWindow", false).empty());
 }
 
 }  // namespace
