@@ -4,7 +4,6 @@
 
 #include <map>
 #include <mutex>
-
 #include <string>
 
 #include "base/product.h"
