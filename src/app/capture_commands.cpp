@@ -11,9 +11,9 @@
 #include "shell/toast.h"
 #include "upload/copy_url.h"
 
-void StartCaptureCommand(bool regionMode) {
+void StartCaptureCommand(bool regionMode, bool frozen) {
     if (auto start = CurrentSeams().startCapture) {
-        start(regionMode);
+        start(regionMode, frozen);
         return;
     }
     AppState& app = App();
@@ -23,6 +23,7 @@ void StartCaptureCommand(bool regionMode) {
     request.mainWindow = app.mainWindow ? app.mainWindow->MainWindow() : nullptr;
     request.instance = app.mainWindow ? app.mainWindow->Instance() : nullptr;
     request.regionMode = regionMode;
+    request.freezeScreen = frozen;
     request.dataFolder = Utf8ToWide(app.dataFolder);
     request.helperProgram = Utf8ToWide(app.programFolder) + L"vlt-helper.exe";
     StartCapture(request);

@@ -129,7 +129,7 @@ constexpr ULONG_PTR kDropHandOffTag = 0x564C5444;
 
 // The captures the commands started (true: region, false: window grab).
 std::vector<bool> captures;
-bool RecordCapture(bool regionMode) {
+bool RecordCapture(bool regionMode, bool) {
     captures.push_back(regionMode);
     return true;
 }
