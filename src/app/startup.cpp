@@ -8,9 +8,12 @@
 #include <cwchar>
 
 #include "app/app_state.h"
+#include "app/capture_commands.h"
 #include "app/command_line.h"
 #include "app/complete_upload.h"
 #include "app/history_list.h"
+#include "app/hotkey_page.h"
+#include "app/hotkeys.h"
 #include "app/instance_handoff.h"
 #include "app/login.h"
 #include "app/main_window.h"
@@ -192,11 +195,19 @@ int RunLiftorn(HINSTANCE instance) {
     CreateMainButtons(instance);
     CreateMainPage(instance);
     CreateSettingsPage(instance);
+    CreateHotkeyPage(instance);
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
     RebuildJumpListFromHistory();
 
     // 16. The tray icon before Windows 7.
     if (!IsWindows7OrLater()) CreateTrayIcon(instance);
+
+    // The keys that work in every program; what could not be had is said
+    // once, now.
+    RegisterHotkeys(app.mainWindow->MainWindow());
+    if (const std::wstring notice = HotkeyStartupNotice(); !notice.empty()) {
+        ShowTrayBalloon(app.mainWindow->MainWindow(), L"Keyboard shortcuts", notice);
+    }
 
     // 17. Is the saved account still good?
     LoginAction(nullptr);
@@ -211,8 +222,11 @@ int RunLiftorn(HINSTANCE instance) {
     // (its prompt, its post-capture command), leaving no file behind; then
     // the uploads are aborted (the user agreed to that), so nothing either
     // does can reach what is torn down below.
+    UnregisterHotkeys();
+    CancelDelayedScreenshot();
     const bool captureEnded = StopCapture(kCaptureStopMillis);
     Shell_NotifyIconW(NIM_DELETE, &app.trayIcon);
+    RemoveTrayBalloon();
     RefuseNewToasts();
     uploadQueue->SetCompletionHandler(nullptr);
     const bool workerEnded = uploadQueue->Stop(kWorkerStopMillis);

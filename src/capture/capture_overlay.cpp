@@ -374,7 +374,7 @@ bool StartCapture(const CaptureRequest& request) {
     auto* state = new CaptureState;
     state->request = request;
     if (main) {
-        state->restoreMainWindow = IsWindowVisible(main) != FALSE;
+        state->restoreMainWindow = IsWindowVisible(main) != FALSE || request.mainWindowWasShown;
         if (hideMain) ShowWindow(main, SW_HIDE);
     }
     // Nobody waits for a capture but the end of the program (StopCapture).
