@@ -32,8 +32,8 @@ constexpr int kCardTop = 92;
 constexpr int kFirstRow = kCardTop + 28;
 constexpr int kRowHeight = 72;
 constexpr int kTextLeft = 55;
-constexpr int kFieldLeft = 160;
-constexpr int kFieldWidth = 103;
+constexpr int kFieldLeft = 170;
+constexpr int kFieldWidth = 93;
 constexpr int kStatusWidth = 208;
 
 constexpr wchar_t kSnippingQuestion[] =
@@ -88,7 +88,6 @@ void ShowWrapped(GUIText* const lines[2], const std::wstring& text) {
     place(word);
     for (int i = 0; i < 2; ++i) {
         lines[i]->SetText(i == 0 ? first : second);
-        lines[i]->Resize(0, 0);
         lines[i]->Show(lines[i]->Text().empty() ? SW_HIDE : SW_SHOW);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "app/tray_icon.h"
 #include "base/scoped_win.h"
 #include "base/seams.h"
 #include "base/window_task.h"
@@ -26,14 +27,12 @@ struct ActionInfo {
 constexpr ActionInfo kActions[kHotkeyActionCount] = {
     {L"HotkeyScreenshot", L"Region screenshot", CMD_SCREENSHOT},
     {L"HotkeyWindowGrab", L"Window grab", CMD_WINDOW_GRAB},
-    {L"HotkeyClipboard", L"Upload from clipboard", CMD_UPLOAD_CLIPBOARD},
+    {L"HotkeyClipboard", L"Clipboard upload", CMD_UPLOAD_CLIPBOARD},
 };
 
 struct Registry {
     HWND window = nullptr;
     bool suspended = false;
-    bool noticeTaken = false;  // the start-up notice was made
-    std::wstring notice;
     HotkeyStatus status[kHotkeyActionCount];
     bool registered[kHotkeyActionCount] = {};
     bool repeats[kHotkeyActionCount] = {};  // registered without MOD_NOREPEAT
@@ -109,10 +108,10 @@ std::wstring NoticeLine(int index) {
     switch (status.state) {
     case HotkeyState::kTaken:
     case HotkeyState::kSnipping:
-        return FormatHotkey(status.key) + L" (" + kActions[index].label + L"): " + HotkeyStateText(status);
+        return FormatHotkey(status.key) + L" (" + kActions[index].label + L"): " + HotkeyStateText(status) + L".";
     case HotkeyState::kUnreadable:
         return std::wstring(kActions[index].setting) + L" in vantorel.conf is not a key combination: \"" +
-               status.text + L"\"";
+               status.text + L"\".";
     default:
         return std::wstring();
     }
@@ -129,14 +128,6 @@ void RegisterHotkeys(HWND window) {
     if (keys.window != window) TakeBack();
     keys.window = window;
     RegisterAll();
-    if (keys.noticeTaken) return;
-    keys.noticeTaken = true;
-    for (int i = 0; i < kHotkeyActionCount; ++i) {
-        const std::wstring line = NoticeLine(i);
-        if (line.empty()) continue;
-        if (!keys.notice.empty()) keys.notice += L"\n";
-        keys.notice += line;
-    }
 }
 
 void UnregisterHotkeys() {
@@ -182,7 +173,21 @@ std::wstring HotkeyStateText(const HotkeyStatus& status) {
 
 void SetHotkeyStatusListener(void (*listener)()) { Keys().listener = listener; }
 
-std::wstring HotkeyStartupNotice() { return Keys().notice; }
+std::wstring HotkeyProblems() {
+    std::wstring text;
+    for (int i = 0; i < kHotkeyActionCount; ++i) {
+        const std::wstring line = NoticeLine(i);
+        if (line.empty()) continue;
+        if (!text.empty()) text += L"\n";
+        text += line;
+    }
+    return text;
+}
+
+void AnnounceHotkeyProblems(HWND window) {
+    const std::wstring problems = HotkeyProblems();
+    if (!problems.empty()) ShowTrayBalloon(window, L"Keyboard shortcuts", problems);
+}
 
 bool OnHotkey(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     Registry& keys = Keys();

@@ -53,10 +53,13 @@ std::wstring HotkeyStateText(const HotkeyStatus& status);
 // Called after every registration, so a page can show the new states.
 void SetHotkeyStatusListener(void (*listener)());
 
-// What the first registration of this run found wrong (keys taken, Print
-// Screen kept by Windows, settings that are not combinations), one line
-// each; empty when every shortcut works or is off. Said once, at start-up.
-std::wstring HotkeyStartupNotice();
+// What the last registration found wrong (keys taken, Print Screen kept by
+// Windows, settings that are not combinations), one line each; empty when
+// every shortcut works or is off.
+std::wstring HotkeyProblems();
+// Says those problems in the tray balloon, if there are any. Start-up does
+// this once.
+void AnnounceHotkeyProblems(HWND window);
 
 // WM_HOTKEY of the main window: posts the action's command.
 bool OnHotkey(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

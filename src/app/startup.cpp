@@ -205,9 +205,7 @@ int RunLiftorn(HINSTANCE instance) {
     // The keys that work in every program; what could not be had is said
     // once, now.
     RegisterHotkeys(app.mainWindow->MainWindow());
-    if (const std::wstring notice = HotkeyStartupNotice(); !notice.empty()) {
-        ShowTrayBalloon(app.mainWindow->MainWindow(), L"Keyboard shortcuts", notice);
-    }
+    AnnounceHotkeyProblems(app.mainWindow->MainWindow());
 
     // 17. Is the saved account still good?
     LoginAction(nullptr);
