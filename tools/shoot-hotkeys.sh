@@ -20,6 +20,7 @@ mkdir -p "$out"
 work="$(mktemp -d "${TMPDIR:-/tmp}/liftorn-shoot.XXXXXX")"
 pids=()
 cleanup() {
+  wine reg delete 'HKCU\Control Panel\Keyboard' /v PrintScreenKeyForSnippingEnabled /f >/dev/null 2>&1 || true
   wineserver -k >/dev/null 2>&1 || true
   for pid in "${pids[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
   rm -rf "$work"
@@ -40,6 +41,7 @@ display -immutable -geometry +0+0 "$work/backdrop.png" >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
 mkdir -p "$WINEPREFIX"
+"$root/scripts/wine-prefix.sh"  # the fonts the skin is drawn with
 
 data="$work/appdata/vantorel liftorn"
 mkdir -p "$data"
@@ -63,6 +65,10 @@ sleep 2
 liftorn &
 wait_for "vantorel liftorn"
 sleep 3
+# What could not be had is said once, in a balloon from the notification
+# area (Wine shows it at the screen's top-left corner).
+shot hotkey-balloon.png 640x140+0+0
+sleep 20  # until it has gone
 
 # Settings, then its "Keyboard shortcuts..." link beside the switches' title.
 xdotool mousemove $((40 + 127)) $((60 + 530 - 72 + 7)) click 1

@@ -64,11 +64,13 @@ void StartDelayedScreenshot(int seconds) {
     // The main window leaves the screen that is about to be taken, as it
     // does for a region capture.
     mainShownBeforeCountdown = main && IsWindowVisible(main) && !IsIconic(main);
-    if (!StartCountdown(request)) {
-        StartCaptureCommand(true);  // no countdown window: at once, as asked
-        return;
-    }
     if (mainShownBeforeCountdown) ShowWindow(main, SW_HIDE);
+    if (!StartCountdown(request)) {
+        // No countdown window: the capture at once, as for the menu's
+        // screenshot.
+        if (mainShownBeforeCountdown) ShowWindow(main, SW_SHOW);
+        StartCaptureCommand(true);
+    }
 }
 
 void CancelDelayedScreenshot() { CancelCountdown(); }

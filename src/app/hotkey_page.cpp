@@ -87,6 +87,8 @@ void ShowWrapped(GUIText* const lines[2], const std::wstring& text) {
     }
     place(word);
     for (int i = 0; i < 2; ++i) {
+        // The line takes the size of its text: the old one is repainted too.
+        lines[i]->Invalidate();
         lines[i]->SetText(i == 0 ? first : second);
         lines[i]->Show(lines[i]->Text().empty() ? SW_HIDE : SW_SHOW);
     }

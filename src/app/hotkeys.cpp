@@ -108,7 +108,7 @@ std::wstring NoticeLine(int index) {
     switch (status.state) {
     case HotkeyState::kTaken:
     case HotkeyState::kSnipping:
-        return FormatHotkey(status.key) + L" (" + kActions[index].label + L"): " + HotkeyStateText(status) + L".";
+        return FormatHotkey(status.key) + L": " + HotkeyStateText(status) + L".";
     case HotkeyState::kUnreadable:
         return std::wstring(kActions[index].setting) + L" in vantorel.conf is not a key combination: \"" +
                status.text + L"\".";

@@ -136,9 +136,10 @@ bool OnMouseActivate(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {
     return true;
 }
 
+// Sized to its text unless given a width (and height).
 GUIText* AddText(SkinnableWindow& window, int x, int y, const std::wstring& text, std::uint32_t colour,
-                 const FontSpec* font = nullptr) {
-    auto widget = std::make_unique<GUIText>(window.MainWindow(), window.Instance(), x, y, 0, 0, text);
+                 const FontSpec* font = nullptr, SIZE size = {0, 0}) {
+    auto widget = std::make_unique<GUIText>(window.MainWindow(), window.Instance(), x, y, size.cx, size.cy, text);
     widget->SetColour(colour);
     if (font) widget->SetFont({*font, {L"Calibri", font->pixelSize, font->weight}});
     return window.AddPainter(std::move(widget));
@@ -175,7 +176,9 @@ bool StartCountdown(const CountdownRequest& request) {
     AddText(window, 24, 20, L"Screenshot in", 0xEEEEEE);
     AddText(window, 24, 40, L"Esc or a click cancels", 0xA5A5A5);
     const FontSpec big{L"Myriad Pro", 34, 700};
-    countdown->number = AddText(window, 170, 18, L"", 0x5EEAD4, &big);
+    // A box of its own size, so "10" becoming "9" leaves nothing behind.
+    countdown->number = AddText(window, 160, 14, L"", 0x5EEAD4, &big, SIZE{50, 44});
+    countdown->number->SetAlignment(GUIText::kAlignCentre);
 
     window.SetMessageHandler(WM_TIMER, OnTimer);
     window.SetMessageHandler(WM_HOTKEY, OnHotkey);

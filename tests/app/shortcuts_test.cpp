@@ -329,7 +329,7 @@ TEST_F(Shortcuts, RegisteredKeysRunTheirCommandsAndAKeyTakenElsewhereShowsOnItsR
     EXPECT_EQ(L"Alt+Print", HotkeyPageRow(HotkeyAction::kWindowGrab).field->GetText());
     AnnounceHotkeyProblems(Main());
     EXPECT_EQ((std::vector<std::wstring>{
-                  L"Keyboard shortcuts: Alt+Print (Window grab): Taken by another program."}),
+                  L"Keyboard shortcuts: Alt+Print: Taken by another program."}),
               balloons);
     captures.clear();
     prompts.Clear();
@@ -360,7 +360,7 @@ TEST_F(Shortcuts, WindowsSnippingOnPrintScreenIsShownAndTurnedOffOnlyAfterYes) {
     RegisterHotkeys(Main());
     EXPECT_EQ(HotkeyState::kSnipping, StatusOf(HotkeyAction::kScreenshot).state);
     EXPECT_EQ(HotkeyState::kActive, StatusOf(HotkeyAction::kWindowGrab).state);  // Alt+Print is ours
-    EXPECT_EQ(L"Print (Region screenshot): Windows opens its own screen snipping on this key.", HotkeyProblems());
+    EXPECT_EQ(L"Print: Windows opens its own screen snipping on this key.", HotkeyProblems());
     OpenHotkeyPage();
     const HotkeyRow row = HotkeyPageRow(HotkeyAction::kScreenshot);
     EXPECT_EQ(L"Windows opens its own screen snipping on this key", RowStatus(HotkeyAction::kScreenshot));
