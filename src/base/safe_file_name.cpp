@@ -15,22 +15,6 @@ bool IsForbiddenInName(wchar_t c) {
 
 wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; }
 
-// Windows reserves these names whatever extension follows them.
-bool IsReservedDeviceName(const std::wstring& name) {
-    std::wstring base = name.substr(0, name.find(L'.'));
-    while (!base.empty() && base.back() == L' ') base.pop_back();
-    for (auto& c : base) c = AsciiUpper(c);
-    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" ||
-        base == L"CONIN$" || base == L"CONOUT$") {
-        return true;
-    }
-    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
-        const wchar_t digit = base[3];
-        return (digit >= L'0' && digit <= L'9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-    }
-    return false;
-}
-
 void DropTrailingDotsAndSpaces(std::wstring& name) {
     while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
 }
@@ -57,3 +41,17 @@ bool IsSafeFileName(const std::wstring& name) {
            SafeFileName(name, kMaxStoredNameLength) == name;
 }
 
+bool IsReservedDeviceName(const std::wstring& name) {
+    std::wstring base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.pop_back();
+    for (auto& c : base) c = AsciiUpper(c);
+    if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" ||
+        base == L"CONIN$" || base == L"CONOUT$") {
+        return true;
+    }
+    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
+        const wchar_t digit = base[3];
+        return (digit >= L'0' && digit <= L'9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    }
+    return false;
+}

@@ -1,8 +1,19 @@
 #include "capture/capture_names.h"
 
+#include "base/safe_file_name.h"
+
 namespace {
 
 constexpr wchar_t kForbidden[] = L"\\/:*?\"<>|";
+
+// Pasted text can bring control characters, which no file name holds.
+bool IsForbidden(wchar_t c) {
+    if (c < 0x20) return true;
+    for (const wchar_t* f = kForbidden; *f; ++f) {
+        if (c == *f) return true;
+    }
+    return false;
+}
 
 wchar_t Lower(wchar_t c) {
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
@@ -19,11 +30,13 @@ bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
 }  // namespace
 
 NameProblem CheckCaptureName(const std::wstring& name) {
-    for (const wchar_t* c = kForbidden; *c; ++c) {
-        if (name.find(*c) != std::wstring::npos) return NameProblem::kForbiddenCharacter;
+    for (const wchar_t c : name) {
+        if (IsForbidden(c)) return NameProblem::kForbiddenCharacter;
     }
     if (name.find(L'.') == std::wstring::npos) return NameProblem::kNoExtension;
     if (FormatOfName(name) == CaptureFormat::kUnknown) return NameProblem::kWrongExtension;
+    // Saved under such a name the picture would go to the device and be lost.
+    if (IsReservedDeviceName(name)) return NameProblem::kReservedName;
     return NameProblem::kNone;
 }
 
@@ -35,6 +48,8 @@ const wchar_t* NameProblemMessage(NameProblem problem) {
             return L"No extension given.";
         case NameProblem::kWrongExtension:
             return L"Valid extensions: png, jpg and gif.";
+        case NameProblem::kReservedName:
+            return L"Windows keeps that name for a device; choose another.";
         case NameProblem::kNone:
             break;
     }
@@ -56,14 +71,14 @@ std::wstring DefaultCaptureName(const std::wstring& windowTitle, bool regionMode
     if (!regionMode) {
         const std::wstring title = windowTitle.substr(0, kTitleCharacters);
         for (wchar_t c : title) {
-            bool forbidden = c < 0x20 || c == 0x7F;
-            for (const wchar_t* f = kForbidden; *f && !forbidden; ++f) forbidden = c == *f;
-            if (!forbidden) name += c;
+            if (!IsForbidden(c) && c != 0x7F) name += c;
         }
     }
     // A title made only of such characters would leave a bare extension.
     if (name.empty()) name = L"capture";
-    return name + L".png";
+    name += L".png";
+    if (IsReservedDeviceName(name)) name.insert(0, 1, L'_');
+    return name;
 }
 
 std::wstring SubstituteCapturePath(const std::wstring& arguments, const std::wstring& path) {

@@ -7,9 +7,10 @@
 
 enum class NameProblem {
     kNone,
-    kForbiddenCharacter,  // one of \ / : * ? " < > |
+    kForbiddenCharacter,  // one of \ / : * ? " < > |, or a control character
     kNoExtension,
     kWrongExtension,  // not png, jpg or gif
+    kReservedName,    // CON, NUL, COM1 ...: a device, not a file in the folder
 };
 
 // Only the first problem found counts.
@@ -23,8 +24,9 @@ CaptureFormat FormatOfName(const std::wstring& name);
 
 // The offered name: "capture.png" in region mode or for an empty title;
 // otherwise the title without the characters a file name cannot hold
-// (control characters included), followed by ".png". The title is cut to
-// its first `kTitleCharacters` characters.
+// (control characters included), followed by ".png", with a "_" before a
+// device's name. The title is cut to its first `kTitleCharacters`
+// characters.
 constexpr std::size_t kTitleCharacters = 41;
 std::wstring DefaultCaptureName(const std::wstring& windowTitle, bool regionMode);
 

@@ -33,6 +33,14 @@ TEST(CaptureNamesTest, NameCheckAndItsMessages) {
         {L"<a>.png", NameProblem::kForbiddenCharacter},
         {L"a|b.png", NameProblem::kForbiddenCharacter},
         {L"a*.png", NameProblem::kForbiddenCharacter},
+        {L"pasted\x0b.png", NameProblem::kForbiddenCharacter},
+        // Windows would hand these to a device and the picture would be lost.
+        {L"CON.png", NameProblem::kReservedName},
+        {L"nul .PNG", NameProblem::kReservedName},
+        {L"com1.tar.jpg", NameProblem::kReservedName},
+        {L"LPT\u00b9.gif", NameProblem::kReservedName},
+        {L"console.png", NameProblem::kNone},
+        {L"COM10.png", NameProblem::kNone},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.problem, CheckCaptureName(c.name)) << c.name;
@@ -41,6 +49,8 @@ TEST(CaptureNamesTest, NameCheckAndItsMessages) {
                  NameProblemMessage(NameProblem::kForbiddenCharacter));
     EXPECT_STREQ(L"No extension given.", NameProblemMessage(NameProblem::kNoExtension));
     EXPECT_STREQ(L"Valid extensions: png, jpg and gif.", NameProblemMessage(NameProblem::kWrongExtension));
+    EXPECT_STREQ(L"Windows keeps that name for a device; choose another.",
+                 NameProblemMessage(NameProblem::kReservedName));
     EXPECT_STREQ(L"", NameProblemMessage(NameProblem::kNone));
 }
 
@@ -57,6 +67,8 @@ TEST(CaptureNamesTest, FormatsAndOfferedNames) {
     EXPECT_EQ(L"Notepad - notes.txt.png", DefaultCaptureName(L"Notepad - notes.txt", false));
     EXPECT_EQ(L"capture.png", DefaultCaptureName(L"\\/:*?\"<>|", false));
     EXPECT_EQ(L"tabline.png", DefaultCaptureName(L"tab\tline\n", false));
+    EXPECT_EQ(L"_CON.png", DefaultCaptureName(L"CON", false));
+    EXPECT_EQ(L"_aux .png", DefaultCaptureName(L"aux ", false));
     // Only the first 41 characters of a title are read.
     const std::wstring longTitle(60, L'x');
     EXPECT_EQ(std::wstring(41, L'x') + L".png", DefaultCaptureName(longTitle, false));
