@@ -49,7 +49,7 @@ const wchar_t* NameProblemMessage(NameProblem problem) {
         case NameProblem::kWrongExtension:
             return L"Valid extensions: png, jpg and gif.";
         case NameProblem::kReservedName:
-            return L"Windows keeps that name for a device; choose another.";
+            return L"Windows reserves that name for a device.";
         case NameProblem::kNone:
             break;
     }

@@ -49,7 +49,7 @@ TEST(CaptureNamesTest, NameCheckAndItsMessages) {
                  NameProblemMessage(NameProblem::kForbiddenCharacter));
     EXPECT_STREQ(L"No extension given.", NameProblemMessage(NameProblem::kNoExtension));
     EXPECT_STREQ(L"Valid extensions: png, jpg and gif.", NameProblemMessage(NameProblem::kWrongExtension));
-    EXPECT_STREQ(L"Windows keeps that name for a device; choose another.",
+    EXPECT_STREQ(L"Windows reserves that name for a device.",
                  NameProblemMessage(NameProblem::kReservedName));
     EXPECT_STREQ(L"", NameProblemMessage(NameProblem::kNone));
 }
