@@ -2,16 +2,13 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <cwchar>
-#include <cwctype>
 #include <new>
 
 #include "app/app_state.h"
 #include "base/product.h"
-#include "base/random_bytes.h"
 #include "base/scoped_win.h"
 #include "base/shell_open.h"
+#include "base/temporary_folder.h"
 #include "base/user_prompt.h"
 #include "base/utf.h"
 #include "base/version_compare.h"
@@ -22,26 +19,6 @@ namespace {
 
 constexpr const wchar_t* kUpdaterFolderPrefix = L"vantorel-liftorn-updater-";
 constexpr const wchar_t* kUpdaterCopyName = L"updater2.exe";
-
-// The temporary folder, ending in a backslash, or empty.
-std::wstring TemporaryFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) return std::wstring();
-    std::wstring folder(temp, length);
-    if (folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
-// The prefix and exactly 16 lower-case hex digits: a folder StartUpdater made.
-bool IsUpdaterFolderName(const std::wstring& name) {
-    const std::size_t prefix = std::wcslen(kUpdaterFolderPrefix);
-    if (name.size() != prefix + 16 || name.compare(0, prefix, kUpdaterFolderPrefix) != 0) return false;
-    for (std::size_t i = prefix; i < name.size(); ++i) {
-        if (!iswxdigit(name[i]) || iswupper(name[i])) return false;
-    }
-    return true;
-}
 
 // Asks the product site; the received text when the transfer worked and
 // brought something, else empty.
@@ -74,19 +51,9 @@ size_t AppendUpdateReply(char* data, size_t size, size_t count, void* reply) {
 }
 
 bool StartUpdater(const std::wstring& commandLine) {
-    const std::wstring temp = TemporaryFolder();
-    if (temp.empty()) return false;
     // A folder made new here: nothing planted in the temporary folder
     // beforehand can stand in for the copy or lie beside it.
-    std::wstring folder;
-    for (int attempt = 0; attempt < 8 && folder.empty(); ++attempt) {
-        std::uint64_t key = RandomKey();
-        if (key == 0) return false;
-        wchar_t digits[17];
-        std::swprintf(digits, 17, L"%016llx", static_cast<unsigned long long>(key));
-        const std::wstring candidate = temp + kUpdaterFolderPrefix + digits + L"\\";
-        if (CreateDirectoryW(candidate.c_str(), nullptr)) folder = candidate;
-    }
+    const std::wstring folder = MakeFreshTemporaryFolder(kUpdaterFolderPrefix);
     if (folder.empty()) return false;
     const std::wstring copy = folder + kUpdaterCopyName;
     const std::wstring programFolder = Utf8ToWide(App().programFolder);
@@ -105,7 +72,7 @@ void RemoveOldUpdaterCopies() {
     if (!search) return;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !IsUpdaterFolderName(found.cFileName)) {
+            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !IsFreshFolderName(found.cFileName, kUpdaterFolderPrefix)) {
             continue;
         }
         // A copy that still runs cannot be deleted; it goes next time. A
