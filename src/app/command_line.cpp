@@ -31,7 +31,7 @@ bool HandleCommandLine(HINSTANCE instance, const std::wstring& commandLine,
                        const std::vector<std::wstring>& arguments, int& exitCode) {
     exitCode = 0;
     if (commandLine == L"/registertypes") {
-        exitCode = RegisterTypes(instance, true);
+        exitCode = RegisterTypes();
         return true;
     }
     if (arguments.size() == 3 && arguments[1] == L"/uri") {

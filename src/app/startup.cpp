@@ -152,12 +152,13 @@ int RunLiftorn(HINSTANCE instance) {
     }
 
     // 8. The application identity and the shortcut type, Windows 7 and later.
-    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration(instance);
+    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration();
 
     // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links;
-    //    archives that an earlier run left behind go.
+    //    archives and updater copies that an earlier run left behind go.
     MakeFolder(app.dataFolder + "thumbs");
     RemoveStaleArchives(Utf8ToWide(app.dataFolder));
+    RemoveOldUpdaterCopies();
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
     // 10. The skin: a missing file has been reported; end quietly.
