@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/complete_upload.h"
 #include "app/history_list.h"
+#include "app/history_search.h"
 #include "app/instance_handoff.h"
 #include "app/login.h"
 #include "app/main_window.h"
@@ -189,6 +190,7 @@ int RunLiftorn(HINSTANCE instance) {
     CreateMainPage(instance);
     CreateSettingsPage(instance);
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
+    std::unique_ptr<HistorySearch> historySearch = CreateHistorySearch(instance);
     RebuildJumpListFromHistory();
 
     // 16. The tray icon before Windows 7.
@@ -209,6 +211,7 @@ int RunLiftorn(HINSTANCE instance) {
     RefuseNewToasts();
     uploadQueue->SetCompletionHandler(nullptr);
     const bool workerEnded = uploadQueue->Stop(kWorkerStopMillis);
+    historySearch.reset();  // its thread stops before the list it searches goes
     SetMainWindowHandle(nullptr);
     app.mainWindow = nullptr;
     mainWindow.reset();
