@@ -868,10 +868,11 @@ def make_history(images):
         c.fill(stroke([(9.2, 9.2), (12.6, 12.6)], 2.2), colour, ss=4)
         images["buttons/%s.png" % name] = c
 
-    # The entry the keyboard has reached in a search: 200 x 75 behind the
-    # entry, from 3 rows above its thumbnail; a faint lift with a mint rim.
-    c = Canvas(200, 75)
-    lift = rect(0, 0, 200, 75, THUMB_R + 3)
+    # The entry the keyboard has reached in a search: 200 x 69 behind the
+    # entry, as high as its thumbnail (so the list's top edge never cuts
+    # it); a faint lift with a mint rim.
+    c = Canvas(200, THUMB)
+    lift = rect(0, 0, 200, THUMB, THUMB_R)
     c.fill(lift, rgb("#ffffff", 0.06), ss=4)
     c.fill(inner_band(lift, 1.0), with_alpha(MINT, 0.55), ss=4)
     images["history/highlight.png"] = c
@@ -1095,7 +1096,7 @@ EXPECTED = {
     "droparea/cancel.png": (17, 17), "droparea/cancel_hover.png": (17, 17),
     "history/heading.png": (227, 57), "history/no_thumb.png": (THUMB, THUMB),
     "history/thumb_mask.png": (THUMB, THUMB), "history/thumb_overlay.png": (THUMB, THUMB),
-    "history/highlight.png": (200, 75),
+    "history/highlight.png": (200, THUMB),
     "progress/left.png": (5, 10), "progress/center.png": (1, 10), "progress/right.png": (5, 10),
     "settings/heading.png": (233, 50), "settings/account.png": (230, 107),
     "settings/general.png": (230, 159), "settings/copyright.png": (230, 60),

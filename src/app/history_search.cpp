@@ -28,8 +28,8 @@ namespace {
 constexpr int kButtonX = 250, kButtonY = 113, kButtonSide = 14;
 constexpr int kBoxX = 52, kBoxY = 142, kBoxWidth = 214, kBoxHeight = 18;
 constexpr int kCountX = 54, kCountY = 163, kCountWidth = 210, kCountHeight = 15;
-// Behind the highlighted entry, from 3 pixels above its thumbnail.
-constexpr int kHighlightWidth = 200, kHighlightHeight = 75, kHighlightTop = -3;
+// Behind the highlighted entry, as high as its thumbnail.
+constexpr int kHighlightWidth = 200, kHighlightHeight = 69;
 constexpr int kBoxText = 0x222222;
 constexpr int kBoxBackground = 0xEEEEEE;
 constexpr std::uint32_t kCountColour = 0xA5A5A5;
@@ -124,7 +124,7 @@ HistorySearch::HistorySearch(HINSTANCE instance, GUIPage* page, GUIScrollArea* l
     list_->SetHighlightImage(
         std::make_unique<GUIImage>(window_, instance, 0, 0, kHighlightWidth, kHighlightHeight,
                                    SkinPath("HI_HIGHLIGHT")),
-        POINT{0, kHighlightTop});
+        POINT{0, 0});
 }
 
 HistorySearch::~HistorySearch() {
@@ -263,38 +263,33 @@ void HistorySearch::ShowWholeList() {
 }
 
 void HistorySearch::ShowCount() {
+    if (countLine_->SetText(CountText())) countLine_->Invalidate();
+}
+
+std::wstring HistorySearch::CountText() const {
     const std::size_t total = TotalCount();
-    if (!filtered_) {
-        countLine_->SetText(Grouped(total) + (total == 1 ? L" upload" : L" uploads"));
-        return;
-    }
+    const wchar_t* uploads = total == 1 ? L" upload" : L" uploads";
+    if (!filtered_) return Grouped(total) + uploads;
     const std::size_t shown =
         list_->Items().size() + list_->PendingInsertCount() - list_->PendingRemovalCount();
-    if (shown > 0) {
-        countLine_->SetText(Grouped(shown) + L" of " + Grouped(total) +
-                            (total == 1 ? L" upload" : L" uploads"));
-        return;
-    }
+    if (shown > 0) return Grouped(shown) + L" of " + Grouped(total) + uploads;
     // The text as typed, cut short with an ellipsis where it would not fit.
     const auto line = [](const std::wstring& text) {
         return L"No upload matches \u201C" + text + L"\u201D";
     };
-    std::size_t fits = text_.size();
-    if (countLine_->MeasureText(line(text_)).cx > kCountWidth) {
-        std::size_t low = 0, high = text_.size();
-        while (low < high) {
-            const std::size_t middle = (low + high + 1) / 2;
-            if (countLine_->MeasureText(line(text_.substr(0, middle) + L"\u2026")).cx <= kCountWidth) {
-                low = middle;
-            } else {
-                high = middle - 1;
-            }
+    if (countLine_->MeasureText(line(text_)).cx <= kCountWidth) return line(text_);
+    std::size_t low = 0, high = text_.size();
+    while (low < high) {
+        const std::size_t middle = (low + high + 1) / 2;
+        if (countLine_->MeasureText(line(text_.substr(0, middle) + L"\u2026")).cx <= kCountWidth) {
+            low = middle;
+        } else {
+            high = middle - 1;
         }
-        fits = low;
-        // Never cut a character in two halves.
-        if (fits > 0 && text_[fits - 1] >= 0xD800 && text_[fits - 1] <= 0xDBFF) --fits;
     }
-    countLine_->SetText(fits == text_.size() ? line(text_) : line(text_.substr(0, fits) + L"\u2026"));
+    // Never cut a character in two halves.
+    if (low > 0 && text_[low - 1] >= 0xD800 && text_[low - 1] <= 0xDBFF) --low;
+    return line(text_.substr(0, low) + L"\u2026");
 }
 
 void HistorySearch::EntryAdded(const ScrollEntry& entry) {

@@ -82,6 +82,7 @@ private:
     std::vector<ScrollEntry> WholeList() const;
     std::size_t TotalCount() const;
     void ShowCount();
+    std::wstring CountText() const;
     void MoveHighlight(int step);
     ScrollEntry Highlighted() const;
     // The next entry below `index` that is not collapsing, or null.

@@ -198,6 +198,19 @@ protected:
         return entry ? Utf8ToWide(static_cast<const HistoryRow*>(entry)->fileName) : L"";
     }
     static std::wstring CountText() { return search->CountLine()->Text(); }
+    // What the window shows where the count line is.
+    static std::uint64_t CountPixels() {
+        App().mainWindow->PaintNow();
+        const GUIText& line = *search->CountLine();
+        std::uint64_t sum = 0;
+        for (int y = 0; y < line.Size().cy; ++y) {
+            for (int x = 0; x < line.Size().cx; ++x) {
+                sum = sum * 31 + App().mainWindow->BackBufferPixel(line.Position().x + x,
+                                                                   line.Position().y + y);
+            }
+        }
+        return sum;
+    }
     // The name the view at the list's top shows.
     static std::wstring TopName() {
         const std::size_t index = static_cast<std::size_t>(List().ScrollOffset() / kRowHeight);
@@ -254,9 +267,11 @@ TEST_F(HistorySearchTest, FindsAsYouTypeActsOnTheKeyboardAndGivesTheListBack) {
     EXPECT_EQ(cafe + L"0.jpg", Shown().back());
     EXPECT_EQ(0, List().ScrollOffset());
     EXPECT_EQ(L"12 of 300 uploads", CountText());
+    const std::uint64_t twelve = CountPixels();
     TypeAndWait(L" 2026-03");
     EXPECT_EQ((std::vector<std::wstring>{cafe + L"200.jpg", cafe + L"50.jpg"}), Shown());
     EXPECT_EQ(L"2 of 300 uploads", CountText());
+    EXPECT_NE(twelve, CountPixels());  // and the window shows it
 
     // The arrows walk the results; above the first, the box again.
     Tap(VK_DOWN);
