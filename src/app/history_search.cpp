@@ -217,8 +217,9 @@ void HistorySearch::Submit(const std::string& text) {
 void HistorySearch::OnAnswer(SearchResult answer) {
     if (!open_ || answer.generation != generation_) return;  // the text changed since
     waiting_ = false;
+    std::vector<ScrollEntry> held = list_->ReplaceItems(std::move(answer.matches), 0);
+    if (!filtered_) whole_ = std::move(held);  // kept as it is, for when the search ends
     filtered_ = true;
-    list_->ReplaceItems(std::move(answer.matches), 0);
     ShowCount();
 }
 
@@ -231,17 +232,6 @@ void HistorySearch::RememberPlace() {
     placeWithin_ = placeOffset_ % height;
 }
 
-std::vector<ScrollEntry> HistorySearch::WholeList() const {
-    std::vector<ScrollEntry> all(added_.begin(), added_.end());
-    all.reserve(TotalCount());
-    for (const ScrollEntry& entry : *base_) {
-        if (removed_.empty() || !std::binary_search(removed_.begin(), removed_.end(), entry.get())) {
-            all.push_back(entry);
-        }
-    }
-    return all;
-}
-
 std::size_t HistorySearch::TotalCount() const {
     return base_ ? base_->size() + added_.size() - removed_.size() : 0;
 }
@@ -250,13 +240,13 @@ void HistorySearch::ShowWholeList() {
     ++generation_;  // answers under way no longer count
     waiting_ = false;
     if (filtered_) {
-        std::vector<ScrollEntry> all = WholeList();
         int offset = placeOffset_;
-        const auto found = std::find(all.begin(), all.end(), placeEntry_);
-        if (placeEntry_ && found != all.end()) {
-            offset = static_cast<int>(found - all.begin()) * list_->ItemHeight() + placeWithin_;
+        const auto found = std::find(whole_.begin(), whole_.end(), placeEntry_);
+        if (placeEntry_ && found != whole_.end()) {
+            offset = static_cast<int>(found - whole_.begin()) * list_->ItemHeight() + placeWithin_;
         }
-        list_->ReplaceItems(std::move(all), offset);
+        list_->ReplaceItems(std::move(whole_), offset);
+        whole_.clear();
         filtered_ = false;
     }
     ShowCount();
@@ -299,6 +289,7 @@ void HistorySearch::EntryAdded(const ScrollEntry& entry) {
         return;
     }
     added_.insert(added_.begin(), entry);
+    if (filtered_) whole_.insert(whole_.begin(), entry);
     if (!filtered_ || Matches(BoundedFields(DescribeHistoryRow(entry.get())), words_)) {
         list_->AddItem(entry, true);
     }
@@ -318,6 +309,11 @@ void HistorySearch::EntryRemoved(const void* entry) {
         const bool inBase = std::any_of(base_->begin(), base_->end(),
                                         [entry](const ScrollEntry& e) { return e.get() == entry; });
         if (inBase && (at == removed_.end() || *at != entry)) removed_.insert(at, entry);
+    }
+    if (filtered_) {
+        const auto kept = std::find_if(whole_.begin(), whole_.end(),
+                                       [entry](const ScrollEntry& e) { return e.get() == entry; });
+        if (kept != whole_.end()) whole_.erase(kept);
     }
     if (placeEntry_.get() == entry) placeEntry_.reset();
     ShowCount();

@@ -79,7 +79,6 @@ private:
     void Submit(const std::string& text);
     void ShowWholeList();
     void RememberPlace();
-    std::vector<ScrollEntry> WholeList() const;
     std::size_t TotalCount() const;
     void ShowCount();
     std::wstring CountText() const;
@@ -111,6 +110,8 @@ private:
     std::shared_ptr<const SearchEntries> base_;
     SearchEntries added_;
     std::vector<const void*> removed_;
+    // The whole list itself while the list shows an answer, kept up to date.
+    std::vector<ScrollEntry> whole_;
     // Where the whole list was scrolled: the entry at the top, how far into
     // it, and the offset itself for when that entry is gone.
     ScrollEntry placeEntry_;

@@ -134,27 +134,33 @@ void GUIScrollArea::AddItems(std::vector<ScrollEntry> entries) {
     Invalidate();
 }
 
-void GUIScrollArea::ReplaceItems(std::vector<ScrollEntry> entries, int offset) {
-    if (!source_) return;
+std::vector<ScrollEntry> GUIScrollArea::ReplaceItems(std::vector<ScrollEntry> entries,
+                                                     int offset) {
+    if (!source_) return {};
     entries.erase(std::remove(entries.begin(), entries.end(), nullptr), entries.end());
     // Views let go of what they showed; those still wanted bind again.
     for (PooledView& pooled : pool_) {
         pooled.entry = nullptr;
         pooled.bound.reset();
     }
+    // What the list held, with its animations ended; moved, not copied,
+    // when none was under way.
+    std::vector<ScrollEntry> held =
+        pendingInserts_.empty() && pendingRemovals_.empty() ? std::move(items_) : Entries();
     const std::vector<ScrollEntry> collapsing = std::move(pendingRemovals_);
     pendingRemovals_.clear();
     pendingInserts_.clear();
     insertOffset_ = 0;
     removalOffset_ = 0;
     highlight_ = nullptr;
-    items_.swap(entries);
+    items_ = std::move(entries);
     offset_ = offset;
     ClampOffset();
     if (removalFunction_) {
         for (const ScrollEntry& entry : collapsing) removalFunction_(entry.get());
     }
     Invalidate();
+    return held;
 }
 
 std::vector<ScrollEntry> GUIScrollArea::Entries() const {

@@ -92,10 +92,11 @@ public:
     // with a view source only.
     void AddItems(std::vector<ScrollEntry> entries);
     // Shows `entries` (top first) in place of the whole list at once, moved
-    // up by `offset` pixels (clamped); lists with a view source only. Slides
-    // and collapses under way end unshown (collapsing entries go to the
-    // removal function), and the highlight goes.
-    void ReplaceItems(std::vector<ScrollEntry> entries, int offset);
+    // up by `offset` pixels (clamped), and hands back the entries it held,
+    // as Entries() gives them; lists with a view source only. Slides and
+    // collapses under way end unshown (collapsing entries go to the removal
+    // function), and the highlight goes.
+    std::vector<ScrollEntry> ReplaceItems(std::vector<ScrollEntry> entries, int offset);
     // The entries as the list will hold them once its animations end:
     // arrivals on top, collapsing ones left out. Top first.
     std::vector<ScrollEntry> Entries() const;
