@@ -18,42 +18,17 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/history_list.h"
 #include "app/history_search.h"
-#include "app/main_window.h"
 #include "base/utf.h"
-#include "config/settings_catalogue.h"
-#include "config/settings_store.h"
-#include "gui/font_face.h"
+#include "bench_window.h"
 #include "gui/gui_edit.h"
 #include "gui/gui_scroll_area.h"
-#include "gui/gui_text.h"
-#include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
 #include "history/history_row.h"
 #include "history/history_store.h"
 #include "history/search_index.h"
 
 namespace {
-
-double Milliseconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Runs what is queued for this thread; the longest single dispatch is kept.
-double longestDispatch = 0;
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        const double start = Milliseconds();
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-        longestDispatch = std::max(longestDispatch, Milliseconds() - start);
-    }
-}
 
 double WorkingSetMb() {
     PROCESS_MEMORY_COUNTERS counters{};
@@ -69,14 +44,6 @@ void Print(const std::string& what, std::vector<double> times) {
                 times[times.size() / 2], times.back());
 }
 
-std::string ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -86,17 +53,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     HINSTANCE instance = GetModuleHandleW(nullptr);
     AppState& app = App();
-    app.programFolder = ProgramFolder();
-    app.dataFolder = WideToUtf8(argv[1]);
-    if (app.dataFolder.back() != '\\') app.dataFolder += '\\';
-    DefineDefaultSettings(Settings());
-    if (!LoadSkinCatalogue(app.programFolder)) return 1;
-    SetDefaultFonts(StartupFontList());
     std::unique_ptr<SkinnableWindow> mainWindow;
-    if (!CreateMainWindow(instance, mainWindow)) return 1;
-    CreateMainButtons(instance);
-    CreateMainPage(instance);
-    const std::unique_ptr<HistoryStore> store = LoadHistoryList(instance, nullptr);
+    const std::unique_ptr<HistoryStore> store = OpenBenchWindow(instance, argv[1], mainWindow);
+    if (!store) return 1;
     std::unique_ptr<HistorySearch> search = CreateHistorySearch(instance);
     SkinnableWindow& window = *app.mainWindow;
     GUIScrollArea& list = *app.historyList;
@@ -158,7 +117,7 @@ int wmain(int argc, wchar_t** argv) {
     std::map<std::wstring, std::vector<double>> times;
     std::map<std::wstring, std::size_t> found;
     std::vector<double> clears;
-    longestDispatch = 0;
+    ResetLongestDispatch();
     for (int round = 0; round < 15; ++round) {
         for (const std::wstring& text : typed) {
             for (std::size_t length = 1; length <= text.size(); ++length) {
@@ -180,7 +139,7 @@ int wmain(int argc, wchar_t** argv) {
     Print("cleared (all again)", clears);
     Print("of which the paint", paints);
     Print("wheel frame, for scale", wheel);
-    std::printf("  longest single dispatch on the window thread: %.2f ms\n", longestDispatch);
+    std::printf("  longest single dispatch on the window thread: %.2f ms\n", LongestDispatch());
     search->Close();
     Pump();
 

@@ -1,0 +1,64 @@
+#include "bench_window.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/history_list.h"
+#include "app/main_window.h"
+#include "base/utf.h"
+#include "config/settings_catalogue.h"
+#include "config/settings_store.h"
+#include "gui/font_face.h"
+#include "gui/skin_catalogue.h"
+#include "gui/skinnable_window.h"
+#include "history/history_store.h"
+
+namespace {
+
+double longestDispatch = 0;
+
+std::string ProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return WideToUtf8(folder);
+}
+
+}  // namespace
+
+double Milliseconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        const double start = Milliseconds();
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+        longestDispatch = std::max(longestDispatch, Milliseconds() - start);
+    }
+}
+
+double LongestDispatch() { return longestDispatch; }
+void ResetLongestDispatch() { longestDispatch = 0; }
+
+std::unique_ptr<HistoryStore> OpenBenchWindow(HINSTANCE instance, const wchar_t* dataFolder,
+                                              std::unique_ptr<SkinnableWindow>& window) {
+    AppState& app = App();
+    app.programFolder = ProgramFolder();
+    app.dataFolder = WideToUtf8(dataFolder);
+    if (app.dataFolder.empty() || app.dataFolder.back() != '\\') app.dataFolder += '\\';
+    DefineDefaultSettings(Settings());
+    if (!LoadSkinCatalogue(app.programFolder)) return nullptr;
+    SetDefaultFonts(StartupFontList());
+    if (!CreateMainWindow(instance, window)) return nullptr;
+    CreateMainButtons(instance);
+    CreateMainPage(instance);
+    return LoadHistoryList(instance, nullptr);
+}
