@@ -63,14 +63,6 @@ void HandOffToRunningInstance() {
     ForwardArgumentsAsDrop(window);
 }
 
-std::string FolderOfProgram() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
-
 // The per-user application-data folder; the shell's answer stands in when
 // the environment has no APPDATA.
 std::wstring ApplicationDataFolder() {
@@ -224,6 +216,14 @@ int RunLiftorn(HINSTANCE instance) {
         ExitProcess(0);
     }
     return 0;
+}
+
+std::string FolderOfProgram() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return WideToUtf8(folder);
 }
 
 void SaveConfiguration() {

@@ -1,11 +1,11 @@
 #include "bench_window.h"
 
 #include <algorithm>
-#include <string>
 
 #include "app/app_state.h"
 #include "app/history_list.h"
 #include "app/main_window.h"
+#include "app/startup.h"
 #include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
@@ -17,14 +17,6 @@
 namespace {
 
 double longestDispatch = 0;
-
-std::string ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
 
 }  // namespace
 
@@ -51,7 +43,7 @@ void ResetLongestDispatch() { longestDispatch = 0; }
 std::unique_ptr<HistoryStore> OpenBenchWindow(HINSTANCE instance, const wchar_t* dataFolder,
                                               std::unique_ptr<SkinnableWindow>& window) {
     AppState& app = App();
-    app.programFolder = ProgramFolder();
+    app.programFolder = FolderOfProgram();
     app.dataFolder = WideToUtf8(dataFolder);
     if (app.dataFolder.empty() || app.dataFolder.back() != '\\') app.dataFolder += '\\';
     DefineDefaultSettings(Settings());
