@@ -316,6 +316,8 @@ void HistorySearch::EntryRemoved(const void* entry) {
         if (kept != whole_.end()) whole_.erase(kept);
     }
     if (placeEntry_.get() == entry) placeEntry_.reset();
+    // An answer under way may still hold it.
+    if (waiting_) Submit(utf8Text_);
     ShowCount();
 }
 
