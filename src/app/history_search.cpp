@@ -218,7 +218,11 @@ void HistorySearch::OnAnswer(SearchResult answer) {
     if (!open_ || answer.generation != generation_) return;  // the text changed since
     waiting_ = false;
     std::vector<ScrollEntry> held = list_->ReplaceItems(std::move(answer.matches), 0);
-    if (!filtered_) whole_ = std::move(held);  // kept as it is, for when the search ends
+    if (filtered_) {
+        worker_->Release(std::move(held));  // the last answer
+    } else {
+        whole_ = std::move(held);  // kept as it is, for when the search ends
+    }
     filtered_ = true;
     ShowCount();
 }
@@ -245,7 +249,7 @@ void HistorySearch::ShowWholeList() {
         if (placeEntry_ && found != whole_.end()) {
             offset = static_cast<int>(found - whole_.begin()) * list_->ItemHeight() + placeWithin_;
         }
-        list_->ReplaceItems(std::move(whole_), offset);
+        worker_->Release(list_->ReplaceItems(std::move(whole_), offset));
         whole_.clear();
         filtered_ = false;
     }

@@ -23,6 +23,15 @@ void SearchWorker::Submit(SearchRequest request) {
     wake_.notify_one();
 }
 
+void SearchWorker::Release(SearchEntries entries) {
+    if (entries.empty()) return;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        released_.push_back(std::move(entries));
+    }
+    wake_.notify_one();
+}
+
 std::size_t SearchWorker::IndexBuilds() const {
     std::lock_guard<std::mutex> hold(lock_);
     return builds_;
@@ -40,15 +49,17 @@ bool SearchWorker::Overtaken() const {
 
 void SearchWorker::Run() {
     for (;;) {
-        SearchRequest request;
+        std::optional<SearchRequest> request;
+        std::vector<SearchEntries> released;
         {
             std::unique_lock<std::mutex> hold(lock_);
-            wake_.wait(hold, [this] { return stopping_ || pending_.has_value(); });
+            wake_.wait(hold, [this] { return stopping_ || pending_ || !released_.empty(); });
             if (stopping_) return;
-            request = std::move(*pending_);
-            pending_.reset();
+            released.swap(released_);
+            request.swap(pending_);
         }
-        Serve(request);
+        released.clear();  // here, outside the lock
+        if (request) Serve(*request);
     }
 }
 

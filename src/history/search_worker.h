@@ -51,6 +51,11 @@ public:
     // base lets the index go.
     void Submit(SearchRequest request);
 
+    // Lets go of `entries` on the search thread: a long list of shared
+    // entries takes a while to release, and the caller's thread has better
+    // things to do.
+    void Release(SearchEntries entries);
+
     // For the figures and tests: indexes built, and the memory of the one kept.
     std::size_t IndexBuilds() const;
     std::size_t IndexBytes() const;
@@ -65,6 +70,7 @@ private:
     mutable std::mutex lock_;
     std::condition_variable wake_;
     std::optional<SearchRequest> pending_;
+    std::vector<SearchEntries> released_;
     bool stopping_ = false;
     std::shared_ptr<const SearchIndex> index_;  // shared with the figures
     std::size_t builds_ = 0;

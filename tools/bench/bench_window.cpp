@@ -1,7 +1,5 @@
 #include "bench_window.h"
 
-#include <algorithm>
-
 #include "app/app_state.h"
 #include "app/history_list.h"
 #include "app/main_window.h"
@@ -14,12 +12,6 @@
 #include "gui/skinnable_window.h"
 #include "history/history_store.h"
 
-namespace {
-
-double longestDispatch = 0;
-
-}  // namespace
-
 double Milliseconds() {
     LARGE_INTEGER now, frequency;
     QueryPerformanceCounter(&now);
@@ -30,15 +22,10 @@ double Milliseconds() {
 void Pump() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        const double start = Milliseconds();
         TranslateMessage(&message);
         DispatchMessageW(&message);
-        longestDispatch = std::max(longestDispatch, Milliseconds() - start);
     }
 }
-
-double LongestDispatch() { return longestDispatch; }
-void ResetLongestDispatch() { longestDispatch = 0; }
 
 std::unique_ptr<HistoryStore> OpenBenchWindow(HINSTANCE instance, const wchar_t* dataFolder,
                                               std::unique_ptr<SkinnableWindow>& window) {

@@ -12,11 +12,8 @@ class SkinnableWindow;
 
 double Milliseconds();
 
-// Runs what is queued for this thread; the longest single dispatch so far
-// is kept in LongestDispatch() (ResetLongestDispatch starts again).
+// Runs what is queued for this thread.
 void Pump();
-double LongestDispatch();
-void ResetLongestDispatch();
 
 // Points the program at `dataFolder` and the skin beside the executable,
 // then builds the main window (into `window`), its buttons and upload page,
