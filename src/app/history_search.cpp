@@ -1,6 +1,7 @@
 #include "app/history_search.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "app/app_state.h"
 #include "app/history_list.h"
@@ -16,7 +17,6 @@
 #include "gui/gui_page.h"
 #include "gui/gui_text.h"
 #include "gui/skin_catalogue.h"
-#include "gui/skinnable_window.h"
 #include "history/history_row.h"
 #include "upload/copy_url.h"
 
