@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/complete_upload.h"
 #include "app/history_list.h"
+#include "app/history_search.h"
 #include "app/instance_handoff.h"
 #include "app/login.h"
 #include "app/main_window.h"
@@ -61,14 +62,6 @@ void HandOffToRunningInstance() {
     SetForegroundWindow(window);
     SetActiveWindow(window);
     ForwardArgumentsAsDrop(window);
-}
-
-std::string FolderOfProgram() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
 }
 
 // The per-user application-data folder; the shell's answer stands in when
@@ -194,6 +187,7 @@ int RunLiftorn(HINSTANCE instance) {
     CreateMainPage(instance);
     CreateSettingsPage(instance);
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
+    std::unique_ptr<HistorySearch> historySearch = CreateHistorySearch(instance);
     RebuildJumpListFromHistory();
 
     // 16. The tray icon before Windows 7.
@@ -217,6 +211,7 @@ int RunLiftorn(HINSTANCE instance) {
     RefuseNewToasts();
     uploadQueue->SetCompletionHandler(nullptr);
     const bool workerEnded = uploadQueue->Stop(kWorkerStopMillis);
+    historySearch.reset();  // its thread stops before the list it searches goes
     SetMainWindowHandle(nullptr);
     app.mainWindow = nullptr;
     mainWindow.reset();
@@ -229,6 +224,14 @@ int RunLiftorn(HINSTANCE instance) {
         ExitProcess(0);
     }
     return 0;
+}
+
+std::string FolderOfProgram() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return WideToUtf8(folder);
 }
 
 void SaveConfiguration() {
