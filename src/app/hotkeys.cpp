@@ -147,6 +147,8 @@ void SuspendHotkeys(bool suspended) {
 }
 
 void ChangeHotkey(HotkeyAction action, const Hotkey& key) {
+    // No key is written "None": the file cannot hold an empty value (a key
+    // without one reads back as its default, which would bring the key back).
     Settings().SetString(HotkeySetting(action), FormatHotkey(key));
     Keys().suspended = false;  // a key was chosen: listening is over
     RegisterAll();

@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/complete_upload.h"
 #include "app/history_list.h"
+#include "app/history_search.h"
 #include "app/hotkey_page.h"
 #include "app/hotkeys.h"
 #include "app/instance_handoff.h"
@@ -64,14 +65,6 @@ void HandOffToRunningInstance() {
     SetForegroundWindow(window);
     SetActiveWindow(window);
     ForwardArgumentsAsDrop(window);
-}
-
-std::string FolderOfProgram() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
 }
 
 // The per-user application-data folder; the shell's answer stands in when
@@ -155,12 +148,13 @@ int RunLiftorn(HINSTANCE instance) {
     }
 
     // 8. The application identity and the shortcut type, Windows 7 and later.
-    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration(instance);
+    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration();
 
     // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links;
-    //    archives that an earlier run left behind go.
+    //    archives and updater copies that an earlier run left behind go.
     MakeFolder(app.dataFolder + "thumbs");
     RemoveStaleArchives(Utf8ToWide(app.dataFolder));
+    RemoveOldUpdaterCopies();
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
     // 10. The skin: a missing file has been reported; end quietly.
@@ -197,6 +191,7 @@ int RunLiftorn(HINSTANCE instance) {
     CreateSettingsPage(instance);
     CreateHotkeyPage(instance);
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
+    std::unique_ptr<HistorySearch> historySearch = CreateHistorySearch(instance);
     RebuildJumpListFromHistory();
 
     // 16. The tray icon before Windows 7.
@@ -228,6 +223,7 @@ int RunLiftorn(HINSTANCE instance) {
     RefuseNewToasts();
     uploadQueue->SetCompletionHandler(nullptr);
     const bool workerEnded = uploadQueue->Stop(kWorkerStopMillis);
+    historySearch.reset();  // its thread stops before the list it searches goes
     SetMainWindowHandle(nullptr);
     app.mainWindow = nullptr;
     mainWindow.reset();
@@ -240,6 +236,14 @@ int RunLiftorn(HINSTANCE instance) {
         ExitProcess(0);
     }
     return 0;
+}
+
+std::string FolderOfProgram() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return WideToUtf8(folder);
 }
 
 void SaveConfiguration() {

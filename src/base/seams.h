@@ -1,7 +1,6 @@
 // The few things tests replace, in one place: how the user is asked or told,
-// what the shell opens or starts, whether the process is elevated, what time
-// it is, and where the user's keyboard settings live. Null members mean the
-// real thing.
+// what the shell opens or starts, what time it is, and where the user's
+// keyboard settings live. Null members mean the real thing.
 // Tests swap the whole record with ScopedSeams; the program never changes it.
 #pragma once
 
@@ -24,10 +23,6 @@ struct Seams {
     // Starts a program with parameters in a working directory; true when the
     // shell accepted it.
     bool (*startProgram)(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) = nullptr;
-    // Whether this process runs elevated, and how an elevated copy of a
-    // program is run and waited for (its exit code).
-    bool (*processElevated)() = nullptr;
-    int (*runElevated)(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) = nullptr;
     // Starts a region capture (true) or a window grab (false) for the
     // screenshot commands; true when it started. `frozen`: on a still
     // picture of the screen (after a countdown).

@@ -39,7 +39,7 @@ bool MakeChannel(std::uint32_t mask, int bitCount, Channel& out) {
     const std::uint32_t run = mask >> shift;
     if (run & (run + 1)) return false;  // not contiguous
     int bits = 0;
-    while ((run >> bits) & 1) ++bits;
+    while (bits < 32 - shift && ((run >> bits) & 1)) ++bits;  // a mask of all 32 bits ends the count
     out = Channel{mask, shift, bits};
     return true;
 }
@@ -217,6 +217,7 @@ ClipboardImageResult CheckPng(const std::uint8_t* bytes, std::size_t size, PngEx
         const std::uint32_t type = Be32(bytes + at + 4);
         at += 12 + std::size_t(length);
         if (type == iend) {
+            if (length != 0) return ClipboardImageResult::kMalformed;  // IEND carries nothing
             out = PngExtent{static_cast<int>(width), static_cast<int>(height), at};
             return ClipboardImageResult::kImage;
         }

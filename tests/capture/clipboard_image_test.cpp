@@ -236,6 +236,10 @@ std::vector<RefuseCase> RefuseCases() {
         d.bits = 32, d.compression = 3, d.headerSize = 124, d.pixels = Bytes(16, 0);
         d.masks[0] = 0xFF0000, d.masks[2] = 0xFF;
     });
+    add("mask of all 32 bits", R::kMalformed, [](Dib& d) {
+        d.bits = 32, d.compression = 3, d.headerSize = 124, d.pixels = Bytes(16, 0);
+        d.masks[0] = 0xFFFFFFFF, d.masks[1] = 0x7000000, d.masks[2] = 0xFF;
+    });
     add("mask past 16 bits", R::kMalformed, [](Dib& d) {
         d.bits = 16, d.compression = 3, d.headerSize = 124, d.pixels = Bytes(8, 0);
         d.masks[0] = 0x1F0000, d.masks[1] = 0x7E0, d.masks[2] = 0x1F;
@@ -300,6 +304,9 @@ TEST(ClipboardImage, PngFilesAreCheckedAndEndAtTheirEndChunk) {
 
     Bytes cut = Png(4, 4);
     cut.resize(cut.size() - 6);
+    Bytes fullEnd = Png(4, 4, false);
+    const Bytes endWithData = Chunk("IEND", Bytes(4, 0));
+    fullEnd.insert(fullEnd.end(), endWithData.begin(), endWithData.end());
     struct {
         const char* what;
         Bytes bytes;
@@ -309,6 +316,7 @@ TEST(ClipboardImage, PngFilesAreCheckedAndEndAtTheirEndChunk) {
         {"zero high", Png(1, 0), ClipboardImageResult::kMalformed},
         {"no end chunk", Png(4, 4, false), ClipboardImageResult::kMalformed},
         {"cut inside a chunk", cut, ClipboardImageResult::kMalformed},
+        {"an end chunk with data", fullEnd, ClipboardImageResult::kMalformed},
         {"not a PNG", Bytes(64, 'P'), ClipboardImageResult::kMalformed},
         {"a bitmap", ReadCases()[0].dib.Build(), ClipboardImageResult::kMalformed},
     };
