@@ -71,13 +71,6 @@ std::size_t OutcomeCount() {
     return outcomes.size();
 }
 
-std::string TestProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
-
 // Pumps messages until `done` or about `millis` have passed.
 template <typename Condition>
 bool PumpUntil(Condition done, int millis = 10000) {
