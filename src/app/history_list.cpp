@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/failed_uploads.h"
 #include "app/recent_uploads.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
@@ -34,7 +35,8 @@ std::unique_ptr<HistoryStore> LoadHistoryList(HINSTANCE instance, ButtonClickFun
     GUIScrollArea* list = app.historyList;
     if (!list) return store;
     list->SetViewSource(
-        std::make_unique<HistoryViews>(instance, app.dataFolder, copyAction, DeleteHistoryEntry));
+        std::make_unique<HistoryViews>(instance, app.dataFolder, copyAction, DeleteHistoryEntry,
+                                       RetryFailedUpload, RemoveFailedUpload));
     const std::vector<HistoryRowPtr> rows = store->Rows();
     list->AddItems(std::vector<ScrollEntry>(rows.rbegin(), rows.rend()));  // newest at the top
     return store;
@@ -46,7 +48,7 @@ void AddToHistoryList(const HistoryRowPtr& row) {
 
 void DeleteHistoryEntry(void* item, WPARAM /*keys*/) {
     auto* view = static_cast<GUIHistoryItem*>(item);
-    if (!view || !view->Row()) return;
+    if (!view || !view->Row() || view->Row()->failed) return;
     const HistoryRowPtr row = view->Row();  // the view may be bound to another row below
     AppState& app = App();
     HistoryStore* store = app.historyDatabase;

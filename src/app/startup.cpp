@@ -10,10 +10,12 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/complete_upload.h"
+#include "app/failed_uploads.h"
 #include "app/history_list.h"
 #include "app/instance_handoff.h"
 #include "app/login.h"
 #include "app/main_window.h"
+#include "app/pending_uploads.h"
 #include "app/recent_uploads.h"
 #include "app/settings_page.h"
 #include "app/tray_icon.h"
@@ -154,10 +156,8 @@ int RunLiftorn(HINSTANCE instance) {
     // 8. The application identity and the shortcut type, Windows 7 and later.
     if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration(instance);
 
-    // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links;
-    //    archives that an earlier run left behind go.
+    // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links.
     MakeFolder(app.dataFolder + "thumbs");
-    RemoveStaleArchives(Utf8ToWide(app.dataFolder));
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
     // 10. The skin: a missing file has been reported; end quietly.
@@ -176,6 +176,8 @@ int RunLiftorn(HINSTANCE instance) {
     uploadQueue->SetArchiveFolder(Utf8ToWide(app.dataFolder));
     uploadQueue->SetAccountSource(UploadAccount);
     uploadQueue->SetCompletionHandler(CompleteUpload);
+    uploadQueue->SetFailureListener(OnUploadFailedForGood);
+    uploadQueue->SetChangeListener(OnUploadQueueChanged);
 
     // 14. The main window, published for later starts.
     std::unique_ptr<SkinnableWindow> mainWindow;
@@ -194,6 +196,15 @@ int RunLiftorn(HINSTANCE instance) {
     CreateSettingsPage(instance);
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
     RebuildJumpListFromHistory();
+
+    // 15a. Uploads an earlier run left waiting or failed are taken up again
+    //      (the journal lives in history.db); archives that no waiting job
+    //      names go.
+    PendingStore pendingStore(*history);
+    std::unique_ptr<PendingJournal> journal;
+    const RestoredUploads restored = RestorePendingUploads(*uploadQueue, pendingStore, journal);
+    RemoveStaleArchives(Utf8ToWide(app.dataFolder), restored.archives);
+    RefreshUploadCounts();
 
     // 16. The tray icon before Windows 7.
     if (!IsWindows7OrLater()) CreateTrayIcon(instance);
@@ -214,8 +225,12 @@ int RunLiftorn(HINSTANCE instance) {
     const bool captureEnded = StopCapture(kCaptureStopMillis);
     Shell_NotifyIconW(NIM_DELETE, &app.trayIcon);
     RefuseNewToasts();
-    uploadQueue->SetCompletionHandler(nullptr);
+    // The worker ends before its handler goes: a transfer cut off now stays
+    // waiting in the journal, and none is crossed out without its row.
     const bool workerEnded = uploadQueue->Stop(kWorkerStopMillis);
+    uploadQueue->SetCompletionHandler(nullptr);
+    uploadQueue->SetFailureListener(nullptr);
+    uploadQueue->SetChangeListener(nullptr);
     SetMainWindowHandle(nullptr);
     app.mainWindow = nullptr;
     mainWindow.reset();
