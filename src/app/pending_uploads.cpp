@@ -116,11 +116,12 @@ bool PendingJournal::Add(const std::vector<UploadJob*>& jobs) {
     return true;
 }
 
-void PendingJournal::SetArchive(long long id, const std::wstring& archive) {
-    const std::string name = WideToUtf8(NameInside(Utf8ToWide(dataFolder_), FullPath(archive)));
+void PendingJournal::SetArchive(long long id, const std::wstring& archive, const std::wstring& name) {
+    const std::string file =
+        archive.empty() ? std::string() : WideToUtf8(NameInside(Utf8ToWide(dataFolder_), FullPath(archive)));
     // An archive outside the data folder is not written down; a restart
     // packs the folder again.
-    if (IsArchiveName(name)) store_.SetArchive(id, name);
+    store_.SetArchive(id, IsArchiveName(file) ? file : std::string(), WideToUtf8(name));
 }
 
 void PendingJournal::SetWaiting(long long id, int failedAttempts) { store_.SetWaiting(id, failedAttempts); }

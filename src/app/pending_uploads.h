@@ -26,7 +26,7 @@ public:
     PendingJournal(PendingStore& store, std::string dataFolder);
 
     bool Add(const std::vector<UploadJob*>& jobs) override;
-    void SetArchive(long long id, const std::wstring& archive) override;
+    void SetArchive(long long id, const std::wstring& archive, const std::wstring& name) override;
     void SetWaiting(long long id, int failedAttempts) override;
     void SetFailed(long long id, UploadFailure failure, long status, int failedAttempts) override;
     void Remove(long long id) override;

@@ -19,7 +19,7 @@ const char kRead[] =
 const char kInsert[] =
     "INSERT INTO `pending` (`kind`, `path`, `name`, `own`, `archive`, `attempts`, `failure`, "
     "`status`) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
-const char kSetArchive[] = "UPDATE `pending` SET `archive` = ? WHERE `id` = ?";
+const char kSetArchive[] = "UPDATE `pending` SET `archive` = ?, `name` = ? WHERE `id` = ?";
 const char kSetState[] = "UPDATE `pending` SET `failure` = ?, `status` = ?, `attempts` = ? WHERE `id` = ?";
 const char kDelete[] = "DELETE FROM `pending` WHERE `id` = ?";
 const char kCount[] = "SELECT count(*) FROM `pending`";
@@ -177,14 +177,15 @@ bool PendingStore::Run(const char* sql, long long a, long long b, long long c, l
     return done;
 }
 
-bool PendingStore::SetArchive(long long id, const std::string& archive) {
+bool PendingStore::SetArchive(long long id, const std::string& archive, const std::string& name) {
     if (!open_) return false;
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(history_.Connection(), kSetArchive, -1, &statement, nullptr) != SQLITE_OK) {
         return false;
     }
     BindText(statement, 1, archive, true);
-    sqlite3_bind_int64(statement, 2, id);
+    BindText(statement, 2, name, true);
+    sqlite3_bind_int64(statement, 3, id);
     const bool done = sqlite3_step(statement) == SQLITE_DONE;
     sqlite3_finalize(statement);
     return done;

@@ -35,7 +35,8 @@ public:
     // Writes `rows` (their ids ignored) in one transaction and sets their
     // ids. False, with nothing written, when any of them fails.
     bool Add(std::vector<PendingRow>& rows);
-    bool SetArchive(long long id, const std::string& archive);
+    // A folder's archive (empty: none) and the name it is sent as.
+    bool SetArchive(long long id, const std::string& archive, const std::string& name);
     bool SetWaiting(long long id, int failedAttempts);
     bool SetFailed(long long id, int failure, long status, int failedAttempts);
     bool Remove(long long id);

@@ -25,8 +25,9 @@ public:
     // Writes `jobs` down in one transaction, in order, and gives each its id
     // (greater than 0). False when nothing was written.
     virtual bool Add(const std::vector<UploadJob*>& jobs) = 0;
-    // The folder job `id` was packed into `archive`.
-    virtual void SetArchive(long long id, const std::wstring& archive) = 0;
+    // The folder job `id` was packed into `archive` (empty: its archive is
+    // gone) and is sent as `name`.
+    virtual void SetArchive(long long id, const std::wstring& archive, const std::wstring& name) = 0;
     // Waiting again (to be retried, or after the user's Retry), with the
     // number of attempts that failed so far.
     virtual void SetWaiting(long long id, int failedAttempts) = 0;

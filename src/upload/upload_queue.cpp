@@ -169,9 +169,6 @@ bool UploadQueue::Enqueue(std::vector<NewUpload> uploads) {
         job->kind = upload.kind;
         job->deleteWhenUploaded = upload.deleteWhenUploaded;
         job->heldStream = upload.stream;  // closed with the job, whatever happens
-        if (job->kind == UploadKind::Folder && job->displayName.empty()) {
-            job->displayName = LastComponent(TrimFolderPath(job->path)) + L".zip";
-        }
         jobs.push_back(std::move(job));
     }
     if (jobs.empty()) return true;
@@ -469,7 +466,14 @@ UploadQueue::Attempt UploadQueue::Try(UploadJob& job) {
         if (attempt.failure != UploadFailure::None) return attempt;
     }
     if (cancel_ || stopping_) {
-        // Cancelled while the folder was packed: nothing is sent.
+        // Cancelled while the folder was packed: nothing is sent, and the
+        // archive goes (a Retry packs the folder again).
+        if (!job.archive.empty() && !stopping_) {
+            DeleteFileW(job.archive.c_str());
+            job.archive.clear();
+            std::lock_guard<std::mutex> hold(lock_);
+            if (journal_ && job.id > 0) journal_->SetArchive(job.id, job.archive, job.displayName);
+        }
         attempt.failure = UploadFailure::Cancelled;
         return attempt;
     }
@@ -505,7 +509,7 @@ UploadFailure UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size) {
     if (job.displayName.empty()) job.displayName = folderName + L".zip";
     {
         std::lock_guard<std::mutex> hold(lock_);
-        if (journal_ && job.id > 0) journal_->SetArchive(job.id, job.archive);
+        if (journal_ && job.id > 0) journal_->SetArchive(job.id, job.archive, job.displayName);
     }
     size = static_cast<std::uint64_t>(info.st_size);
     return UploadFailure::None;

@@ -41,8 +41,8 @@ struct UploadJob {
     long long id = 0;
     std::wstring path;  // the file or folder
     // The name shown and the name the service receives (the form's file
-    // name); empty: the last component of path. A folder's is its name
-    // followed by ".zip".
+    // name); empty: the last component of path. A folder's becomes its name
+    // followed by ".zip" once it is packed.
     std::wstring displayName;
     // A file of the program's own (a capture): deleted once the service has
     // taken it, kept when the upload fails (it is the user's only copy).

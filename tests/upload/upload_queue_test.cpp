@@ -33,6 +33,9 @@ struct Delivered {
     size_t remaining;
     bool success;
     bool enqueueFinished;  // see the deadlock test
+    long httpStatus;
+    bool willRetry;
+    int attempt;
 };
 
 struct Prompted {
@@ -76,7 +79,8 @@ bool Record(JobOutcome outcome) {
     }
     std::lock_guard<std::mutex> hold(recorder.lock);
     recorder.outcomes.push_back({outcome.job->path, outcome.job->displayName, outcome.job->kind, outcome.reply,
-                                 outcome.remaining, outcome.success, enqueueFinished});
+                                 outcome.remaining, outcome.success, enqueueFinished, outcome.httpStatus,
+                                 outcome.willRetry, outcome.attempt});
     recorder.changed.notify_all();
     return outcome.success && !recorder.judgeBad;
 }
@@ -119,7 +123,7 @@ public:
         }
         return true;
     }
-    void SetArchive(long long id, const std::wstring&) override { Note("archive " + std::to_string(id)); }
+    void SetArchive(long long id, const std::wstring&, const std::wstring&) override { Note("archive " + std::to_string(id)); }
     void SetWaiting(long long id, int attempts) override {
         Note("waiting " + std::to_string(id) + " " + std::to_string(attempts));
     }
@@ -501,9 +505,8 @@ TEST_F(UploadQueueTest, EveryServerFaultEndsOneJobAndTheNextStillGoes) {
 
 TEST_F(UploadQueueTest, ABusyServiceIsTriedAgainAfterEachPauseWhileLaterJobsGo) {
     queue.SetJournal(&journal);
-    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/api/json", "status": 503, "count": 2})"));
-    ASSERT_TRUE(DevService::SetFault(
-        R"({"mode": "status500", "path": "/api/json", "status": 429, "retry_after": 2, "count": 1})"));
+    const char* const busy = R"({"mode": "status500", "path": "/api/json", "status": 503, "count": 1})";
+    ASSERT_TRUE(DevService::SetFault(busy));
     ASSERT_TRUE(queue.EnqueueFile(Write("busy.txt", "busy"), nullptr));
     ASSERT_TRUE(WaitUntil([&] { return queue.WaitingCount() == 1 && !Outcomes().empty(); }));
     // While it waits for its retry, the next job goes.
@@ -515,7 +518,11 @@ TEST_F(UploadQueueTest, ABusyServiceIsTriedAgainAfterEachPauseWhileLaterJobsGo) 
     // 5 s after the first 503, 30 s after the second, 2 s (its Retry-After)
     // after the 429: never a moment earlier.
     size_t seen = 2;
+    const char* const next[] = {
+        busy, R"({"mode": "status500", "path": "/api/json", "status": 429, "retry_after": 2, "count": 1})",
+        nullptr};
     for (std::int64_t pause : {5, 30, 2}) {
+        if (const char* fault = next[seen - 2]) ASSERT_TRUE(DevService::SetFault(fault));
         testNow += pause - 1;
         EXPECT_TRUE(NothingMoreFor(seen)) << "retried before its pause of " << pause << " s";
         testNow += 1;
