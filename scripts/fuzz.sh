@@ -9,7 +9,7 @@ seconds="${1:-60}"
 out="$LIFTORN_BUILD_DIR/fuzz"
 CC=clang CXX=clang++ cmake -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLIFTORN_FUZZ=ON >/dev/null
 cmake --build "$out" -j "$(nproc)"
-for target in json_fuzz settings_fuzz; do
+for target in json_fuzz settings_fuzz pending_row_fuzz; do
   mkdir -p "$out/corpus/$target"
   echo "== $target for ${seconds}s"
   "$out/$target" -max_total_time="$seconds" -max_len=65536 -print_final_stats=1 "$out/corpus/$target"
