@@ -92,7 +92,7 @@ void RefreshUploadCounts() {
     UploadQueue* queue = app.uploadQueue;
     if (!queue) return;
     const std::wstring summary = QueueSummaryText(queue->WaitingCount(), queue->FailedCount());
-    if (app.uploadCountText) app.uploadCountText->SetText(summary);
+    if (app.uploadCountText && app.uploadCountText->SetText(summary)) app.uploadCountText->Invalidate();
     // A retry that came due while nothing was shown: show the upload, which
     // releases the queue.
     if (queue->QueuedCount() > 0 && app.dropArea && app.dropArea->State() == kDropNormal) ShowUploadStarting();

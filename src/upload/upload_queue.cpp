@@ -320,6 +320,7 @@ DWORD WINAPI UploadQueue::WorkerMain(void* queue) {
             WaitForSingleObject(self->wake_.get(), kIdlePollMillis);
             continue;
         }
+        self->Changed();  // one fewer waits
         self->RunJob(std::move(job));
     }
     return 0;
