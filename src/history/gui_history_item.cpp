@@ -187,35 +187,26 @@ void GUIHistoryItem::ApplyPageVisibility(bool hidden) {
 
 void GUIHistoryItem::Paint(HDC target, const RECT& dirty) {
     if (!row_) return;
-    title_->Move(x_ + 75, y_ + 2);
-    title_->Paint(target, dirty);
+    // Each part at its place in the entry; a missing one is skipped.
+    const auto place = [&](GUIObject* part, int x, int y) {
+        if (!part) return;
+        part->Move(x_ + x, y_ + y);
+        part->Paint(target, dirty);
+    };
+    place(title_.get(), 75, 2);
     if (failedLook_) {
-        failedTile_->Move(x_, y_);
-        failedTile_->Paint(target, dirty);
-        dateText_->Move(x_ + 75, y_ + 18);
-        dateText_->Paint(target, dirty);
-        reasonSecond_->Move(x_ + 75, y_ + 30);
-        reasonSecond_->Paint(target, dirty);
-        for (GUIButton* button : {retryButton_.get(), removeButton_.get()}) {
-            if (!button) continue;
-            button->Move(x_ + (button == retryButton_.get() ? 75 : 140), y_ + 44);
-            button->Paint(target, dirty);
-        }
+        place(failedTile_.get(), 0, 0);
+        place(dateText_.get(), 75, 18);
+        place(reasonSecond_.get(), 75, 30);
+        place(retryButton_.get(), 75, 44);
+        place(removeButton_.get(), 140, 44);
         return;
     }
-    thumbnail_->Move(x_, y_);
-    thumbnail_->Paint(target, dirty);
-    GUIImage* overlay = SharedOverlay(parentWindow_, instance_);
-    if (showOverlay_ && overlay) {
-        overlay->Move(x_, y_);
-        overlay->Paint(target, dirty);
-    }
-    dateText_->Move(x_ + 75, y_ + 21);
-    dateText_->Paint(target, dirty);
-    copyButton_->Move(x_ + 75, y_ + 44);
-    copyButton_->Paint(target, dirty);
-    deleteButton_->Move(x_ + 140, y_ + 44);
-    deleteButton_->Paint(target, dirty);
+    place(thumbnail_.get(), 0, 0);
+    if (showOverlay_) place(SharedOverlay(parentWindow_, instance_), 0, 0);
+    place(dateText_.get(), 75, 21);
+    place(copyButton_.get(), 75, 44);
+    place(deleteButton_.get(), 140, 44);
 }
 
 void GUIHistoryItem::OpenLink(void* item, WPARAM /*keys*/) {
