@@ -172,10 +172,10 @@ void CreateMainPage(HINSTANCE instance) {
     app.dropArea = page->AddChild(std::move(dropArea));
     app.uploadButton = page->AddChild(std::move(uploadButton));
     app.cancelButton = page->AddChild(std::move(cancelButton));
-    app.uploadCountText = page->AddChild(std::move(uploadCount));
     app.historyHeader = page->AddChild(std::move(historyHeader));
     app.historyList = page->AddChild(std::move(historyList));
     app.progressLeft = page->AddChild(std::move(progressLeft));
     app.progressCenter = page->AddChild(std::move(progressCenter));
     app.progressRight = page->AddChild(std::move(progressRight));
+    app.uploadCountText = page->AddChild(std::move(uploadCount));
 }

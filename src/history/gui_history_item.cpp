@@ -99,18 +99,8 @@ GUIHistoryItem::GUIHistoryItem(HWND parentWindow, HINSTANCE instance,
                                                 SkinPath("HI_BTN_DELETE_HOVER"));
     deleteButton_->SetClickFunction(deleteAction);
     deleteButton_->SetUserData(this);
-    if (retryAction && removeAction) {
-        retryButton_ = std::make_unique<GUIButton>(parentWindow, instance, 75, 44, 65, 20,
-                                                   SkinPath("HI_BTN_RETRY"), SkinPath("HI_BTN_RETRY_HOVER"));
-        retryButton_->SetClickFunction(retryAction);
-        retryButton_->SetUserData(this);
-        // Remove looks like delete: the entry and the program's own copy go.
-        removeButton_ = std::make_unique<GUIButton>(parentWindow, instance, 140, 44, 20, 20,
-                                                    SkinPath("HI_BTN_DELETE"), SkinPath("HI_BTN_DELETE_HOVER"));
-        removeButton_->SetClickFunction(removeAction);
-        removeButton_->SetUserData(this);
-    }
-
+    retryAction_ = retryAction;
+    removeAction_ = removeAction;
     title_ = std::make_unique<GUIButton>(parentWindow, instance, 75, 2, 0, 0, L"", kTitleColour,
                                          0xFFFFFF);
     title_->SetLabelFont({{L"Myriad Pro", 12, 700},
@@ -160,6 +150,23 @@ void GUIHistoryItem::Bind(HistoryRowPtr row, const PreparedThumbnail& thumbnail)
 void GUIHistoryItem::SetLook(bool failed) {
     if (failed == failedLook_) return;
     failedLook_ = failed;
+    if (failed && !retryButton_ && retryAction_ && removeAction_) {
+        retryButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, 75, 44, 65, 20,
+                                                   SkinPath("HI_BTN_RETRY"), SkinPath("HI_BTN_RETRY_HOVER"));
+        retryButton_->SetClickFunction(retryAction_);
+        retryButton_->SetUserData(this);
+        // Remove looks like delete: the entry and the program's own copy go.
+        removeButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, 140, 44, 20, 20,
+                                                    SkinPath("HI_BTN_DELETE"), SkinPath("HI_BTN_DELETE_HOVER"));
+        removeButton_->SetClickFunction(removeAction_);
+        removeButton_->SetUserData(this);
+        // Buttons are born visible: these stay hidden until the entry shows,
+        // and follow a page that is hidden now.
+        for (GUIButton* button : {retryButton_.get(), removeButton_.get()}) {
+            button->Show(SW_HIDE);
+            if (pageHidden_) button->ApplyPageVisibility(true);
+        }
+    }
     title_->SetLabelColours(failed ? kFailedTitleColour : kTitleColour, 0xFFFFFF);
     dateText_->SetColour(failed ? kFailedReasonColour : kDateColour);
     if (!failed) reasonSecond_->SetText(L"");
@@ -178,6 +185,7 @@ void GUIHistoryItem::Show(int command) {
 }
 
 void GUIHistoryItem::ApplyPageVisibility(bool hidden) {
+    pageHidden_ = hidden;
     for (GUIObject* control : {static_cast<GUIObject*>(copyButton_.get()), static_cast<GUIObject*>(deleteButton_.get()),
                                static_cast<GUIObject*>(retryButton_.get()),
                                static_cast<GUIObject*>(removeButton_.get()), static_cast<GUIObject*>(title_.get())}) {

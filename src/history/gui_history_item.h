@@ -66,14 +66,18 @@ private:
     std::unique_ptr<GUIImage> thumbnail_;
     std::unique_ptr<GUIImage> failedTile_;
     std::unique_ptr<GUIText> reasonSecond_;
+    // Made when the view first shows a failed entry.
     std::unique_ptr<GUIButton> retryButton_;
     std::unique_ptr<GUIButton> removeButton_;
+    ButtonClickFunction retryAction_ = nullptr;
+    ButtonClickFunction removeAction_ = nullptr;
     void* thumbBits_ = nullptr;  // the thumbnail bitmap's pixels, written on Bind
     HistoryRowPtr row_;
     std::wstring url_;
     std::wstring fileName_;
     bool showOverlay_ = false;
     bool failedLook_ = false;
+    bool pageHidden_ = false;  // the last ApplyPageVisibility
 
     void SetLook(bool failed);
 };
