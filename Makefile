@@ -25,7 +25,8 @@ bench: build
 	tools/bench-queue.sh
 
 # The installer, the portable zip, SHA256SUMS and the signed update manifest
-# in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release.
+# in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release;
+# SIGNING_KEY=dev the build's throw-away key; without either it refuses.
 dist:
 	scripts/dist.sh $(SIGNING_KEY)
 

@@ -4,14 +4,16 @@
 #       PORTABLE  sources free of Win32 (also built natively, with sanitizers)
 #       WINDOWS   sources that need Win32 (Windows build only)
 #       DEPENDS   folders this one builds on (lower in the order)
-#       LIBRARIES other libraries (Windows build only))
+#       LIBRARIES other libraries (Windows build only)
+#       PORTABLE_LIBRARIES libraries the PORTABLE sources call (both builds;
+#                 cmake/Native.cmake names their native counterparts))
 #
 # A module sees only its own headers and those of the modules it depends on,
 # directly or through them: each gets an include root holding a single link,
 # <folder> -> src/<folder>. So an include that runs the wrong way, say
 # "app/app_state.h" from gui, fails to compile, and so does a missing DEPENDS.
 function(liftorn_module name)
-    cmake_parse_arguments(module "" "" "PORTABLE;WINDOWS;DEPENDS;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(module "" "" "PORTABLE;WINDOWS;DEPENDS;LIBRARIES;PORTABLE_LIBRARIES" ${ARGN})
     set(sources ${module_PORTABLE})
     if(WIN32)
         list(APPEND sources ${module_WINDOWS})
@@ -33,6 +35,7 @@ function(liftorn_module name)
     foreach(dependency ${module_DEPENDS})
         target_link_libraries(${target} ${scope} liftorn_${dependency})
     endforeach()
+    target_link_libraries(${target} ${scope} ${module_PORTABLE_LIBRARIES})
     if(WIN32)
         target_link_libraries(${target} ${scope} ${module_LIBRARIES})
     else()

@@ -16,6 +16,8 @@ PACKAGES=(
   autoconf automake libtool
   # native sanitizer and fuzz builds of the platform-free code
   clang libclang-rt-14-dev g++
+  # what the portable code calls, natively (the Windows build makes its own)
+  libsodium-dev
   # tests and benchmarks of the upload road
   python3 curl zip unzip
   # the installer, and signing the update manifest

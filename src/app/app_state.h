@@ -22,6 +22,7 @@ class GUIDropArea;
 class GUIText;
 class UploadQueue;
 class HistoryStore;
+class HistorySearch;
 
 struct AppState {
     RECT savedClientRect{};
@@ -42,6 +43,7 @@ struct AppState {
     HistoryStore* historyDatabase = nullptr;
     GUIImage* historyHeader = nullptr;
     GUIScrollArea* historyList = nullptr;
+    HistorySearch* historySearch = nullptr;
     GUIImage* progressLeft = nullptr;
     GUIImage* progressCenter = nullptr;
     GUIImage* progressRight = nullptr;

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "app/app_state.h"
+#include "app/history_search.h"
 #include "app/main_commands.h"
 #include "base/clock.h"
 #include "base/main_window_handle.h"
@@ -29,6 +30,7 @@ std::shared_ptr<const FailedUploadRow> FailedRowOf(void* item) {
 
 void TakeOutOfList(const HistoryRow* row) {
     if (App().historyList) App().historyList->RemoveItem(row, true);
+    if (App().historySearch) App().historySearch->EntryRemoved(row);
 }
 
 void SetTip(wchar_t* tip, std::size_t capacity, const std::wstring& summary) {
@@ -56,8 +58,14 @@ std::shared_ptr<FailedUploadRow> MakeFailedRow(long long jobId, const std::wstri
 void AddFailedEntry(const std::shared_ptr<FailedUploadRow>& row, bool animate) {
     GUIScrollArea* list = App().historyList;
     if (!row || !list || !list->ViewSource()) return;
+    const ScrollEntry entry(std::static_pointer_cast<const HistoryRow>(row));
+    // An open search takes it in, and shows it if its name matches.
+    if (App().historySearch && App().historySearch->IsOpen()) {
+        App().historySearch->EntryAdded(entry);
+        return;
+    }
     if (animate) list->SetScrollPosition(0);  // the user should see it arrive
-    list->AddItem(ScrollEntry(std::static_pointer_cast<const HistoryRow>(row)), animate);
+    list->AddItem(entry, animate);
 }
 
 void RetryFailedUpload(void* item, WPARAM) {
@@ -71,7 +79,10 @@ void RetryFailedUpload(void* item, WPARAM) {
 }
 
 void RemoveFailedUpload(void* item, WPARAM) {
-    const auto row = FailedRowOf(item);
+    RemoveFailedRow(FailedRowOf(item));
+}
+
+void RemoveFailedRow(const std::shared_ptr<const FailedUploadRow>& row) {
     if (!row) return;
     if (UploadQueue* queue = App().uploadQueue) queue->Remove(row->jobId);
     TakeOutOfList(row.get());

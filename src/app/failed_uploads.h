@@ -26,6 +26,9 @@ void AddFailedEntry(const std::shared_ptr<FailedUploadRow>& row, bool animate);
 // files. Either way the entry leaves the list.
 void RetryFailedUpload(void* item, WPARAM keys);
 void RemoveFailedUpload(void* item, WPARAM keys);
+// Remove for the entry of `row` wherever it is asked for (also the
+// search's Delete key).
+void RemoveFailedRow(const std::shared_ptr<const FailedUploadRow>& row);
 
 // The queue's listeners (any thread): a job failed for good; the counts
 // changed or a retry came due.

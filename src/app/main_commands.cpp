@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "app/capture_commands.h"
 #include "app/history_list.h"
+#include "app/history_search.h"
 #include "app/instance_handoff.h"
 #include "app/startup.h"
 #include "app/tray_icon.h"
@@ -235,15 +236,7 @@ bool OnSize(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     if (app.screenshotButton) app.screenshotButton->Move(146, height - 71);
     if (app.windowGrabButton) app.windowGrabButton->Move(176, height - 71);
     if (app.settingsShown) return false;
-    if (app.historyList) {
-        if (height > 265) {
-            app.historyList->Show(SW_SHOW);
-            app.historyList->Resize(216, height - 233);
-        } else {
-            app.historyList->Show(SW_HIDE);
-        }
-    }
-    ShowWidget(app.historyHeader, height >= 215);
+    LayOutHistory(height);
     Settings().SetInt(L"LiftornHeight", height);
     return false;
 }
@@ -258,8 +251,29 @@ bool OnMove(HWND window, UINT, WPARAM, LPARAM lParam, LRESULT*) {
 
 bool OnKeyDown(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     *result = 0;
+    // The search has the keys first: Ctrl+F, and while it is open Escape
+    // closes it and the arrows walk its results.
+    HistorySearch* search = App().historySearch;
+    if (search && !App().settingsShown && search->OnKey(wParam)) return false;
     if (wParam == VK_ESCAPE) HideOrQuit();
     return false;
+}
+
+void LayOutHistory(int height) {
+    AppState& app = App();
+    const int band = app.historySearch ? app.historySearch->BandHeight() : 0;
+    if (app.historyList) {
+        const int listHeight = height - 233 - band;
+        if (height > 265 && listHeight >= kSmallestHistoryList) {
+            app.historyList->Move(52, 143 + band);
+            app.historyList->Show(SW_SHOW);
+            app.historyList->Resize(216, listHeight);
+        } else {
+            app.historyList->Show(SW_HIDE);
+        }
+    }
+    ShowWidget(app.historyHeader, height >= 215);
+    if (app.historySearch) ShowWidget(app.historySearch->Button(), height >= 215);
 }
 
 bool OnDropFiles(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

@@ -39,6 +39,11 @@ UINT TaskbarCreatedMessage();
 bool OnUploadButtonContextMenu(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                LRESULT* result);
 
+// Places the history list for a main window `height` pixels high: hidden
+// when the window is short, below the search's box while that is open.
+inline constexpr int kSmallestHistoryList = 30;
+void LayOutHistory(int height);
+
 // Hide button and Escape: minimise (Windows 7 and later) or hide while the
 // tray icon / taskbar button setting is on, otherwise quit.
 void HideOrQuit(void* userData = nullptr, WPARAM keys = 0);

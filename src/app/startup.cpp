@@ -12,6 +12,7 @@
 #include "app/complete_upload.h"
 #include "app/failed_uploads.h"
 #include "app/history_list.h"
+#include "app/history_search.h"
 #include "app/instance_handoff.h"
 #include "app/login.h"
 #include "app/main_window.h"
@@ -63,14 +64,6 @@ void HandOffToRunningInstance() {
     SetForegroundWindow(window);
     SetActiveWindow(window);
     ForwardArgumentsAsDrop(window);
-}
-
-std::string FolderOfProgram() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
 }
 
 // The per-user application-data folder; the shell's answer stands in when
@@ -154,10 +147,13 @@ int RunLiftorn(HINSTANCE instance) {
     }
 
     // 8. The application identity and the shortcut type, Windows 7 and later.
-    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration(instance);
+    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration();
 
-    // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links.
+    // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links;
+    //    updater copies that an earlier run left behind go (its archives go
+    //    at 15a, once the waiting jobs say which are still theirs).
     MakeFolder(app.dataFolder + "thumbs");
+    RemoveOldUpdaterCopies();
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
     // 10. The skin: a missing file has been reported; end quietly.
@@ -195,6 +191,7 @@ int RunLiftorn(HINSTANCE instance) {
     CreateMainPage(instance);
     CreateSettingsPage(instance);
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
+    std::unique_ptr<HistorySearch> historySearch = CreateHistorySearch(instance);
     RebuildJumpListFromHistory();
 
     // 15a. Uploads an earlier run left waiting or failed are taken up again
@@ -231,6 +228,7 @@ int RunLiftorn(HINSTANCE instance) {
     uploadQueue->SetCompletionHandler(nullptr);
     uploadQueue->SetFailureListener(nullptr);
     uploadQueue->SetChangeListener(nullptr);
+    historySearch.reset();  // its thread stops before the list it searches goes
     SetMainWindowHandle(nullptr);
     app.mainWindow = nullptr;
     mainWindow.reset();
@@ -243,6 +241,14 @@ int RunLiftorn(HINSTANCE instance) {
         ExitProcess(0);
     }
     return 0;
+}
+
+std::string FolderOfProgram() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return WideToUtf8(folder);
 }
 
 void SaveConfiguration() {

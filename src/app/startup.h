@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The whole life of the process: start-up in its fixed order, the message
 // loop, then shutdown. Returns the exit code.
 int RunLiftorn(HINSTANCE instance);
@@ -9,3 +11,6 @@ int RunLiftorn(HINSTANCE instance);
 // Writes the settings to the data folder's "vantorel.conf" (atomically): at
 // exit, and when Windows ends the session while the program runs.
 void SaveConfiguration();
+
+// The folder of the running executable (UTF-8, ending in a backslash).
+std::string FolderOfProgram();

@@ -6,6 +6,15 @@ namespace {
 
 constexpr wchar_t kForbidden[] = L"\\/:*?\"<>|";
 
+// Control characters, which pasted text can bring, are left to the file-name
+// rule below, with its own message.
+bool IsForbidden(wchar_t c) {
+    for (const wchar_t* f = kForbidden; *f; ++f) {
+        if (c == *f) return true;
+    }
+    return false;
+}
+
 wchar_t Lower(wchar_t c) {
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
@@ -28,8 +37,8 @@ bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
 }  // namespace
 
 NameProblem CheckCaptureName(const std::wstring& name) {
-    for (const wchar_t* c = kForbidden; *c; ++c) {
-        if (name.find(*c) != std::wstring::npos) return NameProblem::kForbiddenCharacter;
+    for (const wchar_t c : name) {
+        if (IsForbidden(c)) return NameProblem::kForbiddenCharacter;
     }
     if (name.find(L'.') == std::wstring::npos) return NameProblem::kNoExtension;
     if (FormatOfName(name) == CaptureFormat::kUnknown) return NameProblem::kWrongExtension;
@@ -70,14 +79,14 @@ std::wstring DefaultCaptureName(const std::wstring& windowTitle, bool regionMode
     if (!regionMode) {
         const std::wstring title = windowTitle.substr(0, kTitleCharacters);
         for (wchar_t c : title) {
-            bool forbidden = c < 0x20 || c == 0x7F;
-            for (const wchar_t* f = kForbidden; *f && !forbidden; ++f) forbidden = c == *f;
-            if (!forbidden) name += c;
+            if (!IsForbidden(c) && c >= 0x20 && c != 0x7F) name += c;
         }
     }
     // A title made only of such characters would leave a bare extension.
     if (name.empty()) name = L"capture";
-    return name + L".png";
+    name += L".png";
+    if (IsReservedDeviceName(name)) name.insert(0, 1, L'_');
+    return name;
 }
 
 std::wstring PrivateCaptureFileName(const CaptureClock& time, unsigned serial, CaptureFormat format) {

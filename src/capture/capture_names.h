@@ -25,8 +25,9 @@ CaptureFormat FormatOfName(const std::wstring& name);
 
 // The offered name: "capture.png" in region mode or for an empty title;
 // otherwise the title without the characters a file name cannot hold
-// (control characters included), followed by ".png". The title is cut to
-// its first `kTitleCharacters` characters.
+// (control characters included), followed by ".png", with a "_" before a
+// device's name. The title is cut to its first `kTitleCharacters`
+// characters.
 constexpr std::size_t kTitleCharacters = 41;
 std::wstring DefaultCaptureName(const std::wstring& windowTitle, bool regionMode);
 

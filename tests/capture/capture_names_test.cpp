@@ -43,6 +43,9 @@ TEST(CaptureNamesTest, NameCheckAndItsMessages) {
         {std::wstring(252, L'x') + L".png", NameProblem::kUnusableName},
         {std::wstring(251, L'x') + L".png", NameProblem::kNone},
         {L"CONSOLE.png", NameProblem::kNone},
+        {L"nul .PNG", NameProblem::kUnusableName},
+        {L"com1.tar.jpg", NameProblem::kUnusableName},
+        {L"LPT\u00b9.gif", NameProblem::kUnusableName},
         {L"COM10.png", NameProblem::kNone},
     };
     for (const Case& c : cases) {
@@ -69,6 +72,8 @@ TEST(CaptureNamesTest, FormatsAndOfferedNames) {
     EXPECT_EQ(L"Notepad - notes.txt.png", DefaultCaptureName(L"Notepad - notes.txt", false));
     EXPECT_EQ(L"capture.png", DefaultCaptureName(L"\\/:*?\"<>|", false));
     EXPECT_EQ(L"tabline.png", DefaultCaptureName(L"tab\tline\n", false));
+    EXPECT_EQ(L"_CON.png", DefaultCaptureName(L"CON", false));
+    EXPECT_EQ(L"_aux .png", DefaultCaptureName(L"aux ", false));
     // Only the first 41 characters of a title are read.
     const std::wstring longTitle(60, L'x');
     EXPECT_EQ(std::wstring(41, L'x') + L".png", DefaultCaptureName(longTitle, false));

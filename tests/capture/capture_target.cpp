@@ -114,7 +114,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         fclose(file);
         return 0;
     }
-    if (mode == L"idle") {
+    // Idle also stands in for a helper that never shows its window.
+    if (mode == L"idle" || mode == L"/mailbox") {
         Sleep(300000);
         return 0;
     }

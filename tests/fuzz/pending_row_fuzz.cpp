@@ -1,19 +1,22 @@
-// Feeds arbitrary bytes to the pending-row checks as the columns of a stored
-// row, then checks what an accepted row can reach: an own file is one plain
-// name, a user's path is absolute and plain, an archive is a temporary
-// archive's name.
+// A pending row's columns from arbitrary bytes (fields split at zero bytes):
+// whatever the checks accept can reach only what was queued. A file of the
+// program's own and a folder's archive are single names that stay inside
+// their folder; a user's path is absolute and plain; the name the service
+// receives is one line.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "base/utf.h"
+#include "fuzz_support.h"
 #include "history/pending_row.h"
 
 namespace {
 
 // The next field: bytes up to a zero byte (or the end).
-std::string Next(const uint8_t*& data, const uint8_t* end) {
-    const uint8_t* start = data;
+std::string Next(const std::uint8_t*& data, const std::uint8_t* end) {
+    const std::uint8_t* start = data;
     while (data < end && *data != 0) ++data;
     std::string field(reinterpret_cast<const char*>(start), static_cast<std::size_t>(data - start));
     if (data < end) ++data;
@@ -24,8 +27,8 @@ long long Number(const std::string& text) { return std::strtoll(text.c_str(), nu
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const uint8_t* end = data + size;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::uint8_t* end = data + size;
     StoredPendingRow stored;
     stored.id = Number(Next(data, end));
     stored.kind = Number(Next(data, end));
@@ -38,14 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     stored.status = Number(Next(data, end));
     PendingRow row;
     if (!CheckPendingRow(stored, row)) return 0;
+    FUZZ_CHECK(row.path.size() <= kMaxPendingPathBytes && row.name.size() <= kMaxPendingNameBytes);
     if (row.ownFile) {
-        if (row.path.find_first_of("\\/:") != std::string::npos || row.path == "." || row.path == "..") std::abort();
-    } else if (!IsPlainAbsolutePath(row.path) || row.path.find("\\..\\") != std::string::npos) {
-        std::abort();
+        FUZZ_CHECK(JoinsInsideFolder(Utf8ToWide(row.path)));
+    } else {
+        FUZZ_CHECK(IsPlainAbsolutePath(row.path) && row.path.find("\\..\\") == std::string::npos);
     }
-    if (!row.archive.empty() && (!IsArchiveName(row.archive) || row.archive.find('\\') != std::string::npos)) {
-        std::abort();
-    }
-    if (row.name.find_first_of("\r\n") != std::string::npos) std::abort();
+    if (!row.archive.empty()) FUZZ_CHECK(IsArchiveName(row.archive) && JoinsInsideFolder(Utf8ToWide(row.archive)));
+    FUZZ_CHECK(row.name.find_first_of("\r\n") == std::string::npos);
     return 0;
 }
