@@ -387,6 +387,9 @@ bool UploadQueue::Deliver(const UploadJob& job, const Attempt& attempt, bool wil
 
 void UploadQueue::RunJob(std::unique_ptr<UploadJob> job) {
     const Attempt attempt = Try(*job);
+    // A pause counts from the answer, not from whenever the outcome's
+    // handler lets this thread go on.
+    const std::int64_t answeredAt = UnixTimeNow();
     if (stopping_) {
         // Cut off by the end of the process: the journal still has the job
         // waiting, and the next start sends it again.
@@ -415,16 +418,16 @@ void UploadQueue::RunJob(std::unique_ptr<UploadJob> job) {
     }
     const UploadFailure failure =
         attempt.failure == UploadFailure::None ? UploadFailure::BadReply : attempt.failure;
-    Settle(std::move(job), failure, attempt.status, attempt.failure == UploadFailure::None ? -1 : pause);
+    Settle(std::move(job), failure, attempt.status, attempt.failure == UploadFailure::None ? -1 : pause,
+           answeredAt);
 }
 
 void UploadQueue::Settle(std::unique_ptr<UploadJob> job, UploadFailure failure, long status,
-                         std::int64_t pause) {
+                         std::int64_t pause, std::int64_t answeredAt) {
     ++job->failedAttempts;
     if (pause >= 0) {
-        const std::int64_t now = UnixTimeNow();
-        job->pausedAt = now;
-        job->readyAt = now + pause;
+        job->pausedAt = answeredAt;
+        job->readyAt = answeredAt + pause;
         std::lock_guard<std::mutex> hold(lock_);
         if (journal_ && job->id > 0) journal_->SetWaiting(job->id, job->failedAttempts);
         retrying_.push_back(std::move(job));

@@ -220,7 +220,8 @@ private:
     // through.
     bool Deliver(const UploadJob& job, const Attempt& attempt, bool willRetry);
     // Where a job goes after an attempt that did not upload it.
-    void Settle(std::unique_ptr<UploadJob> job, UploadFailure failure, long status, std::int64_t pause);
+    void Settle(std::unique_ptr<UploadJob> job, UploadFailure failure, long status, std::int64_t pause,
+                std::int64_t answeredAt);
     // Deletes the job's archive and, for the program's own files, its file.
     static void DeleteOwnFiles(const UploadJob& job);
     std::size_t HeldLocked() const;
