@@ -24,9 +24,10 @@ bench: build
 	tools/bench-capture.sh
 
 # The installer, the portable zip, SHA256SUMS and the signed update manifest
-# in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release.
+# in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release, and
+# SIGNING_CERT=cert.pfx (SIGNING_CERT_PASSWORD) the executables in it.
 dist:
-	scripts/dist.sh $(SIGNING_KEY)
+	SIGNING_CERT="$(SIGNING_CERT)" scripts/dist.sh $(SIGNING_KEY)
 
 clean:
 	rm -rf build

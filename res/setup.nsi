@@ -3,7 +3,11 @@
 ; registry.
 ;
 ;   makensis -DVERSION=1.2.5 -DVERSION_QUAD=1.2.5.0 -DSTAGE=<folder> \
-;            -DICON=<liftorn.ico> -DWELCOME=<164x314 bmp> -DOUTFILE=<setup.exe> setup.nsi
+;            -DICON=<liftorn.ico> -DWELCOME=<164x314 bmp> -DOUTFILE=<setup.exe> \
+;            [-DSIGN=<command>] setup.nsi
+;
+; SIGN, when given, is a command that signs the file named after it: it
+; signs the uninstaller before it is packed, and the finished installer.
 ;
 ; STAGE holds the package: liftorn.exe, iupdater.exe, vlt-helper.exe (when
 ; built) and the skin folder.
@@ -19,6 +23,11 @@ Target amd64-unicode
 RequestExecutionLevel user
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+
+!ifdef SIGN
+  !uninstfinalize `${SIGN} "%1"` = 0
+  !finalize `${SIGN} "%1"` = 0
+!endif
 
 !define PRODUCT "vantorel liftorn"
 !define PUBLISHER "vantorel"

@@ -9,9 +9,10 @@
 
 #include "app/app_state.h"
 #include "app/capture_commands.h"
+#include "app/configuration.h"
 #include "app/history_list.h"
 #include "app/instance_handoff.h"
-#include "app/startup.h"
+#include "app/settings_page.h"
 #include "app/tray_icon.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
@@ -29,8 +30,6 @@
 #include "upload/upload_queue.h"
 
 namespace {
-
-SettingsPageOpener settingsPageOpener = nullptr;
 
 HWND MainHandle() {
     return App().mainWindow ? App().mainWindow->MainWindow() : nullptr;
@@ -140,7 +139,7 @@ void RunCommand(HWND window, WORD id) {
         ToggleVisible(window);
         break;
     case CMD_SETTINGS:
-        if (!App().settingsShown && settingsPageOpener) settingsPageOpener();
+        OpenSettingsPage();
         ShowWindow(window, SW_SHOW);
         break;
     case CMD_EXIT:
@@ -185,8 +184,6 @@ void RunTrayEvent(HWND window, LPARAM event) {
 }
 
 }  // namespace
-
-void SetSettingsPageOpener(SettingsPageOpener opener) { settingsPageOpener = opener; }
 
 bool OnMouseWheel(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     *result = 0;

@@ -5,7 +5,3 @@
 // The whole life of the process: start-up in its fixed order, the message
 // loop, then shutdown. Returns the exit code.
 int RunLiftorn(HINSTANCE instance);
-
-// Writes the settings to the data folder's "vantorel.conf" (atomically): at
-// exit, and when Windows ends the session while the program runs.
-void SaveConfiguration();

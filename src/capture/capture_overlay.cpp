@@ -5,7 +5,9 @@
 #include <map>
 #include <mutex>
 
+#include "base/event_log.h"
 #include "base/scoped_win.h"
+#include "base/thread_name.h"
 #include "base/window_registry.h"
 #include "gui/window_class.h"
 #include "capture/capture.h"
@@ -244,7 +246,10 @@ void RunCapture(CaptureState& state) {
 
 DWORD WINAPI CaptureThread(void* parameter) {
     std::unique_ptr<CaptureState> state(static_cast<CaptureState*>(parameter));
+    NameThisThread("capture");
+    LogEvent("capture start", {{"mode", state->request.regionMode ? "region" : "window"}});
     RunCapture(*state);
+    if (!state->ended) LogEvent("capture end", {{"result", "cancelled"}});
     return 0;
 }
 

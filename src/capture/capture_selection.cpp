@@ -11,6 +11,7 @@
 #include "capture/post_capture_command.h"
 #include "capture/raw_image.h"
 #include "capture/window_grab.h"
+#include "base/event_log.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
 #include "base/user_prompt.h"
@@ -45,7 +46,9 @@ void HideMainWindow(const CaptureState& state) {
 }
 
 // The hand-off and the failure report run on the main window's thread.
-void HandOver(const CaptureState& state, const std::wstring& path) {
+void HandOver(CaptureState& state, const std::wstring& path) {
+    state.ended = true;
+    LogEvent("capture end", {{"result", "saved"}, {"name", LogText(path.substr(path.rfind(L'\\') + 1))}});
     auto* handOff = state.request.onCaptured;
     if (!handOff) return;
     if (HWND main = MainHandle(state)) {
@@ -55,7 +58,9 @@ void HandOver(const CaptureState& state, const std::wstring& path) {
     }
 }
 
-void ReportFailure(const CaptureState& state, const std::wstring& name) {
+void ReportFailure(CaptureState& state, const std::wstring& name, const char* reason) {
+    state.ended = true;
+    LogEvent("capture end", {{"result", "failed"}, {"name", LogText(name)}, {"reason", reason}});
     auto* report = state.request.onFailed;
     if (!report) return;
     if (HWND main = MainHandle(state)) {
@@ -126,7 +131,7 @@ void CaptureSelection(CaptureState& state, bool fullScreen) {
     if (!copied) {
         // Nothing to name: the pixels could not be held (a picture too
         // large for memory, say).
-        ReportFailure(state, offered);
+        ReportFailure(state, offered, "the pixels could not be copied");
         DestroyWindow(state.overlay);
         return;
     }
@@ -144,7 +149,7 @@ void CaptureSelection(CaptureState& state, bool fullScreen) {
             RunPostCaptureCommand(path);
             HandOver(state, path);
         } else {
-            ReportFailure(state, name);
+            ReportFailure(state, name, "the image could not be saved");
         }
     }
     DestroyWindow(state.overlay);

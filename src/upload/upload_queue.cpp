@@ -4,8 +4,10 @@
 
 #include <cwchar>
 
+#include "base/event_log.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
+#include "base/thread_name.h"
 #include "base/user_prompt.h"
 #include "base/utf.h"
 #include "config/settings_store.h"
@@ -78,6 +80,14 @@ bool PackFolder(const std::wstring& folder, const std::wstring& archive) {
     const bool added = ZipAddDirW(zip, folder.c_str(), nameOffset) == 0;
     const bool closed = ZipClose(zip) == 0;
     return added && closed;
+}
+
+const char* KindName(UploadKind kind) {
+    switch (kind) {
+    case UploadKind::Folder: return "folder";
+    case UploadKind::Capture: return "capture";
+    default: return "file";
+    }
 }
 
 }  // namespace
@@ -204,6 +214,7 @@ void UploadQueue::SetCompletionHandler(UploadCompletionHandler handler) { onComp
 
 DWORD WINAPI UploadQueue::WorkerMain(void* queue) {
     auto* self = static_cast<UploadQueue*>(queue);
+    NameThisThread("worker");
     while (!self->stopping_) {
         std::unique_ptr<UploadJob> job = self->TakeNextJob();
         if (!job) {
@@ -231,6 +242,17 @@ std::unique_ptr<UploadJob> UploadQueue::TakeNextJob() {
 }
 
 void UploadQueue::Deliver(const UploadJob& job, std::string reply, bool success) {
+    if (success) record_.result = "sent";
+    const auto elapsed = std::chrono::steady_clock::now() - record_.started;
+    const long long millis = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+    // Retries come with automatic retrying; until then every job has one attempt.
+    LogEvent("upload end", {{"name", LogText(JobName(job))},
+                            {"size", LogNumber(static_cast<long long>(record_.size))},
+                            {"duration_ms", LogNumber(millis)},
+                            {"result", record_.result},
+                            {"http", LogNumber(record_.httpStatus)},
+                            {"retries", "0"},
+                            {"reason", record_.reason}});
     const UploadCompletionHandler handler = onComplete_;
     if (!handler) return;
     JobOutcome outcome;
@@ -242,17 +264,24 @@ void UploadQueue::Deliver(const UploadJob& job, std::string reply, bool success)
 }
 
 void UploadQueue::RunJob(UploadJob& job) {
+    record_ = JobRecord{};
+    record_.started = std::chrono::steady_clock::now();
+    LogEvent("upload start", {{"name", LogText(JobName(job))}, {"kind", KindName(job.kind)}});
     struct _stat64 info;
     if (!StatPath(job.path, info)) {
+        record_.reason = "the file cannot be found";
         Deliver(job, std::string(), false);
         return;
     }
     std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+    record_.size = size;
     bool declined = false;
     const bool isFolder = (info.st_mode & _S_IFMT) == _S_IFDIR;
     if (isFolder && !PrepareFolder(job, size, declined)) return;
+    record_.size = size;
     if (cancel_ || stopping_) {
         // Cancelled while the folder was packed: nothing is sent.
+        record_.result = "cancelled";
         if (job.deleteAfter) DeleteFileW(job.path.c_str());
         Deliver(job, std::string(), false);
         return;
@@ -273,6 +302,7 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
             L"greater than the allowed size, the upload will fail.\n\nDo you wish to continue?";
         if (Ask(question, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
             declined = true;
+            record_.result = "declined";
             return true;
         }
     }
@@ -284,12 +314,14 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
     }
     wchar_t archive[MAX_PATH];
     if (!GetTempFileNameW(archiveFolder.c_str(), kArchivePrefix, 0, archive)) {
+        record_.reason = "no temporary file for the archive";
         Deliver(job, std::string(), false);
         return false;
     }
     struct _stat64 info;
     if (!PackFolder(folder, archive) || !StatPath(archive, info)) {
         DeleteFileW(archive);  // nothing else will ever use it
+        record_.reason = "the folder could not be packed";
         Deliver(job, std::string(), false);
         return false;
     }
@@ -305,6 +337,7 @@ void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bo
     const std::string uploadUrl = Settings().GetAdvancedNarrow(L"adv_api_upload_uri");
     CURL* transfer = OpenRequest(uploadUrl.c_str(), TimeLimit::LowSpeedOnly);
     if (!transfer) {
+        record_.reason = "no transfer could be made";
         Deliver(job, std::string(), false);
         if (ownArchive) DeleteFileW(job.path.c_str());  // the job's own files stay
         return;
@@ -315,6 +348,8 @@ void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bo
     } else if (size > UploadLimitBytes) {
         const std::wstring name = JobName(job);
         Ask(L"The file (" + name + L") is too big to upload. The limit is 50MB", MB_OK | MB_ICONERROR);
+        record_.result = "refused";
+        record_.reason = "larger than the limit";
     } else {
         success = Perform(transfer, job, size);
     }
@@ -332,7 +367,10 @@ void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bo
 bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
     const std::string fileName = FormFileName(job);
     FILE* file = _wfopen(job.path.c_str(), L"rb");
-    if (!file) return false;
+    if (!file) {
+        record_.reason = "the file cannot be opened";
+        return false;
+    }
     if (job.heldStream) {
         std::fclose(job.heldStream);
         job.heldStream = nullptr;
@@ -361,10 +399,20 @@ bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
     curl_easy_setopt(transfer, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(transfer, CURLOPT_NOPROGRESS, 0L);
 
+    char error[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(transfer, CURLOPT_ERRORBUFFER, error);
+
     sentBytes_ = 0;
     totalBytes_ = 0;
     transferActive_ = true;
     const CURLcode result = PerformTransfer(transfer);
+    curl_easy_getinfo(transfer, CURLINFO_RESPONSE_CODE, &record_.httpStatus);
+    curl_easy_setopt(transfer, CURLOPT_ERRORBUFFER, nullptr);
+    if (result == CURLE_ABORTED_BY_CALLBACK && (cancel_ || stopping_)) {
+        record_.result = "cancelled";
+    } else if (result != CURLE_OK) {
+        record_.reason = error[0] ? error : curl_easy_strerror(result);
+    }
 
     // The handle still points at the form and the list until it is released.
     curl_easy_setopt(transfer, CURLOPT_MIMEPOST, nullptr);

@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -118,6 +119,15 @@ private:
     bool Perform(CURL* transfer, UploadJob& job, std::uint64_t size);
     void Deliver(const UploadJob& job, std::string reply, bool success);
 
+    // What the log's "upload end" line says about the job in hand.
+    struct JobRecord {
+        std::chrono::steady_clock::time_point started;
+        std::uint64_t size = 0;
+        long httpStatus = 0;
+        const char* result = "failed";
+        std::string reason;
+    };
+
     mutable std::mutex lock_;  // guards jobs_ and archiveFolder_
     std::deque<std::unique_ptr<UploadJob>> jobs_;
     std::wstring archiveFolder_;
@@ -134,6 +144,7 @@ private:
     std::atomic<curl_off_t> totalBytes_{0};
     std::atomic<UploadCompletionHandler> onComplete_{nullptr};
     ReplyBuffer reply_;  // the worker's own
+    JobRecord record_;   // the worker's own
     ScopedHandle worker_;
     ScopedHandle wake_;  // set when a job may be waiting, so the worker need not sleep out its poll
 };
