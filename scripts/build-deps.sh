@@ -403,16 +403,18 @@ MODULES
   cp "$config/freetype/config/"*.h "$stage/include/freetype2/freetype/config/"
 }
 
-# The amalgamation is generated with the host's tools (tclsh), then only
-# sqlite3.c is cross-compiled. Serialized threading mode: the program shares
-# one connection between threads.
+# The amalgamation is generated with the host's tools (tclsh) through
+# SQLite's own main.mk, which needs no configure run; then only sqlite3.c is
+# cross-compiled. Serialized threading mode: the program shares one
+# connection between threads. Left out: what the program never calls
+# (extensions loaded at run time, shared cache, JSON, deprecated calls).
 build_sqlite() {
   local native="$build/sqlite-native"
   mkdir -p "$native"
   cd "$native"
-  "$src/sqlite3/configure" --disable-tcl
-  make -j"$jobs" sqlite3.c
-  "$cross_cc" $cflags -DSQLITE_THREADSAFE=1 -c sqlite3.c -o sqlite3.o
+  make -f "$src/sqlite3/main.mk" TOP="$src/sqlite3" BCC=gcc TCC=gcc sqlite3.c
+  "$cross_cc" $cflags -DSQLITE_THREADSAFE=1 -DSQLITE_OMIT_LOAD_EXTENSION -DSQLITE_OMIT_SHARED_CACHE \
+    -DSQLITE_OMIT_JSON -DSQLITE_OMIT_DEPRECATED -DSQLITE_DEFAULT_MEMSTATUS=0 -c sqlite3.c -o sqlite3.o
   rm -f "$stage/lib/libsqlite3.a"
   "$cross_ar" rcs "$stage/lib/libsqlite3.a" sqlite3.o
   install -m 644 sqlite3.h "$src/sqlite3/src/sqlite3ext.h" "$stage/include/"
@@ -433,8 +435,21 @@ build_curl() {
   local make_curl=(make -f Makefile.mk -j"$jobs" CFG=-schannel-sspi-zlib-ipv6
                    CC="$cross_cc" AR="$cross_ar" RC="$triplet-windres" ZLIB_PATH="$stage")
   mkdir -p "lib/$triplet" "src/$triplet" "$stage/include/curl"
+  # The sources of the protocols, TLS libraries and helpers this build
+  # leaves out compile to nothing: skip them.
+  local unused=" amigaos asyn-ares bearssl c-hyper cleartext curl_fnmatch curl_gssapi curl_msh3 curl_ngtcp2
+    curl_ntlm_wb curl_path curl_quiche curl_range curl_rtmp curl_sasl dict file fileinfo ftp ftplistparser
+    gopher gsasl gskit gtls h2h3 imap krb5 krb5_gssapi ldap libssh libssh2 mbedtls mbedtls_threadlock
+    memdebug mqtt nss ntlm oauth2 openldap openssl pingpong pop3 psl rtsp rustls sectransp smb smtp
+    socks_gssapi spnego_gssapi telnet tftp wildcard wolfssh wolfssl "
+  local all used=() source
+  all="$(cd lib && printf 'include Makefile.inc\nsources:\n\t@echo $(CSOURCES)\n' | make -s -f -)"
+  for source in $all; do
+    [[ "${unused//[$'\n']/ }" == *" $(basename "$source" .c) "* ]] || used+=("$source")
+  done
+  [ "${#used[@]}" -gt 50 ] || { echo "too few libcurl sources: ${used[*]}"; return 1; }
   # CPPFLAGS and CFLAGS through the environment: the makefile adds to them.
-  CPPFLAGS="-DHTTP_ONLY" CFLAGS="$cflags" "${make_curl[@]}" -C lib libcurl.a
+  CPPFLAGS="-DHTTP_ONLY" CFLAGS="$cflags" "${make_curl[@]}" -C lib CSOURCES="${used[*]}" libcurl.a
   install -m 644 lib/libcurl.a "$stage/lib/"
   install -m 644 include/curl/*.h "$stage/include/curl/"
   # The curl command line on this very library: the upload benchmark's

@@ -140,8 +140,8 @@ int RunLiftorn(HINSTANCE instance) {
     // 5a. From here a crash on any thread leaves a report, and the log says
     //     what happened.
     InstallCrashReports(Utf8ToWide(app.dataFolder) + L"crashes\\");
-    NameThisThread("main");
     OpenEventLog(Utf8ToWide(app.dataFolder));
+    NameThisThread("main");
     LogEvent("start", {{"version", kProductVersion}, {"windows", WindowsVersionText()}});
 
     // 6. Settings: defaults, then the file.

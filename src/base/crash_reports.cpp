@@ -36,6 +36,7 @@ struct CrashSetup {
 };
 
 CrashSetup setup;
+std::atomic<bool> dumpsWanted{true};
 std::atomic<DWORD> reportingThread{0};
 
 // dbghelp from the system folder only, never one planted beside us. Kept
@@ -106,6 +107,13 @@ void WriteReport(EXCEPTION_POINTERS* exception) {
     wchar_t wideStem[64];
     MultiByteToWideChar(CP_UTF8, 0, stem, -1, wideStem, 64);
 
+    // The text first: it is small and says most, and the dump may fail.
+    char text[1024];
+    const std::size_t length = FormatCrashText(text, sizeof text, facts);
+    {
+        ScopedHandle report(CreateReportFile(wideStem, L".txt"));
+        if (report) WriteText(report.get(), text, length);
+    }
     if (setup.writeDump) {
         ScopedHandle dump(CreateReportFile(wideStem, L".dmp"));
         if (dump) {
@@ -117,10 +125,6 @@ void WriteReport(EXCEPTION_POINTERS* exception) {
                             exception ? &where : nullptr, nullptr, nullptr);
         }
     }
-    char text[1024];
-    const std::size_t length = FormatCrashText(text, sizeof text, facts);
-    ScopedHandle report(CreateReportFile(wideStem, L".txt"));
-    if (report) WriteText(report.get(), text, length);
     ScopedHandle marker(CreateReportFile(kNewReportMarker, L""));
 
     // Last, as it allocates: the log may be locked by the thread that broke.
@@ -138,10 +142,17 @@ bool BeginReport() {
     return false;
 }
 
+// Ends the process at once, without the system's crash dialog and without
+// the usual exit, which could wait for a lock the broken thread holds.
+[[noreturn]] void EndProcess(unsigned long code) {
+    TerminateProcess(GetCurrentProcess(), code);
+    for (;;) Sleep(INFINITE);
+}
+
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* exception) {
     if (BeginReport()) WriteReport(exception);
-    // Ends the process without the system's own crash dialog.
-    return EXCEPTION_EXECUTE_HANDLER;
+    EndProcess(exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionCode
+                                                       : EXCEPTION_ACCESS_VIOLATION);
 }
 
 [[noreturn]] void OnTerminate() {
@@ -154,8 +165,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* exception) {
         EXCEPTION_POINTERS pointers{&record, &context};
         WriteReport(&pointers);
     }
-    TerminateProcess(GetCurrentProcess(), kTerminateCode);
-    for (;;) Sleep(INFINITE);
+    EndProcess(kTerminateCode);
 }
 
 std::vector<std::string> FolderNames(const std::wstring& folder) {
@@ -177,10 +187,15 @@ void InstallCrashReports(const std::wstring& crashFolder) {
     wcsncpy(setup.folder, crashFolder.c_str(), MAX_PATH - 1);
     const std::string windows = WindowsVersionText();
     std::snprintf(setup.windows, sizeof setup.windows, "%s", windows.c_str());
-    setup.writeDump = LoadMiniDumpWriter();
+    setup.writeDump = dumpsWanted ? LoadMiniDumpWriter() : nullptr;
     RemoveOldCrashReports(crashFolder);
     SetUnhandledExceptionFilter(OnUnhandledException);
     std::set_terminate(OnTerminate);
+}
+
+void LeaveOutCrashDumps() {
+    dumpsWanted = false;
+    setup.writeDump = nullptr;
 }
 
 bool TakeNewCrashReport(const std::wstring& crashFolder) {

@@ -1,9 +1,10 @@
 // liftorn-crash.exe: the program as shipped plus one switch, for the crash
 // report tests only. LIFTORN_CRASH_THREAD=<name> in the environment makes
 // the thread of that name ("main", "worker", "capture", "toast") write
-// through a bad pointer as it starts; "<name>:terminate" calls
-// std::terminate there instead. The shipped liftorn.exe is built from
-// src/app/main.cpp and has no such switch.
+// through a bad pointer as it starts; ":terminate" after the name calls
+// std::terminate there instead, and ":nodump" leaves the minidump out of
+// the report (Wine takes some twenty seconds to write one). The shipped
+// liftorn.exe is built from src/app/main.cpp and has no such switch.
 #include <windows.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <exception>
 
 #include "app/startup.h"
+#include "base/crash_reports.h"
 #include "base/thread_name.h"
 
 namespace {
@@ -30,9 +32,10 @@ void FailIfTarget(const char* name) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const DWORD length = GetEnvironmentVariableA("LIFTORN_CRASH_THREAD", target, sizeof target);
     if (length > 0 && length < sizeof target) {
-        if (char* kind = std::strchr(target, ':')) {
-            terminateInstead = std::strcmp(kind, ":terminate") == 0;
-            *kind = '\0';
+        if (char* options = std::strchr(target, ':')) {
+            terminateInstead = std::strstr(options, ":terminate") != nullptr;
+            if (std::strstr(options, ":nodump")) LeaveOutCrashDumps();
+            *options = '\0';
         }
         SetThreadNamedHook(FailIfTarget);
     }
