@@ -24,8 +24,10 @@ bench: build
 	tools/bench-capture.sh
 
 # The installer, the portable zip, SHA256SUMS and the signed update manifest
-# in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release, and
-# SIGNING_CERT=cert.pfx (SIGNING_CERT_PASSWORD) the executables in it.
+# in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release;
+# SIGNING_KEY=dev the build's throw-away key; without either it refuses.
+# SIGNING_CERT=cert.pfx (SIGNING_CERT_PASSWORD) signs the executables; a
+# release without it is refused unless SIGNING_CERT=none.
 dist:
 	SIGNING_CERT="$(SIGNING_CERT)" scripts/dist.sh $(SIGNING_KEY)
 

@@ -4,7 +4,9 @@
 #       PORTABLE  sources free of Win32 (also built natively, with sanitizers)
 #       WINDOWS   sources that need Win32 (Windows build only)
 #       DEPENDS   folders this one builds on (lower in the order)
-#       LIBRARIES other libraries (Windows build only))
+#       LIBRARIES other libraries (Windows build only)
+#       PORTABLE_LIBRARIES libraries the PORTABLE sources call (both builds;
+#                 cmake/Native.cmake names their native counterparts))
 #
 # A module sees only its own headers and those of the modules it depends on,
 # directly or through them: each gets an include root holding a single link,
@@ -15,7 +17,7 @@ set(LIFTORN_PRECOMPILED_HEADERS <windows.h> <algorithm> <atomic> <cstdint> <func
     <mutex> <string> <vector>)
 
 function(liftorn_module name)
-    cmake_parse_arguments(module "" "" "PORTABLE;WINDOWS;DEPENDS;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(module "" "" "PORTABLE;WINDOWS;DEPENDS;LIBRARIES;PORTABLE_LIBRARIES" ${ARGN})
     set(sources ${module_PORTABLE})
     if(WIN32)
         list(APPEND sources ${module_WINDOWS})
@@ -37,6 +39,7 @@ function(liftorn_module name)
     foreach(dependency ${module_DEPENDS})
         target_link_libraries(${target} ${scope} liftorn_${dependency})
     endforeach()
+    target_link_libraries(${target} ${scope} ${module_PORTABLE_LIBRARIES})
     if(WIN32)
         target_link_libraries(${target} ${scope} ${module_LIBRARIES})
         # One precompiled header of the system and standard headers for

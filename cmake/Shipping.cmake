@@ -7,8 +7,8 @@
 #   numbers of the VERSIONINFO resources) and the executables' manifests.
 # - LIFTORN_SIGNING_KEY names the Ed25519 private key (PEM) that release
 #   manifests are signed with; iupdater.exe gets its public half compiled
-#   in. Left empty, the build makes a development key of its own in
-#   keys/development.pem. A second throw-away key (keys/test.pem) is made
+#   in. Left empty (or "dev"), the build makes a development key of its own
+#   in keys/development.pem; a named key that has gone stops the build. A second throw-away key (keys/test.pem) is made
 #   for the tests, with an updater of its own (iupdater-test.exe), so that
 #   no test ever needs the release key.
 # - LIFTORN_SIGNING_CERT names the Authenticode certificate (PKCS#12) that
@@ -66,20 +66,13 @@ find_package(Python3 COMPONENTS Interpreter REQUIRED)
 find_program(LIFTORN_MAKENSIS makensis REQUIRED)
 set(LIFTORN_RELEASE_TOOL ${CMAKE_SOURCE_DIR}/tools/release.py)
 
-set(LIFTORN_SIGNING_KEY "" CACHE FILEPATH
-    "Ed25519 private key (PEM) for release manifests; empty: the build's own development key")
+set(LIFTORN_SIGNING_KEY "" CACHE STRING
+    "Ed25519 private key (PEM) for release manifests; empty or dev: the build's own development key")
 set(LIFTORN_KEY_DIR ${CMAKE_BINARY_DIR}/keys)
 set(LIFTORN_TEST_KEY ${LIFTORN_KEY_DIR}/test.pem)
-# scripts/dist.sh sets the key on every run and checks it first; a key
-# that has gone since (a removed drive) only costs later builds its trust.
-if(LIFTORN_SIGNING_KEY AND EXISTS ${LIFTORN_SIGNING_KEY})
-    set(LIFTORN_RELEASE_KEY ${LIFTORN_SIGNING_KEY})
-else()
-    if(LIFTORN_SIGNING_KEY)
-        message(WARNING "LIFTORN_SIGNING_KEY ${LIFTORN_SIGNING_KEY} is gone: iupdater.exe trusts the development key")
-    endif()
-    set(LIFTORN_RELEASE_KEY ${LIFTORN_KEY_DIR}/development.pem)
-endif()
+# scripts/dist.sh sets the key on every run and checks it first.
+include(${CMAKE_SOURCE_DIR}/cmake/SigningKey.cmake)
+liftorn_choose_release_key("${LIFTORN_SIGNING_KEY}" ${LIFTORN_KEY_DIR} LIFTORN_RELEASE_KEY)
 
 set(LIFTORN_SIGNING_CERT "" CACHE FILEPATH
     "Authenticode certificate (PKCS#12) for the package's executables; empty: unsigned")
@@ -133,6 +126,43 @@ add_custom_command(OUTPUT ${LIFTORN_WELCOME_BITMAP}
     DEPENDS ${LIFTORN_ICON_DIR}/liftorn.ico
     COMMENT "Drawing the installer's welcome picture"
     VERBATIM)
+
+# The skin's files by name, for the installer: it installs exactly these,
+# and its uninstaller removes exactly these, then their folders when empty
+# (a folder the user chose may already have had a "skin" folder of its own).
+file(GLOB_RECURSE _skin_relative CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/skin ${CMAKE_SOURCE_DIR}/skin/*)
+list(SORT _skin_relative)
+set(_skin_install "!macro InstallSkinFiles\n")
+set(_skin_remove "!macro RemoveSkinFiles\n")
+set(_skin_folders)
+set(_skin_last_folder "-")
+foreach(relative ${_skin_relative})
+    string(REPLACE "/" "\\" windows_path "${relative}")
+    get_filename_component(folder "${relative}" DIRECTORY)
+    if(NOT folder STREQUAL _skin_last_folder)
+        string(REPLACE "/" "\\" windows_folder "${folder}")
+        if(folder STREQUAL "")
+            string(APPEND _skin_install "  SetOutPath \"$INSTDIR\\skin\"\n")
+        else()
+            string(APPEND _skin_install "  SetOutPath \"$INSTDIR\\skin\\${windows_folder}\"\n")
+            list(APPEND _skin_folders "${windows_folder}")
+        endif()
+        set(_skin_last_folder "${folder}")
+    endif()
+    string(APPEND _skin_install "  File \"\${STAGE}\\skin\\${windows_path}\"\n")
+    string(APPEND _skin_remove "  Delete \"$INSTDIR\\skin\\${windows_path}\"\n")
+endforeach()
+# Deepest folders first.
+list(REMOVE_DUPLICATES _skin_folders)
+list(SORT _skin_folders)
+list(REVERSE _skin_folders)
+foreach(folder ${_skin_folders})
+    string(APPEND _skin_remove "  RMDir \"$INSTDIR\\skin\\${folder}\"\n")
+endforeach()
+string(APPEND _skin_install "!macroend\n")
+string(APPEND _skin_remove "  RMDir \"$INSTDIR\\skin\"\n!macroend\n")
+set(LIFTORN_SKIN_FILES_NSH ${CMAKE_BINARY_DIR}/generated/skin_files.nsh)
+file(CONFIGURE OUTPUT ${LIFTORN_SKIN_FILES_NSH} CONTENT "${_skin_install}${_skin_remove}" @ONLY)
 
 # liftorn_package(<target> <folder> <version> <program target> <updater target> [ZIP]
 #                 [SIGN <certificate> [PASSWORD <password>]])
@@ -188,9 +218,9 @@ function(liftorn_package name folder version program updater)
     add_custom_command(OUTPUT ${setup}
         COMMAND ${LIFTORN_MAKENSIS} -V2 -DVERSION=${version} -DVERSION_QUAD=${version}.0 -DSTAGE=${stage}
                 -DICON=${LIFTORN_ICON_DIR}/liftorn.ico -DWELCOME=${LIFTORN_WELCOME_BITMAP} -DOUTFILE=${setup}
-                ${sign_define} ${CMAKE_SOURCE_DIR}/res/setup.nsi
+                -DSKIN_FILES=${LIFTORN_SKIN_FILES_NSH} ${sign_define} ${CMAKE_SOURCE_DIR}/res/setup.nsi
         DEPENDS ${folder}/stage.stamp ${CMAKE_SOURCE_DIR}/res/setup.nsi ${LIFTORN_ICON_DIR}/liftorn.ico
-                ${LIFTORN_WELCOME_BITMAP}
+                ${LIFTORN_WELCOME_BITMAP} ${LIFTORN_SKIN_FILES_NSH}
         COMMENT "Building the installer ${setup}"
         VERBATIM)
     set(outputs ${setup})

@@ -4,13 +4,14 @@
 ;
 ;   makensis -DVERSION=1.2.5 -DVERSION_QUAD=1.2.5.0 -DSTAGE=<folder> \
 ;            -DICON=<liftorn.ico> -DWELCOME=<164x314 bmp> -DOUTFILE=<setup.exe> \
-;            [-DSIGN=<command>] setup.nsi
+;            -DSKIN_FILES=<skin_files.nsh> [-DSIGN=<command>] setup.nsi
 ;
 ; SIGN, when given, is a command that signs the file named after it: it
 ; signs the uninstaller before it is packed, and the finished installer.
 ;
 ; STAGE holds the package: liftorn.exe, iupdater.exe, vlt-helper.exe (when
-; built) and the skin folder.
+; built) and the skin folder. SKIN_FILES (made by the build) names every
+; file of the skin: the macros InstallSkinFiles and RemoveSkinFiles.
 ;
 ; Switches of the installer: /S (silent), /D=<folder> (last, unquoted), and
 ; /PORTABLE, with which the updater refreshes a copy that was unpacked from
@@ -61,6 +62,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !include nsDialogs.nsh
 !include Win\COM.nsh
 !include Win\Propkey.nsh
+!include "${SKIN_FILES}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -148,8 +150,7 @@ Section "vantorel liftorn"
   !if /FileExists "${STAGE}\vlt-helper.exe"
     File "${STAGE}\vlt-helper.exe"
   !endif
-  SetOutPath "$INSTDIR\skin"
-  File /r "${STAGE}\skin\*.*"
+  !insertmacro InstallSkinFiles
   SetOutPath "$INSTDIR"
   ${If} $Portable = 1
     Return
@@ -172,13 +173,13 @@ Section "vantorel liftorn"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 
   ; The ProgID that opens Internet-shortcut files of past uploads, in the
-  ; user's own classes: the program finds it in place and needs no
-  ; elevation to write it under the classes root.
+  ; user's own classes, where the program looks for it and writes it too:
+  ; the Open command must be exactly the program's, path in quotes.
   WriteRegStr HKCU "${CLASSES}\${APP_ID}" "FriendlyTypeName" "${PRODUCT}"
   WriteRegStr HKCU "${CLASSES}\${APP_ID}\DefaultIcon" "" "$INSTDIR\liftorn.exe"
   WriteRegStr HKCU "${CLASSES}\${APP_ID}\CurVer" "" "${APP_ID}"
   WriteRegStr HKCU "${CLASSES}\${APP_ID}" "AppUserModelID" "${APP_ID}"
-  WriteRegStr HKCU "${CLASSES}\${APP_ID}\shell\Open\Command" "" '$INSTDIR\liftorn.exe /uri "%1"'
+  WriteRegStr HKCU "${CLASSES}\${APP_ID}\shell\Open\Command" "" '"$INSTDIR\liftorn.exe" /uri "%1"'
   WriteRegStr HKCU "${CLASSES}\${APP_ID}\shell" "" "Open"
   WriteRegNone HKCU "${CLASSES}\.URL\OpenWithProgids" "${APP_ID}"
 SectionEnd
@@ -224,7 +225,7 @@ Section "Uninstall"
   Delete "$INSTDIR\liftorn.exe"
   Delete "$INSTDIR\iupdater.exe"
   Delete "$INSTDIR\vlt-helper.exe"
-  RMDir /r "$INSTDIR\skin"
+  !insertmacro RemoveSkinFiles
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 

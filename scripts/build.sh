@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds what is missing: packages, the dependency cache, the Windows program
-# and its tests (build/win), and the native sanitizer build (build/native).
-#   build.sh [run|win|native|all]
+# and its tests (build/win), the native sanitizer build (build/native) and the
+# libFuzzer targets (build/fuzz, clang).
+#   build.sh [run|win|native|fuzz|all]
 # "run" builds only what running needs: liftorn.exe, the window-grab helper,
 # the updater and the skin beside them (not the test executables).
 set -euo pipefail
@@ -28,4 +29,10 @@ fi
 if [ "$what" = native ] || [ "$what" = all ]; then
   cmake -S "$root" -B "$LIFTORN_BUILD_DIR/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
   cmake --build "$LIFTORN_BUILD_DIR/native" -j "$jobs"
+fi
+
+if [ "$what" = fuzz ] || [ "$what" = all ]; then
+  CC=clang CXX=clang++ cmake -S "$root" -B "$LIFTORN_BUILD_DIR/fuzz" -G Ninja \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIFTORN_FUZZ=ON >/dev/null
+  cmake --build "$LIFTORN_BUILD_DIR/fuzz" -j "$jobs"
 fi

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds what people download into build/dist/: the per-user installer, the
 # portable zip, SHA256SUMS and the signed update manifest.
-#   dist.sh [SIGNING_KEY]
+#   dist.sh SIGNING_KEY
 # SIGNING_KEY is the Ed25519 private key (PEM, made with
 # `openssl genpkey -algorithm ed25519`) whose public half the shipped
-# updater trusts; keep it outside the repository. Without it the build's own
-# development key signs, which is fine for trying the road, never for a
-# release: updaters built that way trust only that key.
+# updater trusts; keep it outside the repository. SIGNING_KEY=dev takes the
+# build's own throw-away development key instead, which is fine for trying
+# the road, never for a release: updaters built that way trust only that
+# key. Without either, nothing is built.
 #
 # SIGNING_CERT (environment) is the Authenticode certificate, PKCS#12, that
 # signs liftorn.exe, vlt-helper.exe, iupdater.exe, the uninstaller and the
@@ -16,12 +17,18 @@
 # unsigned files are meant; a development dist is unsigned unless given one.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-source "$root/scripts/wine-env.sh"
 key="${1:-}"
 cert="${SIGNING_CERT:-}"
 case "$key" in
-  ""|dev) release=no ;;
-  *) release=yes ;;
+  "")
+    echo "dist: no signing key. SIGNING_KEY=path/to/release-key.pem signs a release;" \
+         "SIGNING_KEY=dev signs with this build's throw-away development key (never for a release)." >&2
+    exit 2 ;;
+  dev) release=no ;;
+  *)
+    [ -r "$key" ] || { echo "dist: cannot read the signing key $key" >&2; exit 1; }
+    key="$(cd "$(dirname "$key")" && pwd)/$(basename "$key")"
+    release=yes ;;
 esac
 case "$cert" in
   "")
@@ -34,15 +41,12 @@ case "$cert" in
     [ -r "$cert" ] || { echo "dist: cannot read the signing certificate $cert" >&2; exit 1; }
     cert="$(cd "$(dirname "$cert")" && pwd)/$(basename "$cert")" ;;
 esac
-if [ -n "$key" ]; then
-  [ -r "$key" ] || { echo "dist: cannot read the signing key $key" >&2; exit 1; }
-  key="$(cd "$(dirname "$key")" && pwd)/$(basename "$key")"
-fi
+source "$root/scripts/wine-env.sh"
 
 "$root/scripts/build.sh" run
 build="$LIFTORN_BUILD_DIR/win"
 # The updater is built with the public half of the key that signs.
-cmake -S "$root" -B "$build" -DLIFTORN_SIGNING_KEY="$key" -DLIFTORN_SIGNING_CERT="$cert" >/dev/null
+cmake -S "$root" -B "$build" -DLIFTORN_SIGNING_KEY:STRING="$key" -DLIFTORN_SIGNING_CERT="$cert" >/dev/null
 built=0
 cmake --build "$build" --target package iupdater -j "$(nproc)" || built=$?
 # Later builds (the tests' packages) are not signed: the certificate's
@@ -51,7 +55,8 @@ cmake --build "$build" --target package iupdater -j "$(nproc)" || built=$?
 [ "$built" -eq 0 ] || { echo "dist: the build failed" >&2; exit 1; }
 
 version="$(head -n 1 "$root/VERSION")"
-signing="${key:-$build/keys/development.pem}"
+signing="$key"
+[ "$key" = dev ] && signing="$build/keys/development.pem"
 out="$LIFTORN_BUILD_DIR/dist"
 rm -rf "$out"
 python3 "$root/tools/release.py" dist --key "$signing" --version "$version" \
@@ -61,6 +66,6 @@ ls -l "$out"
 if [ -z "$cert" ]; then
   echo "dist: the executables and the installer are NOT signed (SIGNING_CERT=cert.pfx signs them)" >&2
 fi
-if [ -z "$key" ]; then
-  echo "dist: signed with this build's development key ($signing); pass SIGNING_KEY=... for a release" >&2
+if [ "$key" = dev ]; then
+  echo "dist: signed with this build's development key ($signing), as asked: not a release" >&2
 fi

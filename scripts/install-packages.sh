@@ -14,6 +14,8 @@ PACKAGES=(
   cmake ninja-build make pkg-config tcl dpkg-dev googletest xz-utils
   # native sanitizer and fuzz builds of the platform-free code
   clang libclang-rt-14-dev g++
+  # what the portable code calls, natively (the Windows build makes its own)
+  libsodium-dev
   # tests and benchmarks of the upload road
   python3 curl zip unzip
   # the installer, signing the update manifest and the executables

@@ -13,7 +13,9 @@
 # Then, for SCROLL_BENCH_ROWS (default 10000) when it is among the sizes,
 # scroll_bench.exe scrolls the main window's history list over the same data
 # from the newest entry to the oldest by wheel, thumb drag and jumps, and
-# prints the time per frame.
+# prints the time per frame; and for SEARCH_BENCH_ROWS (default 100000)
+# search_bench.exe types into the history search and prints the time from
+# each keystroke to the painted answer and the memory the search takes.
 # Not a test.
 #   tools/bench-startup.sh [N...]          (default: 0 1000 10000 100000)
 # STARTUP_BENCH_LIMIT_MB (default 8000) stops the program when its working set
@@ -26,8 +28,10 @@ source "$root/scripts/wine-env.sh"
 program="$LIFTORN_BUILD_DIR/win/liftorn.exe"
 probe="$LIFTORN_BUILD_DIR/win/startup_probe.exe"
 scroller="$LIFTORN_BUILD_DIR/win/scroll_bench.exe"
+searcher="$LIFTORN_BUILD_DIR/win/search_bench.exe"
 scroll_rows="${SCROLL_BENCH_ROWS:-10000}"
-for exe in "$program" "$probe" "$scroller"; do
+search_rows="${SEARCH_BENCH_ROWS:-100000}"
+for exe in "$program" "$probe" "$scroller" "$searcher"; do
   [ -f "$exe" ] || { echo "bench-startup: $exe is missing; run scripts/build.sh win" >&2; exit 1; }
 done
 [ -d "$(dirname "$program")/skin" ] || { echo "bench-startup: no skin beside $program" >&2; exit 1; }
@@ -42,7 +46,7 @@ trap 'rm -rf "$work"' EXIT
 # and a small PNG hard-linked under every entry's thumbnail name.
 make_data() {
   python3 - "$1" "$2" <<'PY'
-import os, sqlite3, struct, sys, zlib
+import datetime, os, sqlite3, struct, sys, zlib
 folder, count = sys.argv[1], int(sys.argv[2])
 thumbs = os.path.join(folder, "thumbs")
 os.makedirs(thumbs, exist_ok=True)
@@ -68,15 +72,26 @@ db = sqlite3.connect(os.path.join(folder, "history.db"))
 db.execute("CREATE TABLE IF NOT EXISTS `history` (`thumb` text NOT NULL, `filename` text NOT "
            "NULL,`date` text NOT NULL, `size` text NOT NULL,`url` text NOT NULL)")
 db.execute("ALTER TABLE `history` ADD COLUMN `url_file` text")
+# Names from a few words (so that searches find some of them, not all or
+# none), dated as the program dates them, one every 42 minutes from 2019 on.
+words = ("beach holiday screenshot invoice family paris report sunset garden kitchen cabin tabby "
+         "alphabet abacus lab crab fabric habitat crabcake design mockup draft budget receipt "
+         "ticket selfie concert mountain river office meeting slides diagram chart logo banner "
+         "poster menu map photo scan").split()
+days = ("Sun", "Mon", "Tues", "Wed", "Thur", "Fri", "Sat")
+start = datetime.datetime(2019, 1, 1, 8, 0)
 entries = []
 for i in range(count):
     thumb = f"t{i:06d}.png"
     if i % 50000 == 0:
         master = png_file(i // 50000)
     os.link(master, os.path.join(thumbs, thumb))
-    entries.append((thumb, f"picture-{i:06d}.png", f"{1 + i % 28:02d}/11/2026 12:{i % 60:02d}",
-                    "~12kb", f"http://127.0.0.1/f/{i:06d}/picture-{i:06d}.png",
-                    f"{i:06d}_picture-{i:06d}.png.url"))
+    name = f"{words[i * 7 % len(words)]}-{i:06d}.png"
+    when = start + datetime.timedelta(minutes=42 * i)
+    date = (f"{days[(when.weekday() + 1) % 7]}, {when.day:02d}/{when.month:02d}/{when.year % 100:02d} "
+            f"{when.hour:02d}:{when.minute:02d}")
+    entries.append((thumb, name, date, "~12kb", f"http://127.0.0.1/f/{i:06d}/{name}",
+                    f"{i:06d}_{name}.url"))
 db.executemany("INSERT INTO `history` (`thumb`,`filename`,`date`,`size`,`url`,`url_file`) "
                "VALUES (?, ?, ?, ?, ?, ?)", entries)
 db.commit()
@@ -105,6 +120,10 @@ runner="$work/run-all.sh"
     if [ "$n" = "$scroll_rows" ]; then
       printf 'wine %q %q </dev/null >%q 2>&1\n' "$scroller" "$(winpath "$appdata/vantorel liftorn")" \
         "$work/scroll-$n"
+    fi
+    if [ "$n" = "$search_rows" ]; then
+      printf 'wine %q %q </dev/null >%q 2>&1\n' "$searcher" "$(winpath "$appdata/vantorel liftorn")" \
+        "$work/search-$n"
     fi
   done
 } >"$runner"
@@ -137,4 +156,9 @@ if [ -f "$work/scroll-$scroll_rows" ]; then
   echo
   echo "Scrolling $scroll_rows rows, newest to oldest (a frame: the input and its paint):"
   tr -d '\r' <"$work/scroll-$scroll_rows" | grep -av '^wine: ' | sed 's/^/  /'
+fi
+if [ -f "$work/search-$search_rows" ]; then
+  echo
+  echo "Searching $search_rows rows (a keystroke: the character, the search thread's answer, the paint):"
+  tr -d '\r' <"$work/search-$search_rows" | grep -av '^wine: ' | sed 's/^/  /'
 fi

@@ -860,6 +860,23 @@ def make_history(images):
         images["buttons/%s.png" % names[0]] = c.crop(0, 0, 65, 20)
         images["buttons/%s.png" % names[1]] = c.crop(65, 0, 20, 20)
 
+    # Search: 14 x 14 at (250, 113), the right end of the heading's title
+    # row: a magnifier, grey, white on hover, like the other small buttons.
+    for name, colour in (("search", ICON), ("search_hover", ICON_HOVER)):
+        c = Canvas(14, 14)
+        c.fill(subtract(circle(5.6, 5.6, 4.9), circle(5.6, 5.6, 3.3)), colour, ss=4)
+        c.fill(stroke([(9.2, 9.2), (12.6, 12.6)], 2.2), colour, ss=4)
+        images["buttons/%s.png" % name] = c
+
+    # The entry the keyboard has reached in a search: 200 x 69 behind the
+    # entry, as high as its thumbnail (so the list's top edge never cuts
+    # it); a faint lift with a mint rim.
+    c = Canvas(200, THUMB)
+    lift = rect(0, 0, 200, THUMB, THUMB_R)
+    c.fill(lift, rgb("#ffffff", 0.06), ss=4)
+    c.fill(inner_band(lift, 1.0), with_alpha(MINT, 0.55), ss=4)
+    images["history/highlight.png"] = c
+
 
 def make_scrollbar(images):
     # The bar's column is 14 wide at the list's right edge; the thumb's input
@@ -1071,6 +1088,7 @@ EXPECTED = {
     "buttons/vantorel.png": (45, 8), "buttons/vantorel_hover.png": (45, 8),
     "buttons/copyurl.png": (65, 20), "buttons/copyurl_hover.png": (65, 20),
     "buttons/delete.png": (20, 20), "buttons/delete_hover.png": (20, 20),
+    "buttons/search.png": (14, 14), "buttons/search_hover.png": (14, 14),
     "buttons/ok.png": (56, 20), "buttons/ok_hover.png": (56, 20),
     "buttons/cancel.png": (56, 20), "buttons/cancel_hover.png": (56, 20),
     "droparea/normal.png": (DROP_W, DROP_H), "droparea/uploading.png": (DROP_W, DROP_H),
@@ -1078,6 +1096,7 @@ EXPECTED = {
     "droparea/cancel.png": (17, 17), "droparea/cancel_hover.png": (17, 17),
     "history/heading.png": (227, 57), "history/no_thumb.png": (THUMB, THUMB),
     "history/thumb_mask.png": (THUMB, THUMB), "history/thumb_overlay.png": (THUMB, THUMB),
+    "history/highlight.png": (200, THUMB),
     "progress/left.png": (5, 10), "progress/center.png": (1, 10), "progress/right.png": (5, 10),
     "settings/heading.png": (233, 50), "settings/account.png": (230, 107),
     "settings/general.png": (230, 159), "settings/copyright.png": (230, 66),
@@ -1233,6 +1252,7 @@ def mock_main(skin, thumbs, height=530, state="normal", progress=0, hovers=()):
         c.draw(skin["progress/right.png"], 110 + width, 73)
     if height >= 215:
         c.draw(skin["history/heading.png"], 45, 108)
+        c.draw(skin["buttons/search%s.png" % hv("search")], 250, 113)
     if height > 265:
         x, y, w, h = 52, 143, 216, height - 233
         ih, n = 90, len(HISTORY_SAMPLES)

@@ -29,5 +29,8 @@ inline constexpr const wchar_t* kLoginErrorCaption = L"Login Error";
 inline constexpr const wchar_t* kMissingCredentialsText = L"Please enter a username and password.";
 inline constexpr const wchar_t* kHashingProblemText =
     L"There was a problem hashing the entered password, this may be due to strange characters used.";
+// The service takes user names as ISO-8859-1 bytes.
+inline constexpr const wchar_t* kUnsupportedUserNameText =
+    L"Usernames can only use Western European characters (ISO-8859-1). Please check the supplied username.";
 inline constexpr const wchar_t* kRejectedAccountText =
     L"Invalid username/password. Please check the supplied username/password and try again.";

@@ -21,6 +21,7 @@ class GUIScrollArea;
 class GUIDropArea;
 class UploadQueue;
 class HistoryStore;
+class HistorySearch;
 
 struct AppState {
     RECT savedClientRect{};
@@ -40,6 +41,7 @@ struct AppState {
     HistoryStore* historyDatabase = nullptr;
     GUIImage* historyHeader = nullptr;
     GUIScrollArea* historyList = nullptr;
+    HistorySearch* historySearch = nullptr;
     GUIImage* progressLeft = nullptr;
     GUIImage* progressCenter = nullptr;
     GUIImage* progressRight = nullptr;

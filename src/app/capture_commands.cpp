@@ -7,6 +7,7 @@
 #include "capture/capture.h"
 #include "config/settings_store.h"
 #include "gui/gui_drop_area.h"
+#include "gui/skinnable_window.h"
 #include "shell/toast.h"
 #include "upload/copy_url.h"
 
@@ -19,7 +20,8 @@ void StartCaptureCommand(bool regionMode) {
     CaptureRequest request;
     request.onCaptured = EnqueueCapturedFile;
     request.onFailed = ShowCaptureFailure;
-    request.mainWindow = app.mainWindow;
+    request.mainWindow = app.mainWindow ? app.mainWindow->MainWindow() : nullptr;
+    request.instance = app.mainWindow ? app.mainWindow->Instance() : nullptr;
     request.regionMode = regionMode;
     request.dataFolder = Utf8ToWide(app.dataFolder);
     request.helperProgram = Utf8ToWide(app.programFolder) + L"vlt-helper.exe";

@@ -3,7 +3,10 @@
 #include <shellapi.h>
 
 #include "app/instance_handoff.h"
+#include "base/file_io.h"
+#include "base/utf.h"
 #include "shell/register_types.h"
+#include "upload/internet_shortcut.h"
 
 int UploadSwitchCommand(const std::wstring& commandLine) {
     // The switch must be the whole line, spelled exactly.
@@ -15,16 +18,9 @@ int UploadSwitchCommand(const std::wstring& commandLine) {
 }
 
 std::string ReadShortcutUrl(const std::wstring& shortcutPath) {
-    wchar_t url[2048] = {};
-    const DWORD length = GetPrivateProfileStringW(L"InternetShortcut", L"URL", L"", url, 2048,
-                                                  shortcutPath.c_str());
-    std::string narrow;
-    for (DWORD i = 0; i < length; ++i) {
-        // Shortcut URLs are ASCII; anything else cannot be a usable address.
-        if (url[i] > 0x7F) return "";
-        narrow.push_back(static_cast<char>(url[i]));
-    }
-    return narrow;
+    std::string bytes;
+    if (!ReadWholeFile(WideToUtf8(shortcutPath), bytes, kShortcutFileLimitBytes)) return "";
+    return ShortcutFileUrl(bytes);
 }
 
 bool IsOpenableShortcutUrl(const std::string& url) {
@@ -35,7 +31,7 @@ bool HandleCommandLine(HINSTANCE instance, const std::wstring& commandLine,
                        const std::vector<std::wstring>& arguments, int& exitCode) {
     exitCode = 0;
     if (commandLine == L"/registertypes") {
-        exitCode = RegisterTypes(instance, true);
+        exitCode = RegisterTypes();
         return true;
     }
     if (arguments.size() == 3 && arguments[1] == L"/uri") {

@@ -143,8 +143,8 @@ HistoryRecorder SetHistoryRecorder(HistoryRecorder recorder) {
     return historyRecorder.exchange(recorder);
 }
 
-void CompleteUpload(JobOutcome outcome) {
-    if (!outcome.job) return;
+bool CompleteUpload(JobOutcome outcome) {
+    if (!outcome.job) return false;
     const UploadJob& job = *outcome.job;
     bool success = false;
     std::wstring itemUrl;
@@ -173,4 +173,5 @@ void CompleteUpload(JobOutcome outcome) {
         ShowToast(App().toastInstance, success, JobName(job), itemUrl.empty() ? nullptr : itemUrl.c_str(),
                   &CopyUrlAction);
     }
+    return success;
 }

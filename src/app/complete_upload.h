@@ -26,5 +26,6 @@ struct CompletedUpload {
 using HistoryRecorder = bool (*)(const CompletedUpload& upload, std::wstring& itemUrl);
 HistoryRecorder SetHistoryRecorder(HistoryRecorder recorder);
 
-// The completion handler of the program's upload queue.
-void CompleteUpload(JobOutcome outcome);
+// The completion handler of the program's upload queue: true when the reply
+// was judged good.
+bool CompleteUpload(JobOutcome outcome);

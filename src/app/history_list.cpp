@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/history_search.h"
 #include "app/recent_uploads.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
@@ -41,13 +42,23 @@ std::unique_ptr<HistoryStore> LoadHistoryList(HINSTANCE instance, ButtonClickFun
 }
 
 void AddToHistoryList(const HistoryRowPtr& row) {
-    if (row && App().historyList) App().historyList->AddItem(ScrollEntry(row), true);
+    AppState& app = App();
+    if (!row || !app.historyList) return;
+    if (app.historySearch && app.historySearch->IsOpen()) {
+        app.historySearch->EntryAdded(row);
+    } else {
+        app.historyList->AddItem(ScrollEntry(row), true);
+    }
 }
 
 void DeleteHistoryEntry(void* item, WPARAM /*keys*/) {
     auto* view = static_cast<GUIHistoryItem*>(item);
-    if (!view || !view->Row()) return;
-    const HistoryRowPtr row = view->Row();  // the view may be bound to another row below
+    // A copy: the view may be bound to another row meanwhile.
+    if (view && view->Row()) DeleteHistoryRow(HistoryRowPtr(view->Row()));
+}
+
+bool DeleteHistoryRow(const HistoryRowPtr& row) {
+    if (!row) return false;
     AppState& app = App();
     HistoryStore* store = app.historyDatabase;
     // The row goes first: were the files deleted and the row kept, the entry
@@ -56,7 +67,7 @@ void DeleteHistoryEntry(void* item, WPARAM /*keys*/) {
         AskUser(MainWindowHandle(),
                 L"This upload could not be deleted from the history. Please try again later.",
                 kProductName, MB_ICONERROR | MB_OK);
-        return;
+        return false;
     }
     // Only checked names inside "thumbs" and "urls", and only files no
     // other row names (older versions could give two uploads one shortcut).
@@ -72,5 +83,7 @@ void DeleteHistoryEntry(void* item, WPARAM /*keys*/) {
         }
         list->RemoveItem(row.get(), true);
     }
+    if (app.historySearch) app.historySearch->EntryRemoved(row.get());
     RequestJumpListRebuild();
+    return true;
 }

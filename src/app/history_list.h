@@ -22,11 +22,15 @@ class HistoryStore;
 std::unique_ptr<HistoryStore> LoadHistoryList(HINSTANCE instance, ButtonClickFunction copyAction);
 
 // A new upload's row joins the top of the list (sliding in while the top is
-// in view).
+// in view). While the list is searched it joins the history, and the list
+// shows it only if it matches.
 void AddToHistoryList(const HistoryRowPtr& row);
 
-// The delete button's action (`item` is the GUIHistoryItem): deletes the
-// row, then the files no other row names, then the entry; asks the main
-// window to rebuild the jump list on Windows 7 or later. When the database
-// does not take the delete, the user is told and everything stays.
+// Deletes the row, then the files no other row names, then the entry (and
+// tells the search); asks the main window to rebuild the jump list on
+// Windows 7 or later. When the database does not take the delete, the user
+// is told, everything stays and the answer is false.
+bool DeleteHistoryRow(const HistoryRowPtr& row);
+// The delete button's action (`item` is the GUIHistoryItem): DeleteHistoryRow
+// of the row it shows.
 void DeleteHistoryEntry(void* item, WPARAM keys);

@@ -35,7 +35,6 @@ void Forget(GUIEdit* edit) {
 }
 
 // The typed pair, or false (after telling the user) when it cannot be sent.
-// A user name outside Latin-1 becomes empty, which sends nothing.
 bool TypedCredentials(std::string& user, std::string& hash) {
     const AppState& app = App();
     const std::wstring typedUser = app.usernameEdit ? app.usernameEdit->GetText() : L"";
@@ -48,7 +47,10 @@ bool TypedCredentials(std::string& user, std::string& hash) {
         ShowError(MainOwner(), kHashingProblemText, kLoginErrorCaption);
         return false;
     }
-    if (!NarrowLatin1(typedUser, user)) user.clear();
+    if (!NarrowLatin1(typedUser, user)) {
+        ShowError(MainOwner(), kUnsupportedUserNameText, kLoginErrorCaption);
+        return false;
+    }
     return true;
 }
 

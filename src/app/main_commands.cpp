@@ -11,6 +11,7 @@
 #include "app/capture_commands.h"
 #include "app/configuration.h"
 #include "app/history_list.h"
+#include "app/history_search.h"
 #include "app/instance_handoff.h"
 #include "app/settings_page.h"
 #include "app/tray_icon.h"
@@ -18,6 +19,7 @@
 #include "base/scoped_win.h"
 #include "base/user_prompt.h"
 #include "base/windows_version.h"
+#include "capture/capture.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
@@ -146,6 +148,8 @@ void RunCommand(HWND window, WORD id) {
         QuitWithConfirmation();
         break;
     case CMD_SCREENSHOT:
+        // One capture at a time: another request shows the one running.
+        if (BringCaptureForward()) break;
         if (!Settings().GetBool(L"UnderstoodScreenshot")) {
             Ask(kScreenshotInstructions, MB_ICONINFORMATION);
             Settings().SetBool(L"UnderstoodScreenshot", true);
@@ -153,6 +157,7 @@ void RunCommand(HWND window, WORD id) {
         StartCaptureCommand(true);
         break;
     case CMD_WINDOW_GRAB:
+        if (BringCaptureForward()) break;
         StartCaptureCommand(false);
         break;
     case CMD_UPLOAD_FILE:
@@ -207,15 +212,7 @@ bool OnSize(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     if (app.screenshotButton) app.screenshotButton->Move(146, height - 71);
     if (app.windowGrabButton) app.windowGrabButton->Move(176, height - 71);
     if (app.settingsShown) return false;
-    if (app.historyList) {
-        if (height > 265) {
-            app.historyList->Show(SW_SHOW);
-            app.historyList->Resize(216, height - 233);
-        } else {
-            app.historyList->Show(SW_HIDE);
-        }
-    }
-    ShowWidget(app.historyHeader, height >= 215);
+    LayOutHistory(height);
     Settings().SetInt(L"LiftornHeight", height);
     return false;
 }
@@ -230,8 +227,29 @@ bool OnMove(HWND window, UINT, WPARAM, LPARAM lParam, LRESULT*) {
 
 bool OnKeyDown(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     *result = 0;
+    // The search has the keys first: Ctrl+F, and while it is open Escape
+    // closes it and the arrows walk its results.
+    HistorySearch* search = App().historySearch;
+    if (search && !App().settingsShown && search->OnKey(wParam)) return false;
     if (wParam == VK_ESCAPE) HideOrQuit();
     return false;
+}
+
+void LayOutHistory(int height) {
+    AppState& app = App();
+    const int band = app.historySearch ? app.historySearch->BandHeight() : 0;
+    if (app.historyList) {
+        const int listHeight = height - 233 - band;
+        if (height > 265 && listHeight >= kSmallestHistoryList) {
+            app.historyList->Move(52, 143 + band);
+            app.historyList->Show(SW_SHOW);
+            app.historyList->Resize(216, listHeight);
+        } else {
+            app.historyList->Show(SW_HIDE);
+        }
+    }
+    ShowWidget(app.historyHeader, height >= 215);
+    if (app.historySearch) ShowWidget(app.historySearch->Button(), height >= 215);
 }
 
 bool OnDropFiles(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -355,8 +373,8 @@ void EnqueueDroppedFolder(const wchar_t* path) {
     if (ReadyForUpload()) App().uploadQueue->EnqueueFolder(path);
 }
 
-void EnqueueCapturedFile(const wchar_t* path) {
-    if (ReadyForUpload()) App().uploadQueue->EnqueueCapture(path);
+void EnqueueCapturedFile(const wchar_t* path, const wchar_t* name) {
+    if (ReadyForUpload()) App().uploadQueue->EnqueueCapture(path, name);
 }
 
 void EnqueueChosenFiles(const wchar_t* buffer, WORD fileOffset) {

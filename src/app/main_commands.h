@@ -39,6 +39,11 @@ UINT TaskbarCreatedMessage();
 bool OnUploadButtonContextMenu(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                LRESULT* result);
 
+// Places the history list for a main window `height` pixels high: hidden
+// when the window is short, below the search's box while that is open.
+inline constexpr int kSmallestHistoryList = 30;
+void LayOutHistory(int height);
+
 // Hide button and Escape: minimise (Windows 7 and later) or hide while the
 // tray icon / taskbar button setting is on, otherwise quit.
 void HideOrQuit(void* userData = nullptr, WPARAM keys = 0);
@@ -54,7 +59,8 @@ void CancelUploadButton(void* userData, WPARAM keys);
 // Hand-offs to the upload queue; each switches the drop area to uploading.
 void EnqueueDroppedFile(const wchar_t* path, FILE* stream);
 void EnqueueDroppedFolder(const wchar_t* path);
-void EnqueueCapturedFile(const wchar_t* path);
+// A capture's own file, sent under the name the user gave it.
+void EnqueueCapturedFile(const wchar_t* path, const wchar_t* name);
 // What the open-file dialog returned: one path, or (when `fileOffset` lies
 // past the first string) a folder followed by names, ended by an empty one.
 void EnqueueChosenFiles(const wchar_t* buffer, WORD fileOffset);

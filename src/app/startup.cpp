@@ -13,6 +13,7 @@
 #include "app/configuration.h"
 #include "app/crash_notice.h"
 #include "app/history_list.h"
+#include "app/history_search.h"
 #include "app/instance_handoff.h"
 #include "app/login.h"
 #include "app/main_window.h"
@@ -32,6 +33,7 @@
 #include "base/utf.h"
 #include "base/window_task.h"
 #include "base/windows_version.h"
+#include "capture/capture.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_file.h"
 #include "config/settings_store.h"
@@ -68,14 +70,6 @@ void HandOffToRunningInstance() {
     ForwardArgumentsAsDrop(window);
 }
 
-std::string FolderOfProgram() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
-
 // The per-user application-data folder; the shell's answer stands in when
 // the environment has no APPDATA.
 std::wstring ApplicationDataFolder() {
@@ -91,6 +85,9 @@ std::wstring ApplicationDataFolder() {
 // cancelled. A transfer notices the cancel within a fraction of a second;
 // the bound only matters for a worker stuck in a request that ignores it.
 constexpr DWORD kWorkerStopMillis = 3000;
+// A capture ends within this unless it waits on a window that does not
+// answer (each such wait has its own bound).
+constexpr DWORD kCaptureStopMillis = 5000;
 
 void MakeFolder(const std::string& utf8Path) { _wmkdir(Utf8ToWide(utf8Path).c_str()); }
 
@@ -160,12 +157,13 @@ int RunLiftorn(HINSTANCE instance) {
     }
 
     // 8. The application identity and the shortcut type, Windows 7 and later.
-    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration(instance);
+    if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration();
 
     // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links;
-    //    archives that an earlier run left behind go.
+    //    archives and updater copies that an earlier run left behind go.
     MakeFolder(app.dataFolder + "thumbs");
     RemoveStaleArchives(Utf8ToWide(app.dataFolder));
+    RemoveOldUpdaterCopies();
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
     // 10. The skin: a missing file has been reported; end quietly.
@@ -205,6 +203,7 @@ int RunLiftorn(HINSTANCE instance) {
     CreateMainPage(instance);
     CreateSettingsPage(instance);
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
+    std::unique_ptr<HistorySearch> historySearch = CreateHistorySearch(instance);
     RebuildJumpListFromHistory();
 
     // 16. The tray icon before Windows 7.
@@ -222,24 +221,38 @@ int RunLiftorn(HINSTANCE instance) {
     // 19. Run until the window asks to quit.
     app.mainWindow->RunMessageLoop();
 
-    // Shutdown, in order. The uploads are aborted first (the user agreed to
-    // that), so nothing they do can reach what is torn down below.
+    // Shutdown, in order. A running capture ends first, as if cancelled
+    // (its prompt, its post-capture command), leaving no file behind; then
+    // the uploads are aborted (the user agreed to that), so nothing either
+    // does can reach what is torn down below.
+    const bool captureEnded = StopCapture(kCaptureStopMillis);
     Shell_NotifyIconW(NIM_DELETE, &app.trayIcon);
     RefuseNewToasts();
     uploadQueue->SetCompletionHandler(nullptr);
     const bool workerEnded = uploadQueue->Stop(kWorkerStopMillis);
+    historySearch.reset();  // its thread stops before the list it searches goes
     SetMainWindowHandle(nullptr);
     app.mainWindow = nullptr;
     mainWindow.reset();
     WaitForToastThreads();
     SaveConfiguration();
     app.instanceMapping = nullptr;  // closed with its owner, like the mutex
-    LogEvent("exit", {{"worker", workerEnded ? "ended" : "did not stop"}});
+    LogEvent("exit", {{"version", kProductVersion},
+                      {"worker", workerEnded ? "ended" : "did not stop"},
+                      {"capture", captureEnded ? "ended" : "did not stop"}});
     CloseEventLog();
-    if (!workerEnded) {
-        // A worker that would not stop must not outlive what it uses: end
-        // the process now, the configuration being saved.
+    if (!workerEnded || !captureEnded) {
+        // A worker or capture that would not stop must not outlive what it
+        // uses: end the process now, the configuration being saved.
         ExitProcess(0);
     }
     return 0;
+}
+
+std::string FolderOfProgram() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return WideToUtf8(folder);
 }

@@ -2,13 +2,14 @@
 
 #include <windows.h>
 
-#include <cwchar>
 #include <new>
 
 #include "app/app_state.h"
 #include "base/event_log.h"
 #include "base/product.h"
+#include "base/scoped_win.h"
 #include "base/shell_open.h"
+#include "base/temporary_folder.h"
 #include "base/user_prompt.h"
 #include "base/utf.h"
 #include "base/version_compare.h"
@@ -17,7 +18,8 @@
 
 namespace {
 
-bool FileExistsW(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+constexpr const wchar_t* kUpdaterFolderPrefix = L"vantorel-liftorn-updater-";
+constexpr const wchar_t* kUpdaterCopyName = L"updater2.exe";
 
 // Asks the product site; the received text when the transfer worked and
 // brought something, else empty.
@@ -50,27 +52,36 @@ size_t AppendUpdateReply(char* data, size_t size, size_t count, void* reply) {
 }
 
 bool StartUpdater(const std::wstring& commandLine) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) return false;
-    std::wstring folder(temp, length);
-    if (folder.back() != L'\\') folder += L'\\';
-
-    // The first free name; earlier copies may still be running.
-    std::wstring copy;
-    for (unsigned n = 2; n != 0; ++n) {
-        wchar_t name[32];
-        std::swprintf(name, 32, L"updater%x.exe", n);
-        if (!FileExistsW(folder + name)) {
-            copy = folder + name;
-            break;
-        }
-    }
-    if (copy.empty()) return false;
-
+    // A folder made new here: nothing planted in the temporary folder
+    // beforehand can stand in for the copy or lie beside it.
+    const std::wstring folder = MakeFreshTemporaryFolder(kUpdaterFolderPrefix);
+    if (folder.empty()) return false;
+    const std::wstring copy = folder + kUpdaterCopyName;
     const std::wstring programFolder = Utf8ToWide(App().programFolder);
-    if (!CopyFileW((programFolder + L"iupdater.exe").c_str(), copy.c_str(), FALSE)) return false;
+    if (!CopyFileW((programFolder + L"iupdater.exe").c_str(), copy.c_str(), TRUE)) {
+        RemoveDirectoryW(folder.c_str());
+        return false;
+    }
     return StartProgram(copy, commandLine, programFolder);
+}
+
+void RemoveOldUpdaterCopies() {
+    const std::wstring temp = TemporaryFolder();
+    if (temp.empty()) return;
+    WIN32_FIND_DATAW found{};
+    ScopedFindHandle search(FindFirstFileW((temp + kUpdaterFolderPrefix + L"*").c_str(), &found));
+    if (!search) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !IsFreshFolderName(found.cFileName, kUpdaterFolderPrefix)) {
+            continue;
+        }
+        // A copy that still runs cannot be deleted; it goes next time. A
+        // folder holding anything else stays.
+        const std::wstring folder = temp + found.cFileName + L"\\";
+        DeleteFileW((folder + kUpdaterCopyName).c_str());
+        RemoveDirectoryW(folder.c_str());
+    } while (FindNextFileW(search.get(), &found));
 }
 
 bool CheckForUpdate(const std::wstring& commandLine) {

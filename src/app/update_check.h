@@ -19,7 +19,12 @@ bool CheckForUpdate(const std::wstring& commandLine);
 // up to kVersionReplyLimitBytes.
 size_t AppendUpdateReply(char* data, size_t size, size_t count, void* reply);
 
-// Copies "iupdater.exe" from the program folder to the first free
-// "updater<n>.exe" (n from 2, lower-case hex) in the temporary folder and
+// Copies "iupdater.exe" from the program folder into a folder of its own,
+// made new under the temporary folder with a name nobody can foresee
+// ("vantorel-liftorn-updater-" and 16 hex digits), as "updater2.exe", and
 // starts it with `commandLine` in the program folder. True when started.
 bool StartUpdater(const std::wstring& commandLine);
+
+// Removes the updater copies of earlier updates, and their folders, once they
+// no longer run; nothing else in the temporary folder is touched.
+void RemoveOldUpdaterCopies();

@@ -50,15 +50,20 @@ void RemoveFile(const std::string& utf8Path) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& utf8Path, std::string& out) {
+bool ReadWholeFile(const std::string& utf8Path, std::string& out, std::size_t limit) {
     out.clear();
     std::FILE* file = OpenFile(utf8Path, false);
     if (!file) return false;
     char buffer[64 * 1024];
     size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, got);
-    const bool ok = !std::ferror(file);
+    bool tooLarge = false;
+    while (!tooLarge && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        tooLarge = got > limit - out.size();
+        if (!tooLarge) out.append(buffer, got);
+    }
+    const bool ok = !std::ferror(file) && !tooLarge;
     std::fclose(file);
+    if (!ok) out.clear();
     return ok;
 }
 

@@ -22,3 +22,7 @@ std::wstring SafeFileName(const std::wstring& segment,
 // are joined to a folder.
 constexpr std::size_t kMaxStoredNameLength = 255;
 bool IsSafeFileName(const std::wstring& name);
+
+// True when Windows takes `name` for a device rather than a file in the
+// folder it is joined to, whatever extension follows (see SafeFileName).
+bool IsReservedDeviceName(const std::wstring& name);

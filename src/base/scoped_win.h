@@ -84,6 +84,8 @@ using ScopedIcon = scoped_detail::Owner<HICON, scoped_detail::NullIsNoneTraits<H
 using ScopedFindHandle = scoped_detail::Owner<HANDLE, scoped_detail::FindTraits>;
 using ScopedMenu = scoped_detail::Owner<HMENU, scoped_detail::NullIsNoneTraits<HMENU, DestroyMenu>>;
 using ScopedModule = scoped_detail::Owner<HMODULE, scoped_detail::NullIsNoneTraits<HMODULE, FreeLibrary>>;
+// A view of a file mapping from MapViewOfFile.
+using ScopedMappedView = scoped_detail::Owner<void*, scoped_detail::NullIsNoneTraits<void*, UnmapViewOfFile>>;
 
 // A window's (or, for null, the screen's) device context from GetDC.
 class ScopedWindowDC {

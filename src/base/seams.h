@@ -1,6 +1,5 @@
 // The few things tests replace, in one place: how the user is asked, what
-// the shell opens or starts, whether the process is elevated, and what time
-// it is. Null members mean the real thing.
+// the shell opens or starts, and what time it is. Null members mean the real thing.
 // Tests swap the whole record with ScopedSeams; the program never changes it.
 #pragma once
 
@@ -21,10 +20,6 @@ struct Seams {
     // Starts a program with parameters in a working directory; true when the
     // shell accepted it.
     bool (*startProgram)(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) = nullptr;
-    // Whether this process runs elevated, and how an elevated copy of a
-    // program is run and waited for (its exit code).
-    bool (*processElevated)() = nullptr;
-    int (*runElevated)(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) = nullptr;
     // Starts a region capture (true) or a window grab (false) for the
     // screenshot commands; true when it started.
     bool (*startCapture)(bool regionMode) = nullptr;

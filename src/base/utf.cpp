@@ -19,6 +19,8 @@ void AppendCodePoint(std::wstring& out, char32_t cp) {
     out.push_back(static_cast<wchar_t>(cp));
 }
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
@@ -36,6 +38,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
 }
+
+namespace {
 
 // Decodes the sequence starting at `i`; `length` receives the bytes it
 // covers (at least 1). False for a truncated, overlong or surrogate sequence,
@@ -84,6 +88,15 @@ std::wstring Utf8ToWide(const std::string& utf8) {
         AppendCodePoint(out, DecodeUtf8At(s, utf8.size(), i, cp, length) ? cp : kReplacement);
     }
     return out;
+}
+
+char32_t NextCodePoint(std::string_view utf8, std::size_t& at) {
+    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+    char32_t cp = 0;
+    std::size_t length = 1;
+    const bool valid = DecodeUtf8At(s, utf8.size(), at, cp, length);
+    at += length;
+    return valid ? cp : kReplacement;
 }
 
 bool IsValidUtf8(const std::string& bytes) {

@@ -35,7 +35,8 @@ struct ThreadStart {
 
 }  // namespace
 
-std::shared_ptr<BackdropWindow> BackdropWindow::Open(HWND target, HINSTANCE instance, int margin) {
+std::shared_ptr<BackdropWindow> BackdropWindow::Open(HWND target, HINSTANCE instance, int margin,
+                                                     DWORD waitLimit) {
     std::call_once(setUp, [instance] {
         blackBrush.reset(CreateSolidBrush(RGB(0, 0, 0)));
         whiteBrush.reset(CreateSolidBrush(RGB(255, 255, 255)));
@@ -52,7 +53,7 @@ std::shared_ptr<BackdropWindow> BackdropWindow::Open(HWND target, HINSTANCE inst
         return nullptr;
     }
     // Standing includes waiting (at most kWaitLimit) for the target's thread.
-    if (!WaitFor([&] { return backdrop->ready_.load() || backdrop->ended_.load(); }, 50, 2 * kWaitLimit) ||
+    if (!WaitFor([&] { return backdrop->ready_.load() || backdrop->ended_.load(); }, 50, waitLimit) ||
         !backdrop->ready_.load()) {
         backdrop->Close();
         return nullptr;
@@ -83,6 +84,9 @@ bool BackdropWindow::SetColour(LONG_PTR colour) {
 }
 
 void BackdropWindow::Close() {
+    // Either the thread sees the flag before it shows its window, or the
+    // window is there to be told.
+    closing_ = true;
     if (HWND window = window_.load()) PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
@@ -100,6 +104,14 @@ DWORD WINAPI BackdropWindow::Run(void* parameter) {
     HWND window = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClass, L"vantorel liftorn", WS_POPUP,
                                   rect.left - m, rect.top - m, rect.right - rect.left + 2 * m,
                                   rect.bottom - rect.top + 2 * m, nullptr, nullptr, self.instance_, nullptr);
+    self.window_ = window;
+    // Nobody waits for a backdrop any more: it must not stand up (and keep
+    // the target's window-update lock) for nothing.
+    if (window && self.closing_) {
+        DestroyWindow(window);
+        window = nullptr;
+        self.window_ = nullptr;
+    }
     if (window) {
         // Shown directly behind the target, whatever else is on the desktop.
         // Wine lifts a new window to the top again while it handles its
@@ -123,9 +135,9 @@ DWORD WINAPI BackdropWindow::Run(void* parameter) {
         // two above are done. Bounded, for the same reason.
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(self.target_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWaitLimit, &ignored);
-        self.window_ = window;
         self.painted_ = false;
         self.ready_ = true;
+        if (self.closing_) DestroyWindow(window);
         MSG message;
         // Ends as soon as the window is gone, however it went.
         while (IsWindow(window) && GetMessageW(&message, nullptr, 0, 0) > 0) {

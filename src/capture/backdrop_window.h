@@ -16,17 +16,20 @@ public:
     // before it goes on without it.
     static constexpr DWORD kWaitLimit = 2000;  // ms
 
-    // Starts the backdrop's thread and waits until its window, `margin`
-    // pixels larger than `target` on every side, stands behind the target.
-    // Null when it could not be set up in time.
-    static std::shared_ptr<BackdropWindow> Open(HWND target, HINSTANCE instance, int margin);
+    // Starts the backdrop's thread and waits (at most `waitLimit` ms) until
+    // its window, `margin` pixels larger than `target` on every side, stands
+    // behind the target. Null when it could not be set up in time; a
+    // backdrop that would stand up later closes at once instead.
+    static std::shared_ptr<BackdropWindow> Open(HWND target, HINSTANCE instance, int margin,
+                                                DWORD waitLimit = 2 * kWaitLimit);
 
     // Repaints in the colour and waits until the paint has been done. False
     // when the backdrop is gone or did not repaint in time.
     bool SetBlack();
     bool SetWhite();
-    // Asks the backdrop to close. Its thread destroys the window, releases
-    // the window-update lock and ends; the caller may drop its reference.
+    // Asks the backdrop to close, also one that has not stood up yet. Its
+    // thread destroys the window, releases the window-update lock and ends;
+    // the caller may drop its reference.
     void Close();
 
     HWND Window() const { return window_.load(); }
@@ -50,5 +53,6 @@ private:
     std::atomic<bool> ready_{false};
     std::atomic<bool> painted_{false};
     std::atomic<bool> ended_{false};
+    std::atomic<bool> closing_{false};  // checked by the thread before it shows
     ScopedHandle thread_;
 };

@@ -1,6 +1,7 @@
 // The texts around a capture's file: the check of the name the user types,
-// the name offered for a window grab, the format chosen by the extension and
-// the arguments of the post-capture command. Free of Win32.
+// the name offered for a window grab, the format chosen by the extension,
+// the private file a capture is kept in and the arguments of the
+// post-capture command. Free of Win32.
 #pragma once
 
 #include <string>
@@ -10,6 +11,7 @@ enum class NameProblem {
     kForbiddenCharacter,  // one of \ / : * ? " < > |
     kNoExtension,
     kWrongExtension,  // not png, jpg or gif
+    kUnusableName,    // a device name (CON, NUL, COM1...), control characters, too long
 };
 
 // Only the first problem found counts.
@@ -23,11 +25,23 @@ CaptureFormat FormatOfName(const std::wstring& name);
 
 // The offered name: "capture.png" in region mode or for an empty title;
 // otherwise the title without the characters a file name cannot hold
-// (control characters included), followed by ".png". The title is cut to
-// its first `kTitleCharacters` characters.
+// (control characters included), followed by ".png", with a "_" before a
+// device's name. The title is cut to its first `kTitleCharacters`
+// characters.
 constexpr std::size_t kTitleCharacters = 41;
 std::wstring DefaultCaptureName(const std::wstring& windowTitle, bool regionMode);
 
+// The name of a capture's own file in the captures folder: the capture's
+// local time and a serial number, with the extension of `format` (png for
+// kUnknown), e.g. "capture-20240131-235959-2.png". A name is never reused:
+// the caller tries the next serial when the file exists.
+struct CaptureClock {
+    int year, month, day, hour, minute, second;
+};
+std::wstring PrivateCaptureFileName(const CaptureClock& time, unsigned serial, CaptureFormat format);
+
 // The post-capture command's arguments with the first "%1" replaced by the
-// saved file's path (unquoted); unchanged when there is none.
+// saved file's path in double quotes, so that it reaches the command as one
+// argument (a file name cannot hold a double quote). A "%1" the user
+// already put in quotes gets none added. Unchanged when there is no "%1".
 std::wstring SubstituteCapturePath(const std::wstring& arguments, const std::wstring& path);

@@ -4,20 +4,23 @@
 
 #include <map>
 #include <mutex>
+#include <string>
 
 #include "base/event_log.h"
+#include "base/product.h"
 #include "base/scoped_win.h"
 #include "base/thread_name.h"
+#include "base/user_prompt.h"
 #include "base/window_registry.h"
-#include "gui/window_class.h"
+#include "base/window_task.h"
 #include "capture/capture.h"
+#include "capture/capture_session.h"
 #include "capture/capture_state.h"
 #include "capture/grab_outline.h"
 #include "capture/window_grab.h"
-#include "base/window_task.h"
 #include "gui/argb_bitmap.h"
 #include "gui/image_library.h"
-#include "gui/skinnable_window.h"
+#include "gui/window_class.h"
 
 namespace {
 
@@ -192,20 +195,22 @@ void RegisterOverlayClass(HINSTANCE instance) {
     });
 }
 
-HINSTANCE InstanceOf(const CaptureState& state) {
-    return state.request.mainWindow ? state.request.mainWindow->Instance() : GetModuleHandleW(nullptr);
-}
-
-HWND MainHandle(const CaptureState& state) {
-    return state.request.mainWindow ? state.request.mainWindow->MainWindow() : nullptr;
-}
-
 bool CreatePicture(CaptureState& state) {
+    // Bounded before anything is allocated: a picture of the whole virtual
+    // screen, 4 bytes a pixel.
+    const std::uint64_t bytes = static_cast<std::uint64_t>(state.Width()) * state.Height() * 4;
+    if (state.Width() <= 0 || state.Height() <= 0 || bytes > state.request.pictureLimit) {
+        state.pictureTooLarge = true;
+        return false;
+    }
     state.screen.emplace(nullptr);
     state.memory.reset(CreateCompatibleDC(state.ScreenDC()));
     void* bits = nullptr;
     state.bitmap.reset(CreateArgbBitmap(state.ScreenDC(), state.Width(), state.Height(), &bits));
-    if (!state.memory || !state.bitmap || !bits) return false;
+    if (!state.memory || !state.bitmap || !bits) {
+        state.pictureTooLarge = true;  // the system would not give us the memory
+        return false;
+    }
     state.selected.emplace(state.MemoryDC(), state.bitmap.get());
     state.pixels = static_cast<std::uint32_t*>(bits);
     return true;
@@ -220,20 +225,37 @@ void FreePicture(CaptureState& state) {
     state.screen.reset();
 }
 
+// Says why a capture could not even start, rather than letting the screen
+// flicker for nothing.
+void ReportOverlayFailure(const CaptureState& state) {
+    std::wstring text = L"vantorel liftorn could not cover the screen to take a capture.";
+    if (state.pictureTooLarge) {
+        text = L"vantorel liftorn cannot capture a screen this large (" + std::to_wstring(state.Width()) +
+               L" x " + std::to_wstring(state.Height()) + L" pixels over all monitors).";
+    }
+    AskUser(nullptr, text.c_str(), kProductName, MB_ICONERROR);
+}
+
 void RunCapture(CaptureState& state) {
     if (OpenOverlay(state)) {
+        SetCaptureFrontWindow(state.overlay);
+        // Asked to end before the overlay stood: it goes at once.
+        if (CaptureCancelled()) DestroyWindow(state.overlay);
         MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        while (IsWindow(state.overlay) && GetMessageW(&message, nullptr, 0, 0) > 0) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
             // However the overlay went (Escape, the end of a capture inside
             // a nested loop), the capture is over.
             if (!IsWindow(state.overlay)) break;
         }
+    } else if (!CaptureCancelled()) {
+        ReportOverlayFailure(state);
     }
+    SetCaptureFrontWindow(nullptr);
     CloseOverlay(state);
 
-    HWND main = MainHandle(state);
+    HWND main = state.request.mainWindow;
     if (state.restoreMainWindow && main) {
         PostToWindowThread(main, [main] {
             if (IsIconic(main)) return;
@@ -245,18 +267,21 @@ void RunCapture(CaptureState& state) {
 }
 
 DWORD WINAPI CaptureThread(void* parameter) {
-    std::unique_ptr<CaptureState> state(static_cast<CaptureState*>(parameter));
-    NameThisThread("capture");
-    LogEvent("capture start", {{"mode", state->request.regionMode ? "region" : "window"}});
-    RunCapture(*state);
-    if (!state->ended) LogEvent("capture end", {{"result", "cancelled"}});
+    {
+        std::unique_ptr<CaptureState> state(static_cast<CaptureState*>(parameter));
+        NameThisThread("capture");
+        LogEvent("capture start", {{"mode", state->request.regionMode ? "region" : "window"}});
+        RunCapture(*state);
+        if (!state->ended) LogEvent("capture end", {{"result", "cancelled"}});
+    }
+    EndCaptureSession();
     return 0;
 }
 
 }  // namespace
 
 bool OpenOverlay(CaptureState& state) {
-    HINSTANCE instance = InstanceOf(state);
+    HINSTANCE instance = state.Instance();
     RegisterOverlayClass(instance);
     state.moveCursor = LoadCursorW(nullptr, IDC_SIZEALL);
     state.crossCursor = LoadCursorW(nullptr, IDC_CROSS);
@@ -267,11 +292,12 @@ bool OpenOverlay(CaptureState& state) {
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     state.overlayRect = RECT{left, top, left + width, top + height};
 
+    // The picture first: a screen too large for it gets no window at all.
+    if (!CreatePicture(state)) return false;
     state.overlay = CreateWindowExW(kOverlayExStyle, kOverlayClass, kOverlayClass, WS_POPUP | WS_VISIBLE,
                                     left, top, width, height, nullptr, nullptr, instance, nullptr);
     if (!state.overlay) return false;
     captures.Add(state.overlay, &state);
-    if (!CreatePicture(state)) return false;
     if (state.request.regionMode) {
         // 5 pixels in from the primary monitor's top-left corner.
         state.widgets = std::make_unique<OverlayWidgets>(state.overlay, instance, state.MemoryDC(),
@@ -324,18 +350,25 @@ void RedrawSelection(CaptureState& state) {
 }
 
 bool StartCapture(const CaptureRequest& request) {
+    HWND main = request.mainWindow;
+    const bool hideMain = main && request.regionMode && !IsIconic(main);
+    if (!BeginCaptureSession(main, hideMain)) {
+        // One capture at a time: a second request shows the one running.
+        BringCaptureForward();
+        return true;
+    }
     auto* state = new CaptureState;
     state->request = request;
-    HWND main = request.mainWindow ? request.mainWindow->MainWindow() : nullptr;
     if (main) {
         state->restoreMainWindow = IsWindowVisible(main) != FALSE;
-        if (request.regionMode && !IsIconic(main)) ShowWindow(main, SW_HIDE);
+        if (hideMain) ShowWindow(main, SW_HIDE);
     }
-    // Captures end on their own; nobody waits for them.
-    ScopedHandle thread(CreateThread(nullptr, 0, CaptureThread, state, 0, nullptr));
+    // Nobody waits for a capture but the end of the program (StopCapture).
+    HANDLE thread = CreateThread(nullptr, 0, CaptureThread, state, 0, nullptr);
+    SetCaptureSessionThread(thread);
     if (!thread) {
         delete state;
-        if (main && request.regionMode && !IsIconic(main)) ShowWindow(main, SW_SHOW);
+        if (hideMain) ShowWindow(main, SW_SHOW);
         return false;
     }
     return true;

@@ -20,8 +20,8 @@ namespace {
 constexpr int kWidth = 316;
 constexpr int kHeight = 175;
 
-// Edit box window -> its prompt, for the character hook. Prompts run on
-// capture threads, possibly several at once.
+// Edit box window and dialog window -> their prompt, for the hooks. Prompts
+// run on capture threads, possibly several at once.
 WindowRegistry<CapturePrompt> prompts;
 
 CapturePrompt* PromptOf(HWND edit) {
@@ -38,6 +38,21 @@ bool OnNameCharacter(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) 
         prompt->Accept();
     else
         prompt->Cancel();
+    return true;
+}
+
+// Closing the dialog any other way (Alt+F4, a close message from anywhere,
+// its destruction) is Cancel: its loop ends. The window closes as usual.
+bool OnDialogClosing(HWND window, UINT, WPARAM, LPARAM, LRESULT*) {
+    if (CapturePrompt* prompt = PromptOf(window)) prompt->Closed();
+    return false;
+}
+
+// The dialog's keyboard goes to the name, also when it comes forward again.
+bool OnDialogFocus(HWND window, UINT, WPARAM, LPARAM, LRESULT*) {
+    CapturePrompt* prompt = PromptOf(window);
+    if (!prompt) return false;
+    SetFocus(prompt->NameEdit()->Window());
     return true;
 }
 
@@ -101,7 +116,11 @@ CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption, co
     }
 
     prompts.Add(nameEdit_->Window(), this);
+    prompts.Add(window.MainWindow(), this);
     nameEdit_->SetMessageHandler(WM_CHAR, OnNameCharacter);
+    window.SetMessageHandler(WM_CLOSE, OnDialogClosing);
+    window.SetMessageHandler(WM_DESTROY, OnDialogClosing);
+    window.SetMessageHandler(WM_SETFOCUS, OnDialogFocus);
     okButton_->SetClickFunction(OnOk);
     okButton_->SetUserData(this);
     cancelButton_->SetClickFunction(OnCancel);
@@ -110,6 +129,7 @@ CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption, co
 
 CapturePrompt::~CapturePrompt() {
     prompts.Remove(nameEdit_->Window());
+    prompts.Remove(window_->MainWindow());
     // The window takes its widgets with it.
     window_.reset();
 }
@@ -142,7 +162,12 @@ void CapturePrompt::Cancel() {
     End(false);
 }
 
+void CapturePrompt::Closed() {
+    if (!ended_) End(false);
+}
+
 void CapturePrompt::End(bool accepted) {
+    ended_ = true;
     accepted_ = accepted;
     PostMessageW(window_->MainWindow(), WM_CLOSE, 0, 0);
     // A quit message of the thread: unlike one addressed to the window, it

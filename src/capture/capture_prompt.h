@@ -39,6 +39,8 @@ public:
     // Escape).
     void Accept();
     void Cancel();
+    // The dialog is closing, not by OK or Cancel: the same as Cancel.
+    void Closed();
 
     SkinnableWindow* Window() const { return window_.get(); }
     GUIEdit* NameEdit() const { return nameEdit_; }
@@ -62,6 +64,7 @@ private:
     GUIImage* glow_ = nullptr;
     GUIToggle* runCommandToggle_ = nullptr;
     bool accepted_ = false;
+    bool ended_ = false;
 };
 
 // The file-name check the capture attaches: shows the first problem found

@@ -5,6 +5,8 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include "base/clock.h"
+#include "base/scoped_win.h"
 #include "capture/capture_names.h"
 #include "capture/gif_writer.h"
 #include "capture/raw_image.h"
@@ -60,6 +62,23 @@ bool SaveAsGif(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::wstring ReserveCaptureFile(const std::wstring& dataFolder, CaptureFormat format) {
+    const std::wstring folder = dataFolder + L"captures\\";
+    CreateDirectoryW(folder.c_str(), nullptr);  // there already, most times
+    const SYSTEMTIME now = LocalTimeNow();
+    const CaptureClock clock{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    // The serial makes the name new; a few thousand captures within one
+    // second would be needed to run out.
+    for (unsigned serial = 1; serial <= 4096; ++serial) {
+        const std::wstring path = folder + PrivateCaptureFileName(clock, serial, format);
+        ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+        if (file) return path;
+        if (GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    return std::wstring();
+}
 
 bool SaveCaptureImage(const std::vector<std::uint8_t>& raw, bool hasTransparency, const std::wstring& path) {
     const CaptureFormat format = FormatOfName(path);

@@ -7,6 +7,7 @@
 #include "capture/capture_names.h"
 #include "capture/capture_prompt.h"
 #include "capture/capture_save.h"
+#include "capture/capture_session.h"
 #include "capture/capture_state.h"
 #include "capture/post_capture_command.h"
 #include "capture/raw_image.h"
@@ -29,33 +30,25 @@ constexpr wchar_t kNoSelection[] =
 // it is hidden: give them a moment before the screen is read.
 constexpr DWORD kUncoverPause = 150;  // ms
 
-HWND MainHandle(const CaptureState& state) {
-    return state.request.mainWindow ? state.request.mainWindow->MainWindow() : nullptr;
-}
-
-HINSTANCE InstanceOf(const CaptureState& state) {
-    return state.request.mainWindow ? state.request.mainWindow->Instance() : GetModuleHandleW(nullptr);
-}
-
 void HideMainWindow(const CaptureState& state) {
-    HWND main = MainHandle(state);
+    HWND main = state.request.mainWindow;
     if (!main) return;
+    KeepMainWindowHidden(true);
     PostToWindowThread(main, [main] {
         if (!IsIconic(main)) ShowWindow(main, SW_HIDE);
     });
 }
 
 // The hand-off and the failure report run on the main window's thread.
-void HandOver(CaptureState& state, const std::wstring& path) {
-    state.ended = true;
-    LogEvent("capture end", {{"result", "saved"}, {"name", LogText(path.substr(path.rfind(L'\\') + 1))}});
+// False when the hand-off can no longer happen (the main window is gone).
+bool HandOver(const CaptureState& state, const std::wstring& path, const std::wstring& name) {
     auto* handOff = state.request.onCaptured;
-    if (!handOff) return;
-    if (HWND main = MainHandle(state)) {
-        PostToWindowThread(main, [handOff, path] { handOff(path.c_str()); });
-    } else {
-        handOff(path.c_str());
+    if (!handOff) return false;
+    if (HWND main = state.request.mainWindow) {
+        return PostToWindowThread(main, [handOff, path, name] { handOff(path.c_str(), name.c_str()); });
     }
+    handOff(path.c_str(), name.c_str());
+    return true;
 }
 
 void ReportFailure(CaptureState& state, const std::wstring& name, const char* reason) {
@@ -63,7 +56,7 @@ void ReportFailure(CaptureState& state, const std::wstring& name, const char* re
     LogEvent("capture end", {{"result", "failed"}, {"name", LogText(name)}, {"reason", reason}});
     auto* report = state.request.onFailed;
     if (!report) return;
-    if (HWND main = MainHandle(state)) {
+    if (HWND main = state.request.mainWindow) {
         PostToWindowThread(main, [report, name] { report(name.c_str()); });
     } else {
         report(name.c_str());
@@ -93,6 +86,36 @@ bool CopyScreen(CaptureState& state, POINT origin, int w, int h, std::vector<std
     }
     raw = BuildRawImage(static_cast<const std::uint8_t*>(bits), w, h);
     return !raw.empty();
+}
+
+// Saves the pixels to a new file of this capture's own (the typed name is
+// only what the service will receive), runs the post-capture command and
+// hands the file over. A file that is never handed over (the program is
+// ending) is deleted again.
+void SaveAndHandOver(CaptureState& state, const std::vector<std::uint8_t>& raw, bool transparent,
+                     const std::wstring& name) {
+    const std::wstring path = ReserveCaptureFile(state.request.dataFolder, FormatOfName(name));
+    if (path.empty()) {
+        ReportFailure(state, name, "no file could be made for it");
+        return;
+    }
+    LockImageLibrary();
+    const bool saved = SaveCaptureImage(raw, transparent, path);
+    UnlockImageLibrary();
+    if (!saved) {
+        DeleteFileW(path.c_str());
+        ReportFailure(state, name, "the image could not be saved");
+        return;
+    }
+    // The file is complete: the command may take its time without holding
+    // up other users of the image library.
+    const CommandRun command = RunPostCaptureCommand(path, CaptureCancelEvent());
+    if (command == CommandRun::kCancelled || CaptureCancelled() || !HandOver(state, path, name)) {
+        DeleteFileW(path.c_str());  // the thread's end logs it as cancelled
+        return;
+    }
+    state.ended = true;
+    LogEvent("capture end", {{"result", "saved"}, {"name", LogText(name)}});
 }
 
 std::wstring OfferedName(const CaptureState& state) {
@@ -135,22 +158,12 @@ void CaptureSelection(CaptureState& state, bool fullScreen) {
         DestroyWindow(state.overlay);
         return;
     }
-    CapturePrompt prompt(InstanceOf(state), kProductName, L"Enter capture filename:", offered);
+    CapturePrompt prompt(state.Instance(), kProductName, L"Enter capture filename:", offered);
     prompt.SetValidator(ValidateCaptureFileName);
-    if (prompt.Run()) {
-        const std::wstring name = prompt.GetText();
-        const std::wstring path = state.request.dataFolder + name;
-        LockImageLibrary();
-        const bool saved = SaveCaptureImage(raw, transparent, path);
-        UnlockImageLibrary();
-        if (saved) {
-            // The file is complete: the command may take its time without
-            // holding up other users of the image library.
-            RunPostCaptureCommand(path);
-            HandOver(state, path);
-        } else {
-            ReportFailure(state, name, "the image could not be saved");
-        }
-    }
+    SetCaptureFrontWindow(prompt.Window()->MainWindow());
+    // Asked to end while the pixels were copied: no prompt.
+    const bool named = !CaptureCancelled() && prompt.Run();
+    SetCaptureFrontWindow(state.overlay);
+    if (named && !CaptureCancelled()) SaveAndHandOver(state, raw, transparent, prompt.GetText());
     DestroyWindow(state.overlay);
 }

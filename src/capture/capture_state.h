@@ -31,6 +31,7 @@ struct CaptureState {
     HWND targetWindow = nullptr;
     bool transparentGrab = false;
     bool restoreTopmost = true;
+    bool targetHung = false;  // its thread did not answer: copied where it stands
     HelperSession helper;
 
     // The overlay and its picture.
@@ -51,6 +52,10 @@ struct CaptureState {
     HCURSOR moveCursor = nullptr, crossCursor = nullptr;
     HCURSOR nwseCursor = nullptr, neswCursor = nullptr, arrowCursor = nullptr;
 
+    // The picture would be larger than the request allows.
+    bool pictureTooLarge = false;
+
+    HINSTANCE Instance() const { return request.instance ? request.instance : GetModuleHandleW(nullptr); }
     HDC ScreenDC() const { return screen ? screen->get() : nullptr; }
     HDC MemoryDC() const { return memory.get(); }
     int Width() const { return overlayRect.right - overlayRect.left; }

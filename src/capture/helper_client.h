@@ -17,15 +17,19 @@ inline constexpr DWORD kHelperWaitStep = 50;     // ms between looks
 // A raise that gets no reply within this time counts as not done.
 inline constexpr UINT kHelperReplyLimit = 5000;  // ms
 
+struct HelperMailbox;
+
 struct HelperSession {
     HWND window = nullptr;  // the helper's window, null when it is missing
     ScopedHandle process;
-    bool raised = false;  // the raise needs undoing
+    ScopedMappedView mailbox;  // the HelperMailbox this process shares with it
+    bool raised = false;       // the raise needs undoing
 };
 
-// Starts `program` (verb "open", show command 5) and waits, at most
-// `waitLimit` ms, for a "VLT_Helper" window of that very process. False
-// (and no window) when it did not start or its window never appeared.
+// Starts `program` (show command 5) with the mailbox and this process's
+// handle to inherit, and waits, at most `waitLimit` ms, for a "VLT_Helper"
+// window of that very process. False (and no window) when it did not start
+// or its window never appeared.
 bool StartHelper(const std::wstring& program, HelperSession& session, DWORD waitLimit = kHelperWaitLimit);
 
 // Asks the helper to make `target` topmost and waits for its reply (at most

@@ -7,9 +7,9 @@
 #include "capture/capture_names.h"
 #include "config/settings_store.h"
 
-bool RunPostCaptureCommand(const std::wstring& path) {
+CommandRun RunPostCaptureCommand(const std::wstring& path, HANDLE cancel) {
     const std::wstring command = Settings().GetAdvanced(L"adv_screenshot_cmd");
-    if (command.empty() || !Settings().GetBool(L"RunCommandAfterScreenshot")) return false;
+    if (command.empty() || !Settings().GetBool(L"RunCommandAfterScreenshot")) return CommandRun::kNotRun;
     const std::wstring arguments =
         SubstituteCapturePath(Settings().GetAdvanced(L"adv_screenshot_cmd_args"), path);
     SHELLEXECUTEINFOW info{};
@@ -18,10 +18,10 @@ bool RunPostCaptureCommand(const std::wstring& path) {
     info.lpFile = command.c_str();
     info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&info)) return false;
-    // The user's own program (an editor, say) may take as long as the user
-    // wants: no time limit. Nothing else waits on this thread meanwhile.
+    if (!ShellExecuteExW(&info)) return CommandRun::kNotRun;
     ScopedHandle process(info.hProcess);
-    if (process) WaitForSingleObject(process.get(), INFINITE);
-    return true;
+    if (!process) return CommandRun::kFinished;
+    const HANDLE waits[2] = {process.get(), cancel};
+    const DWORD woke = WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, INFINITE);
+    return woke == WAIT_OBJECT_0 + 1 ? CommandRun::kCancelled : CommandRun::kFinished;
 }

@@ -12,7 +12,6 @@
 #include "config/settings_store.h"
 #include "gui/argb_bitmap.h"
 #include "gui/dwm_api.h"
-#include "gui/skinnable_window.h"
 
 namespace {
 
@@ -20,6 +19,22 @@ constexpr DWORD kCopyRop = SRCCOPY | CAPTUREBLT;
 // Other processes repaint what a raise or a backdrop uncovered on their own
 // time: give them a moment before the screen is read.
 constexpr DWORD kRepaintPause = 150;  // ms
+// Positioning the target is asked of its own thread and never waited for
+// beyond this: a program that does not answer is copied where it stands.
+constexpr UINT kTargetAnswerLimit = 1000;  // ms
+constexpr UINT kPlaceAsync = SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS;
+
+// Whether the target's thread answers within the limit; once it has, the
+// requests it was sent before are done too.
+bool Answers(HWND target) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTargetAnswerLimit,
+                               &ignored) != 0;
+}
+
+bool IsTopmost(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 bool IsDesktop(HWND window) {
     if (window == GetDesktopWindow() || window == GetShellWindow()) return true;
@@ -45,10 +60,6 @@ struct ScreenCopy {
     bool Ok() const { return bits != nullptr; }
 };
 
-HINSTANCE InstanceOf(const CaptureState& state) {
-    return state.request.mainWindow ? state.request.mainWindow->Instance() : GetModuleHandleW(nullptr);
-}
-
 }  // namespace
 
 HWND PickableWindowAt(POINT screen) {
@@ -72,12 +83,22 @@ bool WantsTransparentGrab(HWND window) {
 
 void RaiseTarget(CaptureState& state) {
     HWND target = state.targetWindow;
-    state.restoreTopmost = (GetWindowLongPtrW(target, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0;
-    if (SetWindowPos(target, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE)) {
+    state.restoreTopmost = !IsTopmost(target);
+    state.targetHung = !Answers(target);
+    if (state.targetHung) {
+        // Raising or activating it would wait for it, maybe for good.
+        state.restoreTopmost = false;
+        return;
+    }
+    // Asked of the target's thread, then waited for (bounded).
+    const bool asked = SetWindowPos(target, HWND_TOPMOST, 0, 0, 0, 0, kPlaceAsync) != FALSE;
+    if (asked && Answers(target) && IsTopmost(target)) {
         const DWORD targetThread = GetWindowThreadProcessId(target, nullptr);
         const DWORD self = GetCurrentThreadId();
         const bool attached = targetThread != self && AttachThreadInput(self, targetThread, TRUE);
-        SetActiveWindow(target);
+        // Activation waits for the target's thread: only for one that has
+        // just answered.
+        if (Answers(target)) SetActiveWindow(target);
         if (attached) AttachThreadInput(self, targetThread, FALSE);
     } else if (StartHelper(state.request.helperProgram, state.helper)) {
         RaiseWithHelper(state.helper, target);
@@ -94,15 +115,15 @@ void PutTargetBack(CaptureState& state) {
     if (state.helper.window) {
         UndoWithHelper(state.helper, state.targetWindow);
     } else {
-        SetWindowPos(state.targetWindow, HWND_NOTOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowPos(state.targetWindow, HWND_NOTOPMOST, 0, 0, 0, 0, kPlaceAsync | SWP_NOACTIVATE);
     }
 }
 
 bool CopyTarget(CaptureState& state, HDC resultDC, std::uint8_t* result, POINT origin, int w, int h) {
     std::shared_ptr<BackdropWindow> backdrop;
-    if (Settings().GetBool(L"EnableTransparentWindowGrab")) {
-        backdrop = BackdropWindow::Open(state.targetWindow, InstanceOf(state), kGrabShadowMargin);
+    // A target that does not answer would keep the backdrop from standing.
+    if (Settings().GetBool(L"EnableTransparentWindowGrab") && !state.targetHung) {
+        backdrop = BackdropWindow::Open(state.targetWindow, state.Instance(), kGrabShadowMargin);
     }
     if (!backdrop) {
         BitBlt(resultDC, 0, 0, w, h, state.ScreenDC(), origin.x, origin.y, kCopyRop);

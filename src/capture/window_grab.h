@@ -19,7 +19,9 @@ HWND PickableWindowAt(POINT screen);
 bool WantsTransparentGrab(HWND window);
 
 // Makes the target topmost and active; when the program may not, asks the
-// helper program. Sets restoreTopmost.
+// helper program. Sets restoreTopmost. Waits on the target's thread only
+// within a bound: a target that does not answer is left where it stands
+// (targetHung), and is copied there without a backdrop.
 void RaiseTarget(CaptureState& state);
 // Undoes RaiseTarget.
 void PutTargetBack(CaptureState& state);

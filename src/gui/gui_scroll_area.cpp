@@ -134,6 +134,86 @@ void GUIScrollArea::AddItems(std::vector<ScrollEntry> entries) {
     Invalidate();
 }
 
+std::vector<ScrollEntry> GUIScrollArea::ReplaceItems(std::vector<ScrollEntry> entries,
+                                                     int offset) {
+    if (!source_) return {};
+    entries.erase(std::remove(entries.begin(), entries.end(), nullptr), entries.end());
+    // Views let go of what they showed; those still wanted bind again.
+    for (PooledView& pooled : pool_) {
+        pooled.entry = nullptr;
+        pooled.bound.reset();
+    }
+    // What the list held, with its animations ended; moved, not copied,
+    // when none was under way.
+    std::vector<ScrollEntry> held =
+        pendingInserts_.empty() && pendingRemovals_.empty() ? std::move(items_) : Entries();
+    const std::vector<ScrollEntry> collapsing = std::move(pendingRemovals_);
+    pendingRemovals_.clear();
+    pendingInserts_.clear();
+    insertOffset_ = 0;
+    removalOffset_ = 0;
+    highlight_ = nullptr;
+    items_ = std::move(entries);
+    offset_ = offset;
+    ClampOffset();
+    if (removalFunction_) {
+        for (const ScrollEntry& entry : collapsing) removalFunction_(entry.get());
+    }
+    Invalidate();
+    return held;
+}
+
+std::vector<ScrollEntry> GUIScrollArea::Entries() const {
+    std::vector<ScrollEntry> entries(pendingInserts_.rbegin(), pendingInserts_.rend());
+    entries.reserve(entries.size() + items_.size());
+    for (const ScrollEntry& entry : items_) {
+        if (pendingRemovals_.empty() || !IsPendingRemoval(entry.get())) entries.push_back(entry);
+    }
+    return entries;
+}
+
+std::size_t GUIScrollArea::IndexOf(const void* entry) const {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [entry](const ScrollEntry& item) { return item.get() == entry; });
+    return found == items_.end() ? kNoIndex : static_cast<std::size_t>(found - items_.begin());
+}
+
+void GUIScrollArea::ScrollIntoView(std::size_t index) {
+    if (index >= items_.size()) return;
+    const int top = sg::ListHeight(static_cast<int>(index), itemHeight_);
+    const int view = sg::ViewHeight(height_);
+    if (top < offset_) {
+        SetScrollOffset(top);
+    } else if (top + itemHeight_ > offset_ + view) {
+        SetScrollOffset(top + itemHeight_ - view);
+    }
+}
+
+void GUIScrollArea::SetHighlightImage(std::unique_ptr<GUIImage> image, POINT offset) {
+    highlightImage_ = std::move(image);
+    highlightOffset_ = offset;
+    Invalidate();
+}
+
+void GUIScrollArea::SetHighlight(const void* entry) {
+    if (entry == highlight_) return;
+    highlight_ = entry;
+    Invalidate();
+}
+
+void GUIScrollArea::PaintHighlight(HDC target, const RECT& dirty, const void* entry, int top) {
+    if (!highlightImage_ || !entry || entry != highlight_) return;
+    highlightImage_->Move(x_ + highlightOffset_.x, y_ + top + highlightOffset_.y);
+    highlightImage_->Paint(target, dirty);
+}
+
+void GUIScrollArea::Move(int x, int y) {
+    if (x == x_ && y == y_) return;
+    Invalidate();  // where it was
+    GUIObject::Move(x, y);
+    Invalidate();
+}
+
 void GUIScrollArea::InsertAtTop(const ScrollEntry& entry) {
     items_.insert(items_.begin(), entry);
     // Scrolled away from the top, the entries in view stay put.
@@ -159,6 +239,7 @@ void GUIScrollArea::EraseEntry(const void* entry) {
     const auto found = std::find_if(items_.begin(), items_.end(),
                                     [entry](const ScrollEntry& item) { return item.get() == entry; });
     if (found != items_.end()) items_.erase(found);
+    if (entry == highlight_) highlight_ = nullptr;
     ClampOffset();
 }
 
@@ -357,7 +438,9 @@ void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
 
 void GUIScrollArea::PaintScrollBar(HDC target, const RECT& dirty, int listHeight) {
     const int barX = x_ + width_ - 15;
+    trackTop_->Move(barX, y_ + 1);
     trackTop_->Paint(target, dirty);
+    trackMiddle_->Move(barX, y_ + 8);
     trackMiddle_->Resize(kBarWidth, height_ - 16);
     trackMiddle_->Paint(target, dirty);
     trackBottom_->Move(barX, y_ + height_ - 8);
@@ -429,6 +512,7 @@ void GUIScrollArea::PlaceWidgets(HDC target, const RECT& dirty) {
                                     removal);
         if (sg::ItemInView(top, itemHeight_, height_)) {
             MoveIfMoved(item, x_, y_ + top);
+            PaintHighlight(target, dirty, item, top);
             item->Paint(target, dirty);
         } else {
             MoveIfMoved(item, x_, top < 0 ? above : below);
@@ -498,6 +582,7 @@ void GUIScrollArea::PlaceViews(HDC target, const RECT& dirty) {
                                         [index](const Shown& s) { return s.index == index; });
         if (place == shown.end()) continue;
         MoveIfMoved(view, x_, y_ + place->top);
+        PaintHighlight(target, dirty, entry.get(), place->top);
         view->Paint(target, dirty);
         drawn.push_back(view);
     }

@@ -91,6 +91,26 @@ public:
     // Puts `entries` (top first) above the list at once, in one step; lists
     // with a view source only.
     void AddItems(std::vector<ScrollEntry> entries);
+    // Shows `entries` (top first) in place of the whole list at once, moved
+    // up by `offset` pixels (clamped), and hands back the entries it held,
+    // as Entries() gives them; lists with a view source only. Slides and
+    // collapses under way end unshown (collapsing entries go to the removal
+    // function), and the highlight goes.
+    std::vector<ScrollEntry> ReplaceItems(std::vector<ScrollEntry> entries, int offset);
+    // The entries as the list will hold them once its animations end:
+    // arrivals on top, collapsing ones left out. Top first.
+    std::vector<ScrollEntry> Entries() const;
+    // Where `entry` is in the list (top first), or kNoIndex.
+    static constexpr std::size_t kNoIndex = static_cast<std::size_t>(-1);
+    std::size_t IndexOf(const void* entry) const;
+    // Scrolls as little as needed for the entry at `index` to show whole.
+    void ScrollIntoView(std::size_t index);
+
+    // One entry may be highlighted: `image` is drawn behind its view, at
+    // `offset` from the entry's top-left corner. Null clears the highlight.
+    void SetHighlightImage(std::unique_ptr<GUIImage> image, POINT offset);
+    void SetHighlight(const void* entry);
+    const void* Highlight() const { return highlight_; }
     // The entry (found by identity), or null when it is not in the list.
     // Animated, it stays in the list until its collapse ends.
     const void* RemoveItem(const void* entry, bool animate);
@@ -110,6 +130,8 @@ public:
 
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void Show(int command) override;
+    // The scroll bar and the list's windows follow on the next paint.
+    void Move(int x, int y) override;
     void Paint(HDC target, const RECT& dirty) override;
     void ApplyPageVisibility(bool hidden) override;
 
@@ -118,6 +140,8 @@ public:
     const std::vector<ScrollEntry>& Items() const { return items_; }
     std::size_t PendingInsertCount() const { return pendingInserts_.size(); }
     std::size_t PendingRemovalCount() const { return pendingRemovals_.size(); }
+    // Whether the entry is collapsing out of the list.
+    bool IsPendingRemoval(const void* entry) const;
     // The widget showing the entry at `index` (top first): the entry itself
     // without a view source, else its bound view, or null when none is.
     GUIObject* ViewAt(std::size_t index) const;
@@ -147,12 +171,12 @@ private:
     void UpdateContentWindow(const RECT& list);
     void PlaceWidgets(HDC target, const RECT& dirty);
     void PlaceViews(HDC target, const RECT& dirty);
+    void PaintHighlight(HDC target, const RECT& dirty, const void* entry, int top);
     // The view bound to `entry`, binding a free or new one if need be; null
     // when the pool is at its bound.
     GUIObject* ViewFor(const ScrollEntry& entry);
     void ForEachWidget(bool hidden);
     bool CanShowWindows() const;
-    bool IsPendingRemoval(const void* entry) const;
     int ListHeight() const;
     void ClampOffset();
 
@@ -178,6 +202,9 @@ private:
     int offset_ = 0;  // pixels the list is moved up
     int thumbHeight_ = 0;
     ScrollRemovalFunction removalFunction_ = nullptr;
+    std::unique_ptr<GUIImage> highlightImage_;
+    POINT highlightOffset_{0, 0};
+    const void* highlight_ = nullptr;
     bool animating_ = false;
     RECT contentRegion_{0, 0, 0, 0};  // the list rectangle last given to the content window
     SIZE contentSize_{0, 0};

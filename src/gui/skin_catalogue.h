@@ -11,7 +11,7 @@ struct SkinCatalogueRow {
     const wchar_t* relativePath;  // e.g. L"skin\\background\\top.png"
 };
 
-// The 62 rows in the order the catalogue is filled.
+// The 65 rows in the order the catalogue is filled.
 const std::vector<SkinCatalogueRow>& SkinCatalogueRows();
 
 // Fills the catalogue from the program folder (UTF-8, ending in a backslash)

@@ -498,9 +498,9 @@ LRESULT CALLBACK SkinnableWindow::ClassWindowProc(HWND window, UINT message, WPA
         // Work posted from other threads; dropped unrun once the window is
         // being torn down.
         if (self) {
-            RunPostedTask(lParam);
+            RunPostedTask(window, wParam, lParam);
         } else {
-            DiscardPostedTask(lParam);
+            DiscardPostedTask(window, wParam, lParam);
         }
         return 0;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 struct HistoryTime {
     int dayOfWeek = 0;  // 0 = Sunday
@@ -19,3 +20,10 @@ const char* const* HistoryDayNames();
 // "<day name>, DD/MM/YY HH:MM"; a day of the week outside 0..6 gives an
 // empty day name.
 std::string FormatHistoryDate(const HistoryTime& time);
+
+// The day of a stored date text as "YYYY-MM-DD": the first "D/M/Y" in it,
+// with one or two digits for the day and month and two or four for the year.
+// Two-digit years are read as strptime reads them (69 to 99 are 1969 to
+// 1999, 00 to 68 are 2000 to 2068). Empty when there is no such date or it
+// is not a day of the calendar.
+std::string IsoDayOfHistoryDate(std::string_view stored);

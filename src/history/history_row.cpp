@@ -20,3 +20,8 @@ HistoryRow MakeHistoryRow(long long rowId, std::string url, std::string fileName
     row.shortcut = CheckedStoredName(shortcut);
     return row;
 }
+
+SearchFields DescribeHistoryRow(const void* entry) {
+    const auto* row = static_cast<const HistoryRow*>(entry);
+    return SearchFields{row->fileName, row->url, row->date};
+}

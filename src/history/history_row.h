@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "history/search_text.h"
+
 struct HistoryRow {
     long long rowId = 0;
     std::string url;       // as stored: bytes, widened one to one for showing
@@ -30,3 +32,7 @@ std::string CheckedStoredName(const std::string& name);
 HistoryRow MakeHistoryRow(long long rowId, std::string url, std::string fileName,
                           std::string date, const std::string& thumb,
                           const std::string& shortcut);
+
+// What an upload's row offers the search (a DescribeEntry for lists of
+// HistoryRow entries): views into the row.
+SearchFields DescribeHistoryRow(const void* row);

@@ -19,7 +19,7 @@ std::uint32_t BigEndian16(const std::string& bytes, std::size_t at) {
     return (std::uint32_t(std::uint8_t(bytes[at])) << 8) | std::uint8_t(bytes[at + 1]);
 }
 
-bool LooksLikePng(const std::string& bytes) {
+bool LooksLikePng(const std::string& bytes, ThumbnailHeader& header) {
     static const char signature[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
     if (bytes.size() < 8 || std::memcmp(bytes.data(), signature, 8) != 0) return false;
     std::size_t at = 8;
@@ -34,6 +34,8 @@ bool LooksLikePng(const std::string& bytes) {
             const std::uint32_t width = BigEndian32(bytes, at + 8);
             const std::uint32_t height = BigEndian32(bytes, at + 12);
             if (!ThumbnailSidesAllowed(width, height)) return false;
+            header.width = width;
+            header.height = height;
             first = false;
         }
         if (type == "IDAT") sawData = true;
@@ -48,7 +50,7 @@ bool IsFrameMarker(std::uint8_t marker) {
            marker != 0xCC;
 }
 
-bool LooksLikeJpeg(const std::string& bytes) {
+bool LooksLikeJpeg(const std::string& bytes, ThumbnailHeader& header) {
     if (bytes.size() < 4 || std::uint8_t(bytes[0]) != 0xFF || std::uint8_t(bytes[1]) != 0xD8) {
         return false;
     }
@@ -68,6 +70,8 @@ bool LooksLikeJpeg(const std::string& bytes) {
             const std::uint32_t height = BigEndian16(bytes, at + 5);
             const std::uint32_t width = BigEndian16(bytes, at + 7);
             if (!ThumbnailSidesAllowed(width, height)) return false;
+            header.width = width;
+            header.height = height;
             sawFrame = true;
         }
         if (marker == 0xDA) break;  // start of scan: entropy-coded data follows
@@ -99,7 +103,7 @@ std::size_t SkipSubBlocks(const std::string& bytes, std::size_t at) {
 // Every block up to the trailer: the library allocates a whole canvas per
 // frame, so the canvas, each frame (inside the canvas) and all frames
 // together are bounded.
-bool LooksLikeGif(const std::string& bytes) {
+bool LooksLikeGif(const std::string& bytes, ThumbnailHeader& header) {
     if (bytes.size() < 14) return false;
     if (bytes.compare(0, 6, "GIF87a") != 0 && bytes.compare(0, 6, "GIF89a") != 0) return false;
     const std::uint32_t width = LittleEndian16(bytes, 6);
@@ -110,7 +114,13 @@ bool LooksLikeGif(const std::string& bytes) {
     int frames = 0;
     while (at < bytes.size()) {
         const std::uint8_t block = std::uint8_t(bytes[at]);
-        if (block == 0x3B) return frames > 0;  // trailer
+        if (block == 0x3B) {  // trailer
+            header.width = width;
+            header.height = height;
+            header.frames = frames;
+            header.decodedPixels = decoded;
+            return frames > 0;
+        }
         if (block == 0x21) {                    // extension: label, then sub-blocks
             if (at + 2 > bytes.size()) return false;
             at = SkipSubBlocks(bytes, at + 2);
@@ -146,11 +156,26 @@ bool ThumbnailSidesAllowed(std::uint32_t width, std::uint32_t height) {
            std::uint64_t(width) * height <= kMaxThumbnailPixels;
 }
 
+ThumbnailHeader InspectThumbnail(const std::string& bytes) {
+    ThumbnailHeader header;
+    if (LooksLikePng(bytes, header)) {
+        header.format = ThumbnailFormat::Png;
+    } else if (header = ThumbnailHeader(); LooksLikeJpeg(bytes, header)) {
+        header.format = ThumbnailFormat::Jpeg;
+    } else if (header = ThumbnailHeader(); LooksLikeGif(bytes, header)) {
+        header.format = ThumbnailFormat::Gif;
+    } else {
+        return ThumbnailHeader();
+    }
+    if (header.format != ThumbnailFormat::Gif) {
+        header.frames = 1;
+        header.decodedPixels = std::uint64_t(header.width) * header.height;
+    }
+    return header;
+}
+
 ThumbnailFormat CompleteImageFormat(const std::string& bytes) {
-    if (LooksLikePng(bytes)) return ThumbnailFormat::Png;
-    if (LooksLikeJpeg(bytes)) return ThumbnailFormat::Jpeg;
-    if (LooksLikeGif(bytes)) return ThumbnailFormat::Gif;
-    return ThumbnailFormat::None;
+    return InspectThumbnail(bytes).format;
 }
 
 bool LooksLikeCompleteImage(const std::string& bytes) {

@@ -30,3 +30,16 @@ bool LooksLikeCompleteImage(const std::string& bytes);
 // name's extension says nothing about the format the service sent.
 enum class ThumbnailFormat { None, Png, Jpeg, Gif };
 ThumbnailFormat CompleteImageFormat(const std::string& bytes);
+
+// What the check read from a complete image's headers: the sides of the PNG
+// header, the (last) JPEG frame header or the GIF canvas, and for a GIF its
+// frames and the canvas pixels they decode to in all. Zero (format None) for
+// anything LooksLikeCompleteImage refuses.
+struct ThumbnailHeader {
+    ThumbnailFormat format = ThumbnailFormat::None;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int frames = 0;
+    std::uint64_t decodedPixels = 0;
+};
+ThumbnailHeader InspectThumbnail(const std::string& bytes);

@@ -1,6 +1,9 @@
 // Registration of the program's ProgID so that Internet-shortcut files of
-// past uploads open with it, and the process's application identity. Writing
-// under the classes root needs elevation.
+// past uploads open with it, and the process's application identity. The
+// ProgID goes into the user's own classes (HKCU\Software\Classes), as the
+// installer writes it, so no elevation is ever needed: a machine-wide entry
+// would send every user of the computer to a program file that this user
+// can replace.
 #pragma once
 
 #include <windows.h>
@@ -9,24 +12,16 @@
 
 #include "base/product.h"
 
-bool IsProcessElevated();
-
-// The command the ProgID's Open verb runs: the program's full path followed
-// by " /uri \"%1\"".
+// The command the ProgID's Open verb runs: the program's full path in
+// quotes, followed by " /uri \"%1\"". The installer writes the same text.
 std::wstring ShortcutOpenCommand();
 
-// 0 on success, 1 on failure. Elevated: writes the registration. Not
-// elevated: silent answers 1; otherwise the user is asked whether to start
-// an elevated copy with "/registertypes" (its exit code is the answer) or
-// to switch jump lists off (answer 0).
-int RegisterTypes(HINSTANCE instance, bool silent);
+// Writes the registration under the user's classes: 0 on success, 1 on
+// failure. What "/registertypes" runs.
+int RegisterTypes();
 
 // At start-up on Windows 7 and later with jump lists on: sets the
 // application ID and registers again when the stored command is missing or
-// names another program file. A failed registration switches jump lists off
-// and says so.
-void RegisterShellIntegration(HINSTANCE instance);
-
-// Starts `program` elevated ("runas") and waits for it without a time limit:
-// its exit code, or 1 when it could not be started (the user refused).
-int RunElevated(const std::wstring& program, const std::wstring& parameters, const std::wstring& directory);
+// differs (another program file, say). A failed registration switches jump
+// lists off and says so.
+void RegisterShellIntegration();

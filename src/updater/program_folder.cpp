@@ -1,9 +1,8 @@
 #include "updater/program_folder.h"
 
-#include <cwchar>
-
 #include "base/product.h"
 #include "base/scoped_win.h"
+#include "base/temporary_folder.h"
 #include "updater/shipped_files.h"
 
 namespace {
@@ -137,19 +136,4 @@ void ProgramBackup::Discard() {
     folders_.clear();
 }
 
-std::wstring MakeWorkFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) return std::wstring();
-    std::wstring base(temp, length);
-    if (base.back() != L'\\') base += L'\\';
-    // A fresh folder of our own: an existing one (another run, or someone
-    // else's) is never reused.
-    for (unsigned n = GetCurrentProcessId(), tries = 0; tries < 100; ++n, ++tries) {
-        wchar_t name[64];
-        std::swprintf(name, 64, L"vantorel-liftorn-update-%x\\", n);
-        const std::wstring folder = base + name;
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
-    }
-    return std::wstring();
-}
+std::wstring MakeWorkFolder() { return MakeFreshTemporaryFolder(L"vantorel-liftorn-update-"); }

@@ -41,5 +41,6 @@ private:
 };
 
 // Creates a folder for this update's files below the temporary folder:
-// "%TEMP%\vantorel-liftorn-update-<n>\". Empty when none could be made.
+// "%TEMP%\vantorel-liftorn-update-<16 hex digits>\". Empty when none could
+// be made.
 std::wstring MakeWorkFolder();

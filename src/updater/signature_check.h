@@ -1,4 +1,5 @@
-// The cryptographic checks of an update, with libsodium.
+// The installer's size and digest, read through the handle that keeps it
+// from changing; the manifest's signature is in update_signature.h.
 #pragma once
 
 #include <windows.h>
@@ -6,11 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "updater/update_manifest.h"
-
-// True when the manifest's signature is a valid Ed25519 signature of its
-// payload (SignedManifestPayload) by `publicKey` (32 bytes).
-bool IsSignedBy(const UpdateManifest& manifest, const unsigned char* publicKey);
+#include "updater/update_signature.h"
 
 // Reads `file` from its start to its end: its size and SHA-256. False on a
 // read error or when it holds more than kInstallerLimitBytes.

@@ -1,5 +1,7 @@
 #include "updater/update_messages.h"
 
+#include "config/service_addresses.h"
+
 namespace {
 
 std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
@@ -49,9 +51,16 @@ std::wstring FailureMessage(UpdateFailure failure, const std::string& installed,
         case UpdateFailure::ProgramStillRunning:
             what = L"vantorel liftorn is still running, so the update could not be installed.";
             break;
+        case UpdateFailure::InstallerNotRun:
+            what = L"The installer of version" + offeredText + L" could not be run.";
+            break;
         case UpdateFailure::InstallerFailed:
             return L"The installer of version" + offeredText + L" failed. The files of version " + Widen(installed) +
                    L" were put back.";
+        case UpdateFailure::RestoreIncomplete:
+            return L"The installer of version" + offeredText + L" failed, and some files of version " +
+                   Widen(installed) + L" could not be put back, so vantorel liftorn may not work. Please download " +
+                   L"it and install it again from " + Widen(kHomePageUrl) + L".";
     }
     return what + L"\n\nThe update was not installed; vantorel liftorn " + Widen(installed) + L" is unchanged.";
 }

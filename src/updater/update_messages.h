@@ -18,7 +18,9 @@ enum class UpdateFailure {
     DigestMismatch,
     Cancelled,            // the user closed the window while downloading
     ProgramStillRunning,
+    InstallerNotRun,      // the installer could not be run; nothing was changed
     InstallerFailed,      // the installer failed; the old files were put back
+    RestoreIncomplete,    // the installer failed and not every old file could be put back
 };
 
 // The message box text for `failure` (empty for None and Cancelled, which

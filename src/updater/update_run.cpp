@@ -9,6 +9,7 @@
 #include "updater/update_addresses.h"
 #include "updater/update_commands.h"
 #include "updater/update_download.h"
+#include "updater/update_install.h"
 #include "updater/update_manifest.h"
 
 namespace {
@@ -124,18 +125,15 @@ UpdateOutcome RunUpdate(const UpdateRequest& request, UpdateObserver& observer) 
     if (!WaitForProgramToEnd(kProgramEndMillis)) return Fail(UpdateFailure::ProgramStillRunning, offered);
 
     observer.StageReached(UpdateStage::Installing, offered);
-    const bool portable = GetFileAttributesW((request.programFolder + kUninstallerFileName).c_str()) ==
-                          INVALID_FILE_ATTRIBUTES;
-    const std::wstring command = InstallerCommandLine(work.Installer(), request.programFolder, portable);
-    if (command.empty() || !work.backup.Save(request.programFolder, work.Backup())) {
-        return Fail(UpdateFailure::InstallerFailed, offered);
-    }
-    DWORD exitCode = 1;
-    const RunResult run = RunAndWait(command, request.programFolder, kInstallerMillis, exitCode);
-    const auto installedNow = ProgramFileVersion(request.programFolder + kProgramFileName);
-    if (run != RunResult::Finished || exitCode != 0 || !installedNow || *installedNow != manifest.version) {
-        work.backup.Restore();
-        return Fail(UpdateFailure::InstallerFailed, offered);
+    InstallAttempt attempt;
+    attempt.portable = GetFileAttributesW((request.programFolder + kUninstallerFileName).c_str()) ==
+                       INVALID_FILE_ATTRIBUTES;
+    attempt.commandLine = InstallerCommandLine(work.Installer(), request.programFolder, attempt.portable);
+    attempt.programFolder = request.programFolder;
+    attempt.backupFolder = work.Backup();
+    attempt.expected = manifest.version;
+    if (const UpdateFailure failure = InstallWithFallback(attempt, work.backup); failure != UpdateFailure::None) {
+        return Fail(failure, offered);
     }
     return UpdateOutcome{UpdateFailure::None, offered};
 }

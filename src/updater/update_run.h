@@ -33,10 +33,9 @@ struct UpdateOutcome {
     std::string offeredVersion;  // empty until a signed manifest was read
 };
 
-// How long the updater waits for the program to close, and for the
-// installer to finish.
+// How long the updater waits for the program to close (the installer's
+// limit is in update_install.h).
 inline constexpr unsigned long kProgramEndMillis = 60 * 1000;
-inline constexpr unsigned long kInstallerMillis = 10 * 60 * 1000;
 
 UpdateOutcome RunUpdate(const UpdateRequest& request, UpdateObserver& observer);
 

@@ -59,6 +59,20 @@ std::string LatestVersionAddress() {
     return address;
 }
 
+// This copy runs from a folder of the temporary folder: DLLs that it loads
+// from now on come from the system folder only, never from beside it or from
+// the working directory. Looked up at run time: older systems lack it (there
+// the working directory at least leaves the search).
+void RestrictDllSearch() {
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto restrict = kernel ? reinterpret_cast<SetDirectories>(
+                                 reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                           : nullptr;
+    constexpr DWORD kSystemFolderOnly = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    if (!restrict || !restrict(kSystemFolderOnly)) SetDllDirectoryW(L"");
+}
+
 void Tell(const std::wstring& text) {
     AskUser(nullptr, text.c_str(), kUpdaterCaption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
@@ -66,6 +80,7 @@ void Tell(const std::wstring& text) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    RestrictDllSearch();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
@@ -99,8 +114,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         FailureMessage(outcome.failure, FormatReleaseVersion(request.installed), outcome.offeredVersion);
     if (!message.empty()) Tell(message);
     // The program comes back as the user started it: the new version, or
-    // the old one untouched.
-    if (outcome.failure != UpdateFailure::ProgramStillRunning && WaitForProgramToEnd(kProgramEndMillis)) {
+    // the old one untouched. Files only half put back are not started; the
+    // message said to install again.
+    if (outcome.failure != UpdateFailure::ProgramStillRunning &&
+        outcome.failure != UpdateFailure::RestoreIncomplete && WaitForProgramToEnd(kProgramEndMillis)) {
         StartProgram(program, arguments, request.programFolder);
     }
     return outcome.failure == UpdateFailure::None ? 0 : 1;

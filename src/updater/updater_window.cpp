@@ -134,7 +134,7 @@ LRESULT CALLBACK UpdaterWindow::Procedure(HWND window, UINT message, WPARAM wPar
 
 LRESULT UpdaterWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WindowTaskMessage()) {
-        RunPostedTask(lParam);
+        RunPostedTask(window_, wParam, lParam);
         return 0;
     }
     switch (message) {

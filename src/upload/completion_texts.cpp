@@ -66,7 +66,3 @@ std::string FormatSizeText(std::uint64_t bytes) {
     std::snprintf(text, sizeof text, "~%.0fkb", static_cast<double>(bytes) / 1024.0);
     return text;
 }
-
-std::string InternetShortcutBytes(const std::string& path) {
-    return "[InternetShortcut]\r\r\nURL=" + path + "\r\n";
-}

@@ -17,6 +17,7 @@
 
 #include "base/safe_file_name.h"
 #include "base/utf.h"
+#include "upload/internet_shortcut.h"
 
 // Reply bytes as text: UTF-8 when they are valid UTF-8, else one byte to one
 // character (Latin-1), so both modern and legacy services read sensibly.
@@ -70,7 +71,4 @@ std::string FormatSizeText(std::uint64_t bytes);
 // Every space replaced by "%20"; nothing else is escaped.
 std::string EscapeSpaces(const std::string& text);
 
-// What the shortcut file holds: "[InternetShortcut]", CR, CR, LF, "URL=",
-// path, CR, LF (the program has always written it through a text-mode stream,
-// which doubles the carriage return of the first line).
-std::string InternetShortcutBytes(const std::string& path);
+// The shortcut file's bytes: upload/internet_shortcut.h.

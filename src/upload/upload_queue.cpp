@@ -158,28 +158,30 @@ bool UploadQueue::Append(std::unique_ptr<UploadJob> job) {
     return true;
 }
 
-bool UploadQueue::Enqueue(const std::wstring& path, UploadKind kind, bool deleteAfter, FILE* stream) {
+bool UploadQueue::Enqueue(const std::wstring& path, UploadKind kind, FILE* stream, const std::wstring& name,
+                          bool deleteWhenUploaded) {
     auto job = std::make_unique<UploadJob>();
     job->path = path;
-    job->deleteAfter = deleteAfter;
+    job->displayName = name;
+    job->deleteWhenUploaded = deleteWhenUploaded;
     job->heldStream = stream;
     job->kind = kind;
     return Append(std::move(job));
 }
 
 bool UploadQueue::EnqueueFile(const std::wstring& path, FILE* stream) {
-    return Enqueue(path, UploadKind::File, false, stream);
+    return Enqueue(path, UploadKind::File, stream);
 }
 
-bool UploadQueue::EnqueueCapture(const std::wstring& path) {
-    return Enqueue(path, UploadKind::Capture, true, nullptr);
+bool UploadQueue::EnqueueCapture(const std::wstring& path, const std::wstring& name) {
+    return Enqueue(path, UploadKind::Capture, nullptr, name, true);
 }
 
 bool UploadQueue::EnqueueFolder(const std::wstring& path) {
-    // Only the archive made from the folder is ever deleted: the path is
-    // marked once it names that archive (the folder may have been replaced by
-    // a file of the user's by the time the worker gets to it).
-    return Enqueue(path, UploadKind::Folder, false, nullptr);
+    // Only the archive made from the folder is ever deleted: the worker
+    // knows when the path names that archive (the folder may have been
+    // replaced by a file of the user's by the time the worker gets to it).
+    return Enqueue(path, UploadKind::Folder, nullptr);
 }
 
 void UploadQueue::SetPaused(bool paused) {
@@ -241,7 +243,7 @@ std::unique_ptr<UploadJob> UploadQueue::TakeNextJob() {
     return job;
 }
 
-void UploadQueue::Deliver(const UploadJob& job, std::string reply, bool success) {
+bool UploadQueue::Deliver(const UploadJob& job, std::string reply, bool success) {
     if (success) record_.result = "sent";
     const auto elapsed = std::chrono::steady_clock::now() - record_.started;
     const long long millis = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
@@ -254,13 +256,13 @@ void UploadQueue::Deliver(const UploadJob& job, std::string reply, bool success)
                             {"retries", "0"},
                             {"reason", record_.reason}});
     const UploadCompletionHandler handler = onComplete_;
-    if (!handler) return;
+    if (!handler) return success;
     JobOutcome outcome;
     outcome.job = &job;
     outcome.reply = std::move(reply);
     outcome.remaining = QueuedCount();
     outcome.success = success;
-    handler(std::move(outcome));
+    return handler(std::move(outcome));
 }
 
 void UploadQueue::RunJob(UploadJob& job) {
@@ -279,14 +281,15 @@ void UploadQueue::RunJob(UploadJob& job) {
     const bool isFolder = (info.st_mode & _S_IFMT) == _S_IFDIR;
     if (isFolder && !PrepareFolder(job, size, declined)) return;
     record_.size = size;
+    const bool ownArchive = isFolder && !declined;
     if (cancel_ || stopping_) {
         // Cancelled while the folder was packed: nothing is sent.
         record_.result = "cancelled";
-        if (job.deleteAfter) DeleteFileW(job.path.c_str());
+        if (ownArchive) DeleteFileW(job.path.c_str());
         Deliver(job, std::string(), false);
         return;
     }
-    Transfer(job, size, declined, isFolder && !declined);
+    Transfer(job, size, declined, ownArchive);
 }
 
 // Replaces a folder job's path by a ZIP archive of the folder. False when the
@@ -326,8 +329,7 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
         return false;
     }
     job.displayName = folderName + L".zip";
-    job.path = archive;
-    job.deleteAfter = true;  // the archive is ours
+    job.path = archive;  // ours: deleted after the attempt, whatever came of it
     size = static_cast<std::uint64_t>(info.st_size);
     return true;
 }
@@ -354,8 +356,10 @@ void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bo
         success = Perform(transfer, job, size);
     }
 
-    Deliver(job, std::string(reply_.text()), success);
-    if (job.deleteAfter) DeleteFileW(job.path.c_str());  // never a folder
+    const bool uploaded = Deliver(job, std::string(reply_.text()), success);
+    // Never a folder: only the archive made here, or a capture's own file
+    // once the service has it.
+    if (ownArchive || (job.deleteWhenUploaded && uploaded)) DeleteFileW(job.path.c_str());
 
     transferActive_ = false;
     curl_easy_cleanup(transfer);

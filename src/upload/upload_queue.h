@@ -30,9 +30,13 @@ enum class UploadKind : std::int32_t {
 inline constexpr std::uint64_t UploadLimitBytes = 52428800;
 
 struct UploadJob {
-    std::wstring path;         // for a folder, replaced by its temporary archive
-    std::wstring displayName;  // empty: the last component of path
-    bool deleteAfter = false;  // delete the file at path once the attempt is over
+    std::wstring path;  // for a folder, replaced by its temporary archive
+    // The name shown and the name the service receives (the form's file
+    // name); empty: the last component of path.
+    std::wstring displayName;
+    // A capture's own file: deleted once the service has taken it, kept
+    // when the upload fails (it is the user's only copy).
+    bool deleteWhenUploaded = false;
     FILE* heldStream = nullptr;  // opened by the enqueuer; owned by the job
     UploadKind kind = UploadKind::File;
 
@@ -53,7 +57,9 @@ struct JobOutcome {
     bool success = false;            // the transfer ran and libcurl reported no error
 };
 
-using UploadCompletionHandler = void (*)(JobOutcome outcome);
+// Answers whether the service took the upload (its reply judged good); only
+// then is a capture's file deleted.
+using UploadCompletionHandler = bool (*)(JobOutcome outcome);
 
 // The account an upload is sent with: "name:digest" for HTTP basic
 // authentication, or empty while logged out. Asked on the worker thread for
@@ -82,8 +88,10 @@ public:
     // Each appends a job and returns true. EnqueueFile takes over `stream`
     // (or none), a read stream the caller opened on the file.
     bool EnqueueFile(const std::wstring& path, FILE* stream);
-    bool EnqueueCapture(const std::wstring& path);  // deleted after its attempt
-    bool EnqueueFolder(const std::wstring& path);   // sent as a ZIP archive
+    // A capture's own file at `path`, sent as `name`; deleted once the
+    // service has it (see UploadCompletionHandler), kept otherwise.
+    bool EnqueueCapture(const std::wstring& path, const std::wstring& name);
+    bool EnqueueFolder(const std::wstring& path);  // sent as a ZIP archive
 
     // While paused the worker takes no job; a transfer in flight goes on.
     void SetPaused(bool paused);
@@ -110,14 +118,16 @@ private:
     static int OnTransferProgress(void* queue, curl_off_t downloadTotal, curl_off_t downloaded,
                                   curl_off_t uploadTotal, curl_off_t uploaded);
 
-    bool Enqueue(const std::wstring& path, UploadKind kind, bool deleteAfter, FILE* stream);
+    bool Enqueue(const std::wstring& path, UploadKind kind, FILE* stream, const std::wstring& name = {},
+                 bool deleteWhenUploaded = false);
     bool Append(std::unique_ptr<UploadJob> job);
     std::unique_ptr<UploadJob> TakeNextJob();
     void RunJob(UploadJob& job);
     bool PrepareFolder(UploadJob& job, std::uint64_t& size, bool& declined);
     void Transfer(UploadJob& job, std::uint64_t size, bool declined, bool ownArchive);
     bool Perform(CURL* transfer, UploadJob& job, std::uint64_t size);
-    void Deliver(const UploadJob& job, std::string reply, bool success);
+    // The handler's verdict; without a handler, `success` itself.
+    bool Deliver(const UploadJob& job, std::string reply, bool success);
 
     // What the log's "upload end" line says about the job in hand.
     struct JobRecord {

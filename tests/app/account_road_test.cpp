@@ -387,10 +387,11 @@ TEST_F(AccountRoad, AMovedProgramRegistersAgain) {
     ASSERT_NE(nullptr, window);
     wchar_t command[520] = {};
     DWORD bytes = sizeof command;
-    ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CLASSES_ROOT, L"Korvane.vantorel-liftorn\\shell\\Open\\Command",
-                                          nullptr, RRF_RT_REG_SZ, nullptr, command, &bytes));
-    EXPECT_EQ(0, _wcsicmp((moved + L"liftorn.exe /uri \"%1\"").c_str(), command));
-    EXPECT_EQ(nullptr, WaitForMessageBox(instance.id, kCaption, 300)) << "an elevated process asks nothing";
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegGetValueW(HKEY_CURRENT_USER, L"Software\\Classes\\Korvane.vantorel-liftorn\\shell\\Open\\Command",
+                           nullptr, RRF_RT_REG_SZ, nullptr, command, &bytes));
+    EXPECT_EQ(0, _wcsicmp((L"\"" + moved + L"liftorn.exe\" /uri \"%1\"").c_str(), command));
+    EXPECT_EQ(nullptr, WaitForMessageBox(instance.id, kCaption, 300)) << "registering asks nothing";
     EXPECT_EQ(0, Quit(window));
     EXPECT_EQ(std::string::npos, Saved().find("enablejumplists false"));
 

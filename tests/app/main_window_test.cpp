@@ -60,9 +60,10 @@ int RecordPrompt(HWND owner, const wchar_t* text, const wchar_t* caption, UINT t
 std::mutex outcomesLock;
 std::vector<std::wstring> outcomes;
 
-void RecordOutcome(JobOutcome outcome) {
+bool RecordOutcome(JobOutcome outcome) {
     std::lock_guard<std::mutex> hold(outcomesLock);
     outcomes.push_back(outcome.job->path);
+    return outcome.success;
 }
 
 std::size_t OutcomeCount() {

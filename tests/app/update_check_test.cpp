@@ -12,11 +12,13 @@
 
 #include "app/app_state.h"
 #include "app/update_check.h"
+#include "base/scoped_win.h"
 #include "base/seams.h"
 #include "base/utf.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "support/devservice.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -47,6 +49,19 @@ bool launchWorks = true;
 bool RecordLaunch(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) {
     launches.push_back({program, parameters, directory});
     return launchWorks;
+}
+
+// The names in `folder`.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    ScopedFindHandle search(FindFirstFileW(Utf8ToWide(folder + "\\*").c_str(), &found));
+    if (!search) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(WideToUtf8(name));
+    } while (FindNextFileW(search.get(), &found));
+    return names;
 }
 
 constexpr const wchar_t* kProblem =
@@ -98,24 +113,55 @@ protected:
     std::unique_ptr<ScopedSeams> seams;
 };
 
-TEST_F(UpdateCheck, YesCopiesTheUpdaterToTheFirstFreeNameAndStartsIt) {
+TEST_F(UpdateCheck, YesCopiesTheUpdaterIntoAFreshFolderOfItsOwnAndStartsIt) {
     ASSERT_TRUE(WriteBytes(root.File("program\\iupdater.exe"), "the updater"));
-    ASSERT_TRUE(WriteBytes(Temp("updater2.exe"), "old"));
-    ASSERT_TRUE(WriteBytes(Temp("updater3.exe"), "old"));
+    // What others left in the temporary folder is neither used nor touched.
+    ASSERT_TRUE(WriteBytes(Temp("updater2.exe"), "planted"));
     Offer(R"("1.2.6")");
     answers = {IDYES};
     EXPECT_FALSE(CheckForUpdate(L"/file"));
     ASSERT_EQ(1u, launches.size());
-    EXPECT_EQ(Utf8ToWide(Temp("updater4.exe")), launches[0].program);
     EXPECT_EQ(L"/file", launches[0].parameters);
     EXPECT_EQ(Utf8ToWide(root.File("program") + "\\"), launches[0].directory);
-    EXPECT_EQ("the updater", ReadBytes(Temp("updater4.exe")));
-    EXPECT_EQ("old", ReadBytes(Temp("updater3.exe")));
+    const std::string first = ToUtf8(launches[0].program);
+    const std::string folder = first.substr(0, first.find_last_of('\\'));
+    const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+    EXPECT_EQ(Temp(name), folder);
+    EXPECT_EQ(0u, name.find("vantorel-liftorn-updater-"));
+    EXPECT_EQ(std::string::npos, name.find_first_not_of("0123456789abcdef", 25));
+    EXPECT_EQ(41u, name.size());
+    EXPECT_EQ(folder + "\\updater2.exe", first);
+    EXPECT_EQ("the updater", ReadBytes(first));
+    EXPECT_EQ("planted", ReadBytes(Temp("updater2.exe")));
 
-    // Names count in lower-case hexadecimal.
-    for (int n = 4; n <= 9; ++n) ASSERT_TRUE(WriteBytes(Temp("updater" + std::to_string(n) + ".exe"), "old"));
+    // Every copy gets a folder of its own.
     EXPECT_TRUE(StartUpdater(L""));
-    EXPECT_EQ(Utf8ToWide(Temp("updatera.exe")), launches.back().program);
+    const std::string second = ToUtf8(launches.back().program);
+    EXPECT_NE(first, second);
+    EXPECT_EQ("the updater", ReadBytes(second));
+
+    // The next start removes copies that no longer run, and nothing else: a
+    // running copy (held open here), a folder with more in it, files of others.
+    ScopedHandle running(CreateFileW(Utf8ToWide(second).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(running);
+    const std::string crowded = Temp("vantorel-liftorn-updater-0123456789abcdef");
+    const std::string notMine = Temp("vantorel-liftorn-updater-notmine");
+    ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(crowded).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(notMine).c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(crowded + "\\updater2.exe", "old"));
+    ASSERT_TRUE(WriteBytes(crowded + "\\notes.txt", "someone's"));
+    ASSERT_TRUE(WriteBytes(notMine + "\\updater2.exe", "not ours"));
+    RemoveOldUpdaterCopies();
+    EXPECT_FALSE(FileExists(first));
+    EXPECT_FALSE(FileExists(folder));
+    EXPECT_TRUE(FileExists(second));
+    EXPECT_TRUE(FileExists(crowded + "\\notes.txt"));
+    EXPECT_TRUE(FileExists(notMine + "\\updater2.exe"));
+    EXPECT_TRUE(FileExists(Temp("updater2.exe")));
+    running.reset();
+    RemoveOldUpdaterCopies();
+    EXPECT_FALSE(FileExists(second));
 }
 
 TEST_F(UpdateCheck, AnUpdaterThatCannotBeCopiedOrStartedIsReportedAndStartUpGoesOn) {
@@ -126,7 +172,7 @@ TEST_F(UpdateCheck, AnUpdaterThatCannotBeCopiedOrStartedIsReportedAndStartUpGoes
     EXPECT_EQ(kProblem, prompts[1].text);
     EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), prompts[1].type);
     EXPECT_TRUE(launches.empty());
-    EXPECT_FALSE(FileExists(Temp("updater2.exe")));
+    EXPECT_TRUE(Listing(root.File("temp")).empty());  // no folder left for a copy that never came
 
     ASSERT_TRUE(WriteBytes(root.File("program\\iupdater.exe"), "the updater"));
     launchWorks = false;

@@ -195,7 +195,8 @@ TEST_F(UploadRoad, FilesHandedOverAreUploadedRecordedCopiedAndAnnounced) {
         " result=sent http=200 retries=0",
         "[worker] upload end: name=fails.txt size=1 duration_ms=",
         " result=failed http=500 retries=0 reason=\"The requested URL returned error: 500\"",
-        "[main] exit: worker=ended",
+        "[main] exit: version=",
+        " worker=ended capture=ended\r\n",
     };
     for (const char* line : lines) EXPECT_NE(std::string::npos, log.find(line)) << line << "\n" << log;
     // The links went to the clipboard, never to the log.

@@ -11,7 +11,7 @@ namespace {
 
 LRESULT CALLBACK TaskWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WindowTaskMessage()) {
-        RunPostedTask(lParam);
+        RunPostedTask(window, wParam, lParam);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -84,6 +84,28 @@ TEST(WindowTask, TasksThatCannotRunAreFreedUnrun) {
     DestroyWindow(window);
     Pump();
     EXPECT_EQ(0, *held);
+    EXPECT_EQ(0u, PendingWindowTasks());
+}
+
+// A task is known by its key and runs only in the window it was posted to,
+// once. (What other processes post: tests/app/foreign_messages_test.cpp.)
+TEST(WindowTask, AKeyRunsItsTaskOnlyInItsOwnWindowAndOnce) {
+    HWND window = MakeTaskWindow();
+    HWND other = MakeTaskWindow();
+    ASSERT_NE(nullptr, window);
+    // A key of this process's own reaching another window runs nothing there,
+    // and is still good for its own window.
+    bool mine = false;
+    ASSERT_TRUE(PostToWindowThread(window, [&] { mine = true; }));
+    MSG message{};
+    ASSERT_TRUE(PeekMessageW(&message, window, WindowTaskMessage(), WindowTaskMessage(), PM_REMOVE));
+    EXPECT_FALSE(RunPostedTask(other, message.wParam, message.lParam));
+    EXPECT_FALSE(mine);
+    EXPECT_TRUE(RunPostedTask(window, message.wParam, message.lParam));
+    EXPECT_TRUE(mine);
+    EXPECT_FALSE(RunPostedTask(window, message.wParam, message.lParam));  // once only
+    DestroyWindow(other);
+    DestroyWindow(window);
 }
 
 }  // namespace

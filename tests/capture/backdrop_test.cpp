@@ -1,7 +1,8 @@
 // The backdrop of transparent window grabs: it stands right behind its
 // target, larger by the margin, paints black or white on request, holds the
 // window-update lock while it stands and gives it back when it closes, and
-// its thread ends as soon as its window is gone.
+// its thread ends as soon as its window is gone (also when it stands up only
+// after the grab stopped waiting for it).
 #include "capture/backdrop_window.h"
 
 #include <gtest/gtest.h>
@@ -145,6 +146,15 @@ TEST(BackdropWindowEnd, AWindowClosedFromOutsideEndsTheThreadAndTheWaits) {
     // Nothing waits for a paint that cannot come.
     EXPECT_FALSE(backdrop->SetWhite());
     EXPECT_EQ(nullptr, backdrop->Window());
+}
+
+TEST(BackdropWindowEnd, ABackdropThatStandsUpAfterOpenGaveUpClosesAtOnce) {
+    Target target;
+    // Open stops waiting at once; the backdrop's thread goes on standing up.
+    EXPECT_EQ(nullptr, BackdropWindow::Open(target.window, TestInstance(), 30, 0));
+    PumpUntil([] { return false; }, 3000);
+    EXPECT_EQ(nullptr, FindWindowW(L"BlankerWindow", nullptr));
+    EXPECT_TRUE(UpdateLockIsFree(target.window));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 
 TEST(CaptureNamesTest, NameCheckAndItsMessages) {
     struct Case {
-        const wchar_t* name;
+        std::wstring name;
         NameProblem problem;
     } cases[] = {
         {L"shot.PNG", NameProblem::kNone},
@@ -33,6 +33,20 @@ TEST(CaptureNamesTest, NameCheckAndItsMessages) {
         {L"<a>.png", NameProblem::kForbiddenCharacter},
         {L"a|b.png", NameProblem::kForbiddenCharacter},
         {L"a*.png", NameProblem::kForbiddenCharacter},
+        // Names Windows keeps for devices, control characters, overlong.
+        {L"CON.png", NameProblem::kUnusableName},
+        {L"nul.PNG", NameProblem::kUnusableName},
+        {L"COM1.png", NameProblem::kUnusableName},
+        {L"lpt9.gif", NameProblem::kUnusableName},
+        {L"tab\there.png", NameProblem::kUnusableName},
+        {L"bell\x07.jpg", NameProblem::kUnusableName},
+        {std::wstring(252, L'x') + L".png", NameProblem::kUnusableName},
+        {std::wstring(251, L'x') + L".png", NameProblem::kNone},
+        {L"CONSOLE.png", NameProblem::kNone},
+        {L"nul .PNG", NameProblem::kUnusableName},
+        {L"com1.tar.jpg", NameProblem::kUnusableName},
+        {L"LPT\u00b9.gif", NameProblem::kUnusableName},
+        {L"COM10.png", NameProblem::kNone},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.problem, CheckCaptureName(c.name)) << c.name;
@@ -41,6 +55,7 @@ TEST(CaptureNamesTest, NameCheckAndItsMessages) {
                  NameProblemMessage(NameProblem::kForbiddenCharacter));
     EXPECT_STREQ(L"No extension given.", NameProblemMessage(NameProblem::kNoExtension));
     EXPECT_STREQ(L"Valid extensions: png, jpg and gif.", NameProblemMessage(NameProblem::kWrongExtension));
+    EXPECT_STREQ(L"Windows cannot use this name for a file.", NameProblemMessage(NameProblem::kUnusableName));
     EXPECT_STREQ(L"", NameProblemMessage(NameProblem::kNone));
 }
 
@@ -57,16 +72,28 @@ TEST(CaptureNamesTest, FormatsAndOfferedNames) {
     EXPECT_EQ(L"Notepad - notes.txt.png", DefaultCaptureName(L"Notepad - notes.txt", false));
     EXPECT_EQ(L"capture.png", DefaultCaptureName(L"\\/:*?\"<>|", false));
     EXPECT_EQ(L"tabline.png", DefaultCaptureName(L"tab\tline\n", false));
+    EXPECT_EQ(L"_CON.png", DefaultCaptureName(L"CON", false));
+    EXPECT_EQ(L"_aux .png", DefaultCaptureName(L"aux ", false));
     // Only the first 41 characters of a title are read.
     const std::wstring longTitle(60, L'x');
     EXPECT_EQ(std::wstring(41, L'x') + L".png", DefaultCaptureName(longTitle, false));
 }
 
-TEST(CaptureNamesTest, OnlyTheFirstPercentOneIsReplaced) {
-    EXPECT_EQ(L"-i C:\\d\\shot.png -o %1", SubstituteCapturePath(L"-i %1 -o %1", L"C:\\d\\shot.png"));
+TEST(CaptureNamesTest, PrivateFileNames) {
+    const CaptureClock clock{2024, 1, 31, 23, 5, 9};
+    EXPECT_EQ(L"capture-20240131-230509-1.png", PrivateCaptureFileName(clock, 1, CaptureFormat::kPng));
+    EXPECT_EQ(L"capture-20240131-230509-12.jpg", PrivateCaptureFileName(clock, 12, CaptureFormat::kJpeg));
+    EXPECT_EQ(L"capture-20240131-230509-3.gif", PrivateCaptureFileName(clock, 3, CaptureFormat::kGif));
+    EXPECT_EQ(L"capture-20240131-230509-3.png", PrivateCaptureFileName(clock, 3, CaptureFormat::kUnknown));
+}
+
+TEST(CaptureNamesTest, TheFirstPercentOneBecomesOneQuotedArgument) {
+    EXPECT_EQ(L"-i \"C:\\d\\shot.png\" -o %1", SubstituteCapturePath(L"-i %1 -o %1", L"C:\\d\\shot.png"));
     EXPECT_EQ(L"--quiet", SubstituteCapturePath(L"--quiet", L"C:\\x.png"));
     EXPECT_EQ(L"", SubstituteCapturePath(L"", L"C:\\x.png"));
-    EXPECT_EQ(L"C:\\a b.png", SubstituteCapturePath(L"%1", L"C:\\a b.png"));  // no quotes added
+    EXPECT_EQ(L"\"C:\\a b.png\"", SubstituteCapturePath(L"%1", L"C:\\a b.png"));
+    // Quoted by the user already (what a bare path needed): kept as one.
+    EXPECT_EQ(L"/o \"C:\\a b.png\"", SubstituteCapturePath(L"/o \"%1\"", L"C:\\a b.png"));
 }
 
 TEST(RawImageTest, HeaderAndPixelOrder) {

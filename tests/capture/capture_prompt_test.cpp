@@ -61,6 +61,8 @@ TEST_F(PromptTest, TheNameCheckKeepsTheDialogOpenWithItsMessage) {
         {L"a/b.png", L"Files cannot contain any of: \\ / : * ? \" < > |"},
         {L"shot", L"No extension given."},
         {L"shot.tiff", L"Valid extensions: png, jpg and gif."},
+        {L"CON.png", L"Windows cannot use this name for a file."},
+        {L"a\x01b.png", L"Windows cannot use this name for a file."},
         {L"shot.PNG", nullptr},
         {L".png", nullptr},
     };
@@ -134,12 +136,12 @@ TEST_F(CommandTest, RunsWithTheFirstPercentOneReplacedAndIsWaitedFor) {
     ASSERT_FALSE(LiftornPath().empty()) << "run with --liftorn=PATH";
     Settings().SetAdvanced(L"adv_screenshot_cmd", Recorder());
     Settings().SetAdvanced(L"adv_screenshot_cmd_args", L"record " + RecordPath() + L" -i %1 -o %1");
-    ASSERT_TRUE(RunPostCaptureCommand(L"C:\\data\\shot one.png"));
-    // Unquoted: a path with a space arrives as two arguments.
-    EXPECT_EQ("-i\nC:\\data\\shot\none.png\n-o\n%1\ndone", ArgumentsOf(Record()));
+    ASSERT_EQ(CommandRun::kFinished, RunPostCaptureCommand(L"C:\\my data\\shot - one.png"));
+    // Quoted: a path with spaces and dashes arrives as one argument.
+    EXPECT_EQ("-i\nC:\\my data\\shot - one.png\n-o\n%1\ndone", ArgumentsOf(Record()));
 
     Settings().SetAdvanced(L"adv_screenshot_cmd_args", L"record " + RecordPath() + L" --quiet");
-    ASSERT_TRUE(RunPostCaptureCommand(L"C:\\data\\shot.png"));
+    ASSERT_EQ(CommandRun::kFinished, RunPostCaptureCommand(L"C:\\data\\shot.png"));
     EXPECT_EQ("--quiet\ndone", ArgumentsOf(Record()));
 }
 
@@ -147,10 +149,10 @@ TEST_F(CommandTest, NothingRunsWhenSwitchedOffOrNotSet) {
     Settings().SetAdvanced(L"adv_screenshot_cmd", Recorder());
     Settings().SetAdvanced(L"adv_screenshot_cmd_args", L"record " + RecordPath());
     Settings().SetBool(L"RunCommandAfterScreenshot", false);
-    EXPECT_FALSE(RunPostCaptureCommand(L"C:\\shot.png"));
+    EXPECT_EQ(CommandRun::kNotRun, RunPostCaptureCommand(L"C:\\shot.png"));
     Settings().SetBool(L"RunCommandAfterScreenshot", true);
     Settings().SetAdvanced(L"adv_screenshot_cmd", L"");
-    EXPECT_FALSE(RunPostCaptureCommand(L"C:\\shot.png"));
+    EXPECT_EQ(CommandRun::kNotRun, RunPostCaptureCommand(L"C:\\shot.png"));
     Sleep(200);
     EXPECT_FALSE(FileExists(temp.File("record.txt")));
 }

@@ -102,6 +102,22 @@ Image Decode(const std::string& bytes) {
     return image;
 }
 
+// Whether the selection's pixels are the pattern's at (x0, y0) on screen.
+int WrongPatternPixels(const Image& shot, int x0, int y0) {
+    int wrong = 0;
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            const std::uint32_t want = TestPattern(x0 + x - kPatternX, y0 + y - kPatternY);
+            const std::uint8_t* got = shot.At(x, y);
+            if (got[0] != (want >> 16 & 0xFF) || got[1] != (want >> 8 & 0xFF) || got[2] != (want & 0xFF) ||
+                got[3] != 255) {
+                if (++wrong < 4) ADD_FAILURE() << "pixel " << x << "," << y;
+            }
+        }
+    }
+    return wrong;
+}
+
 // ---------------------------------------------------------------- fixture
 class CaptureRoad : public ::testing::Test {
 protected:
@@ -179,7 +195,24 @@ protected:
     // The capture prompt, once it shows; the pointer rests
     // on it, where the keyboard goes on a desktop without a window manager.
     HWND Prompt() {
-        HWND prompt = WaitVisible(instance.id, L"SkinnableWindow", kPromptSize);
+        HWND prompt = nullptr;
+        PumpUntil(
+            [&] {
+                // The dialog itself, not the click-through window of its shadow.
+                for (HWND window : VisibleWindowsOf(instance.id)) {
+                    wchar_t name[64] = {};
+                    GetClassNameW(window, name, 64);
+                    RECT rect{};
+                    GetWindowRect(window, &rect);
+                    if (lstrcmpW(name, L"SkinnableWindow") == 0 && rect.right - rect.left == kPromptSize.cx &&
+                        rect.bottom - rect.top == kPromptSize.cy &&
+                        !(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT)) {
+                        prompt = window;
+                    }
+                }
+                return prompt != nullptr;
+            },
+            20000);
         if (prompt) {
             RECT rect{};
             GetWindowRect(prompt, &rect);
@@ -188,6 +221,41 @@ protected:
         return prompt;
     }
     HWND MessageBoxShown() { return WaitVisible(instance.id, L"#32770"); }
+    // A region capture of (from)-(to), both inclusive, named `name` in the
+    // prompt; the prompt, or null when it did not show.
+    HWND Capture(POINT from, POINT to, const wchar_t* name) {
+        Forward(L"/screenshot");
+        if (!Overlay()) return nullptr;
+        Drag(from, to);
+        Press(VK_RETURN);
+        HWND prompt = Prompt();
+        if (!prompt) return nullptr;
+        TypeText(name);
+        Press(VK_RETURN);
+        return prompt;
+    }
+    // Whether a capture runs: its overlay exists until its very end (hidden
+    // while the prompt asks).
+    bool CaptureRuns() {
+        std::pair<DWORD, bool> search{instance.id, false};
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<std::pair<DWORD, bool>*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                wchar_t name[64] = {};
+                GetClassNameW(window, name, 64);
+                if (owner == s->first && lstrcmpW(name, L"SnippingWindow") == 0) s->second = true;
+                return !s->second;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.second;
+    }
+    bool CaptureOver() {
+        return PumpUntil([&] { return !CaptureRuns(); }, 20000);
+    }
+    // The files the program keeps its captures in.
+    std::vector<std::string> KeptCaptures() { return FileNamesIn(DataFolder() + "\\captures"); }
 
     std::vector<LoggedRequest> Uploads() {
         std::vector<LoggedRequest> uploads;
@@ -268,10 +336,12 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
     TypeText(L"pattern.png");
     Press(VK_RETURN);
     ASSERT_TRUE(WaitForRows(1));
-    // The command had finished with the file when the upload arrived.
+    // The command had finished with the file when the upload arrived; it
+    // had the capture's own file as one argument (the data folder's path
+    // holds a space).
     const std::string record = ReadBytes(files.File("command.txt"));
     EXPECT_NE(std::string::npos, record.find("\ndone ")) << record;
-    EXPECT_NE(std::string::npos, record.find("pattern.png\n")) << record;
+    EXPECT_NE(std::string::npos, record.find("\n" + DataFolder() + "\\captures\\capture-")) << record;
     ASSERT_EQ(1u, Uploads().size());
     EXPECT_EQ("pattern.png", Uploads()[0].parts.at(0).filename);
     EXPECT_EQ("pattern.png", History()[0].first);
@@ -280,20 +350,9 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
     const Image shot = Uploaded(0);
     ASSERT_EQ(149, shot.width);
     ASSERT_EQ(129, shot.height);
-    int wrong = 0;
-    for (int y = 0; y < shot.height; ++y) {
-        for (int x = 0; x < shot.width; ++x) {
-            const std::uint32_t want = TestPattern(660 + x - kPatternX, 340 + y - kPatternY);
-            const std::uint8_t* got = shot.At(x, y);
-            if (got[0] != (want >> 16 & 0xFF) || got[1] != (want >> 8 & 0xFF) || got[2] != (want & 0xFF) ||
-                got[3] != 255) {
-                if (++wrong < 4) ADD_FAILURE() << "pixel " << x << "," << y;
-            }
-        }
-    }
-    EXPECT_EQ(0, wrong);
+    EXPECT_EQ(0, WrongPatternPixels(shot, 660, 340));
     // The capture file went with its upload; the main window is back.
-    EXPECT_TRUE(PumpUntil([&] { return !FileExists(DataFolder() + "\\pattern.png"); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return KeptCaptures().empty(); }, 10000));
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != FALSE; }, 10000));
 
     // Ctrl+Enter: the whole virtual screen at its full size.
@@ -341,7 +400,64 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
     Sleep(1500);
     EXPECT_EQ(2u, Uploads().size());
     EXPECT_EQ(2u, History().size());
-    EXPECT_FALSE(FileExists(DataFolder() + "\\capture.png"));
+    EXPECT_TRUE(KeptCaptures().empty());
+}
+
+// Captures named alike while the queue is busy each keep their own file
+// and arrive as taken; a capture whose upload fails stays on disk; the
+// program quit under the prompt ends the capture with nothing left behind.
+TEST_F(CaptureRoad, RegionCapturesKeepTheirOwnFilesUntilTheServiceHasThem) {
+    WriteServiceConfiguration(DataFolder(), "showtoastalerts false\r\nunderstoodscreenshot true\r\n");
+    StartTarget({L"pattern", std::to_wstring(kPatternX), std::to_wstring(kPatternY),
+                 std::to_wstring(kPatternW), std::to_wstring(kPatternH)});
+    StartInstance();
+    HWND main = FindRunningInstanceWindow();
+
+    // The first upload takes its time, so the two named alike wait behind it.
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "slow", "path": "/api/json", "delay": 20.0, "count": 1})"));
+    ASSERT_NE(nullptr, Capture({610, 310}, {650, 350}, L"slow.png"));
+    ASSERT_TRUE(CaptureOver());
+    ASSERT_NE(nullptr, Capture({620, 320}, {700, 380}, L"same.png"));
+    ASSERT_TRUE(CaptureOver());
+    ASSERT_NE(nullptr, Capture({640, 340}, {800, 460}, L"same.png"));
+    ASSERT_TRUE(CaptureOver());
+    // Both wait behind the first.
+    EXPECT_LE(Uploads().size(), 1u);
+    ASSERT_TRUE(WaitForRows(3));
+    const auto rows = History();
+    EXPECT_EQ("slow.png", rows[0].first);
+    EXPECT_EQ("same.png", rows[1].first);
+    EXPECT_EQ("same.png", rows[2].first);
+    const Image first = Uploaded(1), second = Uploaded(2);
+    EXPECT_EQ(81, first.width);
+    EXPECT_EQ(61, first.height);
+    EXPECT_EQ(0, WrongPatternPixels(first, 620, 320));
+    EXPECT_EQ(161, second.width);
+    EXPECT_EQ(121, second.height);
+    EXPECT_EQ(0, WrongPatternPixels(second, 640, 340));
+    EXPECT_TRUE(PumpUntil([&] { return KeptCaptures().empty(); }, 10000));
+
+    // The service fails it: the user's only copy stays.
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/api/json", "count": 1})"));
+    ASSERT_NE(nullptr, Capture({700, 400}, {760, 450}, L"kept.png"));
+    ASSERT_TRUE(CaptureOver());
+    ASSERT_TRUE(PumpUntil([&] { return Uploads().size() == 4; }, 30000));
+    PumpUntil([] { return false; }, 1000);
+    const auto kept = KeptCaptures();
+    ASSERT_EQ(1u, kept.size());
+    const Image keptImage = Decode(ReadBytes(DataFolder() + "\\captures\\" + kept[0]));
+    EXPECT_EQ(61, keptImage.width);
+    EXPECT_EQ(51, keptImage.height);
+
+    // A name Windows keeps for a device is refused and the prompt stays;
+    // quitting meanwhile ends the capture and the program, nothing saved.
+    ASSERT_NE(nullptr, Capture({650, 350}, {700, 400}, L"CON.png"));
+    PumpUntil([] { return false; }, 1000);
+    ASSERT_NE(nullptr, Prompt());
+    PostMessageW(main, WM_COMMAND, 205, 0);
+    EXPECT_EQ(0, WaitForExit(instance.process, 30000));
+    EXPECT_EQ(kept, KeptCaptures());
+    EXPECT_EQ(4u, Uploads().size());
 }
 
 // Run with a compositor (tests/capture/with-compositor.sh), so the shadow

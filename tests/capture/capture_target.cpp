@@ -5,8 +5,9 @@
 //                                            half-transparent black shadow
 //   capture_target [idle]                    no window at all; sleeps
 //   capture_target record FILE ARGS...       a post-capture command: writes
-//                                            "start TICK", each argument on a
-//                                            line, then after a second "done TICK"
+//                                            "start TICK PID", each argument on
+//                                            a line, then after a second "done TICK"
+//   capture_target record-hold FILE ARGS...  the same, busy for a minute
 // Add "topmost" as the last argument to start topmost. It runs until closed
 // (at most five minutes).
 #include <windows.h>
@@ -95,10 +96,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const bool topmost = !arguments.empty() && arguments.back() == L"topmost";
     if (topmost) arguments.pop_back();
     const std::wstring mode = arguments.empty() ? L"idle" : arguments[0];
-    if (mode == L"record" && arguments.size() >= 2) {
+    if ((mode == L"record" || mode == L"record-hold") && arguments.size() >= 2) {
         FILE* file = _wfopen(arguments[1].c_str(), L"wb");
         if (!file) return 1;
-        fprintf(file, "start %llu\n", static_cast<unsigned long long>(GetTickCount64()));
+        fprintf(file, "start %llu %lu\n", static_cast<unsigned long long>(GetTickCount64()),
+                GetCurrentProcessId());
         for (std::size_t i = 2; i < arguments.size(); ++i) {
             char line[1024] = {};
             WideCharToMultiByte(CP_UTF8, 0, arguments[i].c_str(), -1, line, sizeof line - 1, nullptr,
@@ -107,12 +109,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
         fflush(file);
         // Busy with the file a while, as an editor would be.
-        Sleep(1000);
+        Sleep(mode == L"record" ? 1000 : 60000);
         fprintf(file, "done %llu\n", static_cast<unsigned long long>(GetTickCount64()));
         fclose(file);
         return 0;
     }
-    if (mode == L"idle") {
+    // Idle also stands in for a helper that never shows its window.
+    if (mode == L"idle" || mode == L"/mailbox") {
         Sleep(300000);
         return 0;
     }

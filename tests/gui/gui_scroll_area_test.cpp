@@ -10,6 +10,7 @@
 
 #include "base/utf.h"
 #include "base/window_task.h"
+#include "gui/gui_image.h"
 #include "gui/gui_page.h"
 #include "gui/skinnable_window.h"
 #include "gui_test_support.h"
@@ -419,3 +420,77 @@ TEST_F(GUIScrollAreaTest, TheAnimationRunsOnItsOwnTimer) {
 }
 
 }  // namespace
+
+// Entries that are data: a colour each, shown by half-width probe views, so
+// that a highlight drawn behind a view shows beside it.
+class ColourViews : public ScrollViewSource {
+public:
+    std::unique_ptr<GUIObject> CreateView(HWND contentWindow) override {
+        return std::make_unique<ProbeWidget>(contentWindow, 0, 0, kWidth / 2, kItemHeight, 0);
+    }
+    void BindView(GUIObject& view, const ScrollEntry& entry) override {
+        static_cast<ProbeWidget&>(view).colour = *static_cast<const std::uint32_t*>(entry.get());
+    }
+};
+
+ScrollEntry Colour(int index) { return std::make_shared<const std::uint32_t>(ItemColour(index)); }
+
+// Replacing the whole list hands back what it held (the arrival sliding in
+// on top, the collapsing entry left out and handed to the removal function),
+// the highlight shows behind its entry only, the list scrolls just enough to
+// show an entry whole, and a moved area takes its bar and entries along.
+TEST_F(GUIScrollAreaTest, AListOfDataIsReplacedWholeHighlightedScrolledAndMoved) {
+    area_->SetViewSource(std::make_unique<ColourViews>());
+    std::vector<ScrollEntry> ten;
+    for (int i = 0; i < 10; ++i) ten.push_back(Colour(i));
+    area_->AddItems(ten);
+    const ScrollEntry arrival = Colour(20);
+    area_->AddItem(arrival, true);
+    area_->RemoveItem(ten[3].get(), true);
+    area_->SetHighlight(ten[1].get());
+
+    const std::vector<ScrollEntry> three = {Colour(10), Colour(11), Colour(12)};
+    std::vector<ScrollEntry> held = area_->ReplaceItems(three, 500);
+    ASSERT_EQ(10u, held.size());
+    EXPECT_EQ(arrival, held[0]);
+    EXPECT_EQ(ten[2], held[3]);
+    EXPECT_EQ(ten[4], held[4]);
+    EXPECT_EQ((std::vector<const void*>{ten[3].get()}), removed_);
+    EXPECT_EQ(three, area_->Items());
+    EXPECT_EQ(0u, area_->PendingInsertCount() + area_->PendingRemovalCount());
+    EXPECT_EQ(0, area_->ScrollOffset());  // three fit
+    EXPECT_EQ(nullptr, area_->Highlight());
+    Tick(20);
+    EXPECT_EQ(three, area_->Items());  // nothing arrives or leaves late
+
+    held = area_->ReplaceItems(std::move(held), 0);
+    EXPECT_EQ(three, held);
+    const std::wstring mark = Png("highlight.png", kWidth - 16, kItemHeight, 0xFF102030u);
+    area_->SetHighlightImage(std::make_unique<GUIImage>(Main(), TestInstance(), 0, 0, kWidth - 16,
+                                                        kItemHeight, mark.c_str()),
+                             POINT{0, 0});
+    area_->SetHighlight(area_->Items()[1].get());
+    Repaint();
+    EXPECT_EQ(0xFF102030u, Pixel(kX + 70, kY + kItemHeight + 5));
+    EXPECT_EQ(ItemColour(0), Pixel(kX + 10, kY + kItemHeight + 5));  // the view over it
+    EXPECT_NE(0xFF102030u, Pixel(kX + 70, kY + 5));
+
+    // A view of 198 pixels shows 3.3 entries of 60.
+    area_->ScrollIntoView(5);
+    EXPECT_EQ(5 * kItemHeight + kItemHeight - (kHeight - 2), area_->ScrollOffset());
+    area_->ScrollIntoView(3);
+    EXPECT_EQ(162, area_->ScrollOffset());  // already whole: nothing moves
+    area_->ScrollIntoView(1);
+    EXPECT_EQ(kItemHeight, area_->ScrollOffset());
+    EXPECT_EQ(1u, area_->IndexOf(area_->Items()[1].get()));
+    EXPECT_EQ(GUIScrollArea::kNoIndex, area_->IndexOf(three[0].get()));
+
+    area_->SetScrollOffset(0);
+    area_->Move(kX, kY + 30);
+    Repaint();
+    EXPECT_EQ(kThumbTop, Pixel(kBarColumn, kY + 31));
+    EXPECT_EQ(kY + 30 + 3, ThumbRect().top);
+    EXPECT_EQ(ItemColour(20), Pixel(kX + 10, kY + 30));
+    EXPECT_EQ(0u, Pixel(kX + 10, kY + 29));
+    area_->SetHighlightImage(nullptr, POINT{0, 0});
+}

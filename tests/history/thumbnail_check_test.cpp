@@ -95,6 +95,13 @@ TEST(ThumbnailCheck, GifNeedsWholeBlocksAFrameInsideItsCanvasAndTheTrailer) {
     const std::string gif = Gif(4, 4, {{0, 0, 4, 4}, {1, 1, 3, 3}});
     EXPECT_TRUE(LooksLikeCompleteImage(gif));
     EXPECT_EQ(ThumbnailFormat::Gif, CompleteImageFormat(gif));
+    // Each frame is decoded onto a whole canvas.
+    const ThumbnailHeader header = InspectThumbnail(gif);
+    EXPECT_EQ(4u, header.width);
+    EXPECT_EQ(4u, header.height);
+    EXPECT_EQ(2, header.frames);
+    EXPECT_EQ(32u, header.decodedPixels);
+    EXPECT_EQ(ThumbnailFormat::None, InspectThumbnail(gif.substr(0, gif.size() - 1)).format);
     EXPECT_FALSE(LooksLikeCompleteImage(gif.substr(0, gif.size() - 1)));
     EXPECT_FALSE(LooksLikeCompleteImage(gif.substr(0, gif.size() - 5)));  // cut in a block
     EXPECT_FALSE(LooksLikeCompleteImage(Gif(4, 4, {})));                  // no frame
@@ -126,6 +133,11 @@ TEST(ThumbnailCheck, DeclaredSidesAreBoundedInEveryFormat) {
         SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
         EXPECT_EQ(c.allowed, ThumbnailSidesAllowed(c.width, c.height));
         EXPECT_EQ(c.allowed, LooksLikeCompleteImage(Png(c.width, c.height)));
+        if (c.allowed) {
+            const ThumbnailHeader header = InspectThumbnail(Jpeg(true, c.width, c.height));
+            EXPECT_EQ(c.width, header.width);
+            EXPECT_EQ(c.height, header.height);
+        }
         if (c.width <= 0xFFFF && c.height <= 0xFFFF) {
             EXPECT_EQ(c.allowed && c.height > 0, LooksLikeCompleteImage(Jpeg(true, c.width, c.height)));
             EXPECT_EQ(c.allowed, LooksLikeCompleteImage(Gif(c.width, c.height,

@@ -1,5 +1,6 @@
 // The shell registration and the jump list: the registry layout read back
-// from a private classes root, the elevation road and its failures, and
+// from private registry roots, that it lands in the user's classes alone
+// and never asks for anything, and
 // what the jump list hands the shell (through recording stand-ins, since the
 // shell may accept a list without showing it).
 #include <gtest/gtest.h>
@@ -24,24 +25,16 @@ namespace {
 
 std::vector<std::wstring> promptTexts;
 std::vector<UINT> promptTypes;
-int promptAnswer = IDCANCEL;
 int Answer(HWND, const wchar_t* text, const wchar_t*, UINT type) {
     promptTexts.push_back(text);
     promptTypes.push_back(type);
-    return promptAnswer;
+    return IDOK;
 }
 
-bool elevated = true;
-bool Elevated() { return elevated; }
-
-struct Run {
-    std::wstring program, parameters, directory;
-};
-std::vector<Run> runs;
-int runResult = 0;
-int RecordRun(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) {
-    runs.push_back({program, parameters, directory});
-    return runResult;
+std::vector<std::wstring> starts;
+bool RecordStart(const wchar_t* program, const wchar_t* parameters, const wchar_t*) {
+    starts.push_back(std::wstring(program) + L" " + parameters);
+    return true;
 }
 
 std::wstring OwnPath() {
@@ -51,12 +44,12 @@ std::wstring OwnPath() {
 }
 
 constexpr const wchar_t* kProgId = L"Korvane.vantorel-liftorn";
+constexpr const wchar_t* kCommandKey = L"Software\\Classes\\Korvane.vantorel-liftorn\\shell\\Open\\Command";
 constexpr const wchar_t* kRegisteredProblem =
     L"There was a problem initialising the jump list settings, jump list support will be disabled. If you wish "
     L"to re-enable jump list support you will need to manually enable the option in the config file.";
 
-// One value under the classes root: its type and exact bytes, or type
-// REG_NONE with `found` false when missing.
+// One registry value: its type and exact bytes; `found` false when missing.
 struct Value {
     bool found = false;
     DWORD type = 0;
@@ -80,51 +73,76 @@ std::vector<BYTE> Stored(const std::wstring& text) {
     const auto* begin = reinterpret_cast<const BYTE*>(text.c_str());
     return std::vector<BYTE>(begin, begin + (text.size() + 1) * sizeof(wchar_t));
 }
+bool IsEmptyKey(HKEY key) {
+    DWORD subkeys = 1, values = 1;
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                            nullptr, nullptr) == ERROR_SUCCESS &&
+           subkeys == 0 && values == 0;
+}
+std::wstring QuotedCommand(const std::wstring& program) { return L"\"" + program + L"\" /uri \"%1\""; }
 
-// Classes-root writes of this process land in a scratch key of its own.
+// The user's, the machine's and the merged classes of this process land in
+// scratch keys of their own; the shell's stand-ins record every question
+// and every program started.
 class Registration : public ::testing::Test {
 protected:
     void SetUp() override {
         DefineDefaultSettings(Settings());
         scratchName = L"Software\\LiftornTest" + std::to_wstring(GetCurrentProcessId());
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, scratchName.c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &scratch, nullptr));
-        ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, scratch));
+        for (int i = 0; i < 3; ++i) {
+            const std::wstring name = scratchName + L"\\" + std::to_wstring(i);
+            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                                     nullptr, &scratch[i], nullptr));
+        }
+        ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, user()));
+        ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine()));
+        ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, classes()));
         promptTexts.clear();
         promptTypes.clear();
-        promptAnswer = IDCANCEL;
-        runs.clear();
-        runResult = 0;
-        elevated = true;
+        starts.clear();
         Seams stand_ins;
         stand_ins.askUser = &Answer;
-        stand_ins.processElevated = &Elevated;
-        stand_ins.runElevated = &RecordRun;
+        stand_ins.startProgram = &RecordStart;
         seams = std::make_unique<ScopedSeams>(stand_ins);
     }
     void TearDown() override {
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-        RegCloseKey(scratch);
+        for (HKEY key : scratch) RegCloseKey(key);
         RegDeleteTreeW(HKEY_CURRENT_USER, scratchName.c_str());
         seams.reset();
     }
-    bool Registered() { return Read(scratch, kProgId, L"FriendlyTypeName").found; }
+    HKEY user() const { return scratch[0]; }
+    HKEY machine() const { return scratch[1]; }
+    HKEY classes() const { return scratch[2]; }
     void StoreCommand(const std::wstring& command) {
         HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(scratch, L"Korvane.vantorel-liftorn\\shell\\Open\\Command", 0,
-                                                 nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExW(user(), kCommandKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
         RegSetValueExW(key, nullptr, 0, REG_SZ, Stored(command).data(), static_cast<DWORD>(Stored(command).size()));
         RegCloseKey(key);
     }
+    std::wstring StoredCommand() {
+        const Value value = Read(user(), kCommandKey, nullptr);
+        return value.found ? reinterpret_cast<const wchar_t*>(value.bytes.data()) : L"";
+    }
+    // Nothing outside the user's classes, nothing asked, nothing started.
+    void ExpectOnlyTheUsersClasses() {
+        EXPECT_TRUE(IsEmptyKey(machine()));
+        EXPECT_TRUE(IsEmptyKey(classes()));
+        EXPECT_TRUE(promptTexts.empty());
+        EXPECT_TRUE(starts.empty());
+    }
 
     std::wstring scratchName;
-    HKEY scratch = nullptr;
+    HKEY scratch[3] = {};
     std::unique_ptr<ScopedSeams> seams;
 };
 
-TEST_F(Registration, TheElevatedProcessWritesTheLayoutExactly) {
-    EXPECT_EQ(0, RegisterTypes(nullptr, true));
-    const std::wstring prog = kProgId;
+TEST_F(Registration, TheUsersClassesGetTheLayoutExactly) {
+    EXPECT_EQ(0, RegisterTypes());
+    const std::wstring prog = std::wstring(L"Software\\Classes\\") + kProgId;
     struct Expected {
         std::wstring key;
         const wchar_t* name;
@@ -134,96 +152,74 @@ TEST_F(Registration, TheElevatedProcessWritesTheLayoutExactly) {
     const Expected table[] = {
         {prog, L"FriendlyTypeName", REG_SZ, Stored(L"vantorel liftorn")},
         {prog + L"\\DefaultIcon", nullptr, REG_SZ, Stored(OwnPath())},
-        {prog + L"\\CurVer", nullptr, REG_SZ, Stored(prog)},
-        {prog, L"AppUserModelID", REG_SZ, Stored(prog)},
-        {prog + L"\\shell\\Open\\Command", nullptr, REG_SZ, Stored(OwnPath() + L" /uri \"%1\"")},
+        {prog + L"\\CurVer", nullptr, REG_SZ, Stored(kProgId)},
+        {prog, L"AppUserModelID", REG_SZ, Stored(kProgId)},
+        {prog + L"\\shell\\Open\\Command", nullptr, REG_SZ, Stored(QuotedCommand(OwnPath()))},
         {prog + L"\\shell", nullptr, REG_SZ, Stored(L"Open")},
-        {L".URL\\OpenWithProgids", kProgId, REG_NONE, {}},
+        {L"Software\\Classes\\.URL\\OpenWithProgids", kProgId, REG_NONE, {}},
     };
     for (const Expected& e : table) {
         SCOPED_TRACE(ToUtf8(e.key + L" " + (e.name ? e.name : L"(default)")));
-        const Value value = Read(scratch, e.key, e.name);
+        const Value value = Read(user(), e.key, e.name);
         ASSERT_TRUE(value.found);
         EXPECT_EQ(e.type, value.type);
         EXPECT_EQ(e.bytes, value.bytes);
     }
-    EXPECT_TRUE(promptTexts.empty());
+    ExpectOnlyTheUsersClasses();
 }
 
-TEST_F(Registration, WithoutElevationTheUserChoosesBetweenElevatingAndGoingWithout) {
-    elevated = false;
-    EXPECT_EQ(1, RegisterTypes(nullptr, true));  // "/registertypes" never asks
-    EXPECT_TRUE(promptTexts.empty());
+TEST_F(Registration, StartUpRegistersOnlyWhatIsMissingOrDiffers) {
+    RegisterShellIntegration();  // missing
+    EXPECT_EQ(QuotedCommand(OwnPath()), StoredCommand());
 
-    promptAnswer = IDOK;
-    runResult = 7;
-    EXPECT_EQ(7, RegisterTypes(nullptr, false));
-    ASSERT_EQ(1u, runs.size());
-    EXPECT_EQ(OwnPath(), runs[0].program);
-    EXPECT_EQ(L"/registertypes", runs[0].parameters);
-    wchar_t directory[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, directory);
-    EXPECT_EQ(directory, runs[0].directory);
-    ASSERT_EQ(1u, promptTexts.size());
-    EXPECT_EQ(L"vantorel liftorn needs to run with elevated privileges to initialise the jump list settings. "
-              L"Select Ok to elevate vantorel liftorn or Cancel to disable jump list support.",
-              promptTexts[0]);
-    EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION), promptTypes[0]);
+    // In place (in any case): left as it is.
+    const std::wstring upper = L"\"" + OwnPath() + L"\" /URI \"%1\"";
+    StoreCommand(upper);
+    RegisterShellIntegration();
+    EXPECT_EQ(upper, StoredCommand());
+
+    // Another program file, or this one unquoted: written again.
+    for (const std::wstring& old : {QuotedCommand(L"C:\\old place\\liftorn.exe"), OwnPath() + L" /uri \"%1\""}) {
+        StoreCommand(old);
+        RegisterShellIntegration();
+        EXPECT_EQ(QuotedCommand(OwnPath()), StoredCommand());
+    }
     EXPECT_TRUE(Settings().GetBool(L"EnableJumpLists"));
+    ExpectOnlyTheUsersClasses();
 
-    promptAnswer = IDCANCEL;
-    EXPECT_EQ(0, RegisterTypes(nullptr, false));
-    EXPECT_EQ(1u, runs.size());
+    // Classes that cannot be written (the user's key is gone under it): jump
+    // lists go off, and it says so.
+    HKEY gone = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(user(), L"gone", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &gone, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(user(), L"gone"));
+    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, gone));
+    RegisterShellIntegration();
+    RegOverridePredefKey(HKEY_CURRENT_USER, user());
+    RegCloseKey(gone);
     EXPECT_FALSE(Settings().GetBool(L"EnableJumpLists"));
-    EXPECT_FALSE(Registered());
+    ASSERT_EQ(1u, promptTexts.size());
+    EXPECT_EQ(kRegisteredProblem, promptTexts[0]);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), promptTypes[0]);
+    EXPECT_TRUE(starts.empty());
 }
 
-TEST_F(Registration, StartUpRegistersOnlyWhatIsMissingOrMoved) {
-    // Missing: written at once by the elevated process.
-    RegisterShellIntegration(nullptr);
-    EXPECT_TRUE(Registered());
-    EXPECT_TRUE(promptTexts.empty());
-
-    // In place (in any case): nothing to do, so nothing is asked.
-    elevated = false;
-    StoreCommand(OwnPath() + L" /URI \"%1\"");
-    RegisterShellIntegration(nullptr);
-    EXPECT_TRUE(promptTexts.empty());
-    EXPECT_TRUE(runs.empty());
-
-    // Moved: the elevated copy is started; its failure switches jump lists off and says so.
-    StoreCommand(L"C:\\old place\\liftorn.exe /uri \"%1\"");
-    promptAnswer = IDOK;
-    runResult = 1;
-    RegisterShellIntegration(nullptr);
-    EXPECT_EQ(1u, runs.size());
-    ASSERT_EQ(2u, promptTexts.size());
-    EXPECT_EQ(kRegisteredProblem, promptTexts[1]);
-    EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), promptTypes[1]);
-    EXPECT_FALSE(Settings().GetBool(L"EnableJumpLists"));
-
-    // Cancel switches them off too, without a second message.
-    Settings().SetBool(L"EnableJumpLists", true);
-    promptTexts.clear();
-    promptAnswer = IDCANCEL;
-    RegisterShellIntegration(nullptr);
-    EXPECT_EQ(1u, promptTexts.size());
-    EXPECT_FALSE(Settings().GetBool(L"EnableJumpLists"));
-}
-
-// The real road: the program itself started through the shell with
-// "/registertypes", waited for, its exit code the answer.
-TEST(RegistrationRoad, TheElevatedCopyRegistersTheProgram) {
+// The real program: "/registertypes" writes the user's classes and nothing
+// machine-wide, in the build's own Wine prefix.
+TEST(RegistrationRoad, TheProgramRegistersForTheUserAlone) {
     ASSERT_FALSE(LiftornPath().empty()) << "run with --liftorn=PATH";
-    wchar_t directory[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, directory);
-    EXPECT_EQ(0, RunElevated(LiftornPath(), L"/registertypes", directory));
-    const Value command = Read(HKEY_CLASSES_ROOT, L"Korvane.vantorel-liftorn\\shell\\Open\\Command", nullptr);
+    const wchar_t* machineKey = L"Software\\Classes\\Korvane.vantorel-liftorn";
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, machineKey);
+    Child child = StartProcess(LiftornPath(), {L"/registertypes"});
+    ASSERT_NE(nullptr, child.process);
+    EXPECT_EQ(0, WaitForExit(child.process, 30000));
+    CloseHandle(child.process);
+    const Value command = Read(HKEY_CURRENT_USER, kCommandKey, nullptr);
     ASSERT_TRUE(command.found);
     EXPECT_EQ(REG_SZ, command.type);
-    EXPECT_EQ(0, _wcsicmp((LiftornPath() + L" /uri \"%1\"").c_str(),
-                          reinterpret_cast<const wchar_t*>(command.bytes.data())));
-    EXPECT_EQ(1, RunElevated(L"C:\\no such program.exe", L"/registertypes", directory));
+    EXPECT_EQ(0, _wcsicmp(QuotedCommand(LiftornPath()).c_str(), reinterpret_cast<const wchar_t*>(command.bytes.data())));
+    HKEY machine = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, machineKey, 0, KEY_READ, &machine));
+    if (machine) RegCloseKey(machine);
 }
 
 class JumpList : public ::testing::Test {

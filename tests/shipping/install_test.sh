@@ -6,6 +6,7 @@
 # - an upgrade to the next version keeps history.db and vantorel.conf;
 # - the uninstaller removes what was installed and keeps the data folder,
 #   or removes it too when its box is ticked (or with /RemoveData, silent);
+#   installed into an existing folder, it keeps the user's own files there;
 # - the portable zip, unpacked into a folder whose path is not ASCII, starts,
 #   uploads to the development service and writes nothing beside itself; the
 #   installer's /PORTABLE switch (the updater's, for such a copy) refreshes its
@@ -51,8 +52,8 @@ mapfile -t link < <(probe shortcut "$(winpath "$shortcut")")
 [ "$(reg_value "$uninstall_key" UninstallString)" = "\"$(winpath "$program_dir/uninstall.exe")\"" ] || fail "uninstall entry: UninstallString"
 size="$(reg_value "$uninstall_key" EstimatedSize)"
 [ $((size)) -gt 1000 ] 2>/dev/null || fail "uninstall entry: EstimatedSize '$size' (KB) is too small"
-[ "$(reg_value "$progid_key\\shell\\Open\\Command" '')" = "$(winpath "$program_dir/liftorn.exe") /uri \"%1\"" ] \
-  || fail "the ProgID's Open command"
+[ "$(reg_value "$progid_key\\shell\\Open\\Command" '')" = "\"$(winpath "$program_dir/liftorn.exe")\" /uri \"%1\"" ] \
+  || fail "the ProgID's Open command is not the program's path in quotes"
 reg_has 'HKCU\Software\Classes\.URL\OpenWithProgids' Korvane.vantorel-liftorn || fail "no OpenWithProgids entry"
 
 # The installed program starts and shows its window; its data folder fills.
@@ -105,6 +106,22 @@ quiet_configuration "$data_dir"
 wine "$setup" /S || fail "the third install failed"
 uninstall /RemoveData
 [ ! -e "$data_dir" ] || fail "/RemoveData left the data folder"
+
+# An existing folder with a skin folder of the user's own: the uninstaller
+# takes only what the installer put there.
+custom="$(drive_c)/My Tools"
+mkdir -p "$custom/skin/toast"
+printf 'mine\r\n' >"$custom/skin/mine.txt"
+printf 'mine too\r\n' >"$custom/skin/toast/notes.txt"
+probe run "\"$(winpath "$setup")\" /S /D=$(winpath "$custom")" || fail "the install into an existing folder failed"
+[ -f "$custom/skin/toast/background.png" ] || fail "no skin installed into the existing folder"
+wine "$(winpath "$custom/uninstall.exe")" /S
+probe wait-gone Un.exe || fail "the uninstaller of the existing folder did not finish"
+[ -f "$custom/skin/mine.txt" ] && [ -f "$custom/skin/toast/notes.txt" ] || fail "the uninstaller deleted the user's own skin files"
+left="$(cd "$custom" && find . -type f | sort | tr '\n' ' ')"
+[ "$left" = "./skin/mine.txt ./skin/toast/notes.txt " ] || fail "the uninstaller left more than the user's files: $left"
+[ ! -e "$custom/skin/background" ] || fail "the uninstaller left an emptied skin folder"
+reg_exists "$uninstall_key" && fail "the uninstall entry of the existing folder is still there"
 
 # ----------------------------------------------------------------- portable
 portable_root="$(drive_c)/Überträge/日本語 ünïcode"

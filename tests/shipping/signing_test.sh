@@ -45,7 +45,7 @@ openssl genpkey -algorithm ed25519 -out "$work/release.pem" 2>/dev/null
 out="$(SIGNING_CERT= "$root/scripts/dist.sh" "$work/release.pem" 2>&1)" \
   && fail "a release without a certificate was not refused"
 grep -q "SIGNING_CERT=none" <<<"$out" || fail "the refusal does not say how to ship unsigned files: $out"
-out="$(SIGNING_CERT="$work/missing.pfx" "$root/scripts/dist.sh" 2>&1)" \
+out="$(SIGNING_CERT="$work/missing.pfx" "$root/scripts/dist.sh" dev 2>&1)" \
   && fail "an unreadable certificate was not refused"
 grep -q "cannot read the signing certificate" <<<"$out" || fail "the refusal does not name the certificate: $out"
 

@@ -11,7 +11,8 @@
 # an older version, a download cut short. Each shows the updater's message,
 # leaves the installed program as it was, and the old program starts again
 # and uploads. So does closing the updater's window during a download, without
-# a message. Then the update itself.
+# a message. Then the update itself; by then the updater copies of the
+# earlier rounds are gone.
 #   update_road_test.sh PROBE SETUP NEXT_SETUP TEST_KEY PREFIX VERSION NEXT_VERSION
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -126,5 +127,8 @@ echo "update_road_test: from Yes to the new version's upload and quit: $((SECOND
 [ "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vantorel liftorn' DisplayVersion)" = "$next_version" ] \
   || fail "the uninstall entry does not say $next_version"
 [ -f "$program_dir/uninstall.exe" ] || fail "the update lost the uninstaller"
+# Each round's start removed the updater copies of the rounds before.
+copies="$(ls -d "$temp_dir"/vantorel-liftorn-updater-* 2>/dev/null | wc -l)"
+[ "$copies" -le 1 ] || fail "$copies updater copies are left in the temporary folder"
 
 finish update_road_test

@@ -25,6 +25,11 @@ std::wstring LiftornPath() {
     return L"";
 }
 
+std::wstring BesideLiftorn(const std::wstring& name) {
+    const std::wstring path = LiftornPath();
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+}
+
 std::wstring QuoteArgument(const std::wstring& argument) {
     if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
     std::wstring quoted = L"\"";
@@ -86,6 +91,23 @@ long WaitForExit(HANDLE process, DWORD millis) {
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
     return static_cast<long>(code);
+}
+
+long FromAnotherProcess(bool send, HWND window, const std::wstring& message,
+                        const std::vector<std::pair<WPARAM, LPARAM>>& parameters) {
+    std::vector<std::wstring> arguments = {send ? L"send" : L"post",
+                                           std::to_wstring(reinterpret_cast<UINT_PTR>(window)), message};
+    for (const auto& [wParam, lParam] : parameters) {
+        arguments.push_back(std::to_wstring(wParam));
+        arguments.push_back(std::to_wstring(static_cast<long long>(lParam)));
+    }
+    const Child sender = StartProcess(BesideLiftorn(L"foreign_sender.exe"), arguments);
+    if (!sender.process) return -2;
+    // A sent message is answered by this thread's loop.
+    PumpUntil([&] { return WaitForSingleObject(sender.process, 0) == WAIT_OBJECT_0; }, 10000);
+    const long code = WaitForExit(sender.process, 0);
+    CloseHandle(sender.process);
+    return code;
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD millis) {

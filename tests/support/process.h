@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <utility>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,6 +12,10 @@
 // The program under test, from the test's --liftorn=PATH argument (a Linux
 // path is mapped to Wine's Z: drive).
 std::wstring LiftornPath();
+
+// The path of `name` in the folder of the program under test, where the
+// build puts every executable.
+std::wstring BesideLiftorn(const std::wstring& name);
 
 // Quotes one argument the way CommandLineToArgvW splits it back.
 std::wstring QuoteArgument(const std::wstring& argument);
@@ -27,6 +32,13 @@ Child StartProcess(const std::wstring& program, const std::vector<std::wstring>&
 
 // The exit code, or -1 when the process is still running after `millis`.
 long WaitForExit(HANDLE process, DWORD millis);
+
+// Has another process (foreign_sender.exe) post, or send and wait for the
+// reply, `message` (a number or a registered message's name) to `window`,
+// once for each pair of parameters, while this thread's messages run. Its
+// exit code (0 when all were delivered), or -1 when it did not end in 10 s.
+long FromAnotherProcess(bool send, HWND window, const std::wstring& message,
+                        const std::vector<std::pair<WPARAM, LPARAM>>& parameters);
 
 // Runs this thread's messages until `done` answers true or `millis` pass.
 bool PumpUntil(const std::function<bool()>& done, DWORD millis);

@@ -26,6 +26,14 @@ void SendMouse(DWORD flags, int x = 0, int y = 0) {
 
 void MouseTo(int x, int y) {
     SendMouse(MOUSEEVENTF_MOVE, x, y);
+    // Under load the display may still report an older position for a
+    // moment; a press sent then would land there.
+    PumpUntil(
+        [x, y] {
+            POINT at{};
+            return GetCursorPos(&at) && at.x == x && at.y == y;
+        },
+        1000);
 }
 void MouseDown() {
     SendMouse(MOUSEEVENTF_LEFTDOWN);

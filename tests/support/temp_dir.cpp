@@ -71,3 +71,12 @@ bool FileExists(const std::string& utf8Path) {
     std::error_code ignored;
     return fs::exists(ToPath(utf8Path), ignored);
 }
+
+std::vector<std::string> FileNamesIn(const std::string& utf8Folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(ToPath(utf8Folder), error)) {
+        if (entry.is_regular_file()) names.push_back(FromPath(entry.path().filename()));
+    }
+    return names;
+}

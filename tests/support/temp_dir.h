@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TempDir {
 public:
@@ -21,3 +22,5 @@ private:
 bool WriteBytes(const std::string& utf8Path, const std::string& bytes);
 std::string ReadBytes(const std::string& utf8Path);
 bool FileExists(const std::string& utf8Path);
+// The names of the files (not folders) in a folder; empty when it is missing.
+std::vector<std::string> FileNamesIn(const std::string& utf8Folder);

@@ -138,6 +138,12 @@ TEST(CompletionTexts, SafeFileNameHandlesEdgesOfTheName) {
     // Cutting must not leave a trailing dot that Windows would drop.
     EXPECT_EQ(std::wstring(kMaxSafeNameLength - 2, L'y'),
               SafeFileName(std::wstring(kMaxSafeNameLength - 2, L'y') + L". " + L"zzz"));
+    // A device's name cut from a long one: its mark fits within the length,
+    // and the result stays as it is when made safe again.
+    const std::wstring device = SafeFileName(L"COM1." + std::wstring(200, L'x'));
+    EXPECT_EQ(L"_COM1.", device.substr(0, 6));
+    EXPECT_EQ(kMaxSafeNameLength, device.size());
+    EXPECT_EQ(device, SafeFileName(device));
 }
 
 TEST(CompletionTexts, ReplyNamesAreDecodedAsUtf8OrElseLatin1) {

@@ -40,11 +40,12 @@ std::vector<Delivered> outcomes;
 std::vector<std::wstring> questions;
 int answer = IDNO;
 
-void Record(JobOutcome outcome) {
+bool Record(JobOutcome outcome) {
     std::lock_guard<std::mutex> hold(lock);
     outcomes.push_back({outcome.job->path, outcome.job->displayName, outcome.job->kind, outcome.reply,
                         outcome.success});
     changed.notify_all();
+    return outcome.success;
 }
 
 int Answer(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {

@@ -48,6 +48,7 @@ struct Recorder {
     std::vector<Delivered> outcomes;
     std::vector<Prompted> prompts;
     UploadQueue* enqueueFromHandler = nullptr;  // enqueue here during the next call
+    bool judgeBad = false;  // the handler finds every reply wanting
 
     bool WaitFor(size_t count, std::chrono::seconds limit = 60s) {
         std::unique_lock<std::mutex> hold(lock);
@@ -55,7 +56,7 @@ struct Recorder {
     }
 } recorder;
 
-void Record(JobOutcome outcome) {
+bool Record(JobOutcome outcome) {
     bool enqueueFinished = false;
     UploadQueue* queue = nullptr;
     {
@@ -67,7 +68,7 @@ void Record(JobOutcome outcome) {
         // may be waiting for the main thread); that must not block.
         auto finished = std::make_shared<std::atomic<bool>>(false);
         std::thread([queue, finished] {
-            queue->EnqueueCapture(L"Z:\\nowhere\\x");
+            queue->EnqueueCapture(L"Z:\\nowhere\\x", L"x.png");
             *finished = true;
         }).detach();
         for (int i = 0; i < 1000 && !*finished; ++i) std::this_thread::sleep_for(10ms);
@@ -77,6 +78,7 @@ void Record(JobOutcome outcome) {
     recorder.outcomes.push_back({outcome.job->path, outcome.job->displayName, outcome.job->kind, outcome.reply,
                                  outcome.remaining, outcome.success, enqueueFinished});
     recorder.changed.notify_all();
+    return outcome.success && !recorder.judgeBad;
 }
 
 int AnswerPrompt(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
@@ -119,6 +121,7 @@ protected:
             std::lock_guard<std::mutex> hold(recorder.lock);
             recorder.outcomes.clear();
             recorder.prompts.clear();
+            recorder.judgeBad = false;
         }
         queue.SetCompletionHandler(&Record);
     }
@@ -328,20 +331,29 @@ TEST_F(UploadQueueTest, TheAccountIsSentOnlyWhileTheSourceGivesOne) {
     EXPECT_TRUE(Outcomes()[1].success);
 }
 
-TEST_F(UploadQueueTest, CapturesAreDeletedAfterTheirAttemptPlainFilesNever) {
-    const std::wstring capture = Write("capture.png", "png");
-    const std::wstring failedCapture = Write("failed.png", "png");
+TEST_F(UploadQueueTest, CapturesGoUnderTheirNameAndAreDeletedOnlyOnceTakenPlainFilesNever) {
+    // Captures keep private file names; the service sees the name typed.
+    const std::wstring capture = Write("capture-1.png", "png");
+    const std::wstring failedCapture = Write("capture-2.png", "png");
+    const std::wstring judgedCapture = Write("capture-3.png", "png");
     const std::wstring plain = Write("plain.txt", "txt");
     const std::wstring failedPlain = Write("failed.txt", "txt");
-    queue.EnqueueCapture(capture);
+    queue.EnqueueCapture(capture, L"shot.png");
     ASSERT_TRUE(recorder.WaitFor(1));
     ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "count": 2})"));
-    queue.EnqueueCapture(failedCapture);
+    queue.EnqueueCapture(failedCapture, L"shot.png");
     queue.EnqueueFile(failedPlain, nullptr);
     ASSERT_TRUE(recorder.WaitFor(3));
     queue.EnqueueFile(plain, nullptr);
     queue.EnqueueFile(Utf8ToWide(dir.File("missing.txt")), nullptr);
     ASSERT_TRUE(recorder.WaitFor(5));
+    {
+        // Sent, but the reply is not what the service should say.
+        std::lock_guard<std::mutex> hold(recorder.lock);
+        recorder.judgeBad = true;
+    }
+    queue.EnqueueCapture(judgedCapture, L"judged.png");
+    ASSERT_TRUE(recorder.WaitFor(6));
 
     const auto outcomes = Outcomes();
     EXPECT_TRUE(outcomes[0].success);
@@ -350,10 +362,15 @@ TEST_F(UploadQueueTest, CapturesAreDeletedAfterTheirAttemptPlainFilesNever) {
     EXPECT_TRUE(outcomes[3].success);
     EXPECT_FALSE(outcomes[4].success);
     EXPECT_EQ("", outcomes[4].reply);
-    EXPECT_EQ(4u, UploadsNamed({"capture.png", "failed.png", "failed.txt", "plain.txt", "missing.txt"}).size());
+    EXPECT_TRUE(outcomes[5].success);
+    EXPECT_EQ(2u, UploadsNamed({"shot.png"}).size());
+    EXPECT_EQ(0u, UploadsNamed({"capture-1.png", "capture-2.png"}).size());
+    EXPECT_EQ(4u, UploadsNamed({"shot.png", "failed.txt", "plain.txt", "missing.txt"}).size());
     EXPECT_EQ(UploadKind::Capture, outcomes[0].kind);
+    EXPECT_EQ(L"shot.png", outcomes[0].displayName);
     EXPECT_FALSE(FileExists(WideToUtf8(capture)));
-    EXPECT_FALSE(FileExists(WideToUtf8(failedCapture)));
+    EXPECT_TRUE(FileExists(WideToUtf8(failedCapture)));  // the user's only copy
+    EXPECT_TRUE(FileExists(WideToUtf8(judgedCapture)));
     EXPECT_TRUE(FileExists(WideToUtf8(plain)));
     EXPECT_TRUE(FileExists(WideToUtf8(failedPlain)));
 }

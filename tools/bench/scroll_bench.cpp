@@ -15,36 +15,15 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/main_window.h"
-#include "base/utf.h"
-#include "config/settings_catalogue.h"
-#include "config/settings_store.h"
-#include "gui/font_face.h"
+#include "bench_window.h"
 #include "gui/gui_scroll_area.h"
-#include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
-#include "app/history_list.h"
 #include "history/history_store.h"
 #include "history/history_views.h"
 #include "history/gui_history_item.h"
 #include "history/thumbnail_loader.h"
 
 namespace {
-
-double Milliseconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
 
 const HistoryViews* views = nullptr;
 
@@ -76,14 +55,6 @@ struct Frames {
     }
 };
 
-std::string ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -93,19 +64,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     HINSTANCE instance = GetModuleHandleW(nullptr);
     AppState& app = App();
-    app.programFolder = ProgramFolder();
-    app.dataFolder = WideToUtf8(argv[1]);
-    if (app.dataFolder.back() != '\\') app.dataFolder += '\\';
-    DefineDefaultSettings(Settings());
-    if (!LoadSkinCatalogue(app.programFolder)) return 1;
-    SetDefaultFonts(StartupFontList());
     std::unique_ptr<SkinnableWindow> mainWindow;
-    if (!CreateMainWindow(instance, mainWindow)) return 1;
-    CreateMainButtons(instance);
-    CreateMainPage(instance);
     const double loadStart = Milliseconds();
-    const std::unique_ptr<HistoryStore> store = LoadHistoryList(instance, nullptr);
+    const std::unique_ptr<HistoryStore> store = OpenBenchWindow(instance, argv[1], mainWindow);
     const double loaded = Milliseconds() - loadStart;
+    if (!store) return 1;
     SkinnableWindow& window = *app.mainWindow;
     views = dynamic_cast<const HistoryViews*>(app.historyList->ViewSource());
     HWND main = window.MainWindow();

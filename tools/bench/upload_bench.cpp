@@ -17,9 +17,10 @@ namespace {
 HANDLE delivered = nullptr;
 bool lastSuccess = false;
 
-void OnDelivered(JobOutcome outcome) {
+bool OnDelivered(JobOutcome outcome) {
     lastSuccess = outcome.success;
     SetEvent(delivered);
+    return outcome.success;
 }
 
 double Now() {
