@@ -24,8 +24,7 @@ unzip -q "$package/vantorel-liftorn-$version-portable.zip" -d "$work/zip" || fai
 for program in "${programs[@]}"; do expect_signed "$work/zip/vantorel liftorn/$program" "the zip's $program"; done
 
 make_fresh_prefix "$prefix"
-wine "$setup" /S
-wineserver -w
+wine "$setup" /S || fail "the signed installer failed"
 expect_signed "$(installed_folder)/uninstall.exe" "the uninstaller"
 expect_signed "$(installed_folder)/liftorn.exe" "the installed liftorn.exe"
 
