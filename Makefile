@@ -23,6 +23,7 @@ bench: build
 	tools/bench-startup.sh
 	tools/bench-capture.sh
 	tools/bench-queue.sh
+	tools/bench-hotkeys.sh
 
 # The installer, the portable zip, SHA256SUMS and the signed update manifest
 # in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release;

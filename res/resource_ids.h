@@ -28,5 +28,11 @@
 #define CMD_WINDOW_GRAB    303
 #define CMD_UPLOAD_FILE    304
 #define CMD_UPLOAD_FOLDER  305
+#define CMD_UPLOAD_CLIPBOARD 306
+#define CMD_SCREENSHOT_IN_3  307
+#define CMD_SCREENSHOT_IN_10 308
+/* A region screenshot after the number of seconds in lParam (1 to 30), as
+   "/screenshot /delay N" hands it over. Posted, never in a menu. */
+#define CMD_SCREENSHOT_DELAYED 309
 
 #endif

@@ -1002,6 +1002,49 @@ def make_settings(images):
     images["settings/logout_hover.png"] = pill_button(88, 29, "Log out", False, True, danger=True)
 
 
+def make_shortcuts(images):
+    # Heading: 233 x 50 at (45, 30), as the settings heading, with a keyboard
+    # on the disc.
+    c = Canvas(233, 50)
+    c.blend(blurred(c, c.coverage(circle(18, 22, 13)), 2.0), rgb("#000000", 0.4))
+    c.fill(circle(18, 21, 13), accent(5, 8, 31, 34), ss=3)
+    c.fill(subtract(circle(18, 21, 13), circle(18, 22, 13)), rgb("#ffffff", 0.3), ss=3)
+    c.fill(rect(8, 14.5, 28, 27.5, 2.5), WHITE, ss=4)
+    keys = [rect(10 + i * 3.4, y, 12.4 + i * 3.4, y + 2.4, 0.4) for y in (16.5, 19.9) for i in range(5)]
+    keys.append(rect(13, 23.4, 23, 25.6, 0.5))
+    c.fill(union(*keys), rgb("#0f766e"), ss=4)
+    draw_text(c, "Keyboard shortcuts", 40, 22, 20, TEXT, bold=True)
+    draw_text(c, "Keys that work in every program", 40, 38, 12, TEXT_MUTED)
+    images["settings/shortcuts_heading.png"] = c
+
+    # The card: 230 x 250 at (45, 92); three rows of 72 from row 28, each a
+    # name and a key box, then up to two lines of what became of the key.
+    images["settings/shortcuts.png"] = card(230, 250, "SHORTCUTS")
+    images["settings/done.png"] = pill_button(75, 29, "Done", True, False)
+    images["settings/done_hover.png"] = pill_button(75, 29, "Done", True, True)
+
+
+COUNTDOWN_W, COUNTDOWN_H = 220, 80
+COUNTDOWN_CARD = (10, 8, 210, 70)  # margins 8 (top), 10 (sides and bottom)
+
+
+def make_countdown(images):
+    # The card of the countdown beside the notification area: two lines of
+    # text on the left, the number right of a divider at column 158.
+    c = Canvas(COUNTDOWN_W, COUNTDOWN_H)
+    x0, y0, x1, y1 = COUNTDOWN_CARD
+    body = rect(x0, y0, x1, y1, RADIUS)
+    cov = c.coverage(body)
+    c.blend(blurred(c, shifted(c, cov, 0, 2), 3.0), rgb("#000000", 0.6))
+    c.blend(blurred(c, cov, 2.5), rgb("#14b8a6", 0.28))
+    c.blend(cov, linear(0, y0, BODY_TOP, 0, y1, rgb("#1b1f25")), bbox=body[1])
+    inset = rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, RADIUS - 1)
+    c.fill(subtract(inset, offset(inset, 0, 1)), rgb("#ffffff", 0.13))
+    c.fill(inner_band(body, 1.0), rgb("#07090c", 0.75))
+    c.fill(rect(158, 18, 159, 60), rgb("#ffffff", 0.08))
+    images["countdown/background.png"] = c
+
+
 def make_toggles(images):
     # 13 x 13, the label starts 22 px further right. A small switch: a track
     # 13 x 9 centred on the label's middle row and a round knob.
@@ -1137,6 +1180,9 @@ EXPECTED = {
     "settings/general.png": (230, 159), "settings/copyright.png": (230, 66),
     "settings/login.png": (75, 29), "settings/login_hover.png": (75, 29),
     "settings/logout.png": (88, 29), "settings/logout_hover.png": (88, 29),
+    "settings/shortcuts_heading.png": (233, 50), "settings/shortcuts.png": (230, 250),
+    "settings/done.png": (75, 29), "settings/done_hover.png": (75, 29),
+    "countdown/background.png": (COUNTDOWN_W, COUNTDOWN_H),
     "toggle/selected.png": (13, 13), "toggle/selected_hover.png": (13, 13),
     "toggle/clear.png": (13, 13), "toggle/clear_hover.png": (13, 13),
     "scrollbar/bg_top.png": (14, 7), "scrollbar/bg_middle.png": (14, 1),
@@ -1153,7 +1199,8 @@ EXPECTED = {
 def draw_all():
     images = {}
     for make in (make_backgrounds, make_glows, make_window_buttons, make_drop_area, make_progress,
-                 make_history, make_scrollbar, make_settings, make_toggles, make_capture, make_toast):
+                 make_history, make_scrollbar, make_settings, make_shortcuts, make_toggles, make_capture,
+                 make_toast, make_countdown):
         make(images)
     if set(images) != set(EXPECTED):
         sys.exit("make-skin: drawn %s, expected %s" % (sorted(set(images) ^ set(EXPECTED)), ""))

@@ -30,6 +30,7 @@ struct AppState {
     SkinnableWindow* mainWindow = nullptr;
     GUIPage* mainPage = nullptr;
     GUIPage* settingsPage = nullptr;
+    GUIPage* hotkeyPage = nullptr;  // keyboard shortcuts, reached from the settings page
     GUIButton* hideButton = nullptr;
     GUIButton* logoButton = nullptr;
     GUIButton* settingsButton = nullptr;

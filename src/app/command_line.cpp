@@ -4,7 +4,11 @@
 
 #include "app/instance_handoff.h"
 #include "base/file_io.h"
+#include "base/product.h"
+#include "base/user_prompt.h"
 #include "base/utf.h"
+#include "capture/capture_countdown.h"
+#include "resource_ids.h"
 #include "shell/register_types.h"
 #include "upload/internet_shortcut.h"
 
@@ -15,6 +19,20 @@ int UploadSwitchCommand(const std::wstring& commandLine) {
     if (commandLine == L"/file") return 304;
     if (commandLine == L"/folder") return 305;
     return 0;
+}
+
+DelaySwitch ParseDelaySwitch(const std::wstring& commandLine, int& seconds) {
+    static const std::wstring kSwitch = L"/screenshot /delay ";
+    seconds = 0;
+    if (commandLine.compare(0, kSwitch.size(), kSwitch) != 0) return DelaySwitch::kNone;
+    const std::wstring number = commandLine.substr(kSwitch.size());
+    if (number.empty() || number.size() > 2 || number.find_first_not_of(L"0123456789") != std::wstring::npos) {
+        return DelaySwitch::kOutOfRange;
+    }
+    const int value = std::stoi(number);
+    if (value < kCountdownShortestSeconds || value > kCountdownLongestSeconds) return DelaySwitch::kOutOfRange;
+    seconds = value;
+    return DelaySwitch::kDelay;
 }
 
 std::string ReadShortcutUrl(const std::wstring& shortcutPath) {
@@ -44,6 +62,20 @@ bool HandleCommandLine(HINSTANCE instance, const std::wstring& commandLine,
     if (const int command = UploadSwitchCommand(commandLine)) {
         ForwardCommand(instance, WM_COMMAND, command, 0);
         return true;
+    }
+    int seconds = 0;
+    switch (ParseDelaySwitch(commandLine, seconds)) {
+    case DelaySwitch::kDelay:
+        ForwardCommand(instance, WM_COMMAND, CMD_SCREENSHOT_DELAYED, seconds);
+        return true;
+    case DelaySwitch::kOutOfRange:
+        AskUser(nullptr, L"The delay of a screenshot is a number of seconds from 1 to 30, for example:\n"
+                         L"liftorn.exe /screenshot /delay 5",
+                kProductName, MB_ICONERROR);
+        exitCode = 1;
+        return true;
+    case DelaySwitch::kNone:
+        break;
     }
     return false;
 }

@@ -10,6 +10,12 @@
 // ("/screenshot" 302, "/windowgrab" 303, "/file" 304, "/folder" 305), or 0.
 int UploadSwitchCommand(const std::wstring& commandLine);
 
+// "/screenshot /delay N": a region screenshot in N seconds, 1 to 30, handed
+// to the running instance (kDelay, with `seconds`). The same switch with
+// anything else after it is refused with a message (kOutOfRange).
+enum class DelaySwitch { kNone, kDelay, kOutOfRange };
+DelaySwitch ParseDelaySwitch(const std::wstring& commandLine, int& seconds);
+
 // The "URL" of an Internet-shortcut file, or "" when it has none.
 std::string ReadShortcutUrl(const std::wstring& shortcutPath);
 

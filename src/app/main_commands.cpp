@@ -10,6 +10,7 @@
 
 #include "app/app_state.h"
 #include "app/capture_commands.h"
+#include "app/clipboard_upload.h"
 #include "app/configuration.h"
 #include "app/history_list.h"
 #include "app/history_search.h"
@@ -21,6 +22,7 @@
 #include "base/user_prompt.h"
 #include "base/windows_version.h"
 #include "capture/capture.h"
+#include "capture/capture_countdown.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
@@ -125,6 +127,12 @@ constexpr const wchar_t* kScreenshotInstructions =
     L"\t\u2022 To cancel the screenshot, press the Escape key.\n\n"
     L"This message will only appear this one time.";
 
+bool BringCountdownForwardIfAny() {
+    if (!CountdownRunning()) return false;
+    BringCountdownForward();
+    return true;
+}
+
 void ChooseFiles(HWND owner) {
     std::wstring buffer(8192, L'\0');
     OPENFILENAMEW dialog{};
@@ -153,7 +161,7 @@ void ChooseFolder(HWND owner) {
     CoTaskMemFree(item);
 }
 
-void RunCommand(HWND window, WORD id) {
+void RunCommand(HWND window, WORD id, LPARAM lParam) {
     switch (id) {
     case CMD_BRING_TO_FRONT:
         SetForegroundWindow(window);
@@ -169,17 +177,30 @@ void RunCommand(HWND window, WORD id) {
         QuitWithConfirmation();
         break;
     case CMD_SCREENSHOT:
-        // One capture at a time: another request shows the one running.
-        if (BringCaptureForward()) break;
-        if (!Settings().GetBool(L"UnderstoodScreenshot")) {
-            Ask(kScreenshotInstructions, MB_ICONINFORMATION);
-            Settings().SetBool(L"UnderstoodScreenshot", true);
-        }
+        // One capture at a time: another request shows the one running (or
+        // the countdown to it).
+        if (BringCaptureForward() || BringCountdownForwardIfAny()) break;
+        ExplainScreenshotsOnce();
         StartCaptureCommand(true);
         break;
     case CMD_WINDOW_GRAB:
-        if (BringCaptureForward()) break;
+        if (BringCaptureForward() || BringCountdownForwardIfAny()) break;
         StartCaptureCommand(false);
+        break;
+    case CMD_SCREENSHOT_IN_3:
+        StartDelayedScreenshot(3);
+        break;
+    case CMD_SCREENSHOT_IN_10:
+        StartDelayedScreenshot(10);
+        break;
+    case CMD_SCREENSHOT_DELAYED:
+        // Posted by a second start; anything else out of range is ignored.
+        if (lParam >= kCountdownShortestSeconds && lParam <= kCountdownLongestSeconds) {
+            StartDelayedScreenshot(static_cast<int>(lParam));
+        }
+        break;
+    case CMD_UPLOAD_CLIPBOARD:
+        UploadFromClipboard();
         break;
     case CMD_UPLOAD_FILE:
         ChooseFiles(window);
@@ -210,6 +231,12 @@ void RunTrayEvent(HWND window, LPARAM event) {
 }
 
 }  // namespace
+
+void ExplainScreenshotsOnce() {
+    if (Settings().GetBool(L"UnderstoodScreenshot")) return;
+    Ask(kScreenshotInstructions, MB_ICONINFORMATION);
+    Settings().SetBool(L"UnderstoodScreenshot", true);
+}
 
 bool OnMouseWheel(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     *result = 0;
@@ -246,13 +273,18 @@ bool OnMove(HWND window, UINT, WPARAM, LPARAM lParam, LRESULT*) {
     return false;
 }
 
-bool OnKeyDown(HWND, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
+bool OnKeyDown(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     *result = 0;
     // The search has the keys first: Ctrl+F, and while it is open Escape
     // closes it and the arrows walk its results.
     HistorySearch* search = App().historySearch;
     if (search && !App().settingsShown && search->OnKey(wParam)) return false;
     if (wParam == VK_ESCAPE) HideOrQuit();
+    // Ctrl+V (no other modifier) on the upload page: what the clipboard holds.
+    const bool onlyCtrl = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0;
+    if (wParam == 'V' && onlyCtrl && !App().settingsShown) {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(CMD_UPLOAD_CLIPBOARD, 0), 0);
+    }
     return false;
 }
 
@@ -293,7 +325,7 @@ bool OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
     if (message == WM_COMMAND) {
         if (HIWORD(wParam) != 0) return false;
         *result = 0;
-        RunCommand(window, LOWORD(wParam));
+        RunCommand(window, LOWORD(wParam), lParam);
         return true;
     }
     *result = 0;

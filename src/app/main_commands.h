@@ -51,6 +51,8 @@ void HideOrQuit(void* userData = nullptr, WPARAM keys = 0);
 void QuitWithConfirmation();
 // Click function of the upload button.
 void ShowUploadMenu(void* userData = nullptr, WPARAM keys = 0);
+// The first screenshot explains how it is taken, once ever.
+void ExplainScreenshotsOnce();
 // Screenshot button (user data 1) posts 302, window-grab button 303.
 void OnCaptureButton(void* userData, WPARAM keys);
 // Click function of the cancel button; the user data is the upload queue.

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/app_state.h"
+#include "app/hotkeys.h"
 #include "app/instance_handoff.h"
 #include "app/main_commands.h"
 #include "app/recent_uploads.h"
@@ -80,6 +81,7 @@ bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& owne
     window.SetMessageHandler(kTrayCallbackMessage, OnCommand);
     window.SetMessageHandler(WM_COMMAND, OnCommand);
     window.SetMessageHandler(WM_TIMER, OnProgressTimer);
+    window.SetMessageHandler(WM_HOTKEY, OnHotkey);
     // A second start of the program hands its files over as a copied block.
     window.SetMessageHandler(WM_COPYDATA, OnCopyData);
     window.SetMessageHandler(WM_CLOSE, OnClose);

@@ -7,6 +7,7 @@
 
 #include "account/login_rules.h"
 #include "app/app_state.h"
+#include "app/hotkey_page.h"
 #include "app/login.h"
 #include "base/product.h"
 #include "base/shell_open.h"
@@ -200,6 +201,8 @@ void ToggleSettingsPage(void*, WPARAM) {
     SkinnableWindow& window = *app.mainWindow;
     HWND handle = window.MainWindow();
     app.settingsShown = !app.settingsShown;
+    // The shortcuts page belongs to the settings: it closes with them.
+    if (!app.settingsShown && HotkeyPageShown()) LeaveHotkeyPage();
     app.mainPage->SetShown(!app.settingsShown, true);
     app.settingsPage->SetShown(app.settingsShown, true);
     if (app.settingsShown) {

@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "app/app_state.h"
+#include "app/capture_commands.h"
 #include "app/command_line.h"
 #include "app/complete_upload.h"
 #include "app/configuration.h"
@@ -15,6 +16,8 @@
 #include "app/failed_uploads.h"
 #include "app/history_list.h"
 #include "app/history_search.h"
+#include "app/hotkey_page.h"
+#include "app/hotkeys.h"
 #include "app/instance_handoff.h"
 #include "app/login.h"
 #include "app/main_window.h"
@@ -206,6 +209,7 @@ int RunLiftorn(HINSTANCE instance) {
     CreateMainButtons(instance);
     CreateMainPage(instance);
     CreateSettingsPage(instance);
+    CreateHotkeyPage(instance);
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
     std::unique_ptr<HistorySearch> historySearch = CreateHistorySearch(instance);
     RebuildJumpListFromHistory();
@@ -221,6 +225,11 @@ int RunLiftorn(HINSTANCE instance) {
 
     // 16. The tray icon before Windows 7.
     if (!IsWindows7OrLater()) CreateTrayIcon(instance);
+
+    // The keys that work in every program; what could not be had is said
+    // once, now.
+    RegisterHotkeys(app.mainWindow->MainWindow());
+    AnnounceHotkeyProblems(app.mainWindow->MainWindow());
 
     // 17. Is the saved account still good?
     LoginAction(nullptr);
@@ -238,8 +247,11 @@ int RunLiftorn(HINSTANCE instance) {
     // (its prompt, its post-capture command), leaving no file behind; then
     // the uploads are aborted (the user agreed to that), so nothing either
     // does can reach what is torn down below.
+    UnregisterHotkeys();
+    CancelDelayedScreenshot();
     const bool captureEnded = StopCapture(kCaptureStopMillis);
     Shell_NotifyIconW(NIM_DELETE, &app.trayIcon);
+    RemoveTrayBalloon();
     RefuseNewToasts();
     // The worker ends before its handler goes: a transfer cut off now stays
     // waiting in the journal, and none is crossed out without its row.

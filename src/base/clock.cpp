@@ -15,3 +15,15 @@ SYSTEMTIME LocalTimeNow() {
     GetLocalTime(&time);
     return time;
 }
+
+std::uint64_t SteadyMillisNow() {
+    if (auto now = CurrentSeams().steadyMillis) return now();
+    // GetTickCount64 is missing before Vista; the performance counter is not.
+    LARGE_INTEGER frequency{}, count{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&count);
+    if (frequency.QuadPart <= 0) return GetTickCount();
+    const std::uint64_t ticks = static_cast<std::uint64_t>(count.QuadPart);
+    const std::uint64_t perSecond = static_cast<std::uint64_t>(frequency.QuadPart);
+    return ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond;
+}

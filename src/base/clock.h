@@ -9,3 +9,5 @@
 std::int64_t UnixTimeNow();
 // Local wall-clock time.
 SYSTEMTIME LocalTimeNow();
+// Milliseconds since some fixed moment; never goes back.
+std::uint64_t SteadyMillisNow();

@@ -1,5 +1,6 @@
-// The few things tests replace, in one place: how the user is asked, what
-// the shell opens or starts, and what time it is. Null members mean the real thing.
+// The few things tests replace, in one place: how the user is asked or told,
+// what the shell opens or starts, what time it is, and where the user's
+// keyboard settings live. Null members mean the real thing.
 // Tests swap the whole record with ScopedSeams; the program never changes it.
 #pragma once
 
@@ -15,14 +16,23 @@ struct Seams {
     bool (*shellOpen)(const wchar_t* target) = nullptr;
     // Seconds since 1970 (UTC).
     std::int64_t (*unixTime)() = nullptr;
+    // Milliseconds of a clock that only goes forward (countdowns).
+    std::uint64_t (*steadyMillis)() = nullptr;
     // The local wall-clock time.
     SYSTEMTIME (*localTime)() = nullptr;
     // Starts a program with parameters in a working directory; true when the
     // shell accepted it.
     bool (*startProgram)(const wchar_t* program, const wchar_t* parameters, const wchar_t* directory) = nullptr;
     // Starts a region capture (true) or a window grab (false) for the
-    // screenshot commands; true when it started.
-    bool (*startCapture)(bool regionMode) = nullptr;
+    // screenshot commands; true when it started. `frozen`: on a still
+    // picture of the screen (after a countdown).
+    bool (*startCapture)(bool regionMode, bool frozen) = nullptr;
+    // Tells the user something in passing, without waiting for an answer
+    // (the tray balloon).
+    void (*notify)(HWND window, const wchar_t* title, const wchar_t* text) = nullptr;
+    // Where the keyboard settings of the current user are read and written
+    // ("Control Panel\Keyboard" under HKEY_CURRENT_USER).
+    const wchar_t* keyboardSettingsKey = nullptr;
 };
 
 // The record in force.

@@ -29,6 +29,14 @@ struct CaptureRequest {
     HWND mainWindow = nullptr;
     HINSTANCE instance = nullptr;  // null: this program's
     bool regionMode = true;
+    // Region mode: the screen is copied once as the overlay opens and the
+    // selection is made on that still picture, so that a menu or tooltip
+    // open at that moment is taken even though the overlay's coming closes
+    // it (a delayed capture).
+    bool freezeScreen = false;
+    // The main window was shown until just before (a countdown hid it): it
+    // comes back at the end as if it had been shown at the start.
+    bool mainWindowWasShown = false;
     std::wstring dataFolder;     // ends with a backslash
     std::wstring helperProgram;  // full path of vlt-helper.exe
     // A virtual screen whose overlay picture would need more bytes is

@@ -98,6 +98,11 @@ std::wstring PrivateCaptureFileName(const CaptureClock& time, unsigned serial, C
            std::to_wstring(serial) + extension;
 }
 
+std::wstring ClipboardPictureName(const CaptureClock& time) {
+    return L"clipboard " + Digits(time.year, 4) + L"-" + Digits(time.month, 2) + L"-" + Digits(time.day, 2) + L" " +
+           Digits(time.hour, 2) + L"." + Digits(time.minute, 2) + L"." + Digits(time.second, 2) + L".png";
+}
+
 std::wstring SubstituteCapturePath(const std::wstring& arguments, const std::wstring& path) {
     std::wstring result = arguments;
     const std::size_t at = result.find(L"%1");

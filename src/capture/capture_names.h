@@ -1,7 +1,7 @@
 // The texts around a capture's file: the check of the name the user types,
 // the name offered for a window grab, the format chosen by the extension,
-// the private file a capture is kept in and the arguments of the
-// post-capture command. Free of Win32.
+// the private file a capture is kept in, the name of a picture from the
+// clipboard and the arguments of the post-capture command. Free of Win32.
 #pragma once
 
 #include <string>
@@ -39,6 +39,10 @@ struct CaptureClock {
     int year, month, day, hour, minute, second;
 };
 std::wstring PrivateCaptureFileName(const CaptureClock& time, unsigned serial, CaptureFormat format);
+
+// The name a picture from the clipboard is sent under, by the local time it
+// was read: "clipboard 2024-01-31 23.59.59.png".
+std::wstring ClipboardPictureName(const CaptureClock& time);
 
 // The post-capture command's arguments with the first "%1" replaced by the
 // saved file's path in double quotes, so that it reaches the command as one

@@ -213,10 +213,29 @@ bool CreatePicture(CaptureState& state) {
     }
     state.selected.emplace(state.MemoryDC(), state.bitmap.get());
     state.pixels = static_cast<std::uint32_t*>(bits);
+    if (state.request.freezeScreen && state.request.regionMode) {
+        // The screen as it is now, before the overlay covers it.
+        void* still = nullptr;
+        state.frozenMemory.reset(CreateCompatibleDC(state.ScreenDC()));
+        state.frozenBitmap.reset(CreateArgbBitmap(state.ScreenDC(), state.Width(), state.Height(), &still));
+        if (!state.frozenMemory || !state.frozenBitmap || !still) {
+            state.pictureTooLarge = true;
+            return false;
+        }
+        state.frozenSelected.emplace(state.frozenMemory.get(), state.frozenBitmap.get());
+        BitBlt(state.frozenMemory.get(), 0, 0, state.Width(), state.Height(), state.ScreenDC(),
+               state.overlayRect.left, state.overlayRect.top, SRCCOPY | CAPTUREBLT);
+        GdiFlush();
+        state.frozen = static_cast<const std::uint32_t*>(still);
+    }
     return true;
 }
 
 void FreePicture(CaptureState& state) {
+    state.frozenSelected.reset();
+    state.frozen = nullptr;
+    state.frozenBitmap.reset();
+    state.frozenMemory.reset();
     // The bitmap leaves its device context before either goes.
     state.selected.reset();
     state.pixels = nullptr;
@@ -360,7 +379,7 @@ bool StartCapture(const CaptureRequest& request) {
     auto* state = new CaptureState;
     state->request = request;
     if (main) {
-        state->restoreMainWindow = IsWindowVisible(main) != FALSE;
+        state->restoreMainWindow = IsWindowVisible(main) != FALSE || request.mainWindowWasShown;
         if (hideMain) ShowWindow(main, SW_HIDE);
     }
     // Nobody waits for a capture but the end of the program (StopCapture).

@@ -75,7 +75,10 @@ bool CopyScreen(CaptureState& state, POINT origin, int w, int h, std::vector<std
     if (!bitmap || !bits) return false;
     {
         ScopedSelect selected(memory.get(), bitmap.get());
-        if (state.request.regionMode) {
+        if (state.request.regionMode && state.frozen) {
+            BitBlt(memory.get(), 0, 0, w, h, state.frozenMemory.get(), origin.x - state.overlayRect.left,
+                   origin.y - state.overlayRect.top, SRCCOPY);
+        } else if (state.request.regionMode) {
             BitBlt(memory.get(), 0, 0, w, h, state.ScreenDC(), origin.x, origin.y, SRCCOPY | CAPTUREBLT);
         } else {
             RaiseTarget(state);
@@ -143,7 +146,7 @@ void CaptureSelection(CaptureState& state, bool fullScreen) {
     }
 
     ShowWindow(state.overlay, SW_HIDE);
-    Sleep(kUncoverPause);
+    if (!state.frozen) Sleep(kUncoverPause);
     const POINT origin{area.left + state.overlayRect.left, area.top + state.overlayRect.top};
     std::vector<std::uint8_t> raw;
     bool transparent = false;

@@ -42,6 +42,12 @@ struct CaptureState {
     ScopedBitmap bitmap;
     std::optional<ScopedSelect> selected;  // the bitmap in `memory`
     std::uint32_t* pixels = nullptr;
+    // The still screen of a frozen capture, in the picture's layout: what
+    // the overlay shows and what the selection is copied from.
+    ScopedMemoryDC frozenMemory;
+    ScopedBitmap frozenBitmap;
+    std::optional<ScopedSelect> frozenSelected;
+    const std::uint32_t* frozen = nullptr;
     std::uint32_t border = kRegionBorder;
     std::unique_ptr<OverlayWidgets> widgets;  // region mode only
     // What changed since the picture was last pushed, in overlay coordinates.
@@ -60,7 +66,7 @@ struct CaptureState {
     HDC MemoryDC() const { return memory.get(); }
     int Width() const { return overlayRect.right - overlayRect.left; }
     int Height() const { return overlayRect.bottom - overlayRect.top; }
-    OverlayCanvas Canvas() { return OverlayCanvas{pixels, Width(), Height()}; }
+    OverlayCanvas Canvas() { return OverlayCanvas{pixels, Width(), Height(), frozen}; }
 };
 
 // Creates the overlay over the whole virtual screen, its picture and, in

@@ -8,11 +8,34 @@ std::uint32_t OverlayPixel(const CaptureRect& s, std::uint32_t border, int x, in
     return kOverlayInside;
 }
 
+std::uint32_t OverScreen(std::uint32_t value, std::uint32_t screen) {
+    const std::uint32_t keep = 255 - (value >> 24);
+    std::uint32_t result = 0xFF000000;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const std::uint32_t channel = (value >> shift & 0xFF) + ((screen >> shift & 0xFF) * keep + 127) / 255;
+        result |= std::min<std::uint32_t>(channel, 255) << shift;
+    }
+    return result;
+}
+
+namespace {
+
+const std::uint32_t* BackdropRow(const OverlayCanvas& canvas, int y) {
+    return canvas.backdrop + static_cast<long long>(canvas.height - 1 - y) * canvas.width;
+}
+
+}  // namespace
+
 void FillOverlay(OverlayCanvas& canvas, const CaptureRect& area, std::uint32_t value) {
     const CaptureRect a = IntersectRect(area, canvas.Bounds());
     for (int y = a.top; y < a.bottom; ++y) {
         std::uint32_t* row = &canvas.At(0, y);
-        std::fill(row + a.left, row + a.right, value);
+        if (!canvas.backdrop) {
+            std::fill(row + a.left, row + a.right, value);
+            continue;
+        }
+        const std::uint32_t* screen = BackdropRow(canvas, y);
+        for (int x = a.left; x < a.right; ++x) row[x] = OverScreen(value, screen[x]);
     }
 }
 
@@ -30,6 +53,10 @@ void PaintByTable(OverlayCanvas& canvas, const CaptureRect& area, const CaptureR
                 row[x] = border;
             else
                 row[x] = kOverlayInside;
+        }
+        if (canvas.backdrop) {
+            const std::uint32_t* screen = BackdropRow(canvas, y);
+            for (int x = a.left; x < a.right; ++x) row[x] = OverScreen(row[x], screen[x]);
         }
     }
 }

@@ -23,6 +23,10 @@ struct OverlayCanvas {
     std::uint32_t* pixels = nullptr;
     int width = 0;
     int height = 0;
+    // A still picture of the screen in the same layout, or null. With one,
+    // every pixel is drawn over it and comes out opaque: the overlay then
+    // shows the screen as it was rather than letting the live one through.
+    const std::uint32_t* backdrop = nullptr;
 
     // Rows are stored bottom-up.
     std::uint32_t& At(int x, int y) { return pixels[static_cast<long long>(height - 1 - y) * width + x]; }
@@ -49,10 +53,15 @@ public:
     virtual void PaintButton(OverlayCanvas& canvas) = 0;
 };
 
+// `value` (premultiplied) laid over an opaque screen pixel (whose alpha byte
+// is ignored): what a compositor shows where the overlay covers it.
+std::uint32_t OverScreen(std::uint32_t value, std::uint32_t screen);
+
 // The value of the pixel at (x, y) for `selection` and the border colour.
 std::uint32_t OverlayPixel(const CaptureRect& selection, std::uint32_t border, int x, int y);
 
-// Sets every pixel of `area` (clamped to the canvas) to `value`.
+// Sets every pixel of `area` (clamped to the canvas) to `value` (over the
+// backdrop, when the canvas has one).
 void FillOverlay(OverlayCanvas& canvas, const CaptureRect& area, std::uint32_t value);
 // Sets every pixel of `area` (clamped) to its value for `selection`.
 void PaintByTable(OverlayCanvas& canvas, const CaptureRect& area, const CaptureRect& selection,

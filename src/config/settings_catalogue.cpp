@@ -23,6 +23,10 @@ void DefineDefaultSettings(SettingsStore& store) {
     store.DefineBool(L"EnableJumpLists", true);
     store.DefineBool(L"EnableTransparentWindowGrab", true);
     store.DefineBool(L"RunCommandAfterScreenshot", true);
+    // Keys that work in every program (config/hotkey_text.h; "None" for none).
+    store.DefineString(L"HotkeyScreenshot", L"Print");
+    store.DefineString(L"HotkeyWindowGrab", L"Alt+Print");
+    store.DefineString(L"HotkeyClipboard", L"Ctrl+Shift+V");
     store.DefineAdvanced(L"adv_api_verify_uri", apiUrl);
     store.DefineAdvanced(L"adv_api_upload_uri", apiUrl);
     store.DefineAdvanced(L"adv_main_uri", kServiceBaseUrl);

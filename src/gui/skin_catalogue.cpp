@@ -103,6 +103,11 @@ const std::vector<SkinCatalogueRow>& SkinCatalogueRows() {
         {"BTN_OK_HOVER", L"skin\\buttons\\ok_hover.png"},
         {"BTN_CANCEL", L"skin\\buttons\\cancel.png"},
         {"BTN_CANCEL_HOVER", L"skin\\buttons\\cancel_hover.png"},
+        {"SHORTCUTS_HEADING", L"skin\\settings\\shortcuts_heading.png"},
+        {"SHORTCUTS_CARD", L"skin\\settings\\shortcuts.png"},
+        {"SHORTCUTS_DONE", L"skin\\settings\\done.png"},
+        {"SHORTCUTS_DONE_HOVER", L"skin\\settings\\done_hover.png"},
+        {"COUNTDOWN_BG", L"skin\\countdown\\background.png"},
     };
     return rows;
 }

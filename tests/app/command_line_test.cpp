@@ -25,6 +25,32 @@ TEST(CommandLine, UploadSwitchesMustBeTheWholeLineSpelledExactly) {
     EXPECT_EQ(0, UploadSwitchCommand(L""));
 }
 
+TEST(CommandLine, DelayedScreenshotSwitchTakesOneToThirtySeconds) {
+    struct {
+        const wchar_t* line;
+        DelaySwitch result;
+        int seconds;
+    } cases[] = {
+        {L"/screenshot /delay 5", DelaySwitch::kDelay, 5},
+        {L"/screenshot /delay 1", DelaySwitch::kDelay, 1},
+        {L"/screenshot /delay 30", DelaySwitch::kDelay, 30},
+        {L"/screenshot /delay 0", DelaySwitch::kOutOfRange, 0},
+        {L"/screenshot /delay 31", DelaySwitch::kOutOfRange, 0},
+        {L"/screenshot /delay 100", DelaySwitch::kOutOfRange, 0},
+        {L"/screenshot /delay -5", DelaySwitch::kOutOfRange, 0},
+        {L"/screenshot /delay 5s", DelaySwitch::kOutOfRange, 0},
+        {L"/screenshot /delay ", DelaySwitch::kOutOfRange, 0},
+        {L"/screenshot", DelaySwitch::kNone, 0},
+        {L"/screenshot /Delay 5", DelaySwitch::kNone, 0},
+        {L"/windowgrab /delay 5", DelaySwitch::kNone, 0},
+    };
+    for (const auto& c : cases) {
+        int seconds = -1;
+        EXPECT_EQ(c.result, ParseDelaySwitch(c.line, seconds)) << c.line;
+        EXPECT_EQ(c.seconds, seconds) << c.line;
+    }
+}
+
 TEST(CommandLine, ShortcutFilesOpenOnlyWebAddresses) {
     TempDir dir;
     const std::string plain = dir.File("plain.url");

@@ -62,13 +62,6 @@ SYSTEMTIME MarchDay() {
     return time;
 }
 
-std::string TestProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
-
 // Every 25th row is "Café terrace <i>.jpg", the others "photo-<i>.png";
 // row i is dated in month 1 + (i / 25) % 6 of 2026, so "café 2026-03" finds
 // rows 50 and 200.

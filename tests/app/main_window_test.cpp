@@ -72,13 +72,6 @@ std::size_t OutcomeCount() {
     return outcomes.size();
 }
 
-std::string TestProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
-
 // Pumps messages until `done` or about `millis` have passed.
 template <typename Condition>
 bool PumpUntil(Condition done, int millis = 10000) {
@@ -130,7 +123,7 @@ constexpr ULONG_PTR kDropHandOffTag = 0x564C5444;
 
 // The captures the commands started (true: region, false: window grab).
 std::vector<bool> captures;
-bool RecordCapture(bool regionMode) {
+bool RecordCapture(bool regionMode, bool) {
     captures.push_back(regionMode);
     return true;
 }
@@ -403,11 +396,14 @@ TEST_F(MainWindowTest, MenusComeFromTheResources) {
     ASSERT_NE(nullptr, upload);
     EXPECT_EQ(L"Upload", MenuTitle(upload, 0));
     const std::vector<MenuItem> uploadItems = ItemsOf(GetSubMenu(upload, 0));
-    ASSERT_EQ(4u, uploadItems.size());
-    const UINT uploadIds[] = {CMD_SCREENSHOT, CMD_WINDOW_GRAB, CMD_UPLOAD_FILE, CMD_UPLOAD_FOLDER};
-    const wchar_t* uploadTexts[] = {L"Upload &Screenshot", L"Upload &Window Grab", L"Upload F&ile",
-                                    L"Upload F&older"};
-    for (int index = 0; index < 4; ++index) {
+    ASSERT_EQ(8u, uploadItems.size());
+    const UINT uploadIds[] = {CMD_SCREENSHOT,       CMD_WINDOW_GRAB, CMD_UPLOAD_FILE,     CMD_UPLOAD_FOLDER,
+                              CMD_UPLOAD_CLIPBOARD, 0,               CMD_SCREENSHOT_IN_3, CMD_SCREENSHOT_IN_10};
+    const wchar_t* uploadTexts[] = {L"Upload &Screenshot",        L"Upload &Window Grab",
+                                    L"Upload F&ile",              L"Upload F&older",
+                                    L"Upload from &clipboard",    L"",
+                                    L"Screenshot in &3 seconds", L"Screenshot in 1&0 seconds"};
+    for (int index = 0; index < 8; ++index) {
         EXPECT_EQ(uploadIds[index], uploadItems[index].id);
         EXPECT_EQ(uploadTexts[index], uploadItems[index].text);
     }
@@ -426,7 +422,7 @@ TEST_F(MainWindowTest, MenusComeFromTheResources) {
     EXPECT_EQ(L"&Settings", shownItems[3].text);
     EXPECT_EQ(L"&Upload", shownItems[4].text);
     ASSERT_NE(nullptr, shownItems[4].submenu);
-    EXPECT_EQ(4, GetMenuItemCount(shownItems[4].submenu));
+    EXPECT_EQ(8, GetMenuItemCount(shownItems[4].submenu));
     EXPECT_NE(0u, shownItems[5].type & MFT_SEPARATOR);
     EXPECT_EQ(static_cast<UINT>(CMD_EXIT), shownItems[6].id);
     EXPECT_EQ(L"E&xit", shownItems[6].text);

@@ -205,6 +205,10 @@ const std::vector<Entry> kUploadEntries = {
     {CMD_WINDOW_GRAB, L"Upload &Window Grab"},
     {CMD_UPLOAD_FILE, L"Upload F&ile"},
     {CMD_UPLOAD_FOLDER, L"Upload F&older"},
+    {CMD_UPLOAD_CLIPBOARD, L"Upload from &clipboard"},
+    {0, L""},
+    {CMD_SCREENSHOT_IN_3, L"Screenshot in &3 seconds"},
+    {CMD_SCREENSHOT_IN_10, L"Screenshot in 1&0 seconds"},
 };
 
 TEST(MenuResources, TrayMenu) {

@@ -85,6 +85,10 @@ TEST(CaptureNamesTest, PrivateFileNames) {
     EXPECT_EQ(L"capture-20240131-230509-12.jpg", PrivateCaptureFileName(clock, 12, CaptureFormat::kJpeg));
     EXPECT_EQ(L"capture-20240131-230509-3.gif", PrivateCaptureFileName(clock, 3, CaptureFormat::kGif));
     EXPECT_EQ(L"capture-20240131-230509-3.png", PrivateCaptureFileName(clock, 3, CaptureFormat::kUnknown));
+    // A picture from the clipboard is sent under its time, a name the
+    // capture rules accept.
+    EXPECT_EQ(L"clipboard 2024-01-31 23.05.09.png", ClipboardPictureName(clock));
+    EXPECT_EQ(NameProblem::kNone, CheckCaptureName(ClipboardPictureName(clock)));
 }
 
 TEST(CaptureNamesTest, TheFirstPercentOneBecomesOneQuotedArgument) {

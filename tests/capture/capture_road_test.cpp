@@ -460,6 +460,99 @@ TEST_F(CaptureRoad, RegionCapturesKeepTheirOwnFilesUntilTheServiceHasThem) {
     EXPECT_EQ(4u, Uploads().size());
 }
 
+// The keys and the countdown with the real program: Print Screen starts
+// the overlay (pressed again, it only brings the running one forward) and
+// the capture uploads; "/screenshot /delay N" from a second start counts
+// down without taking the focus, then captures; Escape cancels a countdown.
+TEST_F(CaptureRoad, RegionScreenshotsByKeyAndAfterACountdown) {
+    WriteServiceConfiguration(DataFolder(), "showtoastalerts false\r\nunderstoodscreenshot true\r\n");
+    StartTarget({L"pattern", std::to_wstring(kPatternX), std::to_wstring(kPatternY),
+                 std::to_wstring(kPatternW), std::to_wstring(kPatternH)});
+    StartInstance();
+    HWND main = FindRunningInstanceWindow();
+    // The keys are the program's once no one else can have Print Screen.
+    ASSERT_TRUE(PumpUntil(
+        [] {
+            if (!RegisterHotKey(nullptr, 1, 0, VK_SNAPSHOT)) return true;
+            UnregisterHotKey(nullptr, 1);
+            return false;
+        },
+        20000));
+
+    Press(VK_SNAPSHOT);
+    ASSERT_NE(nullptr, Overlay()) << Shown(instance.id);
+    Press(VK_SNAPSHOT);
+    PumpUntil([] { return false; }, 500);
+    std::size_t overlays = 0;
+    for (HWND window : VisibleWindowsOf(instance.id)) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        overlays += lstrcmpW(name, L"SnippingWindow") == 0;
+    }
+    EXPECT_EQ(1u, overlays);
+    Drag({650, 350}, {749, 429});
+    Press(VK_RETURN);
+    ASSERT_NE(nullptr, Prompt());
+    TypeText(L"by key.png");
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitForRows(1));
+    EXPECT_EQ("by key.png", History()[0].first);
+    const Image byKey = Uploaded(0);
+    EXPECT_EQ(100, byKey.width);
+    EXPECT_EQ(0, WrongPatternPixels(byKey, 650, 350));
+    ASSERT_TRUE(CaptureOver());
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != FALSE; }, 10000));
+
+    // A countdown from a second start: beside the tray, never in front of
+    // the keyboard, then the overlay on the screen as it was.
+    auto delayed = [&](const wchar_t* seconds) {
+        Child second = StartProcess(LiftornPath(), {L"/screenshot", L"/delay", seconds}, Environment());
+        ASSERT_NE(nullptr, second.process);
+        EXPECT_EQ(0, WaitForExit(second.process, 30000));
+        CloseHandle(second.process);
+    };
+    const DWORD started = GetTickCount();
+    delayed(L"2");
+    HWND countdown = WaitVisible(instance.id, L"SkinnableWindow", SIZE{220, 80});
+    ASSERT_NE(nullptr, countdown) << Shown(instance.id);
+    EXPECT_NE(countdown, GetForegroundWindow());
+    EXPECT_FALSE(IsWindowVisible(main));
+    ASSERT_NE(nullptr, Overlay());
+    EXPECT_GE(GetTickCount() - started, 2000u);
+    EXPECT_FALSE(IsWindowVisible(countdown));
+    Key(VK_CONTROL, true);
+    Press(VK_RETURN);
+    Key(VK_CONTROL, false);
+    ASSERT_NE(nullptr, Prompt());
+    TypeText(L"later.png");
+    Press(VK_RETURN);
+    ASSERT_TRUE(WaitForRows(2));
+    const Image later = Uploaded(1);
+    ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), later.width);
+    // The pattern where it stands; the whole screen is as it was.
+    Image pattern;
+    pattern.width = kPatternW, pattern.height = kPatternH;
+    for (int y = 0; y < kPatternH; ++y) {
+        const std::uint8_t* row = later.At(kPatternX, kPatternY + y);
+        pattern.rgba.insert(pattern.rgba.end(), row, row + kPatternW * 4);
+    }
+    EXPECT_EQ(0, WrongPatternPixels(pattern, kPatternX, kPatternY));
+    ASSERT_TRUE(CaptureOver());
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != FALSE; }, 10000));
+
+    // Escape cancels a countdown: no overlay, the main window back.
+    delayed(L"3");
+    ASSERT_NE(nullptr, WaitVisible(instance.id, L"SkinnableWindow", SIZE{220, 80}));
+    // The user works in another program meanwhile (under Wine without a
+    // window manager, keys reach no one while no window has the focus).
+    ClickAt(kPatternX + 20, kPatternY + 20);
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(WaitGone(instance.id, L"SkinnableWindow", SIZE{220, 80}, 2000));
+    EXPECT_FALSE(PumpUntil([&] { return CaptureRuns(); }, 4000));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+    EXPECT_EQ(2u, Uploads().size());
+}
+
 // Run with a compositor (tests/capture/with-compositor.sh), so the shadow
 // really blends over whatever lies behind it.
 TEST_F(CaptureRoad, WindowGrabsKeepRealTransparencyInPngOnly) {

@@ -3,10 +3,12 @@
 // the prompt ends the capture and brings the main window back, each saved
 // capture gets a file of its own whatever it is named, the post-capture
 // command gets that file as one argument, an ending program leaves no file
-// behind, a screen too large says so, and a grab of a program that does not
-// answer does not wait for it.
+// behind, a screen too large says so, a grab of a program that does not
+// answer does not wait for it, and a frozen capture takes the screen as it
+// was when it opened.
 #include "capture/capture.h"
 
+#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -23,6 +25,7 @@
 #include "config/settings_store.h"
 #include "gui/argb_bitmap.h"
 #include "gui/gui_test_support.h"
+#include "gui/image_library.h"
 #include "gui/skinnable_window.h"
 #include "support/process.h"
 #include "support/prompts.h"
@@ -254,6 +257,69 @@ TEST_F(CaptureSessionTest, EachCaptureKeepsAFileOfItsOwnAndAnEndingProgramLeaves
         TerminateProcess(process, 0);
         CloseHandle(process);
     }
+}
+
+// A window of one colour, repainted when the colour changes.
+COLORREF shownColour = RGB(255, 0, 0);
+LRESULT CALLBACK ColourProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT) return DefWindowProcW(window, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    ScopedGdiObject<HBRUSH> brush(CreateSolidBrush(shownColour));
+    FillRect(dc, &paint.rcPaint, brush.get());
+    EndPaint(window, &paint);
+    return 0;
+}
+
+// The colour of pixel (x, y) of a saved picture, as 0xRRGGBB.
+std::uint32_t SavedPixel(const std::wstring& path, int x, int y) {
+    LockImageLibrary();
+    const ILuint image = ilGenImage();
+    ilBindImage(image);
+    std::uint8_t rgb[3] = {};
+    if (ilLoadImage(path.c_str())) {
+        if (ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT) y = ilGetInteger(IL_IMAGE_HEIGHT) - 1 - y;
+        ilCopyPixels(x, y, 0, 1, 1, 1, IL_RGB, IL_UNSIGNED_BYTE, rgb);
+    }
+    ilDeleteImage(image);
+    UnlockImageLibrary();
+    return std::uint32_t(rgb[0]) << 16 | rgb[1] << 8 | rgb[2];
+}
+
+// After a countdown the selection is made on the screen as it was when the
+// overlay came: what changes under the overlay is not in the capture.
+TEST_F(CaptureSessionTest, AFrozenCaptureTakesTheScreenAsItWasWhenItOpened) {
+    WNDCLASSW colourClass{};
+    colourClass.lpfnWndProc = ColourProc;
+    colourClass.hInstance = GetModuleHandleW(nullptr);
+    colourClass.lpszClassName = L"ColourWindow";
+    RegisterClassW(&colourClass);
+    shownColour = RGB(255, 0, 0);
+    HWND colour = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"ColourWindow", L"", WS_POPUP | WS_VISIBLE, 700,
+                                  312, 200, 400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, colour);
+    PumpUntil([] { return false; }, 300);
+
+    CaptureRequest request = Request();
+    request.freezeScreen = true;
+    ASSERT_TRUE(StartCapture(request));
+    HWND overlay = Overlay();
+    ASSERT_NE(nullptr, overlay);
+    // The window turns blue under the overlay.
+    shownColour = RGB(0, 0, 255);
+    InvalidateRect(colour, nullptr, TRUE);
+    UpdateWindow(colour);
+    PostMessageW(overlay, WM_KEYDOWN, VK_CONTROL, 0);
+    PostMessageW(overlay, WM_KEYDOWN, VK_RETURN, 0);
+    HWND prompt = Prompt();
+    ASSERT_NE(nullptr, prompt);
+    PostMessageW(NameEdit(prompt), WM_CHAR, VK_RETURN, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Handed().size() == 1; }, 30000));
+    EXPECT_TRUE(Ended());
+    DestroyWindow(colour);
+    // The middle row of the screen lies inside the window whichever way
+    // the file's rows run.
+    EXPECT_EQ(0xFF0000u, SavedPixel(Handed()[0].first, 800, GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2));
 }
 
 TEST_F(CaptureSessionTest, AScreenTooLargeForItsPictureIsReported) {

@@ -8,6 +8,9 @@
 //                                            "start TICK PID", each argument on
 //                                            a line, then after a second "done TICK"
 //   capture_target record-hold FILE ARGS...  the same, busy for a minute
+//   capture_target hotkey MODIFIERS KEY      holds that key combination
+//                                            (RegisterHotKey's numbers), as
+//                                            another program would
 // Add "topmost" as the last argument to start topmost. It runs until closed
 // (at most five minutes).
 #include <windows.h>
@@ -117,6 +120,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Idle also stands in for a helper that never shows its window.
     if (mode == L"idle" || mode == L"/mailbox") {
         Sleep(300000);
+        return 0;
+    }
+    if (mode == L"hotkey" && arguments.size() >= 3) {
+        if (!RegisterHotKey(nullptr, 1, _wtoi(arguments[1].c_str()), _wtoi(arguments[2].c_str()))) return 3;
+        SetTimer(nullptr, 0, 300000, nullptr);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0 && message.message != WM_TIMER) {
+        }
         return 0;
     }
     if (arguments.size() < 5) return 2;

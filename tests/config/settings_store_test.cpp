@@ -102,6 +102,9 @@ TEST(SettingsCatalogue, DefinesEveryDefault) {
     EXPECT_TRUE(store.GetBool(L"EnableJumpLists"));
     EXPECT_TRUE(store.GetBool(L"EnableTransparentWindowGrab"));
     EXPECT_TRUE(store.GetBool(L"RunCommandAfterScreenshot"));
+    EXPECT_EQ(L"Print", store.GetString(L"HotkeyScreenshot"));
+    EXPECT_EQ(L"Alt+Print", store.GetString(L"HotkeyWindowGrab"));
+    EXPECT_EQ(L"Ctrl+Shift+V", store.GetString(L"HotkeyClipboard"));
     const std::wstring main = store.GetAdvanced(L"adv_main_uri");
     EXPECT_EQ(0u, main.rfind(L"https://", 0));
     EXPECT_NE(L'/', main.back());
@@ -114,7 +117,7 @@ TEST(SettingsCatalogue, DefinesEveryDefault) {
     EXPECT_EQ(0u, store.GetAdvanced(L"adv_latest_version_uri").rfind(L"https://", 0));
 }
 
-TEST(SettingsCatalogue, FreshSaveHoldsTheSixteenPlainSettingsInOrder) {
+TEST(SettingsCatalogue, FreshSaveHoldsThePlainSettingsInOrder) {
     SettingsStore store;
     DefineDefaultSettings(store);
     store.SetInt(L"PositionX", 200);
@@ -136,6 +139,9 @@ TEST(SettingsCatalogue, FreshSaveHoldsTheSixteenPlainSettingsInOrder) {
         "liftornheight 530\n"
         "positionx 200\n"
         "positiony 150\n"
+        "hotkeyclipboard Ctrl+Shift+V\n"
+        "hotkeyscreenshot Print\n"
+        "hotkeywindowgrab Alt+Print\n"
         "passwordhash \n"
         "username \n",
         store.FormatLines());

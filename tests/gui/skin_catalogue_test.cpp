@@ -43,9 +43,9 @@ protected:
     bool Load() const { return LoadSkinCatalogue(folder_); }
 };
 
-TEST(SkinCatalogueRows, SixtyEightNamesOverSixtyFiveFilesInTenFolders) {
+TEST(SkinCatalogueRows, SeventyThreeNamesOverSeventyFilesInElevenFolders) {
     const auto& rows = SkinCatalogueRows();
-    ASSERT_EQ(68u, rows.size());
+    ASSERT_EQ(73u, rows.size());
     std::set<std::string> names;
     std::set<std::wstring> files, folders;
     for (const SkinCatalogueRow& row : rows) {
@@ -56,11 +56,11 @@ TEST(SkinCatalogueRows, SixtyEightNamesOverSixtyFiveFilesInTenFolders) {
         files.insert(path);
         folders.insert(path.substr(0, path.find(L'\\', 5)));
     }
-    EXPECT_EQ(68u, names.size());
-    EXPECT_EQ(65u, files.size());
-    EXPECT_EQ(10u, folders.size());
+    EXPECT_EQ(73u, names.size());
+    EXPECT_EQ(70u, files.size());
+    EXPECT_EQ(11u, folders.size());
     EXPECT_STREQ("BG_TOP", rows.front().name);
-    EXPECT_STREQ("BTN_CANCEL_HOVER", rows.back().name);
+    EXPECT_STREQ("COUNTDOWN_BG", rows.back().name);
 }
 
 TEST_F(SkinCatalogueTest, AllPresentLoadsAndEveryNameResolves) {
