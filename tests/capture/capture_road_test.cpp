@@ -454,8 +454,10 @@ TEST_F(CaptureRoad, RegionCapturesKeepTheirOwnFilesUntilTheServiceHasThem) {
     EXPECT_EQ(0, WrongPatternPixels(second, 640, 340));
     EXPECT_TRUE(PumpUntil([&] { return KeptCaptures().empty(); }, 10000));
 
-    // The service fails it: the user's only copy stays.
-    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/api/json", "count": 1})"));
+    // The service refuses it: the user's only copy stays. (A refusal, not a
+    // 500, which would be tried again a few seconds later and could succeed
+    // before the quit below.)
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/api/json", "status": 413, "count": 1})"));
     ASSERT_NE(nullptr, Capture({700, 400}, {760, 450}, L"kept.png"));
     ASSERT_TRUE(CaptureOver());
     ASSERT_TRUE(PumpUntil([&] { return Uploads().size() == 4; }, 30000));
