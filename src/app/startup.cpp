@@ -24,6 +24,7 @@
 #include "app/update_check.h"
 #include "app/update_gate.h"
 #include "base/clock.h"
+#include "base/dpi_awareness.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
@@ -101,7 +102,9 @@ std::string UploadAccount() {
 int RunLiftorn(HINSTANCE instance) {
     AppState& app = App();
 
-    // 1. Common controls and COM.
+    // 1. Each monitor's own scale, before any window exists (the manifest
+    //    normally has asked already); common controls and COM.
+    EnableDpiAwareness();
     InitCommonControls();
     CoInitialize(nullptr);
 

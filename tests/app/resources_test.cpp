@@ -294,7 +294,7 @@ TEST_F(VersionResource, Strings) {
     EXPECT_EQ(String(L"ProductVersion"), kProductVersionWide);
 }
 
-TEST(ManifestResource, IsOursAndAsksForCommonControlsSix) {
+TEST(ManifestResource, IsOursAsksForCommonControlsSixAndPerMonitorScaling) {
     DWORD size = 0;
     const unsigned char* data = ResourceData(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24), &size);
     ASSERT_NE(data, nullptr);
@@ -304,7 +304,9 @@ TEST(ManifestResource, IsOursAndAsksForCommonControlsSix) {
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+    // Per-monitor scaling, with the older systems' readings as fall-backs.
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
 }
 
 }  // namespace
