@@ -7,13 +7,47 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "gui/premultiply.h"
+#include "gui/skin_catalogue.h"
+#include "gui/skin_sets.h"
 
 namespace {
 
 // A skin picture resampled for a monitor stays below this (64 MB).
 constexpr std::uint64_t kMaxScaledPixels = std::uint64_t(1) << 24;
+
+// Loads `file` into the bound image.
+bool LoadBound(const wchar_t* file, SIZE* size) {
+    if (!ilLoadImage(file)) return false;
+    *size = SIZE{ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT)};
+    return true;
+}
+
+bool Exists(const std::wstring& file) {
+    return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Loads the pixels for `dpi` into the bound image: from the skin set nearest
+// above it when the picture has one, else the 100 % picture itself. `wanted`:
+// the size to show it at, the 100 % size scaled by the one rounding rule (a
+// set drawn for exactly this DPI has it already).
+bool LoadForDpi(const wchar_t* path, int dpi, SIZE* wanted) {
+    const int set = SkinSetFor(dpi);
+    const std::wstring setFile = set != 100 ? SkinSetFile(path, set) : std::wstring();
+    SIZE base{}, loaded{};
+    if (!setFile.empty() && Exists(setFile)) {
+        if (UsableDpi(dpi) == SkinSetDpi(set) && LoadBound(setFile.c_str(), wanted)) return true;
+        if (LoadBound(path, &base) && LoadBound(setFile.c_str(), &loaded)) {
+            *wanted = SIZE{ScaleLength(base.cx, dpi), ScaleLength(base.cy, dpi)};
+            return true;
+        }
+    }
+    if (!LoadBound(path, &base)) return false;
+    *wanted = SIZE{ScaleLength(base.cx, dpi), ScaleLength(base.cy, dpi)};
+    return true;
+}
 
 std::once_flag initialised;
 std::atomic<bool> ready{false};
@@ -54,12 +88,13 @@ bool LoadImageBitmap(const wchar_t* path, HBITMAP* bitmap, void** bits, SIZE* si
     ImageLibraryLock lock(ImageLibraryMutex());
 
     // The library's bound image is used as is: every user holds the lock.
-    if (!ilLoadImage(path)) return false;
+    SIZE wanted{};
+    if (!LoadForDpi(path, dpi, &wanted)) return false;
     const ILuint image = static_cast<ILuint>(ilGetInteger(IL_ACTIVE_IMAGE));
     int width = ilGetInteger(IL_IMAGE_WIDTH);
     int height = ilGetInteger(IL_IMAGE_HEIGHT);
-    const int scaledWidth = std::max(1, ScaleLength(width, dpi));
-    const int scaledHeight = std::max(1, ScaleLength(height, dpi));
+    const int scaledWidth = std::max<int>(1, wanted.cx);
+    const int scaledHeight = std::max<int>(1, wanted.cy);
     const bool resample = scaledWidth != width || scaledHeight != height;
     if (std::uint64_t(scaledWidth) * std::uint64_t(scaledHeight) > kMaxScaledPixels ||
         !ilConvertImage(IL_BGRA, IL_UNSIGNED_BYTE)) {
