@@ -30,17 +30,17 @@ TEST(DisplayScale, LengthsRoundToNearestWithHalvesAwayFromZero) {
 }
 
 TEST(DisplayScale, BackAndBetweenMonitors) {
-    EXPECT_EQ(316, UnscaleLength(474, 144));
-    EXPECT_EQ(530, UnscaleLength(1060, 192));
-    EXPECT_EQ(53, UnscaleLength(80, 144));   // 53.33
-    EXPECT_EQ(54, UnscaleLength(81, 144));   // 54 exactly
-    EXPECT_EQ(-53, UnscaleLength(-80, 144));
-    EXPECT_EQ(632, ConvertLength(474, 144, 192));
-    EXPECT_EQ(474, ConvertLength(632, 192, 144));
-    EXPECT_EQ(795, ConvertLength(530, 96, 144));
-    EXPECT_EQ(10, ConvertLength(15, 144, 96));
-    EXPECT_EQ(11, ConvertLength(16, 144, 96));  // 10.67
-    EXPECT_EQ(600, ConvertLength(600, 0, 0));
+    const struct {
+        int length, from, to, converted;
+    } cases[] = {
+        {474, 144, 96, 316}, {1060, 192, 96, 530}, {80, 144, 96, 53},  {81, 144, 96, 54},  // 53.33, 54
+        {-80, 144, 96, -53}, {474, 144, 192, 632}, {632, 192, 144, 474}, {530, 96, 144, 795},
+        {15, 144, 96, 10},   {16, 144, 96, 11},    {600, 0, 0, 600},                       // 10.67
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.converted, ConvertLength(c.length, c.from, c.to)) << c.length << " " << c.from << " " << c.to;
+        if (c.to == 96) EXPECT_EQ(c.converted, UnscaleLength(c.length, c.from)) << c.length;
+    }
 
     // Scaling up and back gives the 96-DPI length again, whatever the scale.
     for (const int dpi : {96, 120, 144, 168, 192, 240, 288}) {

@@ -59,12 +59,10 @@ TEST(MonitorDpi, TheSeamLaysOutMonitorsOfDifferentScaling) {
     // Moved across, the window takes the other monitor's DPI.
     SetWindowPos(onTheLeft.handle, nullptr, 1500, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(144, DpiOfWindow(onTheLeft.handle));
-}
 
-TEST(MonitorDpi, BrokenAnswersCountAsOneHundredPercent) {
-    Seams seams;
+    // A broken answer counts as 100 %.
     seams.monitorDpi = [](const RECT&) { return 0; };
-    ScopedSeams scoped(seams);
+    ScopedSeams broken(seams);
     EXPECT_EQ(96, DpiOfPoint(POINT{0, 0}));
 }
 
