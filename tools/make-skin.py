@@ -2,6 +2,14 @@
 """Draw the program's skin: every PNG the windows are composed from.
 
     python3 tools/make-skin.py OUTDIR [--preview SHEET.png]
+    python3 tools/make-skin.py OUTDIR/150 --scale 150
+
+With --scale the pictures are drawn again for a monitor at that scale (150 or
+200 percent), each the size of its 100 % picture scaled by the program's one
+rounding rule (nearest, halves away from zero): shapes are evaluated at the
+finer pixels, never stretched. Only the pictures whose drawing is written in
+scale-free units are drawn at scale so far (SCALED_MAKERS); the program
+resamples the others from 100 %.
 
 Shapes are signed distance functions rendered with analytic anti-aliasing
 (small icons are supersampled), so straight edges placed on whole pixels come
@@ -68,6 +76,18 @@ def load_png(path):
     with open(path, "rb") as f:
         width, height = struct.unpack(">II", f.read(24)[16:24])
     return Canvas.from_rgba(width, height, magick([path, "-depth", "8", "rgba:-"]))
+
+
+# ================================================================ scale
+
+# Pixels per 96-DPI pixel of the set being drawn.
+SCALE = 1.0
+
+
+def scaled(v):
+    """A 96-DPI length at SCALE: nearest, halves away from zero."""
+    n = int(math.floor(abs(v) * SCALE + 0.5))
+    return n if v >= 0 else -n
 
 
 # ================================================================ shapes
@@ -193,22 +213,30 @@ def linear(x0, y0, c0, x1, y1, c1):
 # ================================================================ canvas
 
 class Canvas:
-    """Premultiplied RGBA floats; everything is painted source-over."""
+    """Premultiplied RGBA floats; everything is painted source-over.
 
-    def __init__(self, width, height):
+    Sizes, shapes, paints and boxes are given in 96-DPI pixels; the canvas
+    holds SCALE times as many (`pixels`: the sizes are the canvas's own)."""
+
+    def __init__(self, width, height, pixels=False):
+        self.s = SCALE
+        if not pixels:
+            width, height = scaled(width), scaled(height)
         self.w, self.h = width, height
         self.px = [0.0] * (width * height * 4)
 
     def _area(self, bbox, pad=1):
-        x0 = max(0, int(math.floor(bbox[0])) - pad)
-        y0 = max(0, int(math.floor(bbox[1])) - pad)
-        x1 = min(self.w, int(math.ceil(bbox[2])) + pad)
-        y1 = min(self.h, int(math.ceil(bbox[3])) + pad)
+        s = self.s
+        x0 = max(0, int(math.floor(bbox[0] * s)) - pad)
+        y0 = max(0, int(math.floor(bbox[1] * s)) - pad)
+        x1 = min(self.w, int(math.ceil(bbox[2] * s)) + pad)
+        y1 = min(self.h, int(math.ceil(bbox[3] * s)) + pad)
         return x0, y0, x1, y1
 
     def coverage(self, shape, ss=1):
         """Coverage of a shape as a full-canvas list of floats."""
         sdf, bbox = shape
+        s_ = self.s
         out = [0.0] * (self.w * self.h)
         x0, y0, x1, y1 = self._area(bbox)
         offs = [(i + 0.5) / ss for i in range(ss)]
@@ -216,12 +244,12 @@ class Canvas:
             base = py * self.w
             for px in range(x0, x1):
                 if ss == 1:
-                    c = 0.5 - sdf(px + 0.5, py + 0.5)
+                    c = 0.5 - sdf((px + 0.5) / s_, (py + 0.5) / s_) * s_
                 else:
                     c = 0.0
                     for oy in offs:
                         for ox in offs:
-                            s = 0.5 - sdf(px + ox, py + oy) * ss
+                            s = 0.5 - sdf((px + ox) / s_, (py + oy) / s_) * ss * s_
                             c += 1.0 if s >= 1.0 else (s if s > 0.0 else 0.0)
                     c /= ss * ss
                 if c > 0.0:
@@ -236,13 +264,14 @@ class Canvas:
         x0, y0, x1, y1 = self._area(bbox) if bbox else (0, 0, self.w, self.h)
         solid = not callable(paint)
         px_ = self.px
+        s_ = self.s
         for py in range(y0, y1):
             base = py * self.w
             for px in range(x0, x1):
                 m = mask[base + px]
                 if m <= 0.0:
                     continue
-                r, g, b, a = paint if solid else paint(px + 0.5, py + 0.5)
+                r, g, b, a = paint if solid else paint((px + 0.5) / s_, (py + 0.5) / s_)
                 a *= m * opacity
                 if a <= 0.0:
                     continue
@@ -276,7 +305,7 @@ class Canvas:
                 self.px[d + 3] = a + self.px[d + 3] * keep
 
     def crop(self, x, y, w, h):
-        out = Canvas(w, h)
+        out = Canvas(w, h, pixels=True)
         for j in range(h):
             s = ((y + j) * self.w + x) * 4
             out.px[j * w * 4:(j + 1) * w * 4] = self.px[s:s + w * 4]
@@ -298,7 +327,7 @@ class Canvas:
 
     @staticmethod
     def from_rgba(width, height, data):
-        c = Canvas(width, height)
+        c = Canvas(width, height, pixels=True)
         for i in range(width * height):
             a = data[i * 4 + 3] / 255
             for k in range(3):
@@ -419,7 +448,7 @@ def blurred(canvas, mask, sigma):
     """Gaussian blur of a full-canvas mask (ImageMagick, 16-bit)."""
     data = b"".join(struct.pack(">H", int(round(v * 65535))) for v in mask)
     out = magick(["-size", "%dx%d" % (canvas.w, canvas.h), "-depth", "16", "-endian", "MSB", "gray:-",
-                  "-virtual-pixel", "black", "-blur", "0x%g" % sigma,
+                  "-virtual-pixel", "black", "-blur", "0x%g" % (sigma * canvas.s),
                   "-depth", "16", "-endian", "MSB", "gray:-"], data)
     return [v / 65535 for v in struct.unpack(">%dH" % (canvas.w * canvas.h), out)]
 
@@ -1039,6 +1068,8 @@ def make_capture(images):
     images["buttons/cancel.png"] = pill_button(56, 20, "Cancel", False, False, size=12)
     images["buttons/cancel_hover.png"] = pill_button(56, 20, "Cancel", False, True, size=12)
 
+
+def make_capture_marks(images):
     # Selection corners: 12 x 12, placed on the selection's corner pixel and
     # cropped towards that corner for small selections. A 3 px white bracket
     # with a 1 px dark outline, so it reads on any screen content.
@@ -1048,13 +1079,14 @@ def make_capture(images):
     base.fill(rect(0, 0, 3, 11), WHITE)
     corners = {"top_left": (False, False), "top_right": (True, False),
                "bottom_left": (False, True), "bottom_right": (True, True)}
+    n = base.w  # square, in the set's own pixels
     for name, (flip_x, flip_y) in corners.items():
-        c = Canvas(12, 12)
-        for y in range(12):
-            for x in range(12):
-                sx = 11 - x if flip_x else x
-                sy = 11 - y if flip_y else y
-                c.px[(y * 12 + x) * 4:(y * 12 + x + 1) * 4] = base.px[(sy * 12 + sx) * 4:(sy * 12 + sx + 1) * 4]
+        c = Canvas(n, n, pixels=True)
+        for y in range(n):
+            for x in range(n):
+                sx = n - 1 - x if flip_x else x
+                sy = n - 1 - y if flip_y else y
+                c.px[(y * n + x) * 4:(y * n + x + 1) * 4] = base.px[(sy * n + sx) * 4:(sy * n + sx + 1) * 4]
         images["screenshot/%s.png" % name] = c
 
     # Upload button: 53 x 53, an accent disc with the white cross that the
@@ -1161,17 +1193,24 @@ EXPECTED = {
 }
 
 
+# The makers whose drawing is written in 96-DPI units throughout, so that
+# they draw as well at any SCALE; the others still count in output pixels.
+SCALED_MAKERS = (make_capture_marks,)
+
+
 def draw_all():
+    makers = (make_backgrounds, make_glows, make_window_buttons, make_drop_area, make_progress,
+              make_history, make_scrollbar, make_settings, make_shortcuts, make_toggles, make_capture,
+              make_capture_marks, make_toast, make_countdown)
     images = {}
-    for make in (make_backgrounds, make_glows, make_window_buttons, make_drop_area, make_progress,
-                 make_history, make_scrollbar, make_settings, make_shortcuts, make_toggles, make_capture,
-                 make_toast, make_countdown):
+    for make in makers if SCALE == 1.0 else SCALED_MAKERS:
         make(images)
-    if set(images) != set(EXPECTED):
+    if SCALE == 1.0 and set(images) != set(EXPECTED):
         sys.exit("make-skin: drawn %s, expected %s" % (sorted(set(images) ^ set(EXPECTED)), ""))
     for name, canvas in images.items():
-        if (canvas.w, canvas.h) != EXPECTED[name]:
-            sys.exit("make-skin: %s is %dx%d, expected %dx%d" % ((name, canvas.w, canvas.h) + EXPECTED[name]))
+        expected = tuple(scaled(v) for v in EXPECTED[name])
+        if (canvas.w, canvas.h) != expected:
+            sys.exit("make-skin: %s is %dx%d, expected %dx%d" % ((name, canvas.w, canvas.h) + expected))
     return images
 
 
@@ -1478,17 +1517,27 @@ def write_preview(outdir, path):
                   "+set", "date:modify", "PNG32:" + path])
 
 
+USAGE = "usage: make-skin.py OUTDIR [--preview SHEET.png] [--scale 150|200]"
+
+
 def main(argv):
+    global SCALE
     args = argv[1:]
     preview = None
     if "--preview" in args:
         i = args.index("--preview")
         if i + 1 >= len(args):
-            sys.exit("usage: make-skin.py OUTDIR [--preview SHEET.png]")
+            sys.exit(USAGE)
         preview = args[i + 1]
         del args[i:i + 2]
+    if "--scale" in args:
+        i = args.index("--scale")
+        if i + 1 >= len(args) or args[i + 1] not in ("150", "200") or preview:
+            sys.exit(USAGE)
+        SCALE = int(args[i + 1]) / 100
+        del args[i:i + 2]
     if len(args) != 1:
-        sys.exit("usage: make-skin.py OUTDIR [--preview SHEET.png]")
+        sys.exit(USAGE)
     outdir = args[0]
     images = draw_all()
     write_skin(images, outdir)

@@ -18,6 +18,8 @@
 #include "gui/argb_bitmap.h"
 #include "gui/dwm_api.h"
 #include "gui/gui_test_support.h"
+#include "gui/image_library.h"
+#include "gui/skin_catalogue.h"
 
 namespace {
 
@@ -154,6 +156,20 @@ TEST_F(TwoMonitorOverlayTest, CornersTakeTheScaleOfTheirMonitor) {
     EXPECT_EQ(96, widgets.CornerDpi(kBottomLeft));
     EXPECT_EQ(144, widgets.CornerDpi(kTopRight));
     EXPECT_TRUE(MatchesFresh());
+    // The top-right corner is the 150 % set's picture pixel for pixel (drawn
+    // over transparent black, as it is).
+    HBITMAP picture = nullptr;
+    void* bits = nullptr;
+    SIZE size{};
+    ASSERT_TRUE(LoadImageBitmap(SkinSetFile(SkinPath("SS_TOP_RIGHT"), 150).c_str(), &picture, &bits, &size));
+    ScopedBitmap owned(picture);
+    ASSERT_EQ(18, size.cx);
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (int y = 0; y < 18; ++y) {
+        for (int x = 0; x < 18; ++x) {
+            ASSERT_EQ(pixels[(17 - y) * 18 + x], state.Canvas().At(683 + x, 200 + y)) << x << "," << y;
+        }
+    }
 
     // 15 pixels in from the bottom-right corner is a corner band at 150 %.
     MouseTo(686, 316);
