@@ -682,6 +682,8 @@ def make_window_buttons(images):
     c.fill(arrow, WHITE, ss=4)
     images["buttons/windowgrab.png"] = c
 
+
+def make_logo(images):
     # Logo: 45 x 8 at (239, h - 53), a small word mark under the button row.
     # 8 px is too low for readable text; it is a signature, not a label.
     for name, hover in (("vantorel", False), ("vantorel_hover", True)):
@@ -1195,11 +1197,11 @@ EXPECTED = {
 
 # The makers whose drawing is written in 96-DPI units throughout, so that
 # they draw as well at any SCALE; the others still count in output pixels.
-SCALED_MAKERS = (make_capture_marks,)
+SCALED_MAKERS = (make_window_buttons, make_toggles, make_capture_marks)
 
 
 def draw_all():
-    makers = (make_backgrounds, make_glows, make_window_buttons, make_drop_area, make_progress,
+    makers = (make_backgrounds, make_glows, make_window_buttons, make_logo, make_drop_area, make_progress,
               make_history, make_scrollbar, make_settings, make_shortcuts, make_toggles, make_capture,
               make_capture_marks, make_toast, make_countdown)
     images = {}
