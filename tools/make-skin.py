@@ -422,15 +422,20 @@ def cap_height(size, bold):
 
 
 def draw_text(canvas, text, x, y, size, paint, bold=False, align="left", kerning=0.0, opacity=1.0):
-    """Draw one line with its baseline at y; x is the left edge, centre or right edge."""
+    """Draw one line with its baseline at y; x is the left edge, centre or right edge.
+
+    At a scale the text is set at the scaled size, not enlarged."""
+    s = canvas.s
+    if s != 1.0:
+        size, kerning, x, y = size * s, kerning * s, x * s, y * s
     t = Text(text, size, bold, kerning)
     if align == "center":
         x0 = int(round(x - t.w / 2))
     elif align == "right":
-        x0 = x - t.w
+        x0 = int(round(x)) - t.w
     else:
-        x0 = x
-    y0 = y - t.baseline
+        x0 = int(round(x))
+    y0 = int(round(y)) - t.baseline
     mask = [0.0] * (canvas.w * canvas.h)
     for j in range(t.h):
         ty = y0 + j
@@ -440,8 +445,8 @@ def draw_text(canvas, text, x, y, size, paint, bold=False, align="left", kerning
             tx = x0 + i
             if 0 <= tx < canvas.w:
                 mask[ty * canvas.w + tx] = t.mask[j * t.w + i]
-    canvas.blend(mask, paint, opacity, (x0, y0, x0 + t.w, y0 + t.h))
-    return t.w
+    canvas.blend(mask, paint, opacity, (x0 / s, y0 / s, (x0 + t.w) / s, (y0 + t.h) / s))
+    return t.w if s == 1.0 else t.w / s
 
 
 def blurred(canvas, mask, sigma):
@@ -454,6 +459,8 @@ def blurred(canvas, mask, sigma):
 
 
 def shifted(canvas, mask, dx, dy):
+    """The mask moved by (dx, dy) 96-DPI pixels."""
+    dx, dy = scaled(dx) if canvas.s != 1.0 else dx, scaled(dy) if canvas.s != 1.0 else dy
     out = [0.0] * len(mask)
     for y in range(canvas.h):
         sy = y - dy
@@ -1197,7 +1204,8 @@ EXPECTED = {
 
 # The makers whose drawing is written in 96-DPI units throughout, so that
 # they draw as well at any SCALE; the others still count in output pixels.
-SCALED_MAKERS = (make_window_buttons, make_toggles, make_capture_marks)
+SCALED_MAKERS = (make_window_buttons, make_toggles, make_settings, make_shortcuts, make_countdown,
+                 make_capture, make_capture_marks)
 
 
 def draw_all():
