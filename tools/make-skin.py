@@ -578,16 +578,17 @@ def make_glows(images):
     # Main glow: 262 x 52 at (27, 19), spanning the body's width above and
     # behind the drop area. A wide, soft teal light from above.
     c = Canvas(262, 52)
+    s = c.s
     mask = [0.0] * (c.w * c.h)
     for y in range(c.h):
         for x in range(c.w):
-            dx = (x + 0.5 - 131) / 118
-            dy = (y + 0.5 - 12) / 26
+            dx = ((x + 0.5) / s - 131) / 118
+            dy = ((y + 0.5) / s - 12) / 26
             mask[y * c.w + x] = math.exp(-2.2 * (dx * dx + dy * dy))
     # fade to nothing at the image's own edges so it never shows a seam
     for y in range(c.h):
         for x in range(c.w):
-            e = min(x + 0.5, c.w - x - 0.5, c.h - y - 0.5) / 10
+            e = min(x + 0.5, c.w - x - 0.5, c.h - y - 0.5) / s / 10
             mask[y * c.w + x] *= min(e, 1.0)
     c.blend(mask, rgb("#2dd4bf", 0.22))
     images["background/glow.png"] = c
@@ -601,9 +602,9 @@ def make_glows(images):
     haze = [0.0] * (c.w * c.h)
     for y in range(c.h):
         for x in range(c.w):
-            dx = (x + 0.5 - 131) / 125
-            dy = (y + 0.5 - 10) / 22
-            e = min(x + 0.5, c.w - x - 0.5, c.h - y - 0.5) / 8
+            dx = ((x + 0.5) / s - 131) / 125
+            dy = ((y + 0.5) / s - 10) / 22
+            e = min(x + 0.5, c.w - x - 0.5, c.h - y - 0.5) / s / 8
             haze[y * c.w + x] = math.exp(-2.4 * (dx * dx + dy * dy)) * min(e, 1.0)
     c.blend(haze, rgb("#2dd4bf", 0.16))
     ring = rect(ex0 - 3, ey0 - 3, ex1 + 3, ey1 + 3, 4)
@@ -1131,10 +1132,10 @@ def make_toast(images):
     c.fill(subtract(inset, offset(inset, 0, 1)), rgb("#ffffff", 0.13))
     c.fill(inner_band(body, 1.0), rgb("#07090c", 0.75))
     # nothing may show beyond the window's 285 columns' right margin
-    for y in range(TOAST_H):
-        for x in range(285, TOAST_W):
+    for y in range(c.h):
+        for x in range(scaled(285), c.w):
             for k in range(4):
-                c.px[(y * TOAST_W + x) * 4 + k] = 0.0
+                c.px[(y * c.w + x) * 4 + k] = 0.0
     images["toast/background.png"] = c
 
     # Success / failure: 72 x 66 at (28, 18), the card's left end. A coloured
@@ -1204,8 +1205,8 @@ EXPECTED = {
 
 # The makers whose drawing is written in 96-DPI units throughout, so that
 # they draw as well at any SCALE; the others still count in output pixels.
-SCALED_MAKERS = (make_window_buttons, make_toggles, make_settings, make_shortcuts, make_countdown,
-                 make_capture, make_capture_marks)
+SCALED_MAKERS = (make_glows, make_window_buttons, make_toggles, make_settings, make_shortcuts, make_countdown,
+                 make_capture, make_capture_marks, make_toast)
 
 
 def draw_all():
