@@ -305,6 +305,9 @@ class Canvas:
                 self.px[d + 3] = a + self.px[d + 3] * keep
 
     def crop(self, x, y, w, h):
+        """The part at (x, y), w x h (96-DPI pixels, each scaled by the rule)."""
+        if self.s != 1.0:
+            x, y, w, h = scaled(x), scaled(y), scaled(w), scaled(h)
         out = Canvas(w, h, pixels=True)
         for j in range(h):
             s = ((y + j) * self.w + x) * 4
@@ -1205,8 +1208,8 @@ EXPECTED = {
 
 # The makers whose drawing is written in 96-DPI units throughout, so that
 # they draw as well at any SCALE; the others still count in output pixels.
-SCALED_MAKERS = (make_glows, make_window_buttons, make_toggles, make_settings, make_shortcuts, make_countdown,
-                 make_capture, make_capture_marks, make_toast)
+SCALED_MAKERS = (make_glows, make_window_buttons, make_progress, make_history, make_scrollbar, make_settings,
+                 make_shortcuts, make_toggles, make_capture, make_capture_marks, make_toast, make_countdown)
 
 
 def draw_all():
