@@ -90,6 +90,12 @@ def scaled(v):
     return n if v >= 0 else -n
 
 
+def scaled_size(v):
+    """A picture's side at SCALE: a side of one pixel is a slice that its
+    widget repeats, and stays one pixel."""
+    return 1 if v == 1 else scaled(v)
+
+
 # ================================================================ shapes
 # A shape is (sdf, bbox): sdf(x, y) is negative inside, in pixels;
 # bbox = (x0, y0, x1, y1) bounds where the shape can be non-empty.
@@ -221,7 +227,7 @@ class Canvas:
     def __init__(self, width, height, pixels=False):
         self.s = SCALE
         if not pixels:
-            width, height = scaled(width), scaled(height)
+            width, height = scaled_size(width), scaled_size(height)
         self.w, self.h = width, height
         self.px = [0.0] * (width * height * 4)
 
@@ -307,7 +313,7 @@ class Canvas:
     def crop(self, x, y, w, h):
         """The part at (x, y), w x h (96-DPI pixels, each scaled by the rule)."""
         if self.s != 1.0:
-            x, y, w, h = scaled(x), scaled(y), scaled(w), scaled(h)
+            x, y, w, h = scaled(x), scaled(y), scaled_size(w), scaled_size(h)
         out = Canvas(w, h, pixels=True)
         for j in range(h):
             s = ((y + j) * self.w + x) * 4
@@ -566,9 +572,10 @@ def make_backgrounds(images):
     # slices must all equal the middle slice or the repeat would show seams.
     height = TOP_H + BOTTOM_H + 24
     c = window_background(height)
-    row = WIN_W * 4
-    middle = c.px[TOP_H * row:(TOP_H + 1) * row]
-    for y in range(TOP_H, height - BOTTOM_H):
+    row = c.w * 4
+    top, bottom = scaled(TOP_H), c.h - scaled(BOTTOM_H)
+    middle = c.px[top * row:(top + 1) * row]
+    for y in range(top, bottom):
         got = c.px[y * row:(y + 1) * row]
         if max(abs(a - b) for a, b in zip(got, middle)) > 0.5 / 255:
             sys.exit("make-skin: background row %d differs from the middle slice" % y)
@@ -1208,8 +1215,9 @@ EXPECTED = {
 
 # The makers whose drawing is written in 96-DPI units throughout, so that
 # they draw as well at any SCALE; the others still count in output pixels.
-SCALED_MAKERS = (make_glows, make_window_buttons, make_progress, make_history, make_scrollbar, make_settings,
-                 make_shortcuts, make_toggles, make_capture, make_capture_marks, make_toast, make_countdown)
+SCALED_MAKERS = (make_backgrounds, make_glows, make_window_buttons, make_drop_area, make_progress, make_history,
+                 make_scrollbar, make_settings, make_shortcuts, make_toggles, make_capture, make_capture_marks,
+                 make_toast, make_countdown)
 
 
 def draw_all():
@@ -1222,7 +1230,7 @@ def draw_all():
     if SCALE == 1.0 and set(images) != set(EXPECTED):
         sys.exit("make-skin: drawn %s, expected %s" % (sorted(set(images) ^ set(EXPECTED)), ""))
     for name, canvas in images.items():
-        expected = tuple(scaled(v) for v in EXPECTED[name])
+        expected = tuple(scaled_size(v) for v in EXPECTED[name])
         if (canvas.w, canvas.h) != expected:
             sys.exit("make-skin: %s is %dx%d, expected %dx%d" % ((name, canvas.w, canvas.h) + expected))
     return images

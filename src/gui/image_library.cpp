@@ -31,8 +31,8 @@ bool Exists(const std::wstring& file) {
 
 // Loads the pixels for `dpi` into the bound image: from the skin set nearest
 // above it when the picture has one, else the 100 % picture itself. `wanted`:
-// the size to show it at, the 100 % size scaled by the one rounding rule (a
-// set drawn for exactly this DPI has it already).
+// the size to show it at, the 100 % size scaled (ScaledPictureLength; a set
+// drawn for exactly this DPI has it already).
 bool LoadForDpi(const wchar_t* path, int dpi, SIZE* wanted) {
     const int set = SkinSetFor(dpi);
     const std::wstring setFile = set != 100 ? SkinSetFile(path, set) : std::wstring();
@@ -40,12 +40,12 @@ bool LoadForDpi(const wchar_t* path, int dpi, SIZE* wanted) {
     if (!setFile.empty() && Exists(setFile)) {
         if (UsableDpi(dpi) == SkinSetDpi(set) && LoadBound(setFile.c_str(), wanted)) return true;
         if (LoadBound(path, &base) && LoadBound(setFile.c_str(), &loaded)) {
-            *wanted = SIZE{ScaleLength(base.cx, dpi), ScaleLength(base.cy, dpi)};
+            *wanted = SIZE{ScaledPictureLength(base.cx, dpi), ScaledPictureLength(base.cy, dpi)};
             return true;
         }
     }
     if (!LoadBound(path, &base)) return false;
-    *wanted = SIZE{ScaleLength(base.cx, dpi), ScaleLength(base.cy, dpi)};
+    *wanted = SIZE{ScaledPictureLength(base.cx, dpi), ScaledPictureLength(base.cy, dpi)};
     return true;
 }
 

@@ -28,7 +28,8 @@ using ImageLibraryLock = std::lock_guard<std::mutex>;
 // premultiplied by alpha). `bitmap` is required and set to null first; the
 // caller deletes the handle. `bits` receives the pixel memory and `size` the
 // width and height, both optional. A picture drawn for 96 DPI is shown at
-// `dpi` at its width and height scaled by the program's one rounding rule:
+// `dpi` at its width and height scaled by the program's one rounding rule
+// (a side of one pixel, a repeated slice, stays one):
 // a picture of the skin folder is taken from the skin set nearest above the
 // DPI when it has one (skin_sets.h), as it is when the set is drawn for
 // exactly that DPI, else resampled (colour premultiplied first, so

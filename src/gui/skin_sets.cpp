@@ -19,6 +19,10 @@ int SkinSetDpi(int setPercent) {
     return setPercent * kBaseDpi / 100;
 }
 
+int ScaledPictureLength(int length, int dpi) {
+    return length == 1 ? 1 : ScaleLength(length, dpi);
+}
+
 std::wstring SkinSetPath(const std::wstring& relativePath, int setPercent) {
     if (relativePath.compare(0, kSkinFolderLength, kSkinFolder) != 0) return std::wstring();
     if (setPercent == 100) return relativePath;

@@ -16,6 +16,11 @@ constexpr int kSkinSetPercents[] = {100, 150, 200};
 int SkinSetFor(int dpi);
 // The DPI a set is drawn for (150 → 144).
 int SkinSetDpi(int setPercent);
+// A picture's side at `dpi`: its 100 % side scaled by the one rounding rule,
+// except that a side of one pixel stays one: such a picture is a slice that
+// its widget repeats in that direction.
+int ScaledPictureLength(int length, int dpi);
+
 // Where the set keeps a picture of the skin folder: "skin\buttons\ok.png"
 // at 150 is "skin\150\buttons\ok.png". The 100 % set gives the path back;
 // a path outside "skin\" gives an empty text.

@@ -131,7 +131,7 @@ TEST_F(SkinCatalogueTest, UnknownIndexReportsAndYieldsEmptyPath) {
 // A picture drawn at 100 %, 150 % and 200 % in three colours, loaded for
 // monitors of several scalings: the set nearest above, as it is when drawn
 // for that DPI, else resampled to the 100 % size scaled; a picture without
-// sets is resampled from 100 %.
+// sets is resampled from 100 %, a one-pixel slice keeps its one pixel.
 TEST_F(SkinCatalogueTest, PicturesComeFromTheSetNearestAboveTheDpi) {
     const auto write = [&](const wchar_t* relative, int side, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         const std::wstring path = Expected(relative);
@@ -141,6 +141,7 @@ TEST_F(SkinCatalogueTest, PicturesComeFromTheSetNearestAboveTheDpi) {
     write(L"skin\\background\\top.png", 4, 255, 0, 0);
     write(L"skin\\150\\background\\top.png", 6, 0, 0, 255);
     write(L"skin\\200\\background\\top.png", 8, 0, 255, 0);
+    write(L"skin\\background\\bottom.png", 2, 9, 9, 9);  // no sets
     ASSERT_TRUE(Load());
     InitImageLibrary();
     EXPECT_EQ(Expected(L"skin\\150\\background\\top.png"), SkinSetFile(Expected(L"skin\\background\\top.png"), 150));
@@ -153,7 +154,8 @@ TEST_F(SkinCatalogueTest, PicturesComeFromTheSetNearestAboveTheDpi) {
     } cases[] = {
         {"BG_TOP", 96, 4, 0xFFFF0000},  {"BG_TOP", 144, 6, 0xFF0000FF},  {"BG_TOP", 192, 8, 0xFF00FF00},
         {"BG_TOP", 120, 5, 0xFF0000FF}, {"BG_TOP", 168, 7, 0xFF00FF00},  {"BG_TOP", 240, 10, 0xFF00FF00},
-        {"BG_TOP", 72, 3, 0xFFFF0000},  {"BG_BOTTOM", 144, 2, 0x04000000}, {"BG_BOTTOM", 192, 2, 0x04000000},
+        {"BG_TOP", 72, 3, 0xFFFF0000},  {"BG_BOTTOM", 144, 3, 0xFF090909}, {"BG_BOTTOM", 192, 4, 0xFF090909},
+        {"BG_MIDDLE", 192, 1, 0x04000000},  // a one-pixel slice stays one pixel
     };
     for (const auto& c : cases) {
         HBITMAP bitmap = nullptr;

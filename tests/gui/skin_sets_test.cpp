@@ -19,6 +19,10 @@ TEST(SkinSets, TheSmallestSetAtLeastAsLargeThenTheLargest) {
     EXPECT_EQ(144, SkinSetDpi(150));
     EXPECT_EQ(192, SkinSetDpi(200));
     EXPECT_EQ(96, SkinSetDpi(100));
+    // Pictures: a one-pixel slice stays one pixel; other sides scale.
+    EXPECT_EQ(1, ScaledPictureLength(1, 192));
+    EXPECT_EQ(3, ScaledPictureLength(2, 144));
+    EXPECT_EQ(474, ScaledPictureLength(316, 144));
 }
 
 TEST(SkinSets, ASetKeepsTheSkinFoldersNames) {
