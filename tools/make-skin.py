@@ -6,10 +6,10 @@
 
 With --scale the pictures are drawn again for a monitor at that scale (150 or
 200 percent), each the size of its 100 % picture scaled by the program's one
-rounding rule (nearest, halves away from zero): shapes are evaluated at the
-finer pixels, never stretched. Only the pictures whose drawing is written in
-scale-free units are drawn at scale so far (SCALED_MAKERS); the program
-resamples the others from 100 %.
+rounding rule (nearest, halves away from zero; a side of one pixel, a slice
+that is repeated, stays one): every length in the drawing is a 96-DPI one,
+shapes and paints are evaluated at the finer pixels and text is set at the
+scaled size, never stretched.
 
 Shapes are signed distance functions rendered with analytic anti-aliasing
 (small icons are supersampled), so straight edges placed on whole pixels come
@@ -706,17 +706,17 @@ def make_logo(images):
     # 8 px is too low for readable text; it is a signature, not a label.
     for name, hover in (("vantorel", False), ("vantorel_hover", True)):
         c = Canvas(45, 8)
-        t = Text("vantorel", 10.5, bold=True)
+        t = Text("vantorel", 10.5 if c.s == 1.0 else 10.5 * c.s, bold=True)
         bx0, by0, bx1, by1 = t.ink_box()
-        x = (45 - (bx1 - bx0)) // 2 - bx0
-        y = 8 - by1
-        paint = accent(x + bx0, 0, x + bx1, 0, light=True) if hover else rgb("#6b7585")
-        mask = [0.0] * (45 * 8)
+        x = (c.w - (bx1 - bx0)) // 2 - bx0
+        y = c.h - by1
+        paint = accent((x + bx0) / c.s, 0, (x + bx1) / c.s, 0, light=True) if hover else rgb("#6b7585")
+        mask = [0.0] * (c.w * c.h)
         for j in range(t.h):
             for i in range(t.w):
                 tx, ty = x + i, y + j
-                if 0 <= tx < 45 and 0 <= ty < 8:
-                    mask[ty * 45 + tx] = t.mask[j * t.w + i]
+                if 0 <= tx < c.w and 0 <= ty < c.h:
+                    mask[ty * c.w + tx] = t.mask[j * t.w + i]
         c.blend(mask, paint)
         images["buttons/%s.png" % name] = c
 
@@ -1213,21 +1213,14 @@ EXPECTED = {
 }
 
 
-# The makers whose drawing is written in 96-DPI units throughout, so that
-# they draw as well at any SCALE; the others still count in output pixels.
-SCALED_MAKERS = (make_backgrounds, make_glows, make_window_buttons, make_drop_area, make_progress, make_history,
-                 make_scrollbar, make_settings, make_shortcuts, make_toggles, make_capture, make_capture_marks,
-                 make_toast, make_countdown)
-
-
 def draw_all():
     makers = (make_backgrounds, make_glows, make_window_buttons, make_logo, make_drop_area, make_progress,
               make_history, make_scrollbar, make_settings, make_shortcuts, make_toggles, make_capture,
               make_capture_marks, make_toast, make_countdown)
     images = {}
-    for make in makers if SCALE == 1.0 else SCALED_MAKERS:
+    for make in makers:
         make(images)
-    if SCALE == 1.0 and set(images) != set(EXPECTED):
+    if set(images) != set(EXPECTED):
         sys.exit("make-skin: drawn %s, expected %s" % (sorted(set(images) ^ set(EXPECTED)), ""))
     for name, canvas in images.items():
         expected = tuple(scaled_size(v) for v in EXPECTED[name])
