@@ -10,6 +10,7 @@
 
 #include "base/utf.h"
 #include "gui/image_library.h"
+#include "gui/skin_sets.h"
 #include "support/png_writer.h"
 #include "support/prompts.h"
 #include "support/temp_dir.h"
@@ -168,6 +169,32 @@ TEST_F(SkinCatalogueTest, PicturesComeFromTheSetNearestAboveTheDpi) {
         EXPECT_EQ(c.colour, pixels[size.cx * (size.cy / 2) + size.cx / 2] & (c.colour >> 24 == 0xFF ? ~0u : 0xFF000000))
             << c.name << " " << c.dpi;
         DeleteObject(bitmap);
+    }
+}
+
+// The skin beside the test program: every picture has its 150 % and 200 %
+// set, each its 100 % size scaled, so no monitor at those scales resamples.
+TEST(ShippedSkin, EveryPictureHasItsScaledSets) {
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring folder = program;
+    folder.resize(folder.find_last_of(L"\\/") + 1);
+    InitImageLibrary();
+    const auto sizeOf = [](const std::wstring& path) {
+        HBITMAP bitmap = nullptr;
+        SIZE size{};
+        LoadImageBitmap(path.c_str(), &bitmap, nullptr, &size);
+        DeleteObject(bitmap);
+        return size;
+    };
+    for (const SkinCatalogueRow& row : SkinCatalogueRows()) {
+        const SIZE base = sizeOf(folder + row.relativePath);
+        ASSERT_GT(base.cx, 0) << row.name;
+        for (const int set : {150, 200}) {
+            const SIZE drawn = sizeOf(folder + SkinSetPath(row.relativePath, set));
+            EXPECT_EQ(ScaledPictureLength(base.cx, SkinSetDpi(set)), drawn.cx) << row.name << " at " << set;
+            EXPECT_EQ(ScaledPictureLength(base.cy, SkinSetDpi(set)), drawn.cy) << row.name << " at " << set;
+        }
     }
 }
 
