@@ -22,6 +22,7 @@ bench: build
 	tools/bench-paint.sh
 	tools/bench-startup.sh
 	tools/bench-capture.sh
+	tools/bench-queue.sh
 	tools/bench-hotkeys.sh
 
 # The installer, the portable zip, SHA256SUMS and the signed update manifest

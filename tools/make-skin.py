@@ -909,6 +909,39 @@ def make_history(images):
         images["buttons/%s.png" % names[0]] = c.crop(0, 0, 65, 20)
         images["buttons/%s.png" % names[1]] = c.crop(65, 0, 20, 20)
 
+    # A failed upload's tile, in the drop area's error colours: the red panel
+    # and the warning mark, drawn without mask or overlay like the missing
+    # thumbnail.
+    c = Canvas(THUMB, THUMB)
+    c.fill(box, linear(0, 0, rgb("#4a1519"), THUMB, THUMB, rgb("#2c1216")), ss=4)
+    c.fill(inner_band(box, 1.0), rgb("#f87171", 0.6), ss=4)
+    cx, cy, r = THUMB / 2, THUMB / 2, 14
+    c.blend(blurred(c, c.coverage(circle(cx, cy + 1, r)), 2.0), rgb("#000000", 0.4))
+    c.fill(circle(cx, cy, r), linear(0, cy - r, RED, 0, cy + r, RED_DARK), ss=4)
+    c.fill(subtract(circle(cx, cy, r), circle(cx, cy + 1, r)), rgb("#ffffff", 0.3), ss=4)
+    c.fill(rect(cx - 1.6, cy - 8.5, cx + 1.6, cy + 3, 1.5), WHITE, ss=4)
+    c.fill(circle(cx, cy + 7, 1.9), WHITE, ss=4)
+    images["history/failed.png"] = c
+
+    # Retry (65 x 20 where Copy URL sits): the same pill with a turning arrow.
+    for name, hover in (("retry", False), ("retry_hover", True)):
+        c = Canvas(65, 20)
+        pill = rect(0, 0, 65, 20, 6)
+        if hover:
+            c.fill(pill, linear(0, 0, RED, 0, 20, RED_DARK))
+            c.fill(subtract(pill, offset(pill, 0, 1)), rgb("#ffffff", 0.3))
+        else:
+            c.fill(pill, rgb("#f87171", 0.16))
+            c.fill(inner_band(pill, 1.0), rgb("#f87171", 0.45))
+        ink = WHITE if hover else rgb("#fee2e2")
+        ax, ay, ar = 13.0, 10.0, 4.2
+        arc = subtract(subtract(circle(ax, ay, ar + 0.8), circle(ax, ay, ar - 0.8)),
+                       polygon([(ax, ay), (ax + 8, ay - 8), (ax + 8, ay)]))
+        c.fill(arc, ink, ss=4)
+        c.fill(polygon([(ax + 2.2, ay - 6.6), (ax + 6.4, ay - 3.6), (ax + 1.6, ay - 1.8)]), ink, ss=4)
+        draw_text(c, "Retry", 38, 14, 12, ink, bold=True, align="center")
+        images["buttons/%s.png" % name] = c
+
     # Search: 14 x 14 at (250, 113), the right end of the heading's title
     # row: a magnifier, grey, white on hover, like the other small buttons.
     for name, colour in (("search", ICON), ("search_hover", ICON_HOVER)):
@@ -1183,6 +1216,7 @@ EXPECTED = {
     "buttons/vantorel.png": (45, 8), "buttons/vantorel_hover.png": (45, 8),
     "buttons/copyurl.png": (65, 20), "buttons/copyurl_hover.png": (65, 20),
     "buttons/delete.png": (20, 20), "buttons/delete_hover.png": (20, 20),
+    "buttons/retry.png": (65, 20), "buttons/retry_hover.png": (65, 20),
     "buttons/search.png": (14, 14), "buttons/search_hover.png": (14, 14),
     "buttons/ok.png": (56, 20), "buttons/ok_hover.png": (56, 20),
     "buttons/cancel.png": (56, 20), "buttons/cancel_hover.png": (56, 20),
@@ -1190,6 +1224,7 @@ EXPECTED = {
     "droparea/error.png": (DROP_W, DROP_H),
     "droparea/cancel.png": (17, 17), "droparea/cancel_hover.png": (17, 17),
     "history/heading.png": (227, 57), "history/no_thumb.png": (THUMB, THUMB),
+    "history/failed.png": (THUMB, THUMB),
     "history/thumb_mask.png": (THUMB, THUMB), "history/thumb_overlay.png": (THUMB, THUMB),
     "history/highlight.png": (200, THUMB),
     "progress/left.png": (5, 10), "progress/center.png": (1, 10), "progress/right.png": (5, 10),

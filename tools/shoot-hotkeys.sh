@@ -17,30 +17,7 @@ for exe in liftorn.exe capture_target.exe; do
 done
 
 mkdir -p "$out"
-work="$(mktemp -d "${TMPDIR:-/tmp}/liftorn-shoot.XXXXXX")"
-pids=()
-cleanup() {
-  wine reg delete 'HKCU\Control Panel\Keyboard' /v PrintScreenKeyForSnippingEnabled /f >/dev/null 2>&1 || true
-  wineserver -k >/dev/null 2>&1 || true
-  for pid in "${pids[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-for n in $(seq 200 249); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$n"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-convert -size 1280x1024 gradient:'#c9d0d8-#8f9aa6' "$work/backdrop.png"
-xcompmgr >/dev/null 2>&1 &
-pids+=($!)
-display -immutable -geometry +0+0 "$work/backdrop.png" >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-mkdir -p "$WINEPREFIX"
+source "$root/tools/shoot-desktop.sh"
 "$root/scripts/wine-prefix.sh"  # the fonts the skin is drawn with
 
 data="$work/appdata/vantorel liftorn"
@@ -59,7 +36,11 @@ printf '%s\r\n' "understoodscreenshot true" "showtoastalerts false" \
   "adv_api_upload_uri http://127.0.0.1:9/api/json" "positionx 40" "positiony 60" >"$data/vantorel.conf"
 # Windows' own snipping on Print Screen, and another program holding
 # Alt+Print Screen (MOD_ALT 1, VK_SNAPSHOT 44), before the program starts.
-wine reg add 'HKCU\Control Panel\Keyboard' /v PrintScreenKeyForSnippingEnabled /t REG_DWORD /d 1 /f >/dev/null 2>&1
+snipping() {  # add|delete [value options]
+  local what="$1"; shift
+  wine reg "$what" 'HKCU\Control Panel\Keyboard' /v PrintScreenKeyForSnippingEnabled "$@" /f >/dev/null 2>&1 || true
+}
+snipping add /t REG_DWORD /d 1
 wine "$build/capture_target.exe" hotkey 1 44 >/dev/null 2>&1 &
 sleep 2
 liftorn &
@@ -85,3 +66,6 @@ liftorn /screenshot /delay 10 &
 for _ in $(seq 150); do xdotool search --onlyvisible --name '^countdown$' >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 2.5
 shot countdown.png 260x110+1020+914
+# The prefix is shared with the other screenshot scripts: Print Screen is
+# theirs again.
+snipping delete

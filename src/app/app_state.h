@@ -19,6 +19,7 @@ class GUIImage;
 class GUIEdit;
 class GUIScrollArea;
 class GUIDropArea;
+class GUIText;
 class UploadQueue;
 class HistoryStore;
 class HistorySearch;
@@ -38,6 +39,7 @@ struct AppState {
     GUIButton* screenshotButton = nullptr;
     GUIButton* windowGrabButton = nullptr;
     GUIDropArea* dropArea = nullptr;
+    GUIText* uploadCountText = nullptr;  // how many uploads wait or failed
     UploadQueue* uploadQueue = nullptr;
     HistoryStore* historyDatabase = nullptr;
     GUIImage* historyHeader = nullptr;

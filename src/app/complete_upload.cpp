@@ -41,7 +41,8 @@ bool RecordInHistoryStore(const CompletedUpload& upload, std::wstring& itemUrl) 
     if (!store) return false;
     const std::wstring urlFile = Utf8ToWide(upload.urlFile);
     HistoryRowPtr row = store->Insert(upload.thumbName, Utf8ToWide(upload.fileName), upload.sizeText,
-                                      upload.url, urlFile.empty() ? nullptr : urlFile.c_str());
+                                      upload.url, urlFile.empty() ? nullptr : urlFile.c_str(),
+                                      upload.pendingJob);
     if (!row) return false;
     itemUrl = WidenLatin1(row->url);
     OnMainThread([row] { AddToHistoryList(row); });
@@ -115,9 +116,10 @@ std::wstring RecordSuccess(const UploadJob& job, const std::string& path, const 
     CompletedUpload upload;
     upload.thumbName = WideToUtf8(texts.thumbName);
     upload.fileName = WideToUtf8(name);
-    upload.sizeText = FormatSizeText(FileSize(job.path));  // a folder's archive still exists here
+    upload.sizeText = FormatSizeText(FileSize(job.SentPath()));  // a folder's archive still exists here
     upload.url = texts.url;
     upload.urlFile = WideToUtf8(shortcutName);
+    upload.pendingJob = job.id;
 
     std::wstring itemUrl;
     const HistoryRecorder recorder = historyRecorder.load();
@@ -164,7 +166,8 @@ bool CompleteUpload(JobOutcome outcome) {
             if (App().cancelButton) App().cancelButton->Show(SW_HIDE);
         });
     }
-    if (Settings().GetBool(L"ShowToastAlerts")) {
+    const bool worthAToast = success || outcome.attempt == 1 || !outcome.willRetry;
+    if (worthAToast && Settings().GetBool(L"ShowToastAlerts")) {
         ShowToast(App().toastInstance, success, JobName(job), itemUrl.empty() ? nullptr : itemUrl.c_str(),
                   &CopyUrlAction);
     }

@@ -16,6 +16,7 @@ struct CompletedUpload {
     std::string sizeText;   // "~12kb"
     std::string url;        // the public address, spaces as "%20"
     std::string urlFile;    // file in the data folder's "urls"
+    long long pendingJob = 0;  // the queue's job, crossed out with the row
 };
 
 // Records `upload` in the history and sets `itemUrl` to the address its entry
@@ -27,5 +28,7 @@ using HistoryRecorder = bool (*)(const CompletedUpload& upload, std::wstring& it
 HistoryRecorder SetHistoryRecorder(HistoryRecorder recorder);
 
 // The completion handler of the program's upload queue: true when the reply
-// was judged good.
+// was judged good. A failure shows the error look; its toast comes with the
+// first attempt and with the last (a job retried by itself says nothing in
+// between), and a retry that succeeds shows the success toast.
 bool CompleteUpload(JobOutcome outcome);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/failed_uploads.h"
 #include "app/history_search.h"
 #include "app/recent_uploads.h"
 #include "base/main_window_handle.h"
@@ -35,7 +36,8 @@ std::unique_ptr<HistoryStore> LoadHistoryList(HINSTANCE instance, ButtonClickFun
     GUIScrollArea* list = app.historyList;
     if (!list) return store;
     list->SetViewSource(
-        std::make_unique<HistoryViews>(instance, app.dataFolder, copyAction, DeleteHistoryEntry));
+        std::make_unique<HistoryViews>(instance, app.dataFolder, copyAction, DeleteHistoryEntry,
+                                       RetryFailedUpload, RemoveFailedUpload));
     const std::vector<HistoryRowPtr> rows = store->Rows();
     list->AddItems(std::vector<ScrollEntry>(rows.rbegin(), rows.rend()));  // newest at the top
     return store;
@@ -54,11 +56,15 @@ void AddToHistoryList(const HistoryRowPtr& row) {
 void DeleteHistoryEntry(void* item, WPARAM /*keys*/) {
     auto* view = static_cast<GUIHistoryItem*>(item);
     // A copy: the view may be bound to another row meanwhile.
-    if (view && view->Row()) DeleteHistoryRow(HistoryRowPtr(view->Row()));
+    if (view && view->Row() && !view->Row()->failed) DeleteHistoryRow(HistoryRowPtr(view->Row()));
 }
 
 bool DeleteHistoryRow(const HistoryRowPtr& row) {
     if (!row) return false;
+    if (row->failed) {
+        RemoveFailedRow(std::static_pointer_cast<const FailedUploadRow>(row));
+        return true;
+    }
     AppState& app = App();
     HistoryStore* store = app.historyDatabase;
     // The row goes first: were the files deleted and the row kept, the entry

@@ -367,8 +367,9 @@ ScrollEntry HistorySearch::Highlighted() const {
 void HistorySearch::DeleteHighlighted() {
     const auto row = std::static_pointer_cast<const HistoryRow>(Highlighted());
     if (!row) return;
-    const std::wstring question =
-        L"Delete this upload from the history?\n\n" + Utf8ToWide(row->fileName);
+    const std::wstring question = (row->failed ? L"Remove this failed upload?\n\n"
+                                                : L"Delete this upload from the history?\n\n") +
+                                  Utf8ToWide(row->fileName);
     if (AskUser(window_, question.c_str(), kProductName, MB_ICONQUESTION | MB_YESNO) != IDYES) return;
     const void* next = EntryAfter(list_->IndexOf(row.get()));
     if (DeleteHistoryRow(row)) list_->SetHighlight(next);
@@ -394,7 +395,7 @@ bool HistorySearch::OnKey(WPARAM key) {
         MoveHighlight(-1);
         return true;
     case VK_RETURN:
-        if (!row) return false;
+        if (!row || row->failed) return false;  // a failed upload has no link
         OpenWebAddress(WidenLatin1(row->url));
         return true;
     case VK_DELETE:
@@ -402,7 +403,7 @@ bool HistorySearch::OnKey(WPARAM key) {
         DeleteHighlighted();
         return true;
     case 'C':
-        if (!row || !control) return false;
+        if (!row || row->failed || !control) return false;
         // As the copy button with Ctrl held: Shift asks for the short link.
         CopyUrl(WidenLatin1(row->url).c_str(), IsDown(VK_SHIFT) ? kCopyShortenedKey : 0);
         return true;

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/capture_commands.h"
@@ -70,13 +71,33 @@ void ShowProgressImages(bool show) {
     ShowWidget(App().progressRight, show);
 }
 
-// The drop area shows the upload before the job is queued, so the fade's
-// end finds it waiting.
-bool ReadyForUpload() {
+// A drop's paths, collected while the drop area hands them over, so that
+// they are queued together.
+bool collectingDrop = false;
+std::vector<NewUpload> dropBatch;
+
+// Hands `uploads` to the queue together (one journal transaction) and shows
+// the upload; the fade starts on the next tick, with the jobs waiting. A
+// full queue refuses them all, and the user is told.
+void SubmitUploads(std::vector<NewUpload> uploads) {
     AppState& app = App();
-    if (!app.uploadQueue || !app.dropArea) return false;
-    if (app.dropArea->State() == kDropNormal) app.dropArea->SetState(kDropUploading);
-    return true;
+    if (!app.uploadQueue || !app.dropArea || uploads.empty()) {
+        for (NewUpload& upload : uploads) {
+            if (upload.stream) std::fclose(upload.stream);
+        }
+        return;
+    }
+    const std::size_t count = uploads.size();
+    if (!app.uploadQueue->Enqueue(std::move(uploads))) {
+        const std::wstring text =
+            L"vantorel liftorn keeps at most " + std::to_wstring(kMaxPendingJobs) +
+            L" uploads waiting or failed, and cannot take " +
+            (count == 1 ? std::wstring(L"this one") : L"these " + std::to_wstring(count)) +
+            L" now.\nNothing was added. Wait for the uploads to finish, or remove failed ones, and try again.";
+        Ask(text.c_str(), MB_ICONWARNING | MB_OK);
+        return;
+    }
+    ShowUploadStarting();
 }
 
 // The owner comes to the foreground first, or the menu would not close when
@@ -396,20 +417,35 @@ void CancelUploadButton(void* userData, WPARAM) {
     if (userData) static_cast<UploadQueue*>(userData)->CancelCurrent();
 }
 
-void EnqueueDroppedFile(const wchar_t* path, FILE* stream) {
-    if (!ReadyForUpload()) {
-        if (stream) fclose(stream);
+void ShowUploadStarting() {
+    GUIDropArea* dropArea = App().dropArea;
+    if (dropArea && dropArea->State() == kDropNormal) dropArea->SetState(kDropUploading);
+}
+
+void OnDropBatch(bool starting) {
+    collectingDrop = starting;
+    if (starting) {
+        dropBatch.clear();
         return;
     }
-    App().uploadQueue->EnqueueFile(path, stream);
+    SubmitUploads(std::move(dropBatch));
+    dropBatch.clear();
+}
+
+void EnqueueDroppedFile(const wchar_t* path, FILE* stream) {
+    NewUpload upload{path, {}, UploadKind::File, false, stream};
+    if (collectingDrop) dropBatch.push_back(std::move(upload));
+    else SubmitUploads({std::move(upload)});
 }
 
 void EnqueueDroppedFolder(const wchar_t* path) {
-    if (ReadyForUpload()) App().uploadQueue->EnqueueFolder(path);
+    NewUpload upload{path, {}, UploadKind::Folder, false, nullptr};
+    if (collectingDrop) dropBatch.push_back(std::move(upload));
+    else SubmitUploads({std::move(upload)});
 }
 
 void EnqueueCapturedFile(const wchar_t* path, const wchar_t* name) {
-    if (ReadyForUpload()) App().uploadQueue->EnqueueCapture(path, name);
+    SubmitUploads({NewUpload{path, name, UploadKind::Capture, true, nullptr}});
 }
 
 void EnqueueChosenFiles(const wchar_t* buffer, WORD fileOffset) {
@@ -421,12 +457,20 @@ void EnqueueChosenFiles(const wchar_t* buffer, WORD fileOffset) {
     // Several files: the folder, then each name, ended by an empty name.
     std::wstring folder = first;
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    std::vector<NewUpload> uploads;
     for (const wchar_t* name = buffer + first.size() + 1; *name; name += wcslen(name) + 1) {
-        EnqueueDroppedFile((folder + name).c_str(), nullptr);
+        uploads.push_back(NewUpload{folder + name, {}, UploadKind::File, false, nullptr});
     }
+    SubmitUploads(std::move(uploads));
 }
 
 void OnDropTransition(int* current, int* target) {
+    // A drop the queue refused (it was full) leaves nothing to show.
+    const bool inHand = App().uploadQueue && App().uploadQueue->IsBusy();
+    if (*current == kDropNormal && *target == kDropUploading && QueuedJobs() == 0 && !inHand) {
+        *target = kDropNormal;
+        return;
+    }
     if (*current == kDropUploading) {
         ShowProgressImages(false);
         SetQueuePaused(true);

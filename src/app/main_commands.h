@@ -59,6 +59,11 @@ void OnCaptureButton(void* userData, WPARAM keys);
 void CancelUploadButton(void* userData, WPARAM keys);
 
 // Hand-offs to the upload queue; each switches the drop area to uploading.
+// Paths dropped together (between OnDropBatch(true) and OnDropBatch(false),
+// the drop area's batch function) are queued together, as are the files
+// chosen in one dialog: all or, when the queue is full, none (with a
+// message).
+void OnDropBatch(bool starting);
 void EnqueueDroppedFile(const wchar_t* path, FILE* stream);
 void EnqueueDroppedFolder(const wchar_t* path);
 // A capture's own file, sent under the name the user gave it.
@@ -71,6 +76,10 @@ void EnqueueChosenFiles(const wchar_t* buffer, WORD fileOffset);
 // queue, progress display and tray icon.
 void OnDropTransition(int* currentState, int* targetState);
 void OnDropStateChanged(int oldState, int newState);
+
+// Switches a resting drop area to uploading, which releases the queue once
+// the fade has ended.
+void ShowUploadStarting();
 
 // Sizes the progress bar for `percent` (-1 counts as 0).
 void ShowProgress(int percent);

@@ -16,6 +16,7 @@
 #include "gui/gui_image.h"
 #include "gui/gui_page.h"
 #include "gui/gui_scroll_area.h"
+#include "gui/gui_text.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
 #include "resource_ids.h"
@@ -145,8 +146,15 @@ void CreateMainPage(HINSTANCE instance) {
                                                   SkinPath("DROP_UPLOADING"), SkinPath("DROP_ERROR"));
     dropArea->SetFileFunction(EnqueueDroppedFile);
     dropArea->SetFolderFunction(EnqueueDroppedFolder);
+    dropArea->SetBatchFunction(OnDropBatch);
     dropArea->SetFadeEndFunction(OnDropStateChanged);
     dropArea->SetFadeStartHook(OnDropTransition);
+
+    // How many uploads wait or failed, just under the drop area.
+    auto uploadCount = std::make_unique<GUIText>(parent, instance, 42, 95, 232, 13, L"");
+    uploadCount->SetColour(0x94A3B8);
+    uploadCount->SetAlignment(GUIText::kAlignRight);
+    uploadCount->SetFont({{L"Calibri", 9, 400}, {L"Lucida Sans Unicode", 8, 400}});
 
     auto historyHeader = MakeImage(instance, 45, 108, 227, 57, "IMAGE_HISTORY_HEADER");
 
@@ -171,4 +179,5 @@ void CreateMainPage(HINSTANCE instance) {
     app.progressLeft = page->AddChild(std::move(progressLeft));
     app.progressCenter = page->AddChild(std::move(progressCenter));
     app.progressRight = page->AddChild(std::move(progressRight));
+    app.uploadCountText = page->AddChild(std::move(uploadCount));
 }

@@ -11,6 +11,7 @@
 #include "app/capture_commands.h"
 #include "app/command_line.h"
 #include "app/complete_upload.h"
+#include "app/failed_uploads.h"
 #include "app/history_list.h"
 #include "app/history_search.h"
 #include "app/hotkey_page.h"
@@ -18,6 +19,7 @@
 #include "app/instance_handoff.h"
 #include "app/login.h"
 #include "app/main_window.h"
+#include "app/pending_uploads.h"
 #include "app/recent_uploads.h"
 #include "app/settings_page.h"
 #include "app/tray_icon.h"
@@ -154,9 +156,9 @@ int RunLiftorn(HINSTANCE instance) {
     if (Settings().GetBool(L"EnableJumpLists") && IsWindows7OrLater()) RegisterShellIntegration();
 
     // 9. Folders for thumbnails and, on Windows 7 and later, jump-list links;
-    //    archives and updater copies that an earlier run left behind go.
+    //    updater copies that an earlier run left behind go (its archives go
+    //    at 15a, once the waiting jobs say which are still theirs).
     MakeFolder(app.dataFolder + "thumbs");
-    RemoveStaleArchives(Utf8ToWide(app.dataFolder));
     RemoveOldUpdaterCopies();
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
@@ -176,6 +178,8 @@ int RunLiftorn(HINSTANCE instance) {
     uploadQueue->SetArchiveFolder(Utf8ToWide(app.dataFolder));
     uploadQueue->SetAccountSource(UploadAccount);
     uploadQueue->SetCompletionHandler(CompleteUpload);
+    uploadQueue->SetFailureListener(OnUploadFailedForGood);
+    uploadQueue->SetChangeListener(OnUploadQueueChanged);
 
     // 14. The main window, published for later starts.
     std::unique_ptr<SkinnableWindow> mainWindow;
@@ -196,6 +200,15 @@ int RunLiftorn(HINSTANCE instance) {
     std::unique_ptr<HistoryStore> history = LoadHistoryList(instance, CopyUrlAction);
     std::unique_ptr<HistorySearch> historySearch = CreateHistorySearch(instance);
     RebuildJumpListFromHistory();
+
+    // 15a. Uploads an earlier run left waiting or failed are taken up again
+    //      (the journal lives in history.db); archives that no waiting job
+    //      names go.
+    PendingStore pendingStore(*history);
+    std::unique_ptr<PendingJournal> journal;
+    const RestoredUploads restored = RestorePendingUploads(*uploadQueue, pendingStore, journal);
+    RemoveStaleArchives(Utf8ToWide(app.dataFolder), restored.archives);
+    RefreshUploadCounts();
 
     // 16. The tray icon before Windows 7.
     if (!IsWindows7OrLater()) CreateTrayIcon(instance);
@@ -224,8 +237,12 @@ int RunLiftorn(HINSTANCE instance) {
     Shell_NotifyIconW(NIM_DELETE, &app.trayIcon);
     RemoveTrayBalloon();
     RefuseNewToasts();
-    uploadQueue->SetCompletionHandler(nullptr);
+    // The worker ends before its handler goes: a transfer cut off now stays
+    // waiting in the journal, and none is crossed out without its row.
     const bool workerEnded = uploadQueue->Stop(kWorkerStopMillis);
+    uploadQueue->SetCompletionHandler(nullptr);
+    uploadQueue->SetFailureListener(nullptr);
+    uploadQueue->SetChangeListener(nullptr);
     historySearch.reset();  // its thread stops before the list it searches goes
     SetMainWindowHandle(nullptr);
     app.mainWindow = nullptr;

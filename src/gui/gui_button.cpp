@@ -48,6 +48,12 @@ void GUIButton::SetLabelSpacing(int pixels) {
     FollowLabelSize();
 }
 
+void GUIButton::SetLabelColours(std::uint32_t normalColour, std::uint32_t hoverColour) {
+    normalColour_ = normalColour;
+    hoverColour_ = hoverColour;
+    if (label_) label_->SetColour(hover_ ? hoverColour_ : normalColour_);
+}
+
 bool GUIButton::SetLabelText(const std::wstring& text) {
     if (!label_ || !label_->SetText(text)) return false;
     FollowLabelSize();

@@ -44,6 +44,8 @@ public:
     // Text buttons only: shows `text` instead, the same way. False for an
     // image button or when the text is the one shown.
     bool SetLabelText(const std::wstring& text);
+    // Text buttons only: the normal and hover colours (0xRRGGBB).
+    void SetLabelColours(std::uint32_t normalColour, std::uint32_t hoverColour);
 
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void Move(int x, int y) override;

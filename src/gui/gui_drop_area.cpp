@@ -139,6 +139,7 @@ LRESULT GUIDropArea::OnDropFiles(WPARAM handle) {
     HDROP drop = reinterpret_cast<HDROP>(handle);
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     int accepted = 0;
+    if (batchFunction_) batchFunction_(true);
     for (UINT index = 0; index < count; ++index) {
         const UINT length = DragQueryFileW(drop, index, nullptr, 0);
         std::vector<wchar_t> path(length + 1, L'\0');
@@ -162,6 +163,7 @@ LRESULT GUIDropArea::OnDropFiles(WPARAM handle) {
         }
         ++accepted;
     }
+    if (batchFunction_) batchFunction_(false);
     if (accepted > 0 && current_ == normal_ && !next_) {
         next_ = uploading_;
         SetTimer(window_, kFadeTimer, kFadeInterval, nullptr);

@@ -21,6 +21,9 @@ enum DropState : int {
 // the stream over.
 using DropFileFunction = void (*)(const wchar_t* path, FILE* stream);
 using DropFolderFunction = void (*)(const wchar_t* path);
+// Called with true before a drop's paths are handed over and with false
+// after the last, so the owner can take them together.
+using DropBatchFunction = void (*)(bool starting);
 // A fade has ended: the picture changed from one state to the other.
 using DropFadeEndFunction = void (*)(int fromState, int toState);
 // A fade is about to run from *fromState to *toState; either may be rewritten
@@ -42,6 +45,7 @@ public:
 
     void SetFileFunction(DropFileFunction function) { fileFunction_ = function; }
     void SetFolderFunction(DropFolderFunction function) { folderFunction_ = function; }
+    void SetBatchFunction(DropBatchFunction function) { batchFunction_ = function; }
     void SetFadeEndFunction(DropFadeEndFunction function) { fadeEndFunction_ = function; }
     void SetFadeStartHook(DropFadeStartHook hook) { fadeStartHook_ = hook; }
 
@@ -77,6 +81,7 @@ private:
     HBITMAP next_ = nullptr;  // the state fading in, or null
     DropFileFunction fileFunction_ = nullptr;
     DropFolderFunction folderFunction_ = nullptr;
+    DropBatchFunction batchFunction_ = nullptr;
     DropFadeEndFunction fadeEndFunction_ = nullptr;
     DropFadeStartHook fadeStartHook_ = nullptr;
     int alpha_ = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <mutex>
+#include <utility>
 
 #include "base/shell_open.h"
 #include "base/utf.h"
@@ -38,10 +39,40 @@ void ShowControl(GUIObject* control, int command) {
     if (control) control->Show(command);
 }
 
+constexpr int kTextWidth = 125;
+// The skin's error colours, as the drop area's error state shows them.
+constexpr std::uint32_t kFailedTitleColour = 0xFEE2E2;
+constexpr std::uint32_t kFailedReasonColour = 0xFCA5A5;
+constexpr std::uint32_t kTitleColour = 0xE0E0E0;
+constexpr std::uint32_t kDateColour = 0xA5A5A5;
+
+// `text` in at most two lines that fit kTextWidth in `font`'s measure: the
+// first takes as many words as fit, the second the rest (cut at the width
+// by the text widget when still too long).
+std::pair<std::wstring, std::wstring> SplitIntoTwoLines(const std::wstring& text, const GUIText& font) {
+    if (font.MeasureText(text).cx <= kTextWidth) return {text, std::wstring()};
+    std::wstring::size_type cut = text.size();
+    while ((cut = text.rfind(L' ', cut - 1)) != std::wstring::npos && cut > 0) {
+        if (font.MeasureText(text.substr(0, cut)).cx <= kTextWidth) {
+            return {text.substr(0, cut), text.substr(cut + 1)};
+        }
+    }
+    return {text, std::wstring()};
+}
+
+void SetDateFont(GUIText& text) {
+    if (text.SetFont({{L"Myriad Pro", 10, 400}})) {
+        text.SetSpacing(1);
+    } else {
+        text.SetFont({{L"Calibri", 10, 400}, {L"Lucida Sans Unicode", 9, 400}});
+    }
+}
+
 }  // namespace
 
 GUIHistoryItem::GUIHistoryItem(HWND parentWindow, HINSTANCE instance,
-                               ButtonClickFunction copyAction, ButtonClickFunction deleteAction)
+                               ButtonClickFunction copyAction, ButtonClickFunction deleteAction,
+                               ButtonClickFunction retryAction, ButtonClickFunction removeAction)
     : GUIObject(instance, parentWindow) {
     width_ = 200;
     height_ = 69;
@@ -50,13 +81,14 @@ GUIHistoryItem::GUIHistoryItem(HWND parentWindow, HINSTANCE instance,
                                             bitmap, kThumbBox, kThumbBox);
     SharedOverlay(parentWindow, instance);
 
-    dateText_ = std::make_unique<GUIText>(parentWindow, instance, 75, 18, 125, 20, L"");
-    dateText_->SetColour(0xA5A5A5);
-    if (dateText_->SetFont({{L"Myriad Pro", 10, 400}})) {
-        dateText_->SetSpacing(1);
-    } else {
-        dateText_->SetFont({{L"Calibri", 10, 400}, {L"Lucida Sans Unicode", 9, 400}});
-    }
+    dateText_ = std::make_unique<GUIText>(parentWindow, instance, 75, 18, kTextWidth, 20, L"");
+    dateText_->SetColour(kDateColour);
+    SetDateFont(*dateText_);
+    reasonSecond_ = std::make_unique<GUIText>(parentWindow, instance, 75, 30, kTextWidth, 14, L"");
+    reasonSecond_->SetColour(kFailedReasonColour);
+    SetDateFont(*reasonSecond_);
+    failedTile_ = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, kThumbBox, kThumbBox,
+                                             SkinPath("HI_FAILED_THUMB"));
 
     copyButton_ = std::make_unique<GUIButton>(parentWindow, instance, 75, 44, 65, 20,
                                               SkinPath("HI_BTN_COPYURL"),
@@ -67,8 +99,9 @@ GUIHistoryItem::GUIHistoryItem(HWND parentWindow, HINSTANCE instance,
                                                 SkinPath("HI_BTN_DELETE_HOVER"));
     deleteButton_->SetClickFunction(deleteAction);
     deleteButton_->SetUserData(this);
-
-    title_ = std::make_unique<GUIButton>(parentWindow, instance, 75, 2, 0, 0, L"", 0xE0E0E0,
+    retryAction_ = retryAction;
+    removeAction_ = removeAction;
+    title_ = std::make_unique<GUIButton>(parentWindow, instance, 75, 2, 0, 0, L"", kTitleColour,
                                          0xFFFFFF);
     title_->SetLabelFont({{L"Myriad Pro", 12, 700},
                           {L"Calibri", 12, 700},
@@ -85,9 +118,17 @@ void GUIHistoryItem::Bind(HistoryRowPtr row, const PreparedThumbnail& thumbnail)
     url_ = WidenLatin1(row_->url);
     fileName_ = Utf8ToWide(row_->fileName);
     copyButton_->SetUserData(const_cast<wchar_t*>(url_.c_str()));
+    SetLook(row_->failed);
 
     title_->SetLabelText(fileName_);
-    if (title_->Size().cx > 125) title_->Resize(125, title_->Size().cy);
+    if (title_->Size().cx > kTextWidth) title_->Resize(kTextWidth, title_->Size().cy);
+    if (failedLook_) {
+        const auto lines =
+            SplitIntoTwoLines(Utf8ToWide(static_cast<const FailedUploadRow&>(*row_).reason), *dateText_);
+        dateText_->SetText(lines.first);
+        reasonSecond_->SetText(lines.second);
+        return;
+    }
     dateText_->SetText(WidenLatin1(row_->date));
 
     // GDI may still be drawing from the bitmap: let it finish first.
@@ -105,36 +146,75 @@ void GUIHistoryItem::Bind(HistoryRowPtr row, const PreparedThumbnail& thumbnail)
     // No invalidation: the list binds views while it paints them.
 }
 
+// The colours and which pair of buttons is live follow the row's kind.
+void GUIHistoryItem::SetLook(bool failed) {
+    if (failed == failedLook_) return;
+    failedLook_ = failed;
+    if (failed && !retryButton_ && retryAction_ && removeAction_) {
+        retryButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, 75, 44, 65, 20,
+                                                   SkinPath("HI_BTN_RETRY"), SkinPath("HI_BTN_RETRY_HOVER"));
+        retryButton_->SetClickFunction(retryAction_);
+        retryButton_->SetUserData(this);
+        // Remove looks like delete: the entry and the program's own copy go.
+        removeButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, 140, 44, 20, 20,
+                                                    SkinPath("HI_BTN_DELETE"), SkinPath("HI_BTN_DELETE_HOVER"));
+        removeButton_->SetClickFunction(removeAction_);
+        removeButton_->SetUserData(this);
+        // Buttons are born visible: these stay hidden until the entry shows,
+        // and follow a page that is hidden now.
+        for (GUIButton* button : {retryButton_.get(), removeButton_.get()}) {
+            button->Show(SW_HIDE);
+            if (pageHidden_) button->ApplyPageVisibility(true);
+        }
+    }
+    title_->SetLabelColours(failed ? kFailedTitleColour : kTitleColour, 0xFFFFFF);
+    dateText_->SetColour(failed ? kFailedReasonColour : kDateColour);
+    if (!failed) reasonSecond_->SetText(L"");
+    if (visible_) Show(SW_SHOW);
+}
+
 void GUIHistoryItem::Show(int command) {
     visible_ = command != 0;
-    ShowControl(copyButton_.get(), command);
-    ShowControl(deleteButton_.get(), command);
+    const int normal = failedLook_ ? SW_HIDE : command;
+    const int failed = failedLook_ ? command : SW_HIDE;
+    ShowControl(copyButton_.get(), normal);
+    ShowControl(deleteButton_.get(), normal);
+    ShowControl(retryButton_.get(), failed);
+    ShowControl(removeButton_.get(), failed);
     ShowControl(title_.get(), command);
 }
 
 void GUIHistoryItem::ApplyPageVisibility(bool hidden) {
-    copyButton_->ApplyPageVisibility(hidden);
-    deleteButton_->ApplyPageVisibility(hidden);
-    title_->ApplyPageVisibility(hidden);
+    pageHidden_ = hidden;
+    for (GUIObject* control : {static_cast<GUIObject*>(copyButton_.get()), static_cast<GUIObject*>(deleteButton_.get()),
+                               static_cast<GUIObject*>(retryButton_.get()),
+                               static_cast<GUIObject*>(removeButton_.get()), static_cast<GUIObject*>(title_.get())}) {
+        if (control) control->ApplyPageVisibility(hidden);
+    }
 }
 
 void GUIHistoryItem::Paint(HDC target, const RECT& dirty) {
     if (!row_) return;
-    thumbnail_->Move(x_, y_);
-    thumbnail_->Paint(target, dirty);
-    GUIImage* overlay = SharedOverlay(parentWindow_, instance_);
-    if (showOverlay_ && overlay) {
-        overlay->Move(x_, y_);
-        overlay->Paint(target, dirty);
+    // Each part at its place in the entry; a missing one is skipped.
+    const auto place = [&](GUIObject* part, int x, int y) {
+        if (!part) return;
+        part->Move(x_ + x, y_ + y);
+        part->Paint(target, dirty);
+    };
+    place(title_.get(), 75, 2);
+    if (failedLook_) {
+        place(failedTile_.get(), 0, 0);
+        place(dateText_.get(), 75, 18);
+        place(reasonSecond_.get(), 75, 30);
+        place(retryButton_.get(), 75, 44);
+        place(removeButton_.get(), 140, 44);
+        return;
     }
-    title_->Move(x_ + 75, y_ + 2);
-    title_->Paint(target, dirty);
-    dateText_->Move(x_ + 75, y_ + 21);
-    dateText_->Paint(target, dirty);
-    copyButton_->Move(x_ + 75, y_ + 44);
-    copyButton_->Paint(target, dirty);
-    deleteButton_->Move(x_ + 140, y_ + 44);
-    deleteButton_->Paint(target, dirty);
+    place(thumbnail_.get(), 0, 0);
+    if (showOverlay_) place(SharedOverlay(parentWindow_, instance_), 0, 0);
+    place(dateText_.get(), 75, 21);
+    place(copyButton_.get(), 75, 44);
+    place(deleteButton_.get(), 140, 44);
 }
 
 void GUIHistoryItem::OpenLink(void* item, WPARAM /*keys*/) {

@@ -18,6 +18,16 @@ struct HistoryRow {
     // restored, synced or edited database must not name other files.
     std::string thumb;
     std::string shortcut;
+    // A FailedUploadRow: an upload that never reached the service.
+    bool failed = false;
+};
+
+// An upload that failed for good, shown at the top of the list until the
+// user retries or removes it. It has no history row (rowId 0) and no URL;
+// `date` is when it failed.
+struct FailedUploadRow : HistoryRow {
+    long long jobId = 0;  // the upload queue's job
+    std::string reason;   // UTF-8, in the user's words
 };
 
 // Rows are shared: the store, the list (while an entry collapses) and a

@@ -28,6 +28,20 @@ const char kInsert[] =
 constexpr int kBusyWaitMilliseconds = 1500;
 // Bound as a 64-bit integer: row ids go past 2^31.
 const char kDelete[] = "DELETE FROM `history` WHERE rowid = ?";
+const char kDeletePending[] = "DELETE FROM `pending` WHERE `id` = ?";
+
+bool Exec(sqlite3* connection, const char* sql) {
+    return sqlite3_exec(connection, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// Crosses the pending job out; a missing table or row changes nothing.
+void DeletePendingJob(sqlite3* connection, long long job) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(connection, kDeletePending, -1, &statement, nullptr) != SQLITE_OK) return;
+    sqlite3_bind_int64(statement, 1, job);
+    sqlite3_step(statement);
+    sqlite3_finalize(statement);
+}
 
 std::string ColumnText(sqlite3_stmt* statement, int column) {
     const unsigned char* text = sqlite3_column_text(statement, column);
@@ -89,7 +103,7 @@ bool HistoryStore::Open(const std::string& path) {
 
 HistoryRowPtr HistoryStore::Insert(const std::string& thumb, const std::wstring& fileName,
                                    const std::string& size, const std::string& url,
-                                   const wchar_t* shortcutFile) {
+                                   const wchar_t* shortcutFile, long long pendingJob) {
     if (!connection_) return nullptr;
     const SYSTEMTIME now = LocalTimeNow();
     const std::string date = FormatHistoryDate(
@@ -114,13 +128,24 @@ HistoryRowPtr HistoryStore::Insert(const std::string& thumb, const std::wstring&
         sqlite3_bind_null(statement, 6);
     }
 
-    // Hold the connection's own mutex from the step to the row id, so that
-    // a statement on another thread cannot change the last inserted row id
-    // in between.
+    // Hold the connection's own mutex from the step to the row id (and
+    // across the transaction), so that a statement on another thread can
+    // neither change the last inserted row id in between nor join the
+    // transaction.
     sqlite3_mutex* connectionMutex = sqlite3_db_mutex(connection_);
     sqlite3_mutex_enter(connectionMutex);
-    const int stepped = sqlite3_step(statement);
+    const bool inTransaction = pendingJob > 0 && Exec(connection_, "BEGIN IMMEDIATE");
+    int stepped = sqlite3_step(statement);
     const long long rowId = sqlite3_last_insert_rowid(connection_);
+    if (inTransaction) {
+        if (stepped == SQLITE_DONE) DeletePendingJob(connection_, pendingJob);
+        if (stepped != SQLITE_DONE || !Exec(connection_, "COMMIT")) {
+            Exec(connection_, "ROLLBACK");
+            stepped = SQLITE_ERROR;
+        }
+    } else if (stepped == SQLITE_DONE && pendingJob > 0) {
+        DeletePendingJob(connection_, pendingJob);
+    }
     sqlite3_mutex_leave(connectionMutex);
     sqlite3_finalize(statement);
     // A row that was not written has no row id of its own: no row.

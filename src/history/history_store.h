@@ -26,11 +26,13 @@ public:
     bool Open(const std::string& path);
 
     // Records one upload with the current local time and appends its row.
-    // A null or empty `shortcutFile` is stored as NULL. Null when there is no
-    // connection or the row is not written.
+    // A null or empty `shortcutFile` is stored as NULL. With `pendingJob`
+    // (above 0), the same transaction deletes that job from the pending
+    // table (pending_store.h): the upload is never both waiting and done.
+    // Null when there is no connection or the row is not written.
     HistoryRowPtr Insert(const std::string& thumb, const std::wstring& fileName,
                          const std::string& size, const std::string& url,
-                         const wchar_t* shortcutFile);
+                         const wchar_t* shortcutFile, long long pendingJob = 0);
 
     // Deletes the row with `rowId` from the database, then from the model.
     // False, with both left as they were, when the row is unknown or the
@@ -49,6 +51,9 @@ public:
     std::vector<std::string> ShortcutsNewestFirst(std::size_t skip, std::size_t count) const;
 
     bool IsOpen() const { return connection_ != nullptr; }
+    // The connection, shared with the pending table's store; null when not
+    // open.
+    sqlite3* Connection() const { return connection_; }
 
 private:
     void Close();

@@ -22,8 +22,10 @@ public:
 
     // Thumbnails are read from `dataFolder` (UTF-8, ending in a backslash)
     // + "thumbs\".
+    // Retry and Remove are the buttons of failed entries (FailedUploadRow).
     HistoryViews(HINSTANCE instance, std::string dataFolder, ButtonClickFunction copyAction,
-                 ButtonClickFunction deleteAction);
+                 ButtonClickFunction deleteAction, ButtonClickFunction retryAction = nullptr,
+                 ButtonClickFunction removeAction = nullptr);
 
     std::unique_ptr<GUIObject> CreateView(HWND contentWindow) override;
     // `entry` is a HistoryRow.
@@ -42,6 +44,8 @@ private:
     std::string dataFolder_;
     ButtonClickFunction copyAction_;
     ButtonClickFunction deleteAction_;
+    ButtonClickFunction retryAction_;
+    ButtonClickFunction removeAction_;
     BoundedCache<std::string, PreparedThumbnail> cache_{kThumbnailCacheSize};
     std::size_t decodes_ = 0;
     std::size_t binds_ = 0;

@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cwchar>
 
+#include "base/clock.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
 #include "base/user_prompt.h"
@@ -12,6 +14,13 @@
 #include "upload/upload_form.h"
 #include "upload/zip_archive.h"
 
+// Jobs live in three lists: waiting (in arrival order), waiting for a retry
+// (each with the time it may go) and failed for good (until the user's Retry
+// or Remove). The job in hand belongs to the worker alone. Each change is
+// written to the journal first when there is one, so that a restart finds
+// every job where it was; a job cut off by the end of the process is still
+// "waiting" there and is sent again (at least once).
+//
 // Delivering outcomes: the completion handler may send messages to the main
 // window, and the main thread may at that moment wait for the lock in an
 // enqueue. So the worker reads the number of waiting jobs under the lock and
@@ -100,7 +109,7 @@ std::uint64_t FolderSize(const std::wstring& folder) {
     return total;
 }
 
-int RemoveStaleArchives(const std::wstring& folder) {
+int RemoveStaleArchives(const std::wstring& folder, const std::vector<std::wstring>& keep) {
     const std::wstring base = (!folder.empty() && folder.back() == L'\\') ? folder : folder + L'\\';
     WIN32_FIND_DATAW found;
     ScopedFindHandle search(FindFirstFileW((base + kArchivePrefix + L"*.tmp").c_str(), &found));
@@ -108,6 +117,10 @@ int RemoveStaleArchives(const std::wstring& folder) {
     int removed = 0;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const bool kept = std::any_of(keep.begin(), keep.end(), [&found](const std::wstring& name) {
+            return _wcsicmp(name.c_str(), found.cFileName) == 0;
+        });
+        if (kept) continue;
         if (DeleteFileW((base + found.cFileName).c_str())) ++removed;
     } while (FindNextFileW(search.get(), &found));
     return removed;
@@ -139,39 +152,115 @@ bool UploadQueue::Stop(DWORD milliseconds) {
     return WaitForSingleObject(worker_.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
-bool UploadQueue::Append(std::unique_ptr<UploadJob> job) {
+void UploadQueue::Changed() const {
+    if (const UploadChangeListener listener = onChange_) listener();
+}
+
+std::size_t UploadQueue::HeldLocked() const {
+    return jobs_.size() + retrying_.size() + failed_.size() + (busy_ ? 1 : 0);
+}
+
+bool UploadQueue::Enqueue(std::vector<NewUpload> uploads) {
+    std::vector<std::unique_ptr<UploadJob>> jobs;
+    for (NewUpload& upload : uploads) {
+        auto job = std::make_unique<UploadJob>();
+        job->path = std::move(upload.path);
+        job->displayName = std::move(upload.name);
+        job->kind = upload.kind;
+        job->deleteWhenUploaded = upload.deleteWhenUploaded;
+        job->heldStream = upload.stream;  // closed with the job, whatever happens
+        jobs.push_back(std::move(job));
+    }
+    if (jobs.empty()) return true;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        jobs_.push_back(std::move(job));
+        if (HeldLocked() + jobs.size() > kMaxPendingJobs) return false;
+        std::vector<UploadJob*> written;
+        for (const auto& job : jobs) written.push_back(job.get());
+        if (!journal_ || !journal_->Add(written)) {
+            // Not written down: the uploads still go, from memory.
+            for (const auto& job : jobs) job->id = nextLocalId_--;
+        }
+        for (auto& job : jobs) jobs_.push_back(std::move(job));
     }
     SetEvent(wake_.get());
+    Changed();
     return true;
 }
 
-bool UploadQueue::Enqueue(const std::wstring& path, UploadKind kind, FILE* stream, const std::wstring& name,
-                          bool deleteWhenUploaded) {
-    auto job = std::make_unique<UploadJob>();
-    job->path = path;
-    job->displayName = name;
-    job->deleteWhenUploaded = deleteWhenUploaded;
-    job->heldStream = stream;
-    job->kind = kind;
-    return Append(std::move(job));
-}
-
 bool UploadQueue::EnqueueFile(const std::wstring& path, FILE* stream) {
-    return Enqueue(path, UploadKind::File, stream);
+    return Enqueue({NewUpload{path, {}, UploadKind::File, false, stream}});
 }
 
 bool UploadQueue::EnqueueCapture(const std::wstring& path, const std::wstring& name) {
-    return Enqueue(path, UploadKind::Capture, nullptr, name, true);
+    return Enqueue({NewUpload{path, name, UploadKind::Capture, true, nullptr}});
 }
 
 bool UploadQueue::EnqueueFolder(const std::wstring& path) {
-    // Only the archive made from the folder is ever deleted: the worker
-    // knows when the path names that archive (the folder may have been
-    // replaced by a file of the user's by the time the worker gets to it).
-    return Enqueue(path, UploadKind::Folder, nullptr);
+    // Only the archive made from the folder is ever deleted, never the
+    // folder (nor a file of the user's that took its place).
+    return Enqueue({NewUpload{path, {}, UploadKind::Folder, false, nullptr}});
+}
+
+void UploadQueue::Restore(std::vector<std::unique_ptr<UploadJob>> jobs) {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        for (auto& job : jobs) {
+            if (!job) continue;
+            if (job->failure == UploadFailure::None) jobs_.push_back(std::move(job));
+            else failed_.push_back(std::move(job));
+        }
+    }
+    SetEvent(wake_.get());
+    Changed();
+}
+
+namespace {
+
+std::unique_ptr<UploadJob> TakeById(std::deque<std::unique_ptr<UploadJob>>& list, long long id) {
+    for (auto at = list.begin(); at != list.end(); ++at) {
+        if ((*at)->id != id) continue;
+        std::unique_ptr<UploadJob> job = std::move(*at);
+        list.erase(at);
+        return job;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool UploadQueue::Retry(long long id) {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        std::unique_ptr<UploadJob> job = TakeById(failed_, id);
+        if (!job) return false;
+        job->failedAttempts = 0;
+        job->failure = UploadFailure::None;
+        job->status = 0;
+        if (journal_ && job->id > 0) journal_->SetWaiting(job->id, 0);
+        jobs_.push_back(std::move(job));
+    }
+    SetEvent(wake_.get());
+    Changed();
+    return true;
+}
+
+bool UploadQueue::Remove(long long id) {
+    std::unique_ptr<UploadJob> job;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        job = TakeById(failed_, id);
+        if (!job) return false;
+        if (journal_ && job->id > 0) journal_->Remove(job->id);
+    }
+    DeleteOwnFiles(*job);
+    Changed();
+    return true;
+}
+
+void UploadQueue::DeleteOwnFiles(const UploadJob& job) {
+    if (!job.archive.empty()) DeleteFileW(job.archive.c_str());
+    if (job.deleteWhenUploaded) DeleteFileW(job.path.c_str());
 }
 
 void UploadQueue::SetPaused(bool paused) {
@@ -181,9 +270,26 @@ void UploadQueue::SetPaused(bool paused) {
 
 bool UploadQueue::IsBusy() const { return busy_; }
 
+bool UploadQueue::DueLocked(const UploadJob& job, std::int64_t now) const {
+    return now >= job.readyAt || now < job.pausedAt;
+}
+
 std::size_t UploadQueue::QueuedCount() const {
+    const std::int64_t now = UnixTimeNow();
     std::lock_guard<std::mutex> hold(lock_);
-    return jobs_.size();
+    std::size_t due = 0;
+    for (const auto& job : retrying_) due += DueLocked(*job, now) ? 1 : 0;
+    return jobs_.size() + due;
+}
+
+std::size_t UploadQueue::WaitingCount() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return jobs_.size() + retrying_.size();
+}
+
+std::size_t UploadQueue::FailedCount() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return failed_.size();
 }
 
 void UploadQueue::SetArchiveFolder(const std::wstring& folder) {
@@ -209,64 +315,175 @@ DWORD WINAPI UploadQueue::WorkerMain(void* queue) {
     while (!self->stopping_) {
         std::unique_ptr<UploadJob> job = self->TakeNextJob();
         if (!job) {
+            self->AnnounceDueRetries();
             // Looks again every 50 ms, or at once when a job arrives.
             WaitForSingleObject(self->wake_.get(), kIdlePollMillis);
             continue;
         }
-        self->RunJob(*job);
+        self->Changed();  // one fewer waits
+        self->RunJob(std::move(job));
     }
     return 0;
 }
 
+// A paused queue takes nothing, so its owner must hear that a retry is
+// ready (the owner releases the queue when it shows an upload).
+void UploadQueue::AnnounceDueRetries() {
+    bool announce = false;
+    {
+        const std::int64_t now = UnixTimeNow();
+        std::lock_guard<std::mutex> hold(lock_);
+        bool due = false;
+        for (const auto& job : retrying_) due = due || DueLocked(*job, now);
+        announce = due && !dueAnnounced_;
+        dueAnnounced_ = due;
+    }
+    if (announce) Changed();
+}
+
 std::unique_ptr<UploadJob> UploadQueue::TakeNextJob() {
+    const std::int64_t now = UnixTimeNow();
     std::lock_guard<std::mutex> hold(lock_);
-    if (jobs_.empty() || paused_) {
+    if (paused_) {
+        busy_ = false;
+        return nullptr;
+    }
+    // A retry that has come due goes before the jobs that arrived after it
+    // failed; one that has not waits while they go.
+    std::deque<std::unique_ptr<UploadJob>>* from = &jobs_;
+    for (auto at = retrying_.begin(); at != retrying_.end(); ++at) {
+        if (!DueLocked(**at, now)) continue;
+        std::rotate(retrying_.begin(), at, std::next(at));
+        from = &retrying_;
+        break;
+    }
+    if (from->empty()) {
         busy_ = false;
         return nullptr;
     }
     busy_ = true;
     // A cancel pressed between jobs is for none of them.
     cancel_ = false;
-    std::unique_ptr<UploadJob> job = std::move(jobs_.front());
-    jobs_.pop_front();
+    std::unique_ptr<UploadJob> job = std::move(from->front());
+    from->pop_front();
     return job;
 }
 
-bool UploadQueue::Deliver(const UploadJob& job, std::string reply, bool success) {
+bool UploadQueue::Deliver(const UploadJob& job, const Attempt& attempt, bool willRetry) {
     const UploadCompletionHandler handler = onComplete_;
+    const bool success = attempt.failure == UploadFailure::None;
     if (!handler) return success;
     JobOutcome outcome;
     outcome.job = &job;
-    outcome.reply = std::move(reply);
+    outcome.reply = attempt.reply;
     outcome.remaining = QueuedCount();
     outcome.success = success;
+    outcome.httpStatus = attempt.status;
+    outcome.failure = attempt.failure;
+    outcome.willRetry = willRetry;
+    outcome.attempt = job.failedAttempts + 1;
     return handler(std::move(outcome));
 }
 
-void UploadQueue::RunJob(UploadJob& job) {
-    struct _stat64 info;
-    if (!StatPath(job.path, info)) {
-        Deliver(job, std::string(), false);
+void UploadQueue::RunJob(std::unique_ptr<UploadJob> job) {
+    const Attempt attempt = Try(*job);
+    if (stopping_) {
+        // Cut off by the end of the process: the journal still has the job
+        // waiting, and the next start sends it again.
         return;
     }
-    std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
-    bool declined = false;
-    const bool isFolder = (info.st_mode & _S_IFMT) == _S_IFDIR;
-    if (isFolder && !PrepareFolder(job, size, declined)) return;
-    const bool ownArchive = isFolder && !declined;
-    if (cancel_ || stopping_) {
-        // Cancelled while the folder was packed: nothing is sent.
-        if (ownArchive) DeleteFileW(job.path.c_str());
-        Deliver(job, std::string(), false);
+    const std::int64_t pause =
+        RetryPause(attempt.failure, attempt.status, job->failedAttempts + 1, attempt.retryAfter);
+    if (attempt.failure == UploadFailure::Declined) {
+        // The user chose not to send it: the question was the only message.
+        Deliver(*job, attempt, false);
+        std::lock_guard<std::mutex> hold(lock_);
+        if (journal_ && job->id > 0) journal_->Remove(job->id);
+        if (!job->archive.empty()) DeleteFileW(job->archive.c_str());
+        Changed();
         return;
     }
-    Transfer(job, size, declined, ownArchive);
+    const bool uploaded = Deliver(*job, attempt, pause >= 0);
+    if (uploaded) {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (journal_ && job->id > 0) journal_->Remove(job->id);
+        }
+        DeleteOwnFiles(*job);
+        Changed();
+        return;
+    }
+    const UploadFailure failure =
+        attempt.failure == UploadFailure::None ? UploadFailure::BadReply : attempt.failure;
+    Settle(std::move(job), failure, attempt.status, attempt.failure == UploadFailure::None ? -1 : pause);
 }
 
-// Replaces a folder job's path by a ZIP archive of the folder. False when the
-// job has ended (its failure already delivered); `declined` when the user
-// chose not to send an oversized folder.
-bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& declined) {
+void UploadQueue::Settle(std::unique_ptr<UploadJob> job, UploadFailure failure, long status,
+                         std::int64_t pause) {
+    ++job->failedAttempts;
+    if (pause >= 0) {
+        const std::int64_t now = UnixTimeNow();
+        job->pausedAt = now;
+        job->readyAt = now + pause;
+        std::lock_guard<std::mutex> hold(lock_);
+        if (journal_ && job->id > 0) journal_->SetWaiting(job->id, job->failedAttempts);
+        retrying_.push_back(std::move(job));
+    } else {
+        job->failure = failure;
+        job->status = status;
+        if (job->heldStream) {
+            std::fclose(job->heldStream);  // a failed job may wait for days
+            job->heldStream = nullptr;
+        }
+        const FailedUploadNotice notice{job->id, JobName(*job), failure, status};
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (journal_ && job->id > 0) journal_->SetFailed(job->id, failure, status, job->failedAttempts);
+            failed_.push_back(std::move(job));
+        }
+        // Told once the job can be retried or removed.
+        if (const UploadFailureListener listener = onFailure_) listener(notice);
+    }
+    Changed();
+}
+
+UploadQueue::Attempt UploadQueue::Try(UploadJob& job) {
+    Attempt attempt;
+    // A folder packed on an earlier attempt is sent as it was packed.
+    struct _stat64 info;
+    if (!job.archive.empty() && !StatPath(job.archive, info)) job.archive.clear();
+    if (!StatPath(job.SentPath(), info)) {
+        attempt.failure = UploadFailure::FileGone;
+        return attempt;
+    }
+    std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+    if ((info.st_mode & _S_IFMT) == _S_IFDIR) {
+        if (job.deleteWhenUploaded) {
+            // A file of ours that has become a folder: not ours to send.
+            attempt.failure = UploadFailure::FileGone;
+            return attempt;
+        }
+        attempt.failure = PrepareFolder(job, size);
+        if (attempt.failure != UploadFailure::None) return attempt;
+    }
+    if (cancel_ || stopping_) {
+        // Cancelled while the folder was packed: nothing is sent, and the
+        // archive goes (a Retry packs the folder again).
+        if (!job.archive.empty() && !stopping_) {
+            DeleteFileW(job.archive.c_str());
+            job.archive.clear();
+            std::lock_guard<std::mutex> hold(lock_);
+            if (journal_ && job.id > 0) journal_->SetArchive(job.id, job.archive, job.displayName);
+        }
+        attempt.failure = UploadFailure::Cancelled;
+        return attempt;
+    }
+    return Transfer(job, size);
+}
+
+// Packs a folder job into a ZIP archive (job.archive) and sets `size` to the
+// archive's.
+UploadFailure UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size) {
     const std::wstring folder = TrimFolderPath(job.path);
     const std::wstring folderName = LastComponent(folder);
     if (FolderSize(folder) > UploadLimitBytes) {
@@ -274,10 +491,7 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
             L"The folder '" + folderName +
             L"' is greater than the allowed size (50MB).\nIf the compressed size of the directory is still "
             L"greater than the allowed size, the upload will fail.\n\nDo you wish to continue?";
-        if (Ask(question, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
-            declined = true;
-            return true;
-        }
+        if (Ask(question, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return UploadFailure::Declined;
     }
 
     std::wstring archiveFolder;
@@ -286,57 +500,53 @@ bool UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size, bool& decli
         archiveFolder = archiveFolder_;
     }
     wchar_t archive[MAX_PATH];
-    if (!GetTempFileNameW(archiveFolder.c_str(), kArchivePrefix, 0, archive)) {
-        Deliver(job, std::string(), false);
-        return false;
-    }
+    if (!GetTempFileNameW(archiveFolder.c_str(), kArchivePrefix, 0, archive)) return UploadFailure::NotPacked;
     struct _stat64 info;
     if (!PackFolder(folder, archive) || !StatPath(archive, info)) {
         DeleteFileW(archive);  // nothing else will ever use it
-        Deliver(job, std::string(), false);
-        return false;
+        return UploadFailure::NotPacked;
     }
-    job.displayName = folderName + L".zip";
-    job.path = archive;  // ours: deleted after the attempt, whatever came of it
+    job.archive = archive;  // ours: deleted with the job
+    if (job.displayName.empty()) job.displayName = folderName + L".zip";
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (journal_ && job.id > 0) journal_->SetArchive(job.id, job.archive, job.displayName);
+    }
     size = static_cast<std::uint64_t>(info.st_size);
-    return true;
+    return UploadFailure::None;
 }
 
-// `ownArchive`: the job's path is a temporary archive made for it.
-void UploadQueue::Transfer(UploadJob& job, std::uint64_t size, bool declined, bool ownArchive) {
+UploadQueue::Attempt UploadQueue::Transfer(UploadJob& job, std::uint64_t size) {
+    Attempt attempt;
     const std::string uploadUrl = Settings().GetAdvancedNarrow(L"adv_api_upload_uri");
     CURL* transfer = OpenRequest(uploadUrl.c_str(), TimeLimit::LowSpeedOnly);
     if (!transfer) {
-        Deliver(job, std::string(), false);
-        if (ownArchive) DeleteFileW(job.path.c_str());  // the job's own files stay
-        return;
+        attempt.failure = UploadFailure::NotStarted;
+        return attempt;
     }
-    bool success = false;
-    if (declined) {
-        // Nothing to send; the question was the only message.
-    } else if (size > UploadLimitBytes) {
+    if (size > UploadLimitBytes) {
         const std::wstring name = JobName(job);
         Ask(L"The file (" + name + L") is too big to upload. The limit is 50MB", MB_OK | MB_ICONERROR);
+        attempt.failure = UploadFailure::TooLarge;
     } else {
-        success = Perform(transfer, job, size);
+        Perform(transfer, job, size, attempt);
     }
-
-    const bool uploaded = Deliver(job, std::string(reply_.text()), success);
-    // Never a folder: only the archive made here, or a capture's own file
-    // once the service has it.
-    if (ownArchive || (job.deleteWhenUploaded && uploaded)) DeleteFileW(job.path.c_str());
-
+    attempt.reply = reply_.text();
     transferActive_ = false;
     curl_easy_cleanup(transfer);
     reply_.Release();
+    return attempt;
 }
 
-// Sends the file of `job` as the upload form; true when libcurl reports no
-// error (an HTTP status of 400 or above is an error).
-bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
+// Sends the file of `job` as the upload form. A status of 400 or above
+// fails the attempt, with whatever reply came with it.
+void UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size, Attempt& attempt) {
     const std::string fileName = FormFileName(job);
-    FILE* file = _wfopen(job.path.c_str(), L"rb");
-    if (!file) return false;
+    FILE* file = _wfopen(job.SentPath().c_str(), L"rb");
+    if (!file) {
+        attempt.failure = UploadFailure::FileGone;
+        return;
+    }
     if (job.heldStream) {
         std::fclose(job.heldStream);
         job.heldStream = nullptr;
@@ -347,7 +557,8 @@ bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
     curl_mime* form = NewUploadForm(transfer, &stream, fileName);
     if (!form) {
         std::fclose(file);
-        return false;
+        attempt.failure = UploadFailure::NotStarted;
+        return;
     }
 
     const UploadAccountSource accountSource = accountSource_;
@@ -364,11 +575,23 @@ bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
     curl_easy_setopt(transfer, CURLOPT_XFERINFOFUNCTION, &UploadQueue::OnTransferProgress);
     curl_easy_setopt(transfer, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(transfer, CURLOPT_NOPROGRESS, 0L);
+    // The status is judged here, after the whole answer: its Retry-After
+    // header and body count.
+    curl_easy_setopt(transfer, CURLOPT_FAILONERROR, 0L);
 
     sentBytes_ = 0;
     totalBytes_ = 0;
     transferActive_ = true;
     const CURLcode result = PerformTransfer(transfer);
+    long status = 0;
+    curl_easy_getinfo(transfer, CURLINFO_RESPONSE_CODE, &status);
+    curl_off_t retryAfter = 0;
+    const bool hasRetryAfter =
+        curl_easy_getinfo(transfer, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0;
+    const bool cancelled = result == CURLE_ABORTED_BY_CALLBACK && cancel_;
+    attempt.status = status;
+    attempt.retryAfter = hasRetryAfter ? static_cast<std::int64_t>(retryAfter) : -1;
+    attempt.failure = ClassifyTransfer(result == CURLE_OK, status, cancelled);
 
     // The handle still points at the form and the list until it is released.
     curl_easy_setopt(transfer, CURLOPT_MIMEPOST, nullptr);
@@ -376,7 +599,6 @@ bool UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size) {
     curl_mime_free(form);
     curl_slist_free_all(headers);
     std::fclose(file);
-    return result == CURLE_OK;
 }
 
 int UploadQueue::OnTransferProgress(void* queue, curl_off_t, curl_off_t, curl_off_t uploadTotal,

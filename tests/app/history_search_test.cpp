@@ -10,11 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/failed_uploads.h"
 #include "app/history_list.h"
 #include "app/main_window.h"
 #include "base/main_window_handle.h"
@@ -58,13 +60,6 @@ SYSTEMTIME MarchDay() {
     time.wDayOfWeek = 6;
     time.wHour = 12;
     return time;
-}
-
-std::string TestProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
 }
 
 // Every 25th row is "Café terrace <i>.jpg", the others "photo-<i>.png";
@@ -368,6 +363,54 @@ TEST_F(HistorySearchTest, TheHeadingButtonOpensAndClosesTheSearch) {
     Chord(VK_CONTROL, 'F');
     EXPECT_FALSE(search->IsOpen());
     App().settingsShown = false;
+}
+
+// A failed upload is found by its name like any upload, also one that fails
+// while the box is open; it has no link to open or copy, and Delete removes
+// it as its Remove button does.
+TEST_F(HistorySearchTest, FailedUploadsAreFoundByNameAndRemovedWithDelete) {
+    RecordedPrompts prompts(IDYES);
+    const auto early = MakeFailedRow(901, L"whiteboard notes.png", UploadFailure::NoAnswer, 0);
+    AddFailedEntry(early, false);
+    Chord(VK_CONTROL, 'F');
+    ASSERT_TRUE(search->IsOpen());
+    TypeAndWait(L"whiteboard");
+    EXPECT_EQ((std::vector<std::wstring>{L"whiteboard notes.png"}), Shown());
+    AddFailedEntry(MakeFailedRow(902, L"whiteboard plan.pdf", UploadFailure::Refused, 413), true);
+    AddFailedEntry(MakeFailedRow(903, L"receipt copy.pdf", UploadFailure::Refused, 413), true);
+    Settle();
+    EXPECT_EQ((std::vector<std::wstring>{L"whiteboard plan.pdf", L"whiteboard notes.png"}), Shown());
+
+    const std::size_t openedBefore = opened.size();
+    Tap(VK_DOWN);
+    ASSERT_EQ(L"whiteboard plan.pdf", HighlightedName());
+    EXPECT_FALSE(search->OnKey(VK_RETURN));
+    EXPECT_EQ(openedBefore, opened.size());
+    Tap(VK_DELETE);
+    Settle();
+    ASSERT_EQ(1u, prompts.Texts().size());
+    EXPECT_EQ(0u, prompts.Texts()[0].find(L"Remove this failed upload?"));
+    EXPECT_EQ((std::vector<std::wstring>{L"whiteboard notes.png"}), Shown());
+
+    // Closed, the list holds the uploads and the two failed entries left.
+    Tap(VK_ESCAPE);
+    ASSERT_FALSE(search->IsOpen());
+    Settle();
+    const std::vector<std::wstring> all = Shown();
+    EXPECT_EQ(std::count(all.begin(), all.end(), L"whiteboard plan.pdf"), 0);
+    EXPECT_EQ(std::count(all.begin(), all.end(), L"whiteboard notes.png"), 1);
+    EXPECT_EQ(std::count(all.begin(), all.end(), L"receipt copy.pdf"), 1);
+    // The others go the same way, so the list is as the other cases expect.
+    for (const ScrollEntry& entry : List().Entries()) {
+        if (static_cast<const HistoryRow*>(entry.get())->failed) {
+            EXPECT_TRUE(DeleteHistoryRow(std::static_pointer_cast<const HistoryRow>(entry)));
+        }
+    }
+    Settle();
+    const auto entries = List().Entries();
+    EXPECT_EQ(0, std::count_if(entries.begin(), entries.end(), [](const ScrollEntry& entry) {
+                  return static_cast<const HistoryRow*>(entry.get())->failed;
+              }));
 }
 
 }  // namespace

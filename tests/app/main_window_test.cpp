@@ -31,6 +31,7 @@
 #include "gui/gui_image.h"
 #include "gui/gui_page.h"
 #include "gui/gui_scroll_area.h"
+#include "gui/gui_text.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
 #include "gui/gui_test_support.h"
@@ -69,13 +70,6 @@ bool RecordOutcome(JobOutcome outcome) {
 std::size_t OutcomeCount() {
     std::lock_guard<std::mutex> hold(outcomesLock);
     return outcomes.size();
-}
-
-std::string TestProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
 }
 
 // Pumps messages until `done` or about `millis` have passed.
@@ -240,7 +234,7 @@ TEST_F(MainWindowTest, IsComposedFromTheSettingsAndTheSkin) {
 
     // The page's children in order, with their rectangles.
     const std::vector<GUIObject*> children = app.mainPage->Children();
-    ASSERT_EQ(9u, children.size());
+    ASSERT_EQ(10u, children.size());
     EXPECT_EQ(app.dropArea, children[1]);
     EXPECT_EQ(app.uploadButton, children[2]);
     EXPECT_EQ(app.cancelButton, children[3]);
@@ -249,6 +243,9 @@ TEST_F(MainWindowTest, IsComposedFromTheSettingsAndTheSkin) {
     EXPECT_EQ(app.progressLeft, children[6]);
     EXPECT_EQ(app.progressCenter, children[7]);
     EXPECT_EQ(app.progressRight, children[8]);
+    EXPECT_EQ(app.uploadCountText, children[9]);  // under the drop area, empty while nothing waits
+    EXPECT_EQ(95, app.uploadCountText->Position().y);
+    EXPECT_EQ(L"", app.uploadCountText->Text());
     auto* glow = dynamic_cast<GUIImage*>(children[0]);
     ASSERT_NE(nullptr, glow);
     EXPECT_NE(nullptr, glow->Bitmap());

@@ -49,13 +49,6 @@ std::unique_ptr<SkinnableWindow> window;
 std::unique_ptr<UploadQueue> queue;
 std::unique_ptr<ScopedSeams> seams;
 
-std::string TestProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
-
 void Settle(int millis = 350) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(millis);
     while (std::chrono::steady_clock::now() < end) {

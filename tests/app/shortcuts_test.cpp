@@ -152,13 +152,6 @@ Picture Decode(const std::string& bytes) {
 }
 
 // ------------------------------------------------------------ fixture
-std::string TestProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return WideToUtf8(folder);
-}
-
 void Settle(DWORD millis = 300) { PumpUntil([] { return false; }, millis); }
 
 void Chord(std::initializer_list<WORD> keys) {

@@ -59,11 +59,12 @@ TEST_F(RealInstance, StartsWithDefaultsAndSavesThemAtExit) {
     EXPECT_EQ(0u, saved.find("alwaysontop true\r\nautocopyurl false\r\n"));
     EXPECT_NE(std::string::npos, saved.find("\r\nliftornheight 530\r\n"));
     EXPECT_NE(std::string::npos, saved.find("\r\nusername \r\n"));
+    EXPECT_NE(std::string::npos, saved.find("\r\nhotkeyclipboard Ctrl+Shift+V\r\n"));
     size_t lines = 0;
     for (size_t at = saved.find("\r\n"); at != std::string::npos; at = saved.find("\r\n", at + 2)) {
         ++lines;
     }
-    EXPECT_EQ(16u, lines);
+    EXPECT_EQ(19u, lines);
     EXPECT_EQ(std::string::npos, saved.find("adv_"));
 }
 

@@ -83,6 +83,26 @@ protected:
         return rows;
     }
 
+    // The pending table's paths (or names of own files), oldest first.
+    std::vector<std::string> PendingPaths() {
+        std::vector<std::string> paths;
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(DataFile("history.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(db, "SELECT path, failure FROM pending ORDER BY id", -1, &statement, nullptr) ==
+                SQLITE_OK) {
+                while (sqlite3_step(statement) == SQLITE_ROW) {
+                    const auto* text = sqlite3_column_text(statement, 0);
+                    paths.push_back(std::string(text ? reinterpret_cast<const char*>(text) : "") + "|" +
+                                    std::to_string(sqlite3_column_int(statement, 1)));
+                }
+            }
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return paths;
+    }
+
     // Toast windows of the instance seen so far.
     void NoteToasts(DWORD processId) {
         for (HWND window : VisibleWindowsOf(processId)) {
@@ -162,8 +182,9 @@ TEST_F(UploadRoad, FilesHandedOverAreUploadedRecordedCopiedAndAnnounced) {
     PumpUntil([&] { NoteToasts(instance.id); return toasts.size() >= 3; }, 10000);
     EXPECT_GE(toasts.size(), 3u);
 
-    // A failing upload records nothing; the next one works again.
-    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/api/json", "count": 1})"));
+    // A refused upload records nothing and waits as a failed job; the next
+    // one works again.
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "status": 413, "path": "/api/json", "count": 1})"));
     WriteBytes(files.File("fails.txt"), "x");
     WriteBytes(files.File("works.txt"), "y");
     Child failing = StartProcess(LiftornPath(), {ToWide(files.File("fails.txt"))}, Environment());
@@ -176,6 +197,7 @@ TEST_F(UploadRoad, FilesHandedOverAreUploadedRecordedCopiedAndAnnounced) {
     ASSERT_TRUE(PumpUntil([&] { return HistoryRows().size() == 4; }, 30000));
     EXPECT_EQ(0u, HistoryRows().back().find("works.txt|"));
     EXPECT_EQ(5u, Uploads().size());
+    EXPECT_EQ((std::vector<std::string>{files.File("fails.txt") + "|3"}), PendingPaths());
 
     // Quitting saves the configuration with the window's place and height.
     EXPECT_EQ(0, Quit(window));
@@ -196,7 +218,8 @@ TEST_F(UploadRoad, QuittingDuringASlowUploadAbortsItAndEndsCleanly) {
     ASSERT_NE(nullptr, instance.process);
     HWND window = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (window = FindRunningInstanceWindow()) != nullptr; }, 30000));
-    EXPECT_FALSE(FileExists(DataFile("vt_1A2B.tmp")));
+    // (Once the waiting jobs are known, a moment after the window.)
+    EXPECT_TRUE(PumpUntil([&] { return !FileExists(DataFile("vt_1A2B.tmp")); }, 10000));
     EXPECT_TRUE(FileExists(DataFile("vt_notes.txt")));
 
     // One upload goes through and leaves its toast up, which the shutdown
@@ -218,13 +241,62 @@ TEST_F(UploadRoad, QuittingDuringASlowUploadAbortsItAndEndsCleanly) {
     EXPECT_NE(std::string::npos, ReadBytes(DataFile("vantorel.conf")).find("\r\npositionx "));
 
     // The aborted upload leaves nothing behind, then or later: no row, no
-    // thumbnail fetched, no statistics ping.
+    // thumbnail fetched, no statistics ping. It still waits, for the next
+    // start.
     Sleep(4000);
     EXPECT_EQ(1u, HistoryRows().size());
+    EXPECT_EQ((std::vector<std::string>{files.File("late.bin") + "|0"}), PendingPaths());
     for (const auto& request : DevService::Requests()) {
         EXPECT_EQ(std::string::npos, request.target.find("late.bin")) << request.target;
     }
     EXPECT_FALSE(FileExists(DataFile("urls\\_late.bin.url")));
+}
+
+TEST_F(UploadRoad, AProgramKilledDuringAnUploadSendsEverythingAtItsNextStart) {
+    std::vector<std::wstring> paths;
+    for (const char* name : {"one.bin", "two.txt", "three.txt"}) {
+        WriteBytes(files.File(name), std::string(name) + std::string(50000, '.'));
+        paths.push_back(ToWide(files.File(name)));
+    }
+    // The first upload's answer is held back long enough to kill the program.
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "slow", "path": "/api/json", "delay": 30.0, "count": 1})"));
+    Child instance = StartProcess(LiftornPath(), {}, Environment());
+    ASSERT_NE(nullptr, instance.process);
+    ASSERT_TRUE(PumpUntil([&] { return FindRunningInstanceWindow() != nullptr; }, 30000));
+    Child second = StartProcess(LiftornPath(), paths, Environment());
+    EXPECT_EQ(0, WaitForExit(second.process, 30000));
+    CloseHandle(second.process);
+    ASSERT_TRUE(PumpUntil([&] { return Uploads().size() == 1; }, 30000));  // sent, not answered
+    EXPECT_EQ(3u, PendingPaths().size());  // written down before the drop was taken
+
+    ASSERT_TRUE(TerminateProcess(instance.process, 1));
+    WaitForSingleObject(instance.process, 10000);
+    CloseHandle(instance.process);
+    ASSERT_TRUE(DevService::ResetFaults());
+
+    // The next start takes them up in their order; the one cut off is sent
+    // again. Each has its history row and nothing is left waiting.
+    Child again = StartProcess(LiftornPath(), {}, Environment());
+    ASSERT_NE(nullptr, again.process);
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            window = FindRunningInstanceWindow();
+            return window && HistoryRows().size() == 3 && PendingPaths().empty();
+        },
+        60000))
+        << HistoryRows().size() << " rows, " << PendingPaths().size() << " pending";
+    const auto rows = HistoryRows();
+    EXPECT_EQ(0u, rows[0].find("one.bin|"));
+    EXPECT_EQ(0u, rows[1].find("two.txt|"));
+    EXPECT_EQ(0u, rows[2].find("three.txt|"));
+    const auto uploads = Uploads();
+    ASSERT_EQ(4u, uploads.size());
+    EXPECT_EQ("one.bin", uploads[0].parts.at(0).filename);
+    EXPECT_EQ("one.bin", uploads[1].parts.at(0).filename);
+    EXPECT_EQ(Sha256Hex(ReadBytes(files.File("one.bin"))), uploads[1].parts.at(0).sha256);
+    EXPECT_EQ(0, Quit(window));
+    CloseHandle(again.process);
 }
 
 }  // namespace

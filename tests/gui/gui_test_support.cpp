@@ -1,6 +1,15 @@
 #include "gui_test_support.h"
 
+#include "base/utf.h"
+
 HINSTANCE TestInstance() { return GetModuleHandleW(nullptr); }
+
+std::string TestProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    std::wstring folder(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return WideToUtf8(folder);
+}
 
 void PumpMessages() {
     MSG message;

@@ -5,11 +5,16 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "gui/gui_object.h"
 
 HINSTANCE TestInstance();
+
+// The test program's own folder (UTF-8, ending in a backslash), where the
+// build copies the skin: the program folder of a main window made in a test.
+std::string TestProgramFolder();
 
 // Dispatches every message waiting for this thread (posted ones first).
 void PumpMessages();

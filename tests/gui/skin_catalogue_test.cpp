@@ -46,9 +46,9 @@ protected:
     bool Load() const { return LoadSkinCatalogue(folder_); }
 };
 
-TEST(SkinCatalogueRows, SeventyNamesOverSixtySevenFilesInElevenFolders) {
+TEST(SkinCatalogueRows, SeventyThreeNamesOverSeventyFilesInElevenFolders) {
     const auto& rows = SkinCatalogueRows();
-    ASSERT_EQ(70u, rows.size());
+    ASSERT_EQ(73u, rows.size());
     std::set<std::string> names;
     std::set<std::wstring> files, folders;
     for (const SkinCatalogueRow& row : rows) {
@@ -59,8 +59,8 @@ TEST(SkinCatalogueRows, SeventyNamesOverSixtySevenFilesInElevenFolders) {
         files.insert(path);
         folders.insert(path.substr(0, path.find(L'\\', 5)));
     }
-    EXPECT_EQ(70u, names.size());
-    EXPECT_EQ(67u, files.size());
+    EXPECT_EQ(73u, names.size());
+    EXPECT_EQ(70u, files.size());
     EXPECT_EQ(11u, folders.size());
     EXPECT_STREQ("BG_TOP", rows.front().name);
     EXPECT_STREQ("COUNTDOWN_BG", rows.back().name);

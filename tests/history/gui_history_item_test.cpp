@@ -239,4 +239,37 @@ TEST_F(HistoryItemTest, ControlsSitBesideTheThumbnailAndLongTitlesAreCut) {
     EXPECT_TRUE(item->IsVisible());
 }
 
+// Retry and Remove exist only once a failed upload is shown, and appear only
+// while the entry does; a normal row rebinding the view takes them away.
+TEST_F(HistoryItemTest, FailedEntriesMakeTheirButtonsWhenFirstShown) {
+    const auto noop = [](void*, WPARAM) {};
+    GUIHistoryItem* item =
+        Add(std::make_unique<GUIHistoryItem>(Parent(), TestInstance(), nullptr, nullptr, noop, noop));
+    auto normal = std::make_shared<const HistoryRow>(MakeHistoryRow(3, "u", "a.png", "d", "", ""));
+    item->Bind(normal, *LoadPreparedThumbnail(L""));
+    EXPECT_EQ(nullptr, item->RetryButton());
+    EXPECT_EQ(nullptr, item->RemoveButton());
+
+    item->Show(SW_HIDE);
+    auto failed = std::make_shared<FailedUploadRow>();
+    failed->failed = true;
+    failed->fileName = "notes.txt";
+    failed->reason = "The service did not answer";
+    item->Bind(failed, *LoadPreparedThumbnail(L""));
+    ASSERT_NE(nullptr, item->RetryButton());
+    ASSERT_NE(nullptr, item->RemoveButton());
+    EXPECT_FALSE(HasVisibleStyle(item->RetryButton()->Window()));  // the entry is hidden
+    EXPECT_FALSE(HasVisibleStyle(item->RemoveButton()->Window()));
+    EXPECT_EQ(item, item->RetryButton()->UserData());
+
+    item->Show(SW_SHOWNA);
+    EXPECT_TRUE(HasVisibleStyle(item->RetryButton()->Window()));
+    EXPECT_TRUE(HasVisibleStyle(item->RemoveButton()->Window()));
+    EXPECT_FALSE(HasVisibleStyle(item->CopyButton()->Window()));
+
+    item->Bind(normal, *LoadPreparedThumbnail(L""));
+    EXPECT_FALSE(HasVisibleStyle(item->RetryButton()->Window()));
+    EXPECT_TRUE(HasVisibleStyle(item->CopyButton()->Window()));
+}
+
 }  // namespace

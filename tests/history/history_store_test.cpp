@@ -15,6 +15,7 @@
 #include "app/app_state.h"
 #include "base/utf.h"
 #include "history/gui_history_item.h"
+#include "history/pending_store.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -371,6 +372,113 @@ TEST_F(HistoryStoreTest, TwoThreadsInsertAndReadAtOnce) {
                     ElementsAre(row->url));
     }
     EXPECT_EQ(2u * kEach, ids.size());
+}
+
+PendingRow Waiting(const std::string& path, const std::string& name = {}) {
+    PendingRow row;
+    row.path = path;
+    row.name = name;
+    return row;
+}
+
+TEST_F(HistoryStoreTest, PendingJobsComeBackInOrderAndTheHistoryCrossesThemOutWithTheirRow) {
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(DbPath()));
+    PendingStore pending(store);
+    ASSERT_TRUE(pending.Open());
+
+    // A thousand dropped files go in one transaction.
+    std::vector<PendingRow> rows;
+    for (int i = 0; i < 1000; ++i) rows.push_back(Waiting("C:\\drop\\file " + std::to_string(i) + ".png"));
+    rows[1].kind = 2;
+    rows[1].name = "holiday.zip";
+    rows[2].ownFile = true;
+    rows[2].path = "capture-20261209-010203-1.png";
+    ASSERT_TRUE(pending.Add(rows));
+    EXPECT_EQ(1, rows[0].id);
+    EXPECT_EQ(1000, rows[999].id);
+    ASSERT_TRUE(pending.SetArchive(rows[1].id, "vt_1F.tmp", "holiday.zip"));
+    ASSERT_TRUE(pending.SetFailed(rows[2].id, 3, 413, 1));
+    ASSERT_TRUE(pending.SetWaiting(rows[3].id, 2));
+
+    // Uploaded: the history row and the crossing out are one transaction.
+    ASSERT_NE(nullptr, store.Insert("t.png", L"file 0.png", "~1kb", "http://x/0", nullptr, rows[0].id));
+    // A job the user removed.
+    ASSERT_TRUE(pending.Remove(rows[4].id));
+
+    HistoryStore reopened;
+    ASSERT_TRUE(reopened.Open(DbPath()));
+    PendingStore again(reopened);
+    ASSERT_TRUE(again.Open());
+    std::vector<PendingRow> back;
+    std::size_t refused = 99;
+    ASSERT_TRUE(again.Load(back, refused));
+    EXPECT_EQ(0u, refused);
+    ASSERT_EQ(998u, back.size());
+    EXPECT_EQ(2, back[0].id);
+    EXPECT_EQ("vt_1F.tmp", back[0].archive);
+    EXPECT_EQ("holiday.zip", back[0].name);
+    EXPECT_EQ(2, back[0].kind);
+    EXPECT_TRUE(back[1].ownFile);
+    EXPECT_EQ(3, back[1].failure);
+    EXPECT_EQ(413, back[1].status);
+    EXPECT_EQ(2, back[2].failedAttempts);
+    EXPECT_EQ("C:\\drop\\file 5.png", back[3].path);
+    EXPECT_EQ(1000, back.back().id);
+    EXPECT_EQ(1u, reopened.Rows().size());
+}
+
+TEST_F(HistoryStoreTest, PendingRowsThatFailTheirChecksAreDroppedAndTheRestLoad) {
+    {
+        HistoryStore store;
+        ASSERT_TRUE(store.Open(DbPath()));
+        PendingStore pending(store);
+        ASSERT_TRUE(pending.Open());
+    }
+    RawDb raw(DbPath());
+    const char* const hostile[] = {
+        // An own file outside "captures": it would be deleted after its upload.
+        "(1, 'C:\\Users\\me\\Documents\\thesis.docx', NULL, 1, NULL)",
+        "(1, 'C:\\ok\\first.png', NULL, 0, NULL)",
+        "(1, '\\\\.\\PhysicalDrive0', NULL, 0, NULL)",
+        "(1, 'C:\\ok\\a.png', NULL, 0, '..\\..\\Windows\\win.ini')",
+        "(1, X'433A5C6F6B5C', NULL, 0, NULL)",  // a blob, not text
+        "(7, 'C:\\ok\\second.png', 'shown.png', 0, NULL)",
+    };
+    for (const char* values : hostile) {
+        ASSERT_TRUE(raw.Exec(std::string("INSERT INTO pending (kind, path, name, own, archive) VALUES ") + values))
+            << values;
+    }
+    ASSERT_TRUE(raw.Exec("INSERT INTO pending (kind, path, name, own, archive) VALUES (1, '" +
+                         std::string(kMaxPendingPathBytes + 1, 'x') + "', NULL, 0, NULL)"));
+    ASSERT_TRUE(raw.Exec("INSERT INTO pending (kind, path, own, failure) VALUES (1, 'C:\\ok\\b.png', 0, 'x')"));
+
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(DbPath()));
+    PendingStore pending(store);
+    ASSERT_TRUE(pending.Open());
+    std::vector<PendingRow> rows;
+    std::size_t refused = 0;
+    EXPECT_TRUE(pending.Load(rows, refused));
+    EXPECT_EQ(6u, refused);
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ("C:\\ok\\first.png", rows[0].path);
+    EXPECT_EQ("shown.png", rows[1].name);
+    EXPECT_EQ(7, rows[1].kind);
+    EXPECT_EQ(2u, pending.Count());  // the refused rows are gone for good
+}
+
+TEST_F(HistoryStoreTest, APendingTableMadeBySomethingElseLeavesTheHistoryWorking) {
+    Prepare({"CREATE TABLE pending (x text)"});
+    HistoryStore store;
+    ASSERT_TRUE(store.Open(DbPath()));
+    PendingStore pending(store);
+    EXPECT_FALSE(pending.Open());
+    std::vector<PendingRow> rows = {Waiting("C:\\a.png")};
+    EXPECT_FALSE(pending.Add(rows));
+    // The history still records, and a job id it cannot cross out is no harm.
+    EXPECT_NE(nullptr, store.Insert("t.png", L"a.png", "~1kb", "http://x/a", nullptr, 5));
+    EXPECT_EQ(1u, store.Rows().size());
 }
 
 }  // namespace

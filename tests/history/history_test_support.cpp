@@ -34,6 +34,10 @@ void InstallHistoryTestSkin(const std::string& programFolder) {
     for (const char* name : {"delete", "delete_hover"}) {
         WritePng(skin + "\\buttons\\" + name + ".png", 20, 20, SolidRgba(20, 20, 90, 90, 90, 255));
     }
+    for (const char* name : {"retry", "retry_hover"}) {
+        WritePng(skin + "\\buttons\\" + name + ".png", 65, 20, SolidRgba(65, 20, 90, 90, 90, 255));
+    }
+    WritePng(skin + "\\history\\failed.png", 69, 69, SolidRgba(69, 69, 200, 30, 30, 255));
 
     App().programFolder = programFolder + "\\";
     RecordedPrompts quiet;  // the catalogue reports the files these tests do not need

@@ -8,11 +8,13 @@
 
 // Colours of the test skin.
 constexpr unsigned char kMaskBlue = 128;  // the mask halves alpha everywhere
+constexpr unsigned int kFailedTileColour = 0xFFC81E1Eu;  // 0xAARRGGBB
 
 // Writes the skin under `programFolder` (UTF-8, no trailing separator), points
 // App().programFolder at it and loads the catalogue quietly:
 //   no_thumb.png      20 x 20 opaque blue
 //   thumb_mask.png    69 x 69, blue byte kMaskBlue, opaque
 //   thumb_overlay.png 69 x 69 transparent but a 4 x 4 opaque green corner
-//   copyurl / delete  small opaque grey buttons
+//   copyurl / delete / retry  small opaque grey buttons
+//   failed.png        69 x 69 opaque kFailedTileColour
 void InstallHistoryTestSkin(const std::string& programFolder);

@@ -369,6 +369,21 @@ class DevServiceTest(unittest.TestCase):
         self.assertEqual([e["fault"] for e in self.log()], ["refuse", None, "status500", None])
         self.assertEqual(svc.control("GET", "faults")[1], [])
 
+    def test_busy_and_refusing_statuses_for_uploads(self):
+        # What the upload queue's retries meet: 503 twice, a 429 asking for a
+        # pause, then the service takes the file; a 413 refuses it.
+        svc = self.service
+        self.fault(mode="status500", path="/api/json", status=503, count=2)
+        self.fault(mode="status500", path="/api/json", status=429, retry_after=2, count=1)
+        answers = [svc.upload(b"a.png", b"x") for _ in range(4)]
+        self.assertEqual([a[0] for a in answers], [503, 503, 429, 200])
+        self.assertNotIn("Retry-After", answers[0][1])
+        self.assertEqual(answers[2][1]["Retry-After"], "2")
+        self.fault(mode="status500", path="/api/json", status=413, count=1)
+        self.assertEqual(svc.upload(b"b.png", b"y")[0], 413)
+        status, reply = svc.control("POST", "fault", {"mode": "status500", "retry_after": "1\r\nX: y"})
+        self.assertEqual(status, 400, reply)
+
     def test_stall_and_close_early_cut_the_body(self):
         svc = self.service
         self.fault(mode="stall", path="/icons/a.png", stall_seconds=30)

@@ -33,6 +33,9 @@ struct Delivered {
     size_t remaining;
     bool success;
     bool enqueueFinished;  // see the deadlock test
+    long httpStatus;
+    bool willRetry;
+    int attempt;
 };
 
 struct Prompted {
@@ -76,7 +79,8 @@ bool Record(JobOutcome outcome) {
     }
     std::lock_guard<std::mutex> hold(recorder.lock);
     recorder.outcomes.push_back({outcome.job->path, outcome.job->displayName, outcome.job->kind, outcome.reply,
-                                 outcome.remaining, outcome.success, enqueueFinished});
+                                 outcome.remaining, outcome.success, enqueueFinished, outcome.httpStatus,
+                                 outcome.willRetry, outcome.attempt});
     recorder.changed.notify_all();
     return outcome.success && !recorder.judgeBad;
 }
@@ -86,6 +90,62 @@ int AnswerPrompt(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
     recorder.prompts.push_back({text, caption, type});
     return IDOK;
 }
+
+// The queue's clock: it stands still unless a test moves it, so a retry
+// comes only when the test says its pause is over.
+std::atomic<std::int64_t> testNow{1000000};
+std::int64_t TestClock() { return testNow; }
+
+Seams TestSeams() {
+    Seams seams;
+    seams.askUser = &AnswerPrompt;
+    seams.unixTime = &TestClock;
+    return seams;
+}
+
+// Jobs failed for good, as the queue told them.
+std::mutex noticesLock;
+std::vector<FailedUploadNotice> notices;
+void RecordFailure(const FailedUploadNotice& notice) {
+    std::lock_guard<std::mutex> hold(noticesLock);
+    notices.push_back(notice);
+}
+
+// What the queue wrote down, as "add <id>", "archive <id>", "waiting <id>
+// <attempts>", "failed <id> <failure> <status> <attempts>", "remove <id>".
+class RecordingJournal : public UploadJournal {
+public:
+    bool Add(const std::vector<UploadJob*>& jobs) override {
+        std::lock_guard<std::mutex> hold(lock_);
+        for (UploadJob* job : jobs) {
+            job->id = ++lastId_;
+            calls_.push_back("add " + std::to_string(job->id));
+        }
+        return true;
+    }
+    void SetArchive(long long id, const std::wstring&, const std::wstring&) override { Note("archive " + std::to_string(id)); }
+    void SetWaiting(long long id, int attempts) override {
+        Note("waiting " + std::to_string(id) + " " + std::to_string(attempts));
+    }
+    void SetFailed(long long id, UploadFailure failure, long status, int attempts) override {
+        Note("failed " + std::to_string(id) + " " + std::to_string(static_cast<int>(failure)) + " " +
+             std::to_string(status) + " " + std::to_string(attempts));
+    }
+    void Remove(long long id) override { Note("remove " + std::to_string(id)); }
+    std::vector<std::string> Calls() {
+        std::lock_guard<std::mutex> hold(lock_);
+        return calls_;
+    }
+
+private:
+    void Note(std::string call) {
+        std::lock_guard<std::mutex> hold(lock_);
+        calls_.push_back(std::move(call));
+    }
+    std::mutex lock_;
+    std::vector<std::string> calls_;
+    long long lastId_ = 0;
+};
 
 std::string Pattern(size_t size, unsigned seed) {
     std::string bytes(size, '\0');
@@ -124,8 +184,11 @@ protected:
             recorder.judgeBad = false;
         }
         queue.SetCompletionHandler(&Record);
+        queue.SetFailureListener(&RecordFailure);
+        std::lock_guard<std::mutex> hold(noticesLock);
+        notices.clear();
     }
-    ScopedSeams seams_{Seams{&AnswerPrompt}};
+    ScopedSeams seams_{TestSeams()};
 
     std::wstring Write(const std::string& name, const std::string& bytes) {
         const std::string path = dir.File(name);
@@ -135,6 +198,27 @@ protected:
     std::vector<Delivered> Outcomes() {
         std::lock_guard<std::mutex> hold(recorder.lock);
         return recorder.outcomes;
+    }
+    static std::vector<FailedUploadNotice> Notices() {
+        std::lock_guard<std::mutex> hold(noticesLock);
+        return notices;
+    }
+    // Polls `done` for up to 20 s: what the worker does after delivering an
+    // outcome (journal, files) comes a moment later.
+    template <typename Done>
+    static bool WaitUntil(Done done) {
+        for (int i = 0; i < 2000; ++i) {
+            if (done()) return true;
+            std::this_thread::sleep_for(10ms);
+        }
+        return done();
+    }
+    // No outcome arrives for a while (what a test can say of a retry that
+    // must not have come yet).
+    static bool NothingMoreFor(size_t outcomes, std::chrono::milliseconds wait = 400ms) {
+        std::this_thread::sleep_for(wait);
+        std::lock_guard<std::mutex> hold(recorder.lock);
+        return recorder.outcomes.size() == outcomes;
     }
     std::vector<Prompted> Prompts() {
         std::lock_guard<std::mutex> hold(recorder.lock);
@@ -164,6 +248,7 @@ protected:
     }
 
     TempDir dir;
+    RecordingJournal journal;  // outlives the queue
     UploadQueue queue;
 };
 
@@ -416,6 +501,116 @@ TEST_F(UploadQueueTest, EveryServerFaultEndsOneJobAndTheNextStillGoes) {
         EXPECT_NE("", ReplyPath(outcomes[expected - 1].reply));
         EXPECT_LE(spoiled.reply.size(), kReplyLimitBytes);
     }
+}
+
+TEST_F(UploadQueueTest, ABusyServiceIsTriedAgainAfterEachPauseWhileLaterJobsGo) {
+    queue.SetJournal(&journal);
+    const char* const busy = R"({"mode": "status500", "path": "/api/json", "status": 503, "count": 1})";
+    ASSERT_TRUE(DevService::SetFault(busy));
+    ASSERT_TRUE(queue.EnqueueFile(Write("busy.txt", "busy"), nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return queue.WaitingCount() == 1 && !Outcomes().empty(); }));
+    // While it waits for its retry, the next job goes.
+    ASSERT_TRUE(queue.EnqueueFile(Write("meanwhile.txt", "meanwhile"), nullptr));
+    ASSERT_TRUE(recorder.WaitFor(2));
+    EXPECT_EQ(1u, queue.WaitingCount());
+    EXPECT_EQ(0u, queue.QueuedCount());
+
+    // 5 s after the first 503, 30 s after the second, 2 s (its Retry-After)
+    // after the 429: never a moment earlier.
+    size_t seen = 2;
+    const char* const next[] = {
+        busy, R"({"mode": "status500", "path": "/api/json", "status": 429, "retry_after": 2, "count": 1})",
+        nullptr};
+    for (std::int64_t pause : {5, 30, 2}) {
+        if (const char* fault = next[seen - 2]) ASSERT_TRUE(DevService::SetFault(fault));
+        testNow += pause - 1;
+        EXPECT_TRUE(NothingMoreFor(seen)) << "retried before its pause of " << pause << " s";
+        testNow += 1;
+        ASSERT_TRUE(recorder.WaitFor(++seen)) << pause;
+    }
+    ASSERT_TRUE(WaitUntil([&] { return journal.Calls().size() == 7; }));
+    const auto outcomes = Outcomes();
+    ASSERT_EQ(5u, outcomes.size());
+    EXPECT_TRUE(outcomes[1].success);
+    EXPECT_EQ(L"meanwhile.txt", outcomes[1].path.substr(outcomes[1].path.rfind(L'\\') + 1));
+    for (size_t i : {0u, 2u, 3u}) EXPECT_FALSE(outcomes[i].success) << i;
+    EXPECT_TRUE(outcomes[4].success);
+    EXPECT_EQ(4u, UploadsNamed({"busy.txt"}).size());
+    EXPECT_TRUE(Notices().empty());  // no failure ever reached the user
+    EXPECT_EQ(0u, queue.WaitingCount());
+    EXPECT_EQ((std::vector<std::string>{"add 1", "waiting 1 1", "add 2", "remove 2", "waiting 1 2",
+                                        "waiting 1 3", "remove 1"}),
+              journal.Calls());
+}
+
+TEST_F(UploadQueueTest, FailuresARetryCannotMendWaitForTheUsersRetryOrRemove) {
+    queue.SetJournal(&journal);
+    const std::wstring refused = Write("capture-refused.png", "png 1");
+    const std::wstring unreadable = Write("capture-unreadable.png", "png 2");
+    const std::wstring users = Write("mine.txt", "mine");
+    ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/api/json", "status": 413, "count": 1})"));
+    ASSERT_TRUE(queue.EnqueueCapture(refused, L"refused.png"));
+    ASSERT_TRUE(recorder.WaitFor(1));
+    {
+        std::lock_guard<std::mutex> hold(recorder.lock);
+        recorder.judgeBad = true;  // the reply is not one the program can use
+    }
+    std::vector<NewUpload> both(2);
+    both[0] = NewUpload{unreadable, L"unreadable.png", UploadKind::Capture, true, nullptr};
+    both[1].path = users;
+    ASSERT_TRUE(queue.Enqueue(std::move(both)));
+    ASSERT_TRUE(recorder.WaitFor(3));
+    {
+        std::lock_guard<std::mutex> hold(recorder.lock);
+        recorder.judgeBad = false;
+    }
+    testNow += 24 * 3600;
+    EXPECT_TRUE(NothingMoreFor(3)) << "no retry without the user";
+    ASSERT_TRUE(WaitUntil([&] { return Notices().size() == 3; }));
+    EXPECT_EQ(3u, queue.FailedCount());
+    const auto notices = Notices();
+    ASSERT_EQ(3u, notices.size());
+    EXPECT_EQ(L"refused.png", notices[0].name);
+    EXPECT_EQ(UploadFailure::Refused, notices[0].failure);
+    EXPECT_EQ(413, notices[0].status);
+    EXPECT_EQ(413, Outcomes()[0].httpStatus);
+    EXPECT_FALSE(Outcomes()[0].willRetry);
+    EXPECT_EQ(UploadFailure::BadReply, notices[1].failure);
+
+    // Retry after the service is mended: it goes, and the capture's file
+    // with it. Remove deletes the program's own file, never the user's.
+    EXPECT_FALSE(queue.Retry(12345));
+    ASSERT_TRUE(queue.Retry(notices[0].id));
+    ASSERT_TRUE(recorder.WaitFor(4));
+    EXPECT_TRUE(Outcomes()[3].success);
+    EXPECT_EQ(1, Outcomes()[3].attempt);
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(WideToUtf8(refused)); }));
+    ASSERT_TRUE(queue.Remove(notices[1].id));
+    ASSERT_TRUE(queue.Remove(notices[2].id));
+    EXPECT_FALSE(queue.Remove(notices[2].id));
+    EXPECT_FALSE(FileExists(WideToUtf8(unreadable)));
+    EXPECT_TRUE(FileExists(WideToUtf8(users)));
+    EXPECT_EQ(0u, queue.FailedCount());
+    EXPECT_EQ((std::vector<std::string>{"add 1", "failed 1 3 413 1", "add 2", "add 3", "failed 2 4 200 1",
+                                        "failed 3 4 200 1", "waiting 1 0", "remove 1", "remove 2", "remove 3"}),
+              journal.Calls());
+}
+
+TEST_F(UploadQueueTest, AFullQueueRefusesAWholeBatchAndClosesItsStreams) {
+    queue.SetPaused(true);
+    std::vector<NewUpload> many(kMaxPendingJobs - 1);
+    for (size_t i = 0; i < many.size(); ++i) many[i].path = L"Z:\\nowhere\\" + std::to_wstring(i);
+    ASSERT_TRUE(queue.Enqueue(std::move(many)));
+    const std::wstring held = Write("held.txt", "h");
+    std::vector<NewUpload> two(2);
+    two[0].path = held;
+    two[0].stream = _wfopen(held.c_str(), L"r");
+    two[1].path = held;
+    EXPECT_FALSE(queue.Enqueue(std::move(two)));
+    EXPECT_EQ(kMaxPendingJobs - 1, queue.WaitingCount());
+    EXPECT_TRUE(DeleteFileW(held.c_str())) << "the refused job's stream is closed";
+    EXPECT_TRUE(queue.EnqueueFile(L"Z:\\nowhere\\last", nullptr));
+    EXPECT_FALSE(queue.EnqueueFile(L"Z:\\nowhere\\past", nullptr));
 }
 
 }  // namespace

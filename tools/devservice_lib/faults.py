@@ -6,7 +6,9 @@ until reset. Path-bound faults win over global ones; among equals the oldest
 wins. Modes and their settings (defaults in MODE_DEFAULTS):
 
   refuse          close the connection without answering ("reset": send RST)
-  status500       answer "status" (500) with a short text body
+  status500       answer "status" (500; any code, e.g. 503, 429, 413) with a
+                  short text body, and a Retry-After header of "retry_after"
+                  (a number of seconds or any text) when it is given
   stall           send the headers and half the body, then hang until the
                   client leaves or "stall_seconds" pass
   close_early     promise the full Content-Length, send half, close
@@ -195,6 +197,12 @@ def parse_fault(order, fault_id):
         params["content_type"] = IMAGE_TYPES[params["format"]]
     if mode == "status500" and not 100 <= params["status"] <= 599:
         return None, "status must be an HTTP status code"
+    if mode == "status500" and "retry_after" in params:
+        value = params["retry_after"]
+        if type(value) is int and value >= 0:
+            params["retry_after"] = str(value)
+        elif not isinstance(value, str) or "\r" in value or "\n" in value:
+            return None, "retry_after must be a whole number of seconds or a text on one line"
     if mode == "redirect":
         if not 300 <= params["status"] <= 399:
             return None, "status must be a redirection code"

@@ -52,7 +52,8 @@ def fault_response(fault):
     if fault.mode == "redirect":
         return Response(int(params["status"]), headers=[("Location", params["location"])])
     if fault.mode == "status500":
-        return Response(int(params["status"]), fault.reply_body())
+        headers = [("Retry-After", params["retry_after"])] if "retry_after" in params else []
+        return Response(int(params["status"]), fault.reply_body(), headers=headers)
     return Response(200, fault.reply_body(), params.get("content_type", "application/json"))
 
 
