@@ -28,8 +28,10 @@ bench: build
 # The installer, the portable zip, SHA256SUMS and the signed update manifest
 # in build/dist. SIGNING_KEY=path/to/release-key.pem signs a release;
 # SIGNING_KEY=dev the build's throw-away key; without either it refuses.
+# SIGNING_CERT=cert.pfx (SIGNING_CERT_PASSWORD) signs the executables; a
+# release without it is refused unless SIGNING_CERT=none.
 dist:
-	scripts/dist.sh $(SIGNING_KEY)
+	SIGNING_CERT="$(SIGNING_CERT)" scripts/dist.sh $(SIGNING_KEY)
 
 clean:
 	rm -rf build

@@ -52,8 +52,3 @@ _liftorn_dep(devil libILU.a CXX DEFINES "IL_STATIC_LIB;_UNICODE;UNICODE" LINKS d
 _liftorn_dep(gif libgif.a)
 # Ed25519 signatures and SHA-256 (the updater).
 _liftorn_dep(sodium libsodium.a DEFINES SODIUM_STATIC)
-# GoogleTest was built without pthreads (Win32 threads); users must agree.
-_liftorn_dep(gtest libgtest.a CXX DEFINES GTEST_HAS_PTHREAD=0)
-_liftorn_dep(gtest_main libgtest_main.a CXX LINKS deps::gtest)
-_liftorn_dep(gmock libgmock.a CXX LINKS deps::gtest)
-_liftorn_dep(gmock_main libgmock_main.a CXX LINKS deps::gmock)

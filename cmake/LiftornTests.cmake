@@ -3,11 +3,29 @@
 # native build only the tests of Win32-free code exist, run under the
 # sanitizers.
 
+if(WIN32)
+    # GoogleTest and GoogleMock from Debian's sources, built with the tests
+    # (and only when a test needs them: `make run` never builds them), with
+    # Win32 threads rather than winpthreads.
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    target_compile_definitions(gtest PUBLIC GTEST_HAS_PTHREAD=0)
+    foreach(library gtest gtest_main gmock gmock_main)
+        add_library(deps::${library} ALIAS ${library})
+    endforeach()
+endif()
+
 # liftorn_test(<name> SOURCES ... [LIBRARIES ...] [PROPERTIES ...]): Windows only.
+# Every test reuses the test support's precompiled header (GoogleTest and
+# the system headers).
 function(liftorn_test name)
     cmake_parse_arguments(test "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
     add_executable(${name} ${test_SOURCES})
     target_link_libraries(${name} PRIVATE liftorn_test_support deps::gtest_main ${test_LIBRARIES})
+    target_precompile_headers(${name} REUSE_FROM liftorn_test_support)
     target_link_options(${name} PRIVATE -static)
     add_test(NAME ${name}
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
@@ -21,6 +39,7 @@ function(liftorn_service_test name)
     cmake_parse_arguments(test "" "" "SOURCES;LIBRARIES;PROPERTIES" ${ARGN})
     add_executable(${name} ${test_SOURCES})
     target_link_libraries(${name} PRIVATE liftorn_test_support deps::gtest_main ${test_LIBRARIES})
+    target_precompile_headers(${name} REUSE_FROM liftorn_test_support)
     target_link_options(${name} PRIVATE -static)
     add_test(NAME ${name}
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-devservice.sh ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh

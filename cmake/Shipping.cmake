@@ -11,6 +11,12 @@
 #   in keys/development.pem; a named key that has gone stops the build. A second throw-away key (keys/test.pem) is made
 #   for the tests, with an updater of its own (iupdater-test.exe), so that
 #   no test ever needs the release key.
+# - LIFTORN_SIGNING_CERT names the Authenticode certificate (PKCS#12) that
+#   signs the package's executables, its uninstaller and its installer
+#   (scripts/sign-file.sh; the password comes from SIGNING_CERT_PASSWORD in
+#   the environment of the build). Left empty, nothing is signed. The
+#   tests' signed package (test-packages/signed) uses a throw-away
+#   self-signed certificate made in keys/.
 # - Packages (NSIS installer and portable zip) are built in package/;
 #   scripts/dist.sh turns them into build/dist with SHA256SUMS and the
 #   signed manifest. The tests' packages (test-packages/current and
@@ -67,6 +73,21 @@ set(LIFTORN_TEST_KEY ${LIFTORN_KEY_DIR}/test.pem)
 # scripts/dist.sh sets the key on every run and checks it first.
 include(${CMAKE_SOURCE_DIR}/cmake/SigningKey.cmake)
 liftorn_choose_release_key("${LIFTORN_SIGNING_KEY}" ${LIFTORN_KEY_DIR} LIFTORN_RELEASE_KEY)
+
+set(LIFTORN_SIGNING_CERT "" CACHE FILEPATH
+    "Authenticode certificate (PKCS#12) for the package's executables; empty: unsigned")
+# scripts/dist.sh checks the certificate before it sets it here.
+if(LIFTORN_SIGNING_CERT AND NOT EXISTS ${LIFTORN_SIGNING_CERT})
+    message(FATAL_ERROR "LIFTORN_SIGNING_CERT ${LIFTORN_SIGNING_CERT} does not exist")
+endif()
+set(LIFTORN_TEST_CERT ${LIFTORN_KEY_DIR}/test-cert.pfx)
+set(LIFTORN_TEST_CERT_PEM ${LIFTORN_KEY_DIR}/test-cert.pem)
+set(LIFTORN_TEST_CERT_PASSWORD "throw away")
+add_custom_command(OUTPUT ${LIFTORN_TEST_CERT} ${LIFTORN_TEST_CERT_PEM}
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/make-test-cert.sh ${LIFTORN_KEY_DIR}/test-cert "${LIFTORN_TEST_CERT_PASSWORD}"
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make-test-cert.sh
+    COMMENT "Making a throw-away code-signing certificate"
+    VERBATIM)
 
 # Throw-away keys are made once per build folder and never leave it.
 foreach(key ${LIFTORN_KEY_DIR}/development.pem ${LIFTORN_TEST_KEY})
@@ -149,11 +170,32 @@ string(APPEND _skin_remove "  RMDir \"$INSTDIR\\skin\"\n!macroend\n")
 set(LIFTORN_SKIN_FILES_NSH ${CMAKE_BINARY_DIR}/generated/skin_files.nsh)
 file(CONFIGURE OUTPUT ${LIFTORN_SKIN_FILES_NSH} CONTENT "${_skin_install}${_skin_remove}" @ONLY)
 
-# liftorn_package(<target> <folder> <version> <program target> <updater target> [ZIP])
+# liftorn_package(<target> <folder> <version> <program target> <updater target> [ZIP]
+#                 [SIGN <certificate> [PASSWORD <password>]])
 # Stages the package's files in <folder>/stage and builds the installer
-# (and the portable zip) from them.
+# (and the portable zip) from them. With SIGN the staged executables are
+# signed before anything packs them, the uninstaller before the installer
+# packs it, and the installer last; PASSWORD (throw-away certificates only)
+# stands in for SIGNING_CERT_PASSWORD.
 function(liftorn_package name folder version program updater)
+    cmake_parse_arguments(package "ZIP" "SIGN;PASSWORD" "" ${ARGN})
     set(stage ${folder}/stage)
+    set(sign_stage)
+    set(sign_define)
+    set(sign_depends)
+    if(package_SIGN)
+        # One command that signs the files it is given, for the build and
+        # for makensis (which runs it on the uninstaller and the installer).
+        set(signer ${folder}/sign.sh)
+        set(password_line "")
+        if(DEFINED package_PASSWORD)
+            set(password_line "export SIGNING_CERT_PASSWORD='${package_PASSWORD}'\n")
+        endif()
+        file(WRITE ${signer} "#!/bin/sh\n${password_line}exec '${CMAKE_SOURCE_DIR}/scripts/sign-file.sh' '${package_SIGN}' \"$@\"\n")
+        set(sign_stage COMMAND sh ${signer} ${stage}/liftorn.exe ${stage}/iupdater.exe)
+        set(sign_define "-DSIGN=sh '${signer}'")
+        set(sign_depends ${package_SIGN} ${CMAKE_SOURCE_DIR}/scripts/sign-file.sh)
+    endif()
     # The window-grab helper, once the capture feature builds it.
     set(helper_copy)
     set(helper_target)
@@ -161,6 +203,9 @@ function(liftorn_package name folder version program updater)
         if(TARGET ${candidate})
             set(helper_target ${candidate})
             set(helper_copy COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${candidate}> ${stage}/vlt-helper.exe)
+            if(package_SIGN)
+                list(APPEND sign_stage ${stage}/vlt-helper.exe)
+            endif()
         endif()
     endforeach()
     file(GLOB_RECURSE skin_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/skin/*.png)
@@ -170,20 +215,22 @@ function(liftorn_package name folder version program updater)
         COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${program}> ${stage}/liftorn.exe
         COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${updater}> ${stage}/iupdater.exe
         ${helper_copy}
+        ${sign_stage}
         COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/skin ${stage}/skin
         COMMAND ${CMAKE_COMMAND} -E touch ${folder}/stage.stamp
-        DEPENDS ${program} ${updater} ${helper_target} ${skin_files}
+        DEPENDS ${program} ${updater} ${helper_target} ${skin_files} ${sign_depends}
         COMMENT "Staging the ${version} package in ${folder}")
     set(setup ${folder}/vantorel-liftorn-${version}-setup.exe)
     add_custom_command(OUTPUT ${setup}
         COMMAND ${LIFTORN_MAKENSIS} -V2 -DVERSION=${version} -DVERSION_QUAD=${version}.0 -DSTAGE=${stage}
                 -DICON=${LIFTORN_ICON_DIR}/liftorn.ico -DWELCOME=${LIFTORN_WELCOME_BITMAP} -DOUTFILE=${setup}
-                -DSKIN_FILES=${LIFTORN_SKIN_FILES_NSH} ${CMAKE_SOURCE_DIR}/res/setup.nsi
+                -DSKIN_FILES=${LIFTORN_SKIN_FILES_NSH} ${sign_define} ${CMAKE_SOURCE_DIR}/res/setup.nsi
         DEPENDS ${folder}/stage.stamp ${CMAKE_SOURCE_DIR}/res/setup.nsi ${LIFTORN_ICON_DIR}/liftorn.ico
                 ${LIFTORN_WELCOME_BITMAP} ${LIFTORN_SKIN_FILES_NSH}
-        COMMENT "Building the installer ${setup}")
+        COMMENT "Building the installer ${setup}"
+        VERBATIM)
     set(outputs ${setup})
-    if(ARGN STREQUAL "ZIP")
+    if(package_ZIP)
         set(zip ${folder}/vantorel-liftorn-${version}-portable.zip)
         add_custom_command(OUTPUT ${zip}
             COMMAND Python3::Interpreter ${LIFTORN_RELEASE_TOOL} zip --stage ${stage} --top "vantorel liftorn"
@@ -223,7 +270,15 @@ function(_liftorn_define_shipping)
     target_link_options(liftorn-next PRIVATE -static -municode)
     add_dependencies(liftorn-next liftorn_icons)
 
-    liftorn_package(package ${LIFTORN_PACKAGE_DIR} ${LIFTORN_VERSION} liftorn iupdater ZIP)
+    set(release_signing)
+    if(LIFTORN_SIGNING_CERT)
+        set(release_signing SIGN ${LIFTORN_SIGNING_CERT})
+    endif()
+    liftorn_package(package ${LIFTORN_PACKAGE_DIR} ${LIFTORN_VERSION} liftorn iupdater ZIP ${release_signing})
+    # The release package as a signed one would be, with the throw-away
+    # certificate (the signing test checks every file of it).
+    liftorn_package(test_package_signed ${LIFTORN_TEST_PACKAGE_DIR}/signed ${LIFTORN_VERSION} liftorn iupdater
+                    ZIP SIGN ${LIFTORN_TEST_CERT} PASSWORD ${LIFTORN_TEST_CERT_PASSWORD})
     liftorn_package(test_package_current ${LIFTORN_TEST_PACKAGE_DIR}/current ${LIFTORN_VERSION}
                     liftorn iupdater-test)
     liftorn_package(test_package_next ${LIFTORN_TEST_PACKAGE_DIR}/next ${LIFTORN_NEXT_VERSION}

@@ -4,7 +4,10 @@
 ;
 ;   makensis -DVERSION=1.2.5 -DVERSION_QUAD=1.2.5.0 -DSTAGE=<folder> \
 ;            -DICON=<liftorn.ico> -DWELCOME=<164x314 bmp> -DOUTFILE=<setup.exe> \
-;            -DSKIN_FILES=<skin_files.nsh> setup.nsi
+;            -DSKIN_FILES=<skin_files.nsh> [-DSIGN=<command>] setup.nsi
+;
+; SIGN, when given, is a command that signs the file named after it: it
+; signs the uninstaller before it is packed, and the finished installer.
 ;
 ; STAGE holds the package: liftorn.exe, iupdater.exe, vlt-helper.exe (when
 ; built) and the skin folder. SKIN_FILES (made by the build) names every
@@ -21,6 +24,11 @@ Target amd64-unicode
 RequestExecutionLevel user
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+
+!ifdef SIGN
+  !uninstfinalize `${SIGN} "%1"` = 0
+  !finalize `${SIGN} "%1"` = 0
+!endif
 
 !define PRODUCT "vantorel liftorn"
 !define PUBLISHER "vantorel"

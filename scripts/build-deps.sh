@@ -50,14 +50,12 @@ devil_suite=sid
 devil_orig=devil_1.8.0.40.g6f3d5e9b+dfsg.orig.tar.xz
 
 # Installed packages whose contents end up in the prefix.
-host_packages=(googletest gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
-               mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 autoconf automake libtool)
+host_packages=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
+               mingw-w64-x86-64-dev binutils-mingw-w64-x86-64)
 
 triplet=x86_64-w64-mingw32
 cross_cc=$triplet-gcc-posix
-cross_cxx=$triplet-g++-posix
 cross_ar=$triplet-ar
-cross_ranlib=$triplet-ranlib
 cflags="-O2"
 jobs=$(nproc)
 
@@ -105,7 +103,7 @@ src="$work/src"
 build="$work/build"
 stage="$work/prefix"
 mkdir -p "$logs" "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$apt_dir/cache" \
-         "$downloads" "$src" "$build" "$stage"
+         "$downloads" "$src" "$build" "$stage/include" "$stage/lib"
 echo "build-deps: building into $work (key $key)"
 
 current_step=setup
@@ -119,6 +117,7 @@ on_exit() {
     echo "build-deps: FAILED at step $current_step (exit $rc); work dir kept: $work"
   fi
 }
+
 trap on_exit EXIT
 trap 'exit 130' INT TERM
 
@@ -274,27 +273,24 @@ verify_versions() {
   echo "devil $devil_orig"
 }
 
+# Each package in a process of its own (dpkg-source spends its time
+# decompressing).
 extract_sources() {
-  local pin name
+  local pin name version pids=() pid
   for pin in "${pinned_sources[@]}"; do
     name=${pin%%=*}
     version=${pin#*=}
-    dpkg-source -x "$downloads/${name}_${version#*:}.dsc" "$src/$name"
+    dpkg-source -x "$downloads/${name}_${version#*:}.dsc" "$src/$name" >"$logs/extract-$name.log" 2>&1 &
+    pids+=($!)
   done
   mkdir -p "$src/devil"
   tar -C "$src/devil" --strip-components=1 -xf "$downloads/$devil_orig"
+  for pid in "${pids[@]}"; do
+    wait "$pid" || { echo "extracting failed: see $logs/extract-*.log"; return 1; }
+  done
 }
 
 # ---------------------------------------------------------------- libraries
-cross_env=(
-  CC="$cross_cc" CXX="$cross_cxx" AR="$cross_ar" RANLIB="$cross_ranlib"
-  CFLAGS="$cflags" CXXFLAGS="$cflags"
-  CPPFLAGS="-I$stage/include" LDFLAGS="-L$stage/lib"
-  PKG_CONFIG=pkg-config PKG_CONFIG_PATH= PKG_CONFIG_LIBDIR="$stage/lib/pkgconfig"
-)
-build_triplet=$(dpkg-architecture -qDEB_BUILD_GNU_TYPE 2>/dev/null || echo x86_64-linux-gnu)
-autotools_cross=(--host="$triplet" --build="$build_triplet" --prefix="$stage"
-                 --disable-shared --enable-static)
 cmake_cross=(
   -G Ninja
   -DCMAKE_TOOLCHAIN_FILE="$toolchain"
@@ -307,30 +303,66 @@ cmake_cross=(
   -DBUILD_SHARED_LIBS=OFF
 )
 
+# compile OUT FLAGS... -- SOURCE...: compiles each C source into OUT (named
+# after its path), $jobs at a time. For libraries whose build needs nothing
+# a configure script would find out: their configure runs cost more than
+# their compiling.
+compile() {
+  local out=$1 flags=() source object running=0
+  shift
+  while [ "$1" != -- ]; do flags+=("$1"); shift; done
+  shift
+  mkdir -p "$out"
+  for source in "$@"; do
+    object="${source//\//_}"
+    "$cross_cc" $cflags "${flags[@]}" -c "$source" -o "$out/${object%.c}.o" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+      wait -n || return 1
+      running=$((running - 1))
+    fi
+  done
+  while [ "$running" -gt 0 ]; do
+    wait -n || return 1
+    running=$((running - 1))
+  done
+}
+
+# archive LIBRARY OUT: every object in OUT into $stage/lib/LIBRARY.
+archive() {
+  rm -f "$stage/lib/$1"
+  "$cross_ar" rcs "$stage/lib/$1" "$2"/*.o
+}
+
+# zlib needs no configure on mingw (its own win32 makefile compiles the same
+# files).
 build_zlib() {
   cd "$src/zlib"
-  env "${cross_env[@]}" CHOST="$triplet" ./configure --static --prefix="$stage"
-  make -j"$jobs" libz.a
-  make install
+  compile "$build/zlib" -- adler32.c compress.c crc32.c deflate.c gzclose.c gzlib.c gzread.c gzwrite.c \
+    infback.c inffast.c inflate.c inftrees.c trees.c uncompr.c zutil.c
+  archive libz.a "$build/zlib"
+  install -m 644 zlib.h zconf.h "$stage/include/"
 }
 
 build_minizip() {
-  local out="$build/minizip" f
-  mkdir -p "$out" "$stage/include/minizip"
+  mkdir -p "$stage/include/minizip"
   cd "$src/zlib/contrib/minizip"
-  for f in ioapi iowin32 zip unzip mztools; do
-    "$cross_cc" $cflags -I"$stage/include" -c "$f.c" -o "$out/$f.o"
-  done
-  rm -f "$stage/lib/libminizip.a"
-  "$cross_ar" rcs "$stage/lib/libminizip.a" "$out"/*.o
+  compile "$build/minizip" -I"$stage/include" -- ioapi.c iowin32.c zip.c unzip.c mztools.c
+  archive libminizip.a "$build/minizip"
   install -m 644 ioapi.h iowin32.h zip.h unzip.h mztools.h "$stage/include/minizip/"
 }
 
+# libpng with its default configuration (scripts/pnglibconf.h.prebuilt), as
+# its configure would have made it; no SIMD code.
 build_libpng() {
   cd "$src/libpng1.6"
-  env "${cross_env[@]}" ./configure "${autotools_cross[@]}"
-  make -j"$jobs"
-  make install
+  cp scripts/pnglibconf.h.prebuilt pnglibconf.h
+  compile "$build/libpng" -I"$stage/include" -- png.c pngerror.c pngget.c pngmem.c pngpread.c pngread.c \
+    pngrio.c pngrtran.c pngrutil.c pngset.c pngtrans.c pngwio.c pngwrite.c pngwtran.c pngwutil.c
+  archive libpng16.a "$build/libpng"
+  mkdir -p "$stage/include/libpng16"
+  install -m 644 png.h pngconf.h pnglibconf.h "$stage/include/libpng16/"
+  install -m 644 png.h pngconf.h pnglibconf.h "$stage/include/"
 }
 
 build_libjpeg() {
@@ -340,65 +372,106 @@ build_libjpeg() {
   cmake --install "$build/libjpeg-turbo"
 }
 
+# FreeType with only what text from Windows' own font files needs: TrueType
+# and OpenType (CFF) outlines, hinting, the anti-aliasing rasteriser; no
+# compressed fonts, no PNG glyphs, no bitmap or Type 1 formats.
 build_freetype() {
+  local config="$build/freetype-config"
+  mkdir -p "$config/freetype/config"
+  cat >"$config/freetype/config/ftmodule.h" <<'MODULES'
+FT_USE_MODULE( FT_Module_Class, autofit_module_class )
+FT_USE_MODULE( FT_Driver_ClassRec, tt_driver_class )
+FT_USE_MODULE( FT_Driver_ClassRec, cff_driver_class )
+FT_USE_MODULE( FT_Module_Class, psaux_module_class )
+FT_USE_MODULE( FT_Module_Class, psnames_module_class )
+FT_USE_MODULE( FT_Module_Class, pshinter_module_class )
+FT_USE_MODULE( FT_Module_Class, sfnt_module_class )
+FT_USE_MODULE( FT_Renderer_Class, ft_smooth_renderer_class )
+MODULES
   cd "$src/freetype"
-  env "${cross_env[@]}" ./configure "${autotools_cross[@]}" \
-    --with-zlib=yes --with-png=yes --with-bzip2=no --with-brotli=no --with-harfbuzz=no
-  make -j"$jobs"
-  make install
+  sed -e 's|^#define FT_CONFIG_OPTION_USE_ZLIB|/* #undef FT_CONFIG_OPTION_USE_ZLIB */|' \
+    include/freetype/config/ftoption.h >"$config/freetype/config/ftoption.h"
+  grep -q '^#define FT_CONFIG_OPTION_USE_ZLIB' "$config/freetype/config/ftoption.h" && return 1
+  compile "$build/freetype" -DFT2_BUILD_LIBRARY -I"$config" -Iinclude -- \
+    src/base/ftsystem.c src/base/ftinit.c src/base/ftdebug.c src/base/ftbase.c src/base/ftbbox.c \
+    src/base/ftbitmap.c src/base/ftglyph.c src/sfnt/sfnt.c src/truetype/truetype.c src/cff/cff.c \
+    src/psaux/psaux.c src/pshinter/pshinter.c src/psnames/psnames.c src/smooth/smooth.c \
+    src/autofit/autofit.c
+  archive libfreetype.a "$build/freetype"
+  mkdir -p "$stage/include/freetype2"
+  cp -r include/ft2build.h include/freetype "$stage/include/freetype2/"
+  cp "$config/freetype/config/"*.h "$stage/include/freetype2/freetype/config/"
 }
 
-# The amalgamation is generated with the host's tools (tclsh), then only
-# sqlite3.c is cross-compiled. Serialized threading mode: the program shares
-# one connection between threads.
+# The amalgamation is generated with the host's tools (tclsh) through
+# SQLite's own main.mk, which needs no configure run; then only sqlite3.c is
+# cross-compiled. Serialized threading mode: the program shares one
+# connection between threads. Left out: what the program never calls
+# (extensions loaded at run time, shared cache, JSON, deprecated calls).
 build_sqlite() {
   local native="$build/sqlite-native"
   mkdir -p "$native"
   cd "$native"
-  "$src/sqlite3/configure" --disable-tcl
-  make -j"$jobs" sqlite3.c
-  "$cross_cc" $cflags -DSQLITE_THREADSAFE=1 -c sqlite3.c -o sqlite3.o
+  make -f "$src/sqlite3/main.mk" TOP="$src/sqlite3" BCC=gcc TCC=gcc sqlite3.c
+  "$cross_cc" $cflags -DSQLITE_THREADSAFE=1 -DSQLITE_OMIT_LOAD_EXTENSION -DSQLITE_OMIT_SHARED_CACHE \
+    -DSQLITE_OMIT_JSON -DSQLITE_OMIT_DEPRECATED -DSQLITE_DEFAULT_MEMSTATUS=0 -c sqlite3.c -o sqlite3.o
   rm -f "$stage/lib/libsqlite3.a"
   "$cross_ar" rcs "$stage/lib/libsqlite3.a" sqlite3.o
   install -m 644 sqlite3.h "$src/sqlite3/src/sqlite3ext.h" "$stage/include/"
 }
 
-# Windows' own TLS (Schannel) and Win32 threads for the resolver; nothing
-# optional, no protocols the program does not speak.
+# HTTP and HTTPS only, through Windows' own TLS (Schannel, with SSPI, which
+# also answers proxies that ask for Windows authentication), IPv6, Win32
+# threads for the resolver, zlib. Built with curl's own makefile for mingw
+# and its config-win32.h: no configure run, which used to take most of this
+# script's time.
 build_curl() {
   cd "$src/curl"
-  env "${cross_env[@]}" ./configure "${autotools_cross[@]}" \
-    --with-schannel --without-openssl --with-zlib="$stage" \
-    --without-brotli --without-zstd --without-nghttp2 --without-libpsl \
-    --without-libidn2 --without-librtmp --without-libssh2 --without-libssh \
-    --without-libgsasl \
-    --disable-ldap --disable-ldaps --disable-rtsp --disable-dict --disable-telnet \
-    --disable-tftp --disable-pop3 --disable-imap --disable-smb --disable-smtp \
-    --disable-gopher --disable-mqtt \
-    --disable-pthreads --enable-threaded-resolver
-  # A CA path found on the build machine would mean nothing on Windows.
-  if grep -E '^#define CURL_CA_(BUNDLE|PATH)' lib/curl_config.h; then
-    echo "configure baked a host CA location into libcurl"
+  # A CA path built in would mean nothing on Windows.
+  if grep -E '^#define CURL_CA_(BUNDLE|PATH)' lib/config-win32.h; then
+    echo "config-win32.h names a CA location"
     return 1
   fi
-  make -C lib -j"$jobs"
-  make -C lib install
-  make -C include install
-  make install-pkgconfigDATA
+  local make_curl=(make -f Makefile.mk -j"$jobs" CFG=-schannel-sspi-zlib-ipv6
+                   CC="$cross_cc" AR="$cross_ar" RC="$triplet-windres" ZLIB_PATH="$stage")
+  mkdir -p "lib/$triplet" "src/$triplet" "$stage/include/curl"
+  # The sources of the protocols, TLS libraries and helpers this build
+  # leaves out compile to nothing: skip them.
+  local unused=" amigaos asyn-ares bearssl c-hyper cleartext curl_fnmatch curl_gssapi curl_msh3 curl_ngtcp2
+    curl_ntlm_wb curl_path curl_quiche curl_range curl_rtmp curl_sasl dict file fileinfo ftp ftplistparser
+    gopher gsasl gskit gtls h2h3 imap krb5 krb5_gssapi ldap libssh libssh2 mbedtls mbedtls_threadlock
+    memdebug mqtt nss ntlm oauth2 openldap openssl pingpong pop3 psl rtsp rustls sectransp smb smtp
+    socks_gssapi spnego_gssapi telnet tftp wildcard wolfssh wolfssl "
+  local all used=() source
+  all="$(cd lib && printf 'include Makefile.inc\nsources:\n\t@echo $(CSOURCES)\n' | make -s -f -)"
+  for source in $all; do
+    [[ "${unused//[$'\n']/ }" == *" $(basename "$source" .c) "* ]] || used+=("$source")
+  done
+  [ "${#used[@]}" -gt 50 ] || { echo "too few libcurl sources: ${used[*]}"; return 1; }
+  # CPPFLAGS and CFLAGS through the environment: the makefile adds to them.
+  CPPFLAGS="-DHTTP_ONLY" CFLAGS="$cflags" "${make_curl[@]}" -C lib CSOURCES="${used[*]}" libcurl.a
+  install -m 644 lib/libcurl.a "$stage/lib/"
+  install -m 644 include/curl/*.h "$stage/include/curl/"
   # The curl command line on this very library: the upload benchmark's
   # like-for-like yardstick under Wine. Not part of the program.
-  make -C src -j"$jobs" curl.exe
+  CPPFLAGS="-DHTTP_ONLY" CFLAGS="$cflags" "${make_curl[@]}" -C src curl.exe
   install -D -m 755 src/curl.exe "$stage/tools/curl.exe"
 }
 
 # Signatures (Ed25519) and SHA-256 for the updater. The Debian tree has no
-# configure script: generate it first.
+# configure script, and generating one costs more than the whole library:
+# every source is compiled as it is, with the portable C code only (no
+# assembler or CPU-specific variants; the updater checks one signature).
 build_libsodium() {
-  cd "$src/libsodium"
-  autoreconf -fi
-  env "${cross_env[@]}" ./configure "${autotools_cross[@]}"
-  make -j"$jobs"
-  make install
+  local include="$src/libsodium/src/libsodium/include"
+  cp "$src/libsodium/builds/msvc/version.h" "$include/sodium/version.h"
+  cd "$src/libsodium/src/libsodium"
+  mapfile -t sources < <(find . -name '*.c' | sed 's|^\./||' | sort)
+  compile "$build/libsodium" -DCONFIGURED=1 -DNATIVE_LITTLE_ENDIAN=1 -DSODIUM_STATIC=1 \
+    -I"$include" -I"$include/sodium" -- "${sources[@]}"
+  archive libsodium.a "$build/libsodium"
+  cp -r "$include/sodium.h" "$include/sodium" "$stage/include/"
+  rm -rf "$stage/include/sodium/private"
 }
 
 # DevIL with ILU, both static; ILUT is not built. It writes config.h into its
@@ -425,9 +498,18 @@ build_devil() {
     -DZLIB_INCLUDE_DIR="$stage/include" -DZLIB_LIBRARY="$stage/lib/libz.a" \
     -DPNG_PNG_INCLUDE_DIR="$stage/include" -DPNG_LIBRARY="$stage/lib/libpng16.a" \
     -DJPEG_INCLUDE_DIR="$stage/include" -DJPEG_LIBRARY="$stage/lib/libjpeg.a"
-  # The formats the program needs must really be in.
+  # Only the formats the program reads and writes (skin, thumbnails,
+  # captures): the others' sources compile to nothing.
   local config="$devil/src-IL/include/config.h" fmt
-  for fmt in PNG JPG BMP; do
+  # (DDS stays: other formats' code uses its decoders.)
+  for fmt in BLP DCX DICOM EXR FITS GAMES HDR ICNS ICON IFF ILBM IWI JP2 LIF MDL MNG MP3 PCD PCX \
+             PIC PIX PNM PSD PSP PXR ROT SGI SUN TEXTURE TGA TIF TPL UTX VTF WAD WAL WBMP WDP XPM; do
+    sed -i -E -e "s@^(/\* )?#(undef|cmakedefine) IL_NO_$fmt\b.*@#define IL_NO_$fmt@" \
+              -e "s@^#define IL_NO_$fmt\b.*@#define IL_NO_$fmt@" "$config"
+    grep -q -E "^#define IL_NO_$fmt\$" "$config" || { echo "cannot leave $fmt out of DevIL"; return 1; }
+  done
+  # The formats the program needs must really be in.
+  for fmt in PNG JPG BMP GIF RAW; do
     if grep -E "^#define IL_NO_$fmt\b" "$config"; then
       echo "DevIL was configured without $fmt"
       return 1
@@ -451,13 +533,6 @@ build_giflib() {
   install -m 644 gif_lib.h "$stage/include/"
 }
 
-build_googletest() {
-  cmake -S /usr/src/googletest -B "$build/googletest" "${cmake_cross[@]}" \
-    -DBUILD_GMOCK=ON -Dgtest_force_shared_crt=ON
-  cmake --build "$build/googletest" -j "$jobs"
-  cmake --install "$build/googletest"
-}
-
 # Drops what the program does not use and points the pkg-config files at the
 # prefix's final place.
 finish_prefix() {
@@ -470,8 +545,7 @@ finish_prefix() {
       *) echo "unexpected build path in $f"; return 1 ;;
     esac
   done
-  for f in libz libminizip libpng16 libjpeg libfreetype libsqlite3 libcurl libsodium libIL libILU libgif \
-           libgtest libgtest_main libgmock libgmock_main; do
+  for f in libz libminizip libpng16 libjpeg libfreetype libsqlite3 libcurl libsodium libIL libILU libgif; do
     [ -s "$stage/lib/$f.a" ] || { echo "missing lib/$f.a"; return 1; }
   done
   find "$stage" -type f | sed "s|^$stage/||" | sort
@@ -512,7 +586,7 @@ step minizip build_minizip
 step giflib build_giflib
 lanes "curl:build_curl libsodium:build_libsodium" \
       "libjpeg-turbo:build_libjpeg libpng:build_libpng freetype:build_freetype devil:build_devil" \
-      "sqlite:build_sqlite googletest:build_googletest"
+      "sqlite:build_sqlite"
 step finish finish_prefix
 
 current_step=install

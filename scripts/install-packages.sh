@@ -12,16 +12,14 @@ PACKAGES=(
   fonts-crosextra-carlito
   # build tools
   cmake ninja-build make pkg-config tcl dpkg-dev googletest xz-utils
-  # libsodium's source tree has no configure script
-  autoconf automake libtool
   # native sanitizer and fuzz builds of the platform-free code
   clang libclang-rt-14-dev g++
   # what the portable code calls, natively (the Windows build makes its own)
   libsodium-dev
   # tests and benchmarks of the upload road
   python3 curl zip unzip
-  # the installer, and signing the update manifest
-  nsis openssl
+  # the installer, signing the update manifest and the executables
+  nsis openssl osslsigncode
 )
 
 missing=()

@@ -6,7 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/wine-env.sh"
-"$root/scripts/build.sh" win
+"$root/scripts/build.sh" run
 
 run="$LIFTORN_BUILD_DIR/run"
 appdata="$run/appdata"

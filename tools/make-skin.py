@@ -1042,8 +1042,8 @@ def make_settings(images):
     images["settings/account.png"] = card(230, 107, "ACCOUNT")
     # General: 230 x 159 at (45, 211); seven switches every 20 rows from row 15.
     images["settings/general.png"] = card(230, 159, "GENERAL")
-    # Credits: 230 x 60 at (45, 383); three text lines from row 4, no title.
-    images["settings/copyright.png"] = card(230, 60)
+    # Credits: 230 x 66 at (45, 377); four text lines from row 4, no title.
+    images["settings/copyright.png"] = card(230, 66)
 
     images["settings/login.png"] = pill_button(75, 29, "Log in", True, False)
     images["settings/login_hover.png"] = pill_button(75, 29, "Log in", True, True)
@@ -1229,7 +1229,7 @@ EXPECTED = {
     "history/highlight.png": (200, THUMB),
     "progress/left.png": (5, 10), "progress/center.png": (1, 10), "progress/right.png": (5, 10),
     "settings/heading.png": (233, 50), "settings/account.png": (230, 107),
-    "settings/general.png": (230, 159), "settings/copyright.png": (230, 60),
+    "settings/general.png": (230, 159), "settings/copyright.png": (230, 66),
     "settings/login.png": (75, 29), "settings/login_hover.png": (75, 29),
     "settings/logout.png": (88, 29), "settings/logout_hover.png": (88, 29),
     "settings/shortcuts_heading.png": (233, 50), "settings/shortcuts.png": (230, 250),
@@ -1419,7 +1419,7 @@ def mock_settings(skin, height=530):
     c.draw(skin["buttons/windowgrab.png"], 176, height - 71)
     c.draw(skin["buttons/vantorel.png"], 239, height - 53)
     for name, (x, y) in (("heading", (45, 30)), ("account", (45, 92)), ("general", (45, 211)),
-                         ("copyright", (45, 383))):
+                         ("copyright", (45, 377))):
         c.draw(skin["settings/%s.png" % name], x, y)
     label(c, "Username:", 50, 112, 12, 0xB5B5B5, width=63, align="right")
     label(c, "Password:", 50, 135, 12, 0xB5B5B5, width=63, align="right")
@@ -1437,8 +1437,9 @@ def mock_settings(skin, height=530):
         label(c, text, 55 + 22, y - 1, 12, 0xEEEEEE)
     for k, (line, link) in enumerate((("vantorel liftorn 1.2.5i by ", "the liftorn team"),
                                       ("Files are hosted by ", "vantorel"),
-                                      ("Icons and skin: ", "liftorn artwork"))):
-        y = (387, 404, 420)[k]
+                                      ("Icons and skin: ", "liftorn artwork"),
+                                      ("Something wrong? ", "Open log folder"))):
+        y = (381, 396, 411, 426)[k]
         w = label(c, line, 53, y, 12, 0xA5A5A5)
         label(c, link, 53 + w, y, 12, 0xFFFFFF if k == 1 else 0xEEEEEE)
     return c

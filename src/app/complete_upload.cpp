@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/history_list.h"
 #include "app/recent_uploads.h"
+#include "base/event_log.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
 #include "base/utf.h"
@@ -160,6 +161,10 @@ bool CompleteUpload(JobOutcome outcome) {
         }
     }
 
+    if (outcome.success && !success) {
+        LogEvent("error", {{"what", "upload"}, {"name", LogText(JobName(job))},
+                           {"reason", "the service's reply was not understood"}});
+    }
     if (!success) SetDropAreaState(kDropError);
     if (outcome.remaining == 0) {
         OnMainThread([] {

@@ -5,6 +5,7 @@
 #include "account/account_check.h"
 #include "account/login_rules.h"
 #include "app/app_state.h"
+#include "base/event_log.h"
 #include "base/product.h"
 #include "base/user_prompt.h"
 #include "base/utf.h"
@@ -53,6 +54,17 @@ bool TypedCredentials(std::string& user, std::string& hash) {
     return true;
 }
 
+const char* AccountCheckName(AccountCheck answer) {
+    switch (answer) {
+    case AccountCheck::NotSent: return "not sent";
+    case AccountCheck::ConnectionFailed: return "no connection";
+    case AccountCheck::InvalidReply: return "reply not understood";
+    case AccountCheck::Rejected: return "rejected";
+    case AccountCheck::Authorised: return "authorised";
+    }
+    return "unknown";
+}
+
 }  // namespace
 
 void SetLoggedIn(bool loggedIn) {
@@ -74,6 +86,7 @@ void LoginAction(void* fromSettingsPage, WPARAM) {
         settings.SetString(L"PasswordHash", L"");
         Forget(app.passwordEdit);
         SetLoggedIn(false);
+        LogEvent("logout");
         return;
     }
     SetLoggedIn(false);
@@ -88,7 +101,10 @@ void LoginAction(void* fromSettingsPage, WPARAM) {
     }
     if (user.empty() || hash.empty()) return;
 
-    switch (VerifyAccount(settings.GetAdvancedNarrow(L"adv_api_verify_uri"), user, hash)) {
+    const AccountCheck answer = VerifyAccount(settings.GetAdvancedNarrow(L"adv_api_verify_uri"), user, hash);
+    LogEvent("login", {{"user", user}, {"from", fromPage ? "settings page" : "start"},
+                       {"result", AccountCheckName(answer)}});
+    switch (answer) {
     case AccountCheck::NotSent:
         break;
     case AccountCheck::ConnectionFailed:

@@ -11,10 +11,11 @@
 #include "app/app_state.h"
 #include "app/capture_commands.h"
 #include "app/clipboard_upload.h"
+#include "app/configuration.h"
 #include "app/history_list.h"
 #include "app/history_search.h"
 #include "app/instance_handoff.h"
-#include "app/startup.h"
+#include "app/settings_page.h"
 #include "app/tray_icon.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
@@ -34,8 +35,6 @@
 #include "upload/upload_queue.h"
 
 namespace {
-
-SettingsPageOpener settingsPageOpener = nullptr;
 
 HWND MainHandle() {
     return App().mainWindow ? App().mainWindow->MainWindow() : nullptr;
@@ -171,7 +170,7 @@ void RunCommand(HWND window, WORD id, LPARAM lParam) {
         ToggleVisible(window);
         break;
     case CMD_SETTINGS:
-        if (!App().settingsShown && settingsPageOpener) settingsPageOpener();
+        OpenSettingsPage();
         ShowWindow(window, SW_SHOW);
         break;
     case CMD_EXIT:
@@ -232,8 +231,6 @@ void RunTrayEvent(HWND window, LPARAM event) {
 }
 
 }  // namespace
-
-void SetSettingsPageOpener(SettingsPageOpener opener) { settingsPageOpener = opener; }
 
 void ExplainScreenshotsOnce() {
     if (Settings().GetBool(L"UnderstoodScreenshot")) return;

@@ -89,9 +89,3 @@ void ShowProgress(int percent);
 // visibility.
 HMENU LoadUploadMenu(HINSTANCE instance);
 HMENU LoadTrayMenu(HINSTANCE instance, bool windowVisible);
-
-// Hook for the settings page, which plugs in later; null leaves the command
-// without effect. The settings page opener runs for command 204 when the page is not
-// shown.
-using SettingsPageOpener = void (*)();
-void SetSettingsPageOpener(SettingsPageOpener opener);

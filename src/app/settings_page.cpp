@@ -9,7 +9,6 @@
 #include "app/app_state.h"
 #include "app/hotkey_page.h"
 #include "app/login.h"
-#include "app/main_commands.h"
 #include "base/product.h"
 #include "base/shell_open.h"
 #include "base/utf.h"
@@ -42,18 +41,24 @@ struct Credit {
     std::wstring link;
 };
 
-// The credits, each line followed by its link.
+// The credits, each line followed by its link; the fourth opens the folder
+// of the log and the crash reports.
+constexpr int kCreditLines = 4;
+constexpr UINT_PTR kLogFolderLink = 4;
+
 Credit Credits(int index) {
     switch (index) {
     case 1:
-        return {387, std::wstring(kUserAgentWide) + L", ", L"home page"};
+        return {381, std::wstring(kUserAgentWide) + L", ", L"home page"};
     case 2: {
         std::string host = HostOfUrl(Settings().GetAdvancedNarrow(L"adv_main_uri"));
         if (host.empty()) host = kServiceHostName;
-        return {404, L"Your files live at ", WidenLatin1(host)};
+        return {396, L"Your files live at ", WidenLatin1(host)};
     }
+    case 3:
+        return {411, L"Free software under its ", L"licence"};
     default:
-        return {420, L"Free software under its ", L"licence"};
+        return {426, L"Something wrong? ", L"Open log folder"};
     }
 }
 
@@ -111,11 +116,11 @@ std::unique_ptr<GUIToggle> Switch(HINSTANCE instance, int y, const wchar_t* labe
     return toggle;
 }
 
+}  // namespace
+
 void OpenSettingsPage() {
     if (!App().settingsShown) ToggleSettingsPage();
 }
-
-}  // namespace
 
 void CreateSettingsPage(HINSTANCE instance) {
     AppState& app = App();
@@ -126,7 +131,7 @@ void CreateSettingsPage(HINSTANCE instance) {
     auto heading = Image(instance, 45, 30, 233, 50, "SETTINGS_HEADING");
     auto account = Image(instance, 45, 92, 230, 107, "SETTINGS_ACCOUNT");
     auto general = Image(instance, 45, 211, 230, 159, "SETTINGS_GENERAL");
-    auto copyright = Image(instance, 45, 383, 230, 60, "SETTINGS_COPYRIGHT");
+    auto copyright = Image(instance, 45, 377, 230, 66, "SETTINGS_COPYRIGHT");
     auto userLabel = Label(instance, 112, L"Username:");
     auto passwordLabel = Label(instance, 135, L"Password:");
     auto usernameEdit = AccountBox(instance, 111, settings.GetString(L"Username"), 32);
@@ -144,14 +149,14 @@ void CreateSettingsPage(HINSTANCE instance) {
     auto toast = Switch(instance, 306, L"Show toast alerts", L"ShowToastAlerts");
     auto proxy = Switch(instance, 326, L"Use IE proxy settings", L"UseIEProxy");
     auto transparency = Switch(instance, 346, L"Save transparency in window grabs", L"EnableTransparentWindowGrab");
-    std::unique_ptr<GUIText> lines[3];
-    for (int i = 0; i < 3; ++i) {
+    std::unique_ptr<GUIText> lines[kCreditLines];
+    for (int i = 0; i < kCreditLines; ++i) {
         const Credit credit = Credits(i + 1);
         lines[i] = std::make_unique<GUIText>(Parent(), instance, kCreditX, credit.y, 0, 0, credit.text);
         lines[i]->SetColour(kCreditColour);
     }
-    std::unique_ptr<GUIButton> links[3];
-    for (int i = 0; i < 3; ++i) {
+    std::unique_ptr<GUIButton> links[kCreditLines];
+    for (int i = 0; i < kCreditLines; ++i) {
         const Credit credit = Credits(i + 1);
         const int x = kCreditX + lines[i]->MeasureText(credit.text).cx;
         links[i] = std::make_unique<GUIButton>(Parent(), instance, x, credit.y, 0, 0, credit.link, kLinkColour,
@@ -179,13 +184,15 @@ void CreateSettingsPage(HINSTANCE instance) {
     app.trayToggle = page->AddChild(std::move(tray));
     app.proxyToggle = page->AddChild(std::move(proxy));
     app.transparencyToggle = page->AddChild(std::move(transparency));
-    for (auto& line : lines) page->AddChild(std::move(line));
-    for (auto& link : links) page->AddChild(std::move(link));
+    for (int i = 0; i < 3; ++i) page->AddChild(std::move(lines[i]));
+    for (int i = 0; i < 3; ++i) page->AddChild(std::move(links[i]));
+    // The log's line came later: after the others in the page's order.
+    page->AddChild(std::move(lines[3]));
+    page->AddChild(std::move(links[3]));
     page->SetShown(false, false);
 
     if (app.settingsButton) app.settingsButton->SetClickFunction(&ToggleSettingsPage);
     if (app.logoButton) app.logoButton->SetClickFunction(&OpenCreditLink);
-    SetSettingsPageOpener(&OpenSettingsPage);
 }
 
 void ToggleSettingsPage(void*, WPARAM) {
@@ -251,7 +258,12 @@ void OnCredentialsEdited() {
 }
 
 void OpenCreditLink(void* userData, WPARAM) {
+    const UINT_PTR link = reinterpret_cast<UINT_PTR>(userData);
+    if (link == kLogFolderLink) {
+        if (!App().dataFolder.empty()) OpenWithShell(Utf8ToWide(App().dataFolder));
+        return;
+    }
     // The main address comes from the configuration file: web pages only.
-    const std::wstring address = CreditAddress(reinterpret_cast<UINT_PTR>(userData));
+    const std::wstring address = CreditAddress(link);
     if (!address.empty()) OpenWebAddress(address);
 }

@@ -14,6 +14,9 @@ inline constexpr int kSettingsPageHeight = 530;
 // the logo and the Settings command to it.
 void CreateSettingsPage(HINSTANCE instance);
 
+// Shows the settings page unless it already shows (the Settings command).
+void OpenSettingsPage();
+
 // Flips between the upload page and the settings page with a fade. While the
 // settings page shows, the window has the fixed size above, takes no drops
 // and cannot be resized; closing it restores the size it had.
@@ -26,5 +29,6 @@ void OnSettingToggled(GUIToggle* toggle);
 void OnCredentialsEdited();
 
 // Credit links: 1 the home page, 2 the service's main address, 3 the
-// licence. Only web addresses are opened.
+// licence (only web addresses are opened), 4 the data folder, where the log
+// and the crash reports are.
 void OpenCreditLink(void* userData, WPARAM keys = 0);

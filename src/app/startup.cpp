@@ -11,6 +11,8 @@
 #include "app/capture_commands.h"
 #include "app/command_line.h"
 #include "app/complete_upload.h"
+#include "app/configuration.h"
+#include "app/crash_notice.h"
 #include "app/failed_uploads.h"
 #include "app/history_list.h"
 #include "app/history_search.h"
@@ -26,12 +28,16 @@
 #include "app/update_check.h"
 #include "app/update_gate.h"
 #include "base/clock.h"
+#include "base/crash_reports.h"
 #include "base/dpi_awareness.h"
+#include "base/event_log.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
+#include "base/thread_name.h"
 #include "base/user_prompt.h"
 #include "base/utf.h"
+#include "base/window_task.h"
 #include "base/windows_version.h"
 #include "capture/capture.h"
 #include "config/settings_catalogue.h"
@@ -80,8 +86,6 @@ std::wstring ApplicationDataFolder() {
     }
     return L"";
 }
-
-std::string ConfigPath() { return App().dataFolder + "vantorel.conf"; }
 
 // How long shutdown waits for the upload worker once its transfer has been
 // cancelled. A transfer notices the cancel within a fraction of a second;
@@ -138,8 +142,15 @@ int RunLiftorn(HINSTANCE instance) {
     app.dataFolder = WideToUtf8(appData) + "\\vantorel liftorn\\";
     MakeFolder(app.dataFolder);
 
+    // 5a. From here a crash on any thread leaves a report, and the log says
+    //     what happened.
+    InstallCrashReports(Utf8ToWide(app.dataFolder) + L"crashes\\");
+    OpenEventLog(Utf8ToWide(app.dataFolder));
+    NameThisThread("main");
+    LogEvent("start", {{"version", kProductVersion}, {"windows", WindowsVersionText()}});
+
     // 6. Settings: defaults, then the file.
-    LoadDefaultSettings(Settings(), ConfigPath());
+    LoadDefaultSettings(Settings(), ConfigurationPath());
 
     // 7. At most once a day: a newer version? A started updater ends this
     //    run. The new check time is kept even when the check fails.
@@ -148,6 +159,7 @@ int RunLiftorn(HINSTANCE instance) {
         Settings().SetInt(L"LastUpdateCheck", static_cast<int32_t>(now));
         if (!CheckForUpdate(CommandLineTail())) {
             SaveConfiguration();
+            LogEvent("exit", {{"reason", "the updater takes over"}});
             return 0;
         }
     }
@@ -163,7 +175,10 @@ int RunLiftorn(HINSTANCE instance) {
     if (IsWindows7OrLater()) MakeFolder(app.dataFolder + "urls");
 
     // 10. The skin: a missing file has been reported; end quietly.
-    if (!LoadSkinCatalogue(app.programFolder)) return 0;
+    if (!LoadSkinCatalogue(app.programFolder)) {
+        LogEvent("error", {{"what", "the skin"}, {"reason", "a skin file is missing"}});
+        return 0;
+    }
 
     // 11. Toasts create their windows with this instance.
     app.toastInstance = instance;
@@ -186,6 +201,7 @@ int RunLiftorn(HINSTANCE instance) {
     const bool windowMade = CreateMainWindow(instance, mainWindow);
     ScopedHandle instanceMapping(app.instanceMapping);  // published until we end
     if (!windowMade) {
+        LogEvent("error", {{"what", "the main window"}, {"reason", "it could not be created"}});
         AskUser(nullptr,
                 L"Could not create the vantorel liftorn window. Please ensure the skin images exist.",
                 kProductName, MB_ICONERROR);
@@ -224,6 +240,9 @@ int RunLiftorn(HINSTANCE instance) {
     // 18. Files named on our own command line are uploaded like a drop.
     ForwardArgumentsAsDrop(app.dropArea ? app.dropArea->Window() : MainWindowHandle());
 
+    // A crash last time is told once the window shows.
+    PostToWindowThread(MainWindowHandle(), [] { TellAboutLastCrash(); });
+
     // 19. Run until the window asks to quit.
     app.mainWindow->RunMessageLoop();
 
@@ -250,6 +269,10 @@ int RunLiftorn(HINSTANCE instance) {
     WaitForToastThreads();
     SaveConfiguration();
     app.instanceMapping = nullptr;  // closed with its owner, like the mutex
+    LogEvent("exit", {{"version", kProductVersion},
+                      {"worker", workerEnded ? "ended" : "did not stop"},
+                      {"capture", captureEnded ? "ended" : "did not stop"}});
+    CloseEventLog();
     if (!workerEnded || !captureEnded) {
         // A worker or capture that would not stop must not outlive what it
         // uses: end the process now, the configuration being saved.
@@ -264,8 +287,4 @@ std::string FolderOfProgram() {
     std::wstring folder(path, length);
     folder.erase(folder.find_last_of(L'\\') + 1);
     return WideToUtf8(folder);
-}
-
-void SaveConfiguration() {
-    SaveSettingsFile(Settings(), ConfigPath());
 }

@@ -8,9 +8,5 @@
 // loop, then shutdown. Returns the exit code.
 int RunLiftorn(HINSTANCE instance);
 
-// Writes the settings to the data folder's "vantorel.conf" (atomically): at
-// exit, and when Windows ends the session while the program runs.
-void SaveConfiguration();
-
 // The folder of the running executable (UTF-8, ending in a backslash).
 std::string FolderOfProgram();

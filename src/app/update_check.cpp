@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/app_state.h"
+#include "base/event_log.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
 #include "base/shell_open.h"
@@ -86,13 +87,18 @@ void RemoveOldUpdaterCopies() {
 bool CheckForUpdate(const std::wstring& commandLine) {
     bool carryOn = true;
     const std::wstring version = Utf8ToWide(FetchLatestVersion());
-    if (!version.empty() && IsNewerVersion(version)) {
+    const bool newer = !version.empty() && IsNewerVersion(version);
+    LogEvent("update check", {{"latest", version.empty() ? "no answer" : LogText(version)},
+                              {"newer", newer ? "yes" : "no"}});
+    if (newer) {
         const std::wstring question = L"There is a new version of vantorel liftorn (" + version +
                                       L").\nDo you wish to download the new version now?";
         // Only an explicit Yes starts anything.
         carryOn = AskUser(nullptr, question.c_str(), kProductName, MB_ICONINFORMATION | MB_YESNO) != IDYES;
+        LogEvent("update answer", {{"update", carryOn ? "declined" : "wanted"}});
     }
     if (!carryOn && !StartUpdater(commandLine)) {
+        LogEvent("error", {{"what", "the update"}, {"reason", "the updater could not be started"}});
         AskUser(nullptr, L"There was a problem with the update process. The update will not be applied.",
                 kProductName, MB_ICONERROR);
         carryOn = true;

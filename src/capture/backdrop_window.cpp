@@ -1,8 +1,9 @@
 #include "capture/backdrop_window.h"
 
-#include "gui/window_class.h"
-
 #include <mutex>
+
+#include "base/thread_name.h"
+#include "gui/window_class.h"
 
 namespace {
 
@@ -91,6 +92,7 @@ void BackdropWindow::Close() {
 
 DWORD WINAPI BackdropWindow::Run(void* parameter) {
     std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
+    NameThisThread("backdrop");
     BackdropWindow& self = *start->backdrop;
     // Keeps the target from repainting itself while the backdrop stands; the
     // lock is released below, on every way out.

@@ -6,8 +6,10 @@
 #include <mutex>
 #include <string>
 
+#include "base/event_log.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
+#include "base/thread_name.h"
 #include "base/user_prompt.h"
 #include "base/window_registry.h"
 #include "base/window_task.h"
@@ -292,7 +294,10 @@ void RunCapture(CaptureState& state) {
 DWORD WINAPI CaptureThread(void* parameter) {
     {
         std::unique_ptr<CaptureState> state(static_cast<CaptureState*>(parameter));
+        NameThisThread("capture");
+        LogEvent("capture start", {{"mode", state->request.regionMode ? "region" : "window"}});
         RunCapture(*state);
+        if (!state->ended) LogEvent("capture end", {{"result", "cancelled"}});
     }
     EndCaptureSession();
     return 0;

@@ -12,6 +12,7 @@
 #include "capture/post_capture_command.h"
 #include "capture/raw_image.h"
 #include "capture/window_grab.h"
+#include "base/event_log.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
 #include "base/user_prompt.h"
@@ -50,7 +51,9 @@ bool HandOver(const CaptureState& state, const std::wstring& path, const std::ws
     return true;
 }
 
-void ReportFailure(const CaptureState& state, const std::wstring& name) {
+void ReportFailure(CaptureState& state, const std::wstring& name, const char* reason) {
+    state.ended = true;
+    LogEvent("capture end", {{"result", "failed"}, {"name", LogText(name)}, {"reason", reason}});
     auto* report = state.request.onFailed;
     if (!report) return;
     if (HWND main = state.request.mainWindow) {
@@ -92,11 +95,11 @@ bool CopyScreen(CaptureState& state, POINT origin, int w, int h, std::vector<std
 // only what the service will receive), runs the post-capture command and
 // hands the file over. A file that is never handed over (the program is
 // ending) is deleted again.
-void SaveAndHandOver(const CaptureState& state, const std::vector<std::uint8_t>& raw, bool transparent,
+void SaveAndHandOver(CaptureState& state, const std::vector<std::uint8_t>& raw, bool transparent,
                      const std::wstring& name) {
     const std::wstring path = ReserveCaptureFile(state.request.dataFolder, FormatOfName(name));
     if (path.empty()) {
-        ReportFailure(state, name);
+        ReportFailure(state, name, "no file could be made for it");
         return;
     }
     LockImageLibrary();
@@ -104,15 +107,18 @@ void SaveAndHandOver(const CaptureState& state, const std::vector<std::uint8_t>&
     UnlockImageLibrary();
     if (!saved) {
         DeleteFileW(path.c_str());
-        ReportFailure(state, name);
+        ReportFailure(state, name, "the image could not be saved");
         return;
     }
     // The file is complete: the command may take its time without holding
     // up other users of the image library.
     const CommandRun command = RunPostCaptureCommand(path, CaptureCancelEvent());
     if (command == CommandRun::kCancelled || CaptureCancelled() || !HandOver(state, path, name)) {
-        DeleteFileW(path.c_str());
+        DeleteFileW(path.c_str());  // the thread's end logs it as cancelled
+        return;
     }
+    state.ended = true;
+    LogEvent("capture end", {{"result", "saved"}, {"name", LogText(name)}});
 }
 
 std::wstring OfferedName(const CaptureState& state) {
@@ -151,7 +157,7 @@ void CaptureSelection(CaptureState& state, bool fullScreen) {
     if (!copied) {
         // Nothing to name: the pixels could not be held (a picture too
         // large for memory, say).
-        ReportFailure(state, offered);
+        ReportFailure(state, offered, "the pixels could not be copied");
         DestroyWindow(state.overlay);
         return;
     }

@@ -25,6 +25,7 @@ struct CaptureState {
     bool hitTestTransparent = false;  // pick mode: the overlay lets hit-testing through
     bool ctrlHeld = false;
     bool restoreMainWindow = false;
+    bool ended = false;  // its end (saved, failed) is in the log
 
     // Window-grab mode.
     HWND targetWindow = nullptr;

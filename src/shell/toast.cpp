@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/scoped_win.h"
+#include "base/thread_name.h"
 #include "gui/skinnable_window.h"
 #include "shell/toast_window.h"
 
@@ -42,6 +43,7 @@ void ForgetThisThread() {
 
 DWORD WINAPI RunToast(void* parameter) {
     std::unique_ptr<ToastRequest> request(static_cast<ToastRequest*>(parameter));
+    NameThisThread("toast");
     if (BuildToast(request.get())) request->window->RunMessageLoop();
     TearDownToast(request.get());
     ForgetThisThread();

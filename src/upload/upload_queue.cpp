@@ -6,8 +6,10 @@
 #include <cwchar>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/main_window_handle.h"
 #include "base/product.h"
+#include "base/thread_name.h"
 #include "base/user_prompt.h"
 #include "base/utf.h"
 #include "config/settings_store.h"
@@ -130,6 +132,14 @@ std::wstring JobName(const UploadJob& job) {
     if (!job.displayName.empty()) return job.displayName;
     const std::wstring last = LastComponent(job.path);
     return last.empty() ? job.path : last;
+}
+
+const char* KindName(UploadKind kind) {
+    switch (kind) {
+    case UploadKind::Folder: return "folder";
+    case UploadKind::Capture: return "capture";
+    default: return "file";
+    }
 }
 
 UploadJob::~UploadJob() {
@@ -312,6 +322,7 @@ void UploadQueue::SetCompletionHandler(UploadCompletionHandler handler) { onComp
 
 DWORD WINAPI UploadQueue::WorkerMain(void* queue) {
     auto* self = static_cast<UploadQueue*>(queue);
+    NameThisThread("worker");
     while (!self->stopping_) {
         std::unique_ptr<UploadJob> job = self->TakeNextJob();
         if (!job) {
@@ -385,17 +396,41 @@ bool UploadQueue::Deliver(const UploadJob& job, const Attempt& attempt, bool wil
     return handler(std::move(outcome));
 }
 
+void UploadQueue::LogAttempt(const UploadJob& job, const Attempt& attempt, const char* result,
+                             std::chrono::steady_clock::time_point started) const {
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    std::string reason = attempt.reason;
+    if (reason.empty() && attempt.failure != UploadFailure::None) {
+        reason = WideToUtf8(FailureText(static_cast<int>(attempt.failure), attempt.status));
+    }
+    LogEvent("upload end",
+             {{"name", LogText(JobName(job))},
+              {"size", LogNumber(static_cast<long long>(attempt.size))},
+              {"duration_ms", LogNumber(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count())},
+              {"result", result},
+              {"http", LogNumber(attempt.status)},
+              {"retries", LogNumber(job.failedAttempts)},
+              {"reason", reason}});
+}
+
 void UploadQueue::RunJob(std::unique_ptr<UploadJob> job) {
+    const auto started = std::chrono::steady_clock::now();
+    LogEvent("upload start", {{"name", LogText(JobName(*job))}, {"kind", KindName(job->kind)}});
     const Attempt attempt = Try(*job);
+    // A pause counts from the answer, not from whenever the outcome's
+    // handler lets this thread go on.
+    const std::int64_t answeredAt = UnixTimeNow();
     if (stopping_) {
         // Cut off by the end of the process: the journal still has the job
         // waiting, and the next start sends it again.
+        LogAttempt(*job, attempt, "stopped", started);
         return;
     }
     const std::int64_t pause =
         RetryPause(attempt.failure, attempt.status, job->failedAttempts + 1, attempt.retryAfter);
     if (attempt.failure == UploadFailure::Declined) {
         // The user chose not to send it: the question was the only message.
+        LogAttempt(*job, attempt, "declined", started);
         Deliver(*job, attempt, false);
         std::lock_guard<std::mutex> hold(lock_);
         if (journal_ && job->id > 0) journal_->Remove(job->id);
@@ -404,6 +439,14 @@ void UploadQueue::RunJob(std::unique_ptr<UploadJob> job) {
         return;
     }
     const bool uploaded = Deliver(*job, attempt, pause >= 0);
+    const bool transferred = attempt.failure == UploadFailure::None;
+    LogAttempt(*job, attempt,
+               uploaded ? "sent"
+               : transferred ? "bad reply"
+               : attempt.failure == UploadFailure::Cancelled ? "cancelled"
+               : pause >= 0 ? "will retry"
+                            : "failed",
+               started);
     if (uploaded) {
         {
             std::lock_guard<std::mutex> hold(lock_);
@@ -415,16 +458,16 @@ void UploadQueue::RunJob(std::unique_ptr<UploadJob> job) {
     }
     const UploadFailure failure =
         attempt.failure == UploadFailure::None ? UploadFailure::BadReply : attempt.failure;
-    Settle(std::move(job), failure, attempt.status, attempt.failure == UploadFailure::None ? -1 : pause);
+    Settle(std::move(job), failure, attempt.status, attempt.failure == UploadFailure::None ? -1 : pause,
+           answeredAt);
 }
 
 void UploadQueue::Settle(std::unique_ptr<UploadJob> job, UploadFailure failure, long status,
-                         std::int64_t pause) {
+                         std::int64_t pause, std::int64_t answeredAt) {
     ++job->failedAttempts;
     if (pause >= 0) {
-        const std::int64_t now = UnixTimeNow();
-        job->pausedAt = now;
-        job->readyAt = now + pause;
+        job->pausedAt = answeredAt;
+        job->readyAt = answeredAt + pause;
         std::lock_guard<std::mutex> hold(lock_);
         if (journal_ && job->id > 0) journal_->SetWaiting(job->id, job->failedAttempts);
         retrying_.push_back(std::move(job));
@@ -457,6 +500,7 @@ UploadQueue::Attempt UploadQueue::Try(UploadJob& job) {
         return attempt;
     }
     std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+    attempt.size = size;
     if ((info.st_mode & _S_IFMT) == _S_IFDIR) {
         if (job.deleteWhenUploaded) {
             // A file of ours that has become a folder: not ours to send.
@@ -464,6 +508,7 @@ UploadQueue::Attempt UploadQueue::Try(UploadJob& job) {
             return attempt;
         }
         attempt.failure = PrepareFolder(job, size);
+        attempt.size = size;
         if (attempt.failure != UploadFailure::None) return attempt;
     }
     if (cancel_ || stopping_) {
@@ -518,6 +563,7 @@ UploadFailure UploadQueue::PrepareFolder(UploadJob& job, std::uint64_t& size) {
 
 UploadQueue::Attempt UploadQueue::Transfer(UploadJob& job, std::uint64_t size) {
     Attempt attempt;
+    attempt.size = size;
     const std::string uploadUrl = Settings().GetAdvancedNarrow(L"adv_api_upload_uri");
     CURL* transfer = OpenRequest(uploadUrl.c_str(), TimeLimit::LowSpeedOnly);
     if (!transfer) {
@@ -583,6 +629,7 @@ void UploadQueue::Perform(CURL* transfer, UploadJob& job, std::uint64_t size, At
     totalBytes_ = 0;
     transferActive_ = true;
     const CURLcode result = PerformTransfer(transfer);
+    if (result != CURLE_OK) attempt.reason = curl_easy_strerror(result);
     long status = 0;
     curl_easy_getinfo(transfer, CURLINFO_RESPONSE_CODE, &status);
     curl_off_t retryAfter = 0;

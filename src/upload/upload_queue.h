@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -208,10 +209,15 @@ private:
         long status = 0;
         std::int64_t retryAfter = -1;
         std::string reply;
+        std::uint64_t size = 0;  // of what was (or would have been) sent
+        std::string reason;      // libcurl's words for a transfer that broke off
     };
 
     std::unique_ptr<UploadJob> TakeNextJob();
     void RunJob(std::unique_ptr<UploadJob> job);
+    // The log's "upload end" line for one attempt.
+    void LogAttempt(const UploadJob& job, const Attempt& attempt, const char* result,
+                    std::chrono::steady_clock::time_point started) const;
     Attempt Try(UploadJob& job);
     UploadFailure PrepareFolder(UploadJob& job, std::uint64_t& size);
     Attempt Transfer(UploadJob& job, std::uint64_t size);
@@ -220,7 +226,8 @@ private:
     // through.
     bool Deliver(const UploadJob& job, const Attempt& attempt, bool willRetry);
     // Where a job goes after an attempt that did not upload it.
-    void Settle(std::unique_ptr<UploadJob> job, UploadFailure failure, long status, std::int64_t pause);
+    void Settle(std::unique_ptr<UploadJob> job, UploadFailure failure, long status, std::int64_t pause,
+                std::int64_t answeredAt);
     // Deletes the job's archive and, for the program's own files, its file.
     static void DeleteOwnFiles(const UploadJob& job);
     std::size_t HeldLocked() const;

@@ -139,6 +139,7 @@ protected:
 
     std::string DataFolder() { return root.path() + "\\vantorel liftorn"; }
     std::string Saved() { return ReadBytes(DataFolder() + "\\vantorel.conf"); }
+    std::string Log() { return ReadBytes(DataFolder() + "\\liftorn.log"); }
     // The configuration for the next start: the service's addresses, the
     // window's place, and `lines`.
     void Configure(const std::string& lines) {
@@ -207,6 +208,9 @@ TEST_F(AccountRoad, ANewerVersionIsOfferedOnceADay) {
     EXPECT_EQ(nullptr, WaitForMessageBox(instance.id, kCaption, 500));
     EXPECT_EQ(1u, Requests("GET", "/latest_version").size());
     EXPECT_EQ(0, Quit(window));
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("[main] update check: latest=\"1.2.6\\n\" newer=yes\r\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("[main] update answer: update=declined\r\n")) << log;
 }
 
 TEST_F(AccountRoad, YesWithoutTheUpdaterSaysSoAndStartsAnyway) {
@@ -223,6 +227,8 @@ TEST_F(AccountRoad, YesWithoutTheUpdaterSaysSoAndStartsAnyway) {
     HWND window = WaitForWindow();
     ASSERT_NE(nullptr, window);
     EXPECT_EQ(0, Quit(window));
+    EXPECT_NE(std::string::npos,
+              Log().find("error: what=\"the update\" reason=\"the updater could not be started\""));
 }
 
 // A service that accepts connections and never answers holds the start for
@@ -265,6 +271,7 @@ TEST_F(AccountRoad, TheSavedAccountIsCheckedAtStartAndCarriedByUploads) {
     EXPECT_FALSE(uploads[0].HasHeader("Authorization"));
     EXPECT_EQ(0, Quit(window));
     EXPECT_NE(std::string::npos, Saved().find("passwordhash " + Sha1Hex("old") + "\r\n"));
+    EXPECT_NE(std::string::npos, Log().find("[main] login: user=alice from=start result=rejected\r\n"));
 
     // A good saved pair logs in quietly, and uploads carry it.
     CloseHandle(instance.process);
@@ -347,6 +354,15 @@ TEST_F(AccountRoad, LoggingInAndOutOnTheSettingsPage) {
     const std::string saved = Saved();
     EXPECT_NE(std::string::npos, saved.find("\r\nusername \r\n"));
     EXPECT_NE(std::string::npos, saved.find("\r\npasswordhash \r\n"));
+
+    // The log has the logins and the logout, never the password or its hash.
+    const std::string log = Log();
+    EXPECT_NE(std::string::npos, log.find("[main] login: user=alice from=\"settings page\" result=authorised"));
+    EXPECT_NE(std::string::npos, log.find("[main] logout\r\n"));
+    EXPECT_NE(std::string::npos, log.find("[worker] upload end: name=\"after login.txt\""));
+    for (const std::string& secret : {kHash, std::string("secret"), std::string("caf")}) {
+        EXPECT_EQ(std::string::npos, log.find(secret)) << secret << "\n" << log;
+    }
 }
 
 TEST_F(AccountRoad, AMovedProgramRegistersAgain) {

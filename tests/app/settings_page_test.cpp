@@ -10,6 +10,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/app_state.h"
@@ -153,23 +154,24 @@ protected:
 TEST_F(SettingsPage, IsBuiltInItsOrderAndPlaces) {
     const AppState& app = App();
     const std::vector<GUIObject*> children = app.settingsPage->Children();
-    ASSERT_EQ(23u, children.size());
+    ASSERT_EQ(25u, children.size());
     const GUIObject* account[] = {app.usernameEdit, app.passwordEdit, app.loginButton, app.logoutButton,
                                   app.alwaysOnTopToggle, app.autocopyToggle, app.hideButtonToggle,
                                   app.toastToggle, app.trayToggle, app.proxyToggle, app.transparencyToggle};
     for (size_t i = 0; i < 11; ++i) EXPECT_EQ(account[i], children[6 + i]) << i;
 
     // x, y, width, height; a width of -1 is not checked (sized to the text).
-    const int places[23][4] = {
-        {45, 30, 233, 50}, {45, 92, 230, 107}, {45, 211, 230, 159}, {45, 383, 230, 60},
+    const int places[25][4] = {
+        {45, 30, 233, 50}, {45, 92, 230, 107}, {45, 211, 230, 159}, {45, 377, 230, 66},
         {50, 112, 63, 15}, {50, 135, 63, 15}, {120, 111, 143, 17}, {120, 134, 143, 17},
         {188, 159, 75, 29}, {175, 159, 88, 29},
         {55, 226, -1, 13}, {55, 246, -1, 13}, {55, 266, -1, 13}, {55, 306, -1, 13},
         {55, 286, -1, 13}, {55, 326, -1, 13}, {55, 346, -1, 13},
-        {53, 387, -1, -1}, {53, 404, -1, -1}, {53, 420, -1, -1},
-        {-1, 387, -1, -1}, {-1, 404, -1, -1}, {-1, 420, -1, -1},
+        {53, 381, -1, -1}, {53, 396, -1, -1}, {53, 411, -1, -1},
+        {-1, 381, -1, -1}, {-1, 396, -1, -1}, {-1, 411, -1, -1},
+        {53, 426, -1, -1}, {-1, 426, -1, -1},
     };
-    for (size_t i = 0; i < 23; ++i) {
+    for (size_t i = 0; i < 25; ++i) {
         SCOPED_TRACE(i);
         const POINT at = children[i]->Position();
         const SIZE size = children[i]->Size();
@@ -185,9 +187,9 @@ TEST_F(SettingsPage, IsBuiltInItsOrderAndPlaces) {
         }
     }
     // Each link follows its credit line, both in the credits' colours.
-    for (size_t i = 0; i < 3; ++i) {
-        const auto* line = static_cast<const GUIText*>(children[17 + i]);
-        const auto* link = static_cast<const GUIButton*>(children[20 + i]);
+    for (size_t i = 0; i < 4; ++i) {
+        const auto* line = static_cast<const GUIText*>(children[i < 3 ? 17 + i : 23]);
+        const auto* link = static_cast<const GUIButton*>(children[i < 3 ? 20 + i : 24]);
         EXPECT_EQ(53 + line->Size().cx, link->Position().x);
         EXPECT_EQ(0xA5A5A5u, line->Colour());
         EXPECT_EQ(0xEEEEEEu, link->Label()->Colour());
@@ -196,6 +198,7 @@ TEST_F(SettingsPage, IsBuiltInItsOrderAndPlaces) {
     }
     EXPECT_EQ(std::wstring(kUserAgentWide) + L", ", static_cast<const GUIText*>(children[17])->Text());
     EXPECT_EQ(L"files.test", static_cast<const GUIButton*>(children[21])->Label()->Text());
+    EXPECT_EQ(L"Open log folder", static_cast<const GUIButton*>(children[24])->Label()->Text());
 
     EXPECT_EQ(32, app.usernameEdit->MaxLength());
     EXPECT_EQ(500, app.passwordEdit->MaxLength());
@@ -298,7 +301,7 @@ TEST_F(SettingsPage, WhileShownTheWindowIsFixedTakesNoDropsAndTheWheelLeavesTheH
     Settle();
 }
 
-TEST_F(SettingsPage, CreditLinksOpenWebAddressesOnly) {
+TEST_F(SettingsPage, CreditLinksOpenWebAddressesOnlyAndTheLogFolder) {
     OpenWithTheButton();
     const auto children = App().settingsPage->Children();
     for (size_t i = 20; i < 23; ++i) ClickWidget(children[i]);
@@ -308,10 +311,18 @@ TEST_F(SettingsPage, CreditLinksOpenWebAddressesOnly) {
     EXPECT_EQ(0u, opened[2].rfind(L"https://", 0));
     EXPECT_NE(opened[0], opened[2]);
 
+    // "Open log folder" opens the data folder, where the log is.
+    const std::string dataFolder = std::exchange(App().dataFolder, "C:\\data\\vantorel liftorn\\");
+    ClickWidget(children[24]);
+    App().dataFolder = dataFolder;
+    ASSERT_EQ(4u, opened.size());
+    EXPECT_EQ(L"C:\\data\\vantorel liftorn\\", opened[3]);
+
     // The logo carries link 2; other values open nothing; an address that
     // is not a web page is never handed to the shell.
+    opened.pop_back();
     OpenCreditLink(reinterpret_cast<void*>(2));
-    OpenCreditLink(reinterpret_cast<void*>(4));
+    OpenCreditLink(reinterpret_cast<void*>(5));
     OpenCreditLink(nullptr);
     EXPECT_EQ(4u, opened.size());
     Settings().SetAdvanced(L"adv_main_uri", L"C:\\Windows\\system32\\calc.exe");

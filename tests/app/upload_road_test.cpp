@@ -206,6 +206,23 @@ TEST_F(UploadRoad, FilesHandedOverAreUploadedRecordedCopiedAndAnnounced) {
     EXPECT_NE(std::string::npos, saved.find("\r\npositionx "));
     EXPECT_NE(std::string::npos, saved.find("\r\nliftornheight "));
     EXPECT_NE(std::string::npos, saved.find("adv_main_uri " + DevService::BaseUrl()));
+
+    // The log tells the same story, a line per event.
+    const std::string log = ReadBytes(DataFile("liftorn.log"));
+    const char* const lines[] = {
+        "[main] start: version=",
+        "[worker] upload start: name=\"first photo.png\" kind=file",
+        "[worker] upload end: name=\"first photo.png\" size=15 duration_ms=",
+        "[worker] upload end: name=third.bin size=70000 duration_ms=",
+        " result=sent http=200 retries=0",
+        "[worker] upload end: name=fails.txt size=1 duration_ms=",
+        " result=failed http=413 retries=0 reason=\"",
+        "[main] exit: version=",
+        " worker=ended capture=ended\r\n",
+    };
+    for (const char* line : lines) EXPECT_NE(std::string::npos, log.find(line)) << line << "\n" << log;
+    // The links went to the clipboard, never to the log.
+    EXPECT_EQ(std::string::npos, log.find(lastUrl)) << log;
 }
 
 TEST_F(UploadRoad, QuittingDuringASlowUploadAbortsItAndEndsCleanly) {
@@ -250,6 +267,9 @@ TEST_F(UploadRoad, QuittingDuringASlowUploadAbortsItAndEndsCleanly) {
         EXPECT_EQ(std::string::npos, request.target.find("late.bin")) << request.target;
     }
     EXPECT_FALSE(FileExists(DataFile("urls\\_late.bin.url")));
+    const std::string log = ReadBytes(DataFile("liftorn.log"));
+    const std::string late = log.substr(log.find("upload end: name=late.bin size=100000 duration_ms="));
+    EXPECT_NE(std::string::npos, late.substr(0, late.find('\n')).find(" result=stopped ")) << log;
 }
 
 TEST_F(UploadRoad, AProgramKilledDuringAnUploadSendsEverythingAtItsNextStart) {
