@@ -16,23 +16,9 @@ for exe in liftorn.exe overlay_closer.exe; do
 done
 rounds="${1:-20}"
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/liftorn-hotkey-bench.XXXXXX")"
-pids=()
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  for pid in "${pids[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-for n in $(seq 150 199); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$n"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-mkdir -p "$WINEPREFIX"
+# No compositor: the figures are the program's, not a compositor's.
+display_from=150
+source "$root/tools/virtual-display.sh"
 "$root/scripts/wine-prefix.sh"
 
 data="$work/appdata/vantorel liftorn"
