@@ -108,9 +108,9 @@ std::string UploadAccount() {
 int RunLiftorn(HINSTANCE instance) {
     AppState& app = App();
 
-    // 1. Each monitor's own scale, before any window exists (the manifest
-    //    normally has asked already); common controls and COM.
-    EnableDpiAwareness();
+    // 1. The system's scale, before any window exists (the manifest normally
+    //    has asked already); common controls and COM.
+    EnableDpiAwareness(DpiAwareness::kSystem);
     InitCommonControls();
     CoInitialize(nullptr);
 
@@ -198,7 +198,10 @@ int RunLiftorn(HINSTANCE instance) {
 
     // 14. The main window, published for later starts.
     std::unique_ptr<SkinnableWindow> mainWindow;
-    const bool windowMade = CreateMainWindow(instance, mainWindow);
+    // At 100 % until the history's entries and the settings pages are drawn
+    // at the window's scale too: a window only partly scaled looks worse
+    // than one that is small.
+    const bool windowMade = CreateMainWindow(instance, mainWindow, kBaseDpi);
     ScopedHandle instanceMapping(app.instanceMapping);  // published until we end
     if (!windowMade) {
         LogEvent("error", {{"what", "the main window"}, {"reason", "it could not be created"}});

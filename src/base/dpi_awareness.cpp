@@ -23,9 +23,16 @@ using IsAwareFunction = BOOL(WINAPI*)();
 
 }  // namespace
 
-DpiAwareness EnableDpiAwareness() {
+DpiAwareness EnableDpiAwareness(DpiAwareness wanted) {
+    if (wanted == DpiAwareness::kUnaware) return CurrentDpiAwareness();
+    if (wanted == DpiAwareness::kSystem) {
+        const auto setAware = LibraryFunction<SetAwareFunction>(User32(), "SetProcessDPIAware");
+        if (setAware) setAware();
+        return CurrentDpiAwareness();
+    }
     const auto setContext = LibraryFunction<SetContextFunction>(User32(), "SetProcessDpiAwarenessContext");
-    if (setContext && (setContext(kPerMonitorVersion2Context) || setContext(kPerMonitorContext))) {
+    const bool version2 = wanted == DpiAwareness::kPerMonitorVersion2;
+    if (setContext && ((version2 && setContext(kPerMonitorVersion2Context)) || setContext(kPerMonitorContext))) {
         return CurrentDpiAwareness();
     }
     const auto setProcess = LibraryFunction<SetProcessAwarenessFunction>(SystemLibrary(L"shcore.dll"), "SetProcessDpiAwareness");

@@ -8,7 +8,7 @@ GUIImage::GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int widt
                    const wchar_t* path, int dpi)
     : GUIImage(parentWindow, instance, x, y, width, height, nullptr, 0, 0) {
     SIZE size{0, 0};
-    if (LoadImageBitmap(path, bitmap_.put(), nullptr, &size, dpi)) {
+    if (LoadImageBitmap(path, bitmap_.put(), nullptr, &size, dpi ? dpi : WindowDpi())) {
         imageWidth_ = size.cx;
         imageHeight_ = size.cy;
     }

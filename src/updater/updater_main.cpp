@@ -82,7 +82,7 @@ void Tell(const std::wstring& text) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     RestrictDllSearch();
-    EnableDpiAwareness();
+    EnableDpiAwareness(DpiAwareness::kPerMonitorVersion2);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 

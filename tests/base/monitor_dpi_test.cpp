@@ -68,12 +68,12 @@ TEST(MonitorDpi, TheSeamLaysOutMonitorsOfDifferentScaling) {
 
 // Runs last in this file: the awareness, once set, stays for the process.
 TEST(MonitorDpi, ZzAwarenessIsPerMonitorOnceAsked) {
-    const DpiAwareness enabled = EnableDpiAwareness();
+    const DpiAwareness enabled = EnableDpiAwareness(DpiAwareness::kPerMonitorVersion2);
     // Wine takes v2 and answers it as per monitor, with no version.
     EXPECT_TRUE(enabled == DpiAwareness::kPerMonitorVersion2 || enabled == DpiAwareness::kPerMonitor);
     EXPECT_EQ(enabled, CurrentDpiAwareness());
     // Asked again (as after the manifest), the calls fail and it stays.
-    EXPECT_EQ(enabled, EnableDpiAwareness());
+    EXPECT_EQ(enabled, EnableDpiAwareness(DpiAwareness::kPerMonitorVersion2));
 }
 
 }  // namespace
