@@ -60,6 +60,8 @@ void KeepStoredHeight(SkinnableWindow& window, int height) {
 
 }  // namespace
 
+int MainWindowScale(int length) { return App().mainWindow ? App().mainWindow->Scale(length) : length; }
+
 bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& owner, int dpi) {
     AppState& app = App();
     SettingsStore& settings = Settings();

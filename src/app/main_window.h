@@ -21,6 +21,9 @@ inline constexpr int kMainWindowMinimumHeight = 188;
 // keeps its look at every scale.
 bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& window, int dpi);
 
+// A 96-DPI length of the main window's layout at the window's DPI.
+int MainWindowScale(int length);
+
 // The hide, settings, screenshot, window-grab and logo buttons, painted on
 // both pages.
 void CreateMainButtons(HINSTANCE instance);

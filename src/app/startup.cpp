@@ -32,6 +32,7 @@
 #include "base/dpi_awareness.h"
 #include "base/event_log.h"
 #include "base/main_window_handle.h"
+#include "base/monitor_dpi.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
 #include "base/thread_name.h"
@@ -198,10 +199,9 @@ int RunLiftorn(HINSTANCE instance) {
 
     // 14. The main window, published for later starts.
     std::unique_ptr<SkinnableWindow> mainWindow;
-    // At 100 % until the history's entries and the settings pages are drawn
-    // at the window's scale too: a window only partly scaled looks worse
-    // than one that is small.
-    const bool windowMade = CreateMainWindow(instance, mainWindow, kBaseDpi);
+    // The program is system aware: its windows are drawn at the system's
+    // scale, whichever monitor they are on.
+    const bool windowMade = CreateMainWindow(instance, mainWindow, SystemDpi());
     ScopedHandle instanceMapping(app.instanceMapping);  // published until we end
     if (!windowMade) {
         LogEvent("error", {{"what", "the main window"}, {"reason", "it could not be created"}});

@@ -9,16 +9,21 @@
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/history_search.h"
+#include "app/hotkey_page.h"
+#include "app/settings_page.h"
 #include "base/display_scale.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "gui/font_face.h"
 #include "gui/gui_button.h"
 #include "gui/gui_drop_area.h"
+#include "gui/gui_edit.h"
 #include "gui/gui_image.h"
 #include "gui/gui_page.h"
 #include "gui/gui_scroll_area.h"
 #include "gui/gui_text.h"
+#include "gui/gui_toggle.h"
 #include "gui/image_library.h"
 #include "gui/skin_catalogue.h"
 #include "gui/skinnable_window.h"
@@ -31,6 +36,7 @@ constexpr int kDpi = 144;
 
 std::unique_ptr<SkinnableWindow> window;
 std::unique_ptr<UploadQueue> queue;
+std::unique_ptr<HistorySearch> search;
 
 HWND Window() { return App().mainWindow->MainWindow(); }
 
@@ -51,6 +57,10 @@ void SizeTo(int height) {
 
 class MainWindowAt150 : public ::testing::Test {
 protected:
+    static void TearDownTestSuite() {
+        search.reset();
+        window.reset();
+    }
     static void SetUpTestSuite() {
         DefineDefaultSettings(Settings());
         Settings().SetInt(L"LiftornHeight", 530);
@@ -65,6 +75,9 @@ protected:
         ASSERT_TRUE(CreateMainWindow(TestInstance(), window, kDpi));
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());
+        search = CreateHistorySearch(TestInstance());
+        CreateSettingsPage(TestInstance());
+        CreateHotkeyPage(TestInstance());
         App().mainWindow->Show(SW_SHOWNOACTIVATE);
         PumpMessages();
         App().mainWindow->PaintNow();
@@ -92,6 +105,8 @@ TEST_F(MainWindowAt150, IsTheWindowAtOneAndAHalfTimesItsSize) {
         {"count", app.uploadCountText, {63, 143, 348, 20}},        // 42, 95, 232, 13
         {"header", app.historyHeader, {68, 162, 341, 86}},         // 45, 108, 227, 57
         {"list", app.historyList, {78, 215, 324, 795 - 350}},      // 52, 143, 216; the height left
+        {"search", search->Button(), {375, 170, 21, 21}},          // 250, 113, 14, 14
+        {"search box", search->Box(), {78, 213, 321, 27}},         // 52, 142, 214, 18
     };
     for (const Box& box : boxes) EXPECT_EQ(box.expected, BoxOf(*box.widget)) << box.what;
     EXPECT_EQ(135, app.historyList->ItemHeight());
@@ -178,6 +193,50 @@ TEST_F(MainWindowAt150, SizingKeepsTheHeightAt96DpiAndLaysOutAgain) {
     EXPECT_EQ(282, WindowSize().cy);
     SizeTo(795);
     EXPECT_EQ(530, Settings().GetInt(L"LiftornHeight"));
+}
+
+// The search's band is 40 scaled: the list moves down by 60 while it is open.
+TEST_F(MainWindowAt150, TheOpenSearchMovesTheListByItsScaledBand) {
+    AppState& app = App();
+    SizeTo(795);
+    search->Open();
+    PumpMessages();
+    EXPECT_EQ(60, search->BandHeight());
+    EXPECT_EQ(215 + 60, app.historyList->Position().y);
+    EXPECT_EQ(795 - 350 - 60, app.historyList->Size().cy);
+    search->Close();
+    PumpMessages();
+    EXPECT_EQ(215, app.historyList->Position().y);
+}
+
+// The settings and the shortcuts pages: the window at the page's size
+// scaled, their pictures, boxes, buttons and switches at scaled places.
+TEST_F(MainWindowAt150, TheSettingsAndShortcutsPagesAreLaidOutAtTheScale) {
+    AppState& app = App();
+    SizeTo(600);
+    ToggleSettingsPage(nullptr, 0);
+    PumpMessages();
+    ASSERT_TRUE(app.settingsShown);
+    EXPECT_EQ(474, WindowSize().cx);
+    EXPECT_EQ(795, WindowSize().cy);
+    EXPECT_EQ((LayoutBox{180, 167, 215, 26}), BoxOf(*app.usernameEdit));  // 120, 111, 143, 17
+    EXPECT_EQ((LayoutBox{282, 239, 113, 44}), BoxOf(*app.loginButton));   // 188, 159, 75, 29
+    EXPECT_EQ(83, app.alwaysOnTopToggle->Position().x);                    // 55
+    EXPECT_EQ(339, app.alwaysOnTopToggle->Position().y);                   // 226
+    EXPECT_EQ(20, app.alwaysOnTopToggle->Size().cy);                       // the box, 13
+
+    ShowHotkeyPage();
+    PumpMessages();
+    ASSERT_TRUE(HotkeyPageShown());
+    const std::vector<GUIObject*> shortcuts = app.hotkeyPage->Children();
+    ASSERT_GT(shortcuts.size(), 3u);
+    EXPECT_EQ((LayoutBox{68, 138, 345, 375}), BoxOf(*shortcuts[1]));  // the card: 45, 92, 230, 250
+    EXPECT_EQ((LayoutBox{255, 180, 140, 26}), BoxOf(*shortcuts[3]));  // the first box: 170, 120, 93, 17
+    LeaveHotkeyPage();
+    ToggleSettingsPage(nullptr, 0);
+    PumpMessages();
+    EXPECT_FALSE(app.settingsShown);
+    EXPECT_EQ(600, WindowSize().cy);
 }
 
 }  // namespace
