@@ -18,6 +18,15 @@ if(WIN32)
     endforeach()
 endif()
 
+# Tests that move the pointer, fill the clipboard, take the keyboard focus or
+# start the program (whose window has a global name) need a desk of their
+# own: `PROPERTIES RESOURCE_GROUPS desks:1`. scripts/test.sh offers ctest
+# several desks, each a virtual display with a Wine prefix of its own
+# (scripts/with-display.sh --desks), and such a test's command starts with
+# LIFTORN_ON_DESK, which moves it onto the desk it was given. Tests without a
+# desk run on the first display, beside whatever holds it.
+set(LIFTORN_ON_DESK ${CMAKE_SOURCE_DIR}/scripts/on-desk.sh)
+
 # liftorn_test(<name> SOURCES ... [LIBRARIES ...] [PROPERTIES ...]): Windows only.
 # Every test reuses the test support's precompiled header (GoogleTest and
 # the system headers).
@@ -28,7 +37,7 @@ function(liftorn_test name)
     target_precompile_headers(${name} REUSE_FROM liftorn_test_support)
     target_link_options(${name} PRIVATE -static)
     add_test(NAME ${name}
-        COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+        COMMAND ${LIFTORN_ON_DESK} ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
                 $<TARGET_FILE:${name}> --liftorn=$<TARGET_FILE:liftorn>)
     set_tests_properties(${name} PROPERTIES TIMEOUT 180 ${test_PROPERTIES})
 endfunction()
@@ -42,7 +51,7 @@ function(liftorn_service_test name)
     target_precompile_headers(${name} REUSE_FROM liftorn_test_support)
     target_link_options(${name} PRIVATE -static)
     add_test(NAME ${name}
-        COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-devservice.sh ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh
+        COMMAND ${LIFTORN_ON_DESK} ${CMAKE_SOURCE_DIR}/scripts/with-devservice.sh ${CMAKE_SOURCE_DIR}/scripts/check-gtest.sh
                 ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}> --liftorn=$<TARGET_FILE:liftorn>)
     set_tests_properties(${name} PROPERTIES TIMEOUT 300 ${test_PROPERTIES})
 endfunction()

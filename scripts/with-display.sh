@@ -1,45 +1,105 @@
 #!/usr/bin/env bash
 # Runs a command with a display and one long-lived wineserver, then cleans up.
-#   with-display.sh [--virtual] COMMAND...
+#   with-display.sh [--virtual] [--desks N] COMMAND...
 # --virtual always starts a private Xvfb; otherwise $DISPLAY is used when set.
+# --desks N (implies --virtual) sets up N desks, each a private display with a
+# Wine prefix of its own: desk 0 is $WINEPREFIX, desk k is $WINEPREFIX-desk<k>.
+# The command sees desk 0 as DISPLAY and WINEPREFIX, all displays in
+# LIFTORN_DESK_DISPLAYS, and in LIFTORN_DESK_SPEC a ctest resource file that
+# offers the desks as the resource "desks" (scripts/on-desk.sh moves a test
+# onto the one it was given).
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+scripts="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 virtual=0
-if [ "${1:-}" = "--virtual" ]; then virtual=1; shift; fi
+desks=1
+while [ "$#" -gt 0 ]; do
+  case "$1" in
+    --virtual) virtual=1; shift ;;
+    --desks) desks="$2"; virtual=1; shift 2 ;;
+    *) break ;;
+  esac
+done
 [ -n "${DISPLAY:-}" ] || virtual=1
+case "$desks" in [1-9]) ;; *) echo "with-display: --desks takes 1 to 9" >&2; exit 2 ;; esac
 
-xvfb_pid=""
+base_prefix="$WINEPREFIX"
+prefixes=()
+xvfb_pids=()
+spec=""
 cleanup() {
-  wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1
+  for prefix in "${prefixes[@]}"; do WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1; done
+  for pid in "${xvfb_pids[@]}"; do kill "$pid" >/dev/null 2>&1; done
+  [ -n "$spec" ] && rm -f "$spec"
   wait 2>/dev/null
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-if [ "$virtual" = 1 ]; then
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-      xdpyinfo -display ":$n" >/dev/null 2>&1 && break
-      kill -0 "$xvfb_pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    if xdpyinfo -display ":$n" >/dev/null 2>&1; then export DISPLAY=":$n"; break; fi
-    kill "$xvfb_pid" 2>/dev/null; xvfb_pid=""
+# Starts a private Xvfb and sets `display` to it. Xvfb picks a free number
+# itself and writes it once it is ready, so runs side by side never share one.
+start_xvfb() {
+  local number_file number
+  display=""
+  number_file="$(mktemp "${TMPDIR:-/tmp}/liftorn-display.XXXXXX")"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  xvfb_pids+=("$!")
+  for _ in $(seq 100); do
+    [ -s "$number_file" ] && break
+    kill -0 "$!" 2>/dev/null || break
+    sleep 0.1
   done
-  [ -n "$xvfb_pid" ] || { echo "with-display: could not start Xvfb" >&2; exit 1; }
-fi
+  number="$(tr -dc 0-9 <"$number_file")"
+  rm -f "$number_file"
+  [ -n "$number" ] && display=":$number"
+}
 
-# A wineserver left over from another display would keep that display.
-wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
-"$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh" || exit 1
-wineserver -p >/dev/null 2>&1
-# Start Wine's background services now, detached from our output: started by
-# the first test instead, they would hold its output pipe open and make it
-# look as if that test ran for minutes.
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+# The prefix of the desk on the current DISPLAY, made ready with its
+# wineserver and Wine's background services running.
+start_wine() {
+  # A wineserver left over from another display would keep that display.
+  wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
+  "$scripts/wine-prefix.sh" || return 1
+  wineserver -p >/dev/null 2>&1
+  # Start Wine's background services now, detached from our output: started
+  # by the first test instead, they would hold its output pipe open and make
+  # it look as if that test ran for minutes.
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+displays=()
+for ((desk = 0; desk < desks; desk++)); do
+  if [ "$virtual" = 1 ]; then
+    start_xvfb
+    [ -n "$display" ] || { echo "with-display: could not start Xvfb" >&2; exit 1; }
+  else
+    display="$DISPLAY"
+  fi
+  displays+=("$display")
+  prefix="$base_prefix"
+  [ "$desk" = 0 ] || prefix="$base_prefix-desk$desk"
+  prefixes+=("$prefix")
+done
+
+# The desks' prefixes are made side by side: a new one takes a while.
+pids=()
+for ((desk = 0; desk < desks; desk++)); do
+  DISPLAY="${displays[$desk]}" WINEPREFIX="${prefixes[$desk]}" start_wine &
+  pids+=("$!")
+done
+for pid in "${pids[@]}"; do wait "$pid" || exit 1; done
+
+export DISPLAY="${displays[0]}" WINEPREFIX="$base_prefix"
+export LIFTORN_DESK_DISPLAYS="${displays[*]}"
+spec="$(mktemp "${TMPDIR:-/tmp}/liftorn-desks.XXXXXX")"
+{
+  printf '{"version": {"major": 1, "minor": 0}, "local": [{"desks": ['
+  for ((desk = 0; desk < desks; desk++)); do
+    [ "$desk" = 0 ] || printf ', '
+    printf '{"id": "%d", "slots": 1}' "$desk"
+  done
+  printf ']}]}\n'
+} >"$spec"
+export LIFTORN_DESK_SPEC="$spec"
 "$@"

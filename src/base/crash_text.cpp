@@ -9,8 +9,10 @@
 namespace {
 
 constexpr char kStemPrefix[] = "crash-";
-// "crash-" + "YYYYMMDD-HHMMSS-" + ten digits.
-constexpr std::size_t kStemLength = sizeof kStemPrefix - 1 + 16 + 10;
+// "crash-" + "YYYYMMDD-HHMMSS-mmm-" + the process id in ten digits: the
+// milliseconds keep two crashes within one second in the order they came,
+// which the process ids do not.
+constexpr std::size_t kStemLength = sizeof kStemPrefix - 1 + 20 + 10;
 
 bool IsDigits(const std::string& text, std::size_t from, std::size_t count) {
     for (std::size_t i = from; i < from + count; ++i) {
@@ -27,7 +29,7 @@ std::string StemOf(const std::string& name) {
     if (name.compare(0, sizeof kStemPrefix - 1, kStemPrefix) != 0) return std::string();
     const std::size_t at = sizeof kStemPrefix - 1;
     if (!IsDigits(name, at, 8) || name[at + 8] != '-' || !IsDigits(name, at + 9, 6) || name[at + 15] != '-' ||
-        !IsDigits(name, at + 16, 10)) {
+        !IsDigits(name, at + 16, 3) || name[at + 19] != '-' || !IsDigits(name, at + 20, 10)) {
         return std::string();
     }
     return name.substr(0, kStemLength);
@@ -100,8 +102,8 @@ std::size_t FormatCrashText(char* out, std::size_t capacity, const CrashFacts& f
 
 std::size_t FormatCrashStem(char* out, std::size_t capacity, const LogTime& t, unsigned long processId) {
     if (!out || capacity == 0) return 0;
-    const int length = std::snprintf(out, capacity, "%s%04d%02d%02d-%02d%02d%02d-%010lu", kStemPrefix, t.year,
-                                     t.month, t.day, t.hour, t.minute, t.second, processId);
+    const int length = std::snprintf(out, capacity, "%s%04d%02d%02d-%02d%02d%02d-%03d-%010lu", kStemPrefix,
+                                     t.year, t.month, t.day, t.hour, t.minute, t.second, t.millis, processId);
     return length < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(length), capacity - 1);
 }
 

@@ -41,7 +41,7 @@ const char* ExceptionName(unsigned long code);
 std::size_t FormatCrashText(char* out, std::size_t capacity, const CrashFacts& facts);
 
 // The name both files of a report share, without extension:
-// "crash-20240501-123456-0000001234". Sorts by time.
+// "crash-20240501-123456-789-0000001234". Sorts by time, to the millisecond.
 std::size_t FormatCrashStem(char* out, std::size_t capacity, const LogTime& time, unsigned long processId);
 
 // Of the file names in the crashes folder, those of all but the newest

@@ -54,8 +54,8 @@ TEST(CrashText, ASmallBufferIsCutAndStaysTerminated) {
 
 TEST(CrashText, OnlyTheNewestReportsOfOursAreKept) {
     char stem[64];
-    FormatCrashStem(stem, sizeof stem, LogTime{2024, 5, 1, 9, 3, 7, 0}, 1234);
-    EXPECT_STREQ("crash-20240501-090307-0000001234", stem);
+    FormatCrashStem(stem, sizeof stem, LogTime{2024, 5, 1, 9, 3, 7, 45}, 1234);
+    EXPECT_STREQ("crash-20240501-090307-045-0000001234", stem);
 
     std::vector<std::string> names;
     for (int day = 1; day <= 7; ++day) {
@@ -63,15 +63,25 @@ TEST(CrashText, OnlyTheNewestReportsOfOursAreKept) {
         names.push_back(std::string(stem) + ".txt");
         if (day != 2) names.push_back(std::string(stem) + ".dmp");  // a report whose dump failed
     }
-    // Not ours, whatever they look like.
-    names.insert(names.end(), {"new-report", "notes.txt", "crash-20240501-120000-0000000007.txt.bak",
-                               "crash-2024050x-120000-0000000007.txt", "CRASH-20240501-120000-0000000007.dmp"});
+    // Not ours, whatever they look like (the last: the older stem without milliseconds).
+    names.insert(names.end(), {"new-report", "notes.txt", "crash-20240501-120000-000-0000000007.txt.bak",
+                               "crash-2024050x-120000-000-0000000007.txt", "CRASH-20240501-120000-000-0000000007.dmp",
+                               "crash-20240501-120000-0000000007.txt"});
     const auto old = OldCrashReportFiles(names, kKeptCrashReports);
-    EXPECT_EQ((std::vector<std::string>{"crash-20240501-120000-0000000007.txt",
-                                        "crash-20240501-120000-0000000007.dmp",
-                                        "crash-20240502-120000-0000000007.txt"}),
+    EXPECT_EQ((std::vector<std::string>{"crash-20240501-120000-000-0000000007.txt",
+                                        "crash-20240501-120000-000-0000000007.dmp",
+                                        "crash-20240502-120000-000-0000000007.txt"}),
               old);
     EXPECT_TRUE(OldCrashReportFiles(names, 7).empty());
+
+    // Two crashes within one second: the later one stays even when its
+    // process id is the smaller.
+    std::vector<std::string> sameSecond;
+    FormatCrashStem(stem, sizeof stem, LogTime{2024, 5, 1, 12, 0, 0, 100}, 900);
+    sameSecond.push_back(std::string(stem) + ".dmp");
+    FormatCrashStem(stem, sizeof stem, LogTime{2024, 5, 1, 12, 0, 0, 850}, 12);
+    sameSecond.push_back(std::string(stem) + ".dmp");
+    EXPECT_EQ(std::vector<std::string>{sameSecond[0]}, OldCrashReportFiles(sameSecond, 1));
 }
 
 }  // namespace
