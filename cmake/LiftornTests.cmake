@@ -26,6 +26,8 @@ endif()
 # LIFTORN_ON_DESK, which moves it onto the desk it was given. Tests without a
 # desk run on the first display, beside whatever holds it.
 set(LIFTORN_ON_DESK ${CMAKE_SOURCE_DIR}/scripts/on-desk.sh)
+# The long tests say about how many seconds they take (COST), so that a run
+# without figures of its own, as from a clean clone, starts them first.
 
 # liftorn_test(<name> SOURCES ... [LIBRARIES ...] [PROPERTIES ...]): Windows only.
 # Every test reuses the test support's precompiled header (GoogleTest and

@@ -1,24 +1,41 @@
 #!/usr/bin/env bash
-# Builds what is missing and runs every test: the native sanitizer build, the
-# fuzz targets over their seed corpora, then the Windows tests under Wine on a
-# private virtual display. Non-zero on any failure. Extra arguments go to
-# ctest (for example -R settings).
+# Builds what is missing and runs every test: the Windows tests under Wine on
+# private virtual displays and, beside them, the native sanitizer build with
+# its tests and the fuzz targets over their seed corpora. Non-zero on any
+# failure. Extra arguments go to ctest (for example -R settings).
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/wine-env.sh"
 
-"$root/scripts/build.sh" all || { echo "test: build failed" >&2; exit 1; }
-
 # LIFTORN_TEST_DESKS: how many desks the Windows tests share (1 to 9).
-desks="${LIFTORN_TEST_DESKS:-3}"
+desks="${LIFTORN_TEST_DESKS:-2}"
+
+"$root/scripts/build.sh" win || { echo "test: build failed" >&2; exit 1; }
+
+# The Windows tests mostly wait (for windows, services, time limits), so the
+# Win32-free builds and their tests run beside them, at a lower priority so
+# that the tests' timing is not theirs to disturb. Their report follows.
+portable_log="$(mktemp "${TMPDIR:-/tmp}/liftorn-portable.XXXXXX")"
+trap 'rm -f "$portable_log"' EXIT
+(
+  status=0
+  if nice -n 10 "$root/scripts/build.sh" native; then
+    echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+    nice -n 10 ctest --test-dir "$LIFTORN_BUILD_DIR/native" --output-on-failure -j "$(nproc)" "$@" || status=1
+  else
+    echo "test: the native build failed"; status=1
+  fi
+  if nice -n 10 "$root/scripts/build.sh" fuzz; then
+    echo "== fuzz targets, once over their seed corpora"
+    nice -n 10 ctest --test-dir "$LIFTORN_BUILD_DIR/fuzz" --output-on-failure -j "$(nproc)" "$@" || status=1
+  else
+    echo "test: the fuzz build failed"; status=1
+  fi
+  exit "$status"
+) >"$portable_log" 2>&1 &
+portable=$!
 
 status=0
-echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
-ctest --test-dir "$LIFTORN_BUILD_DIR/native" --output-on-failure -j "$(nproc)" "$@" || status=1
-
-echo "== fuzz targets, once over their seed corpora"
-ctest --test-dir "$LIFTORN_BUILD_DIR/fuzz" --output-on-failure -j "$(nproc)" "$@" || status=1
-
 echo "== Windows tests under Wine, on $desks desks"
 # Tests that move the pointer, fill the clipboard or start the program need a
 # desk of their own, and most of them wait rather than compute: with several
@@ -27,6 +44,10 @@ echo "== Windows tests under Wine, on $desks desks"
 "$root/scripts/with-display.sh" --virtual --desks "$desks" bash -c \
   'ctest --test-dir "$1/win" --output-on-failure --resource-spec-file "$LIFTORN_DESK_SPEC" "${@:2}"' \
   desks "$LIFTORN_BUILD_DIR" -j "$((desks + $(nproc)))" "$@" || status=1
+
+wait "$portable" || status=1
+echo "== the Win32-free builds, beside the Windows tests"
+cat "$portable_log"
 
 if [ "$status" -ne 0 ]; then echo "test: FAILED" >&2; else echo "test: all passed"; fi
 exit "$status"

@@ -64,9 +64,10 @@ TEST(CrashText, OnlyTheNewestReportsOfOursAreKept) {
         if (day != 2) names.push_back(std::string(stem) + ".dmp");  // a report whose dump failed
     }
     // Not ours, whatever they look like (the last: the older stem without milliseconds).
-    names.insert(names.end(), {"new-report", "notes.txt", "crash-20240501-120000-000-0000000007.txt.bak",
-                               "crash-2024050x-120000-000-0000000007.txt", "CRASH-20240501-120000-000-0000000007.dmp",
-                               "crash-20240501-120000-0000000007.txt"});
+    names.insert(names.end(),
+                 {"new-report", "notes.txt", "crash-20240501-120000-000-0000000007.txt.bak",
+                  "crash-2024050x-120000-000-0000000007.txt", "CRASH-20240501-120000-000-0000000007.dmp",
+                  "crash-20240501-120000-0000000007.txt"});
     const auto old = OldCrashReportFiles(names, kKeptCrashReports);
     EXPECT_EQ((std::vector<std::string>{"crash-20240501-120000-000-0000000007.txt",
                                         "crash-20240501-120000-000-0000000007.dmp",

@@ -487,6 +487,9 @@ TEST_F(CaptureRoad, RegionScreenshotsByKeyAndAfterACountdown) {
                  std::to_wstring(kPatternW), std::to_wstring(kPatternH)});
     StartInstance();
     HWND main = FindRunningInstanceWindow();
+    // The program takes its keys before it waits for input; looking earlier
+    // (by taking the key for a moment) could take it from under the program.
+    EXPECT_EQ(0u, WaitForInputIdle(instance.process, 30000));
     // The keys are the program's once no one else can have Print Screen.
     ASSERT_TRUE(PumpUntil(
         [] {

@@ -123,7 +123,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 0;
     }
     if (mode == L"hotkey" && arguments.size() >= 3) {
-        if (!RegisterHotKey(nullptr, 1, _wtoi(arguments[1].c_str()), _wtoi(arguments[2].c_str()))) return 3;
+        // The test looks whether the key is free by taking it for a moment:
+        // keep trying while it does.
+        const UINT modifiers = _wtoi(arguments[1].c_str()), key = _wtoi(arguments[2].c_str());
+        int tries = 0;
+        while (!RegisterHotKey(nullptr, 1, modifiers, key)) {
+            if (++tries == 500) return 3;
+            Sleep(10);
+        }
         SetTimer(nullptr, 0, 300000, nullptr);
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0 && message.message != WM_TIMER) {

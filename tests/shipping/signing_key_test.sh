@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Which key signs: `make dist` builds nothing without SIGNING_KEY (dev must be
-# asked for by name) or with a key it cannot read, and the build takes the
+# asked for by name), with a key it cannot read, or for a release without
+# SIGNING_CERT (none must be said) or with one it cannot read; the build takes the
 # development key only when asked (empty or dev), stopping when a named key
 # has gone.
 set -uo pipefail
@@ -18,6 +19,15 @@ case "$said" in *"SIGNING_KEY=dev"*) ;; *) fail "dist without a key said: $said"
 timeout 30 "$root/scripts/dist.sh" "$work/gone.pem" >/dev/null 2>&1
 code=$?
 [ "$code" = 1 ] || fail "dist with a missing key ended with code $code"
+# A release key without a word about the certificate, or with one that
+# cannot be read, builds nothing either.
+touch "$work/release.pem"
+for cert in "" "$work/gone.pfx"; do
+  said="$(SIGNING_CERT="$cert" timeout 30 "$root/scripts/dist.sh" "$work/release.pem" 2>&1)"
+  code=$?
+  [ "$code" = 1 ] || fail "a release with the certificate '$cert' ended with code $code"
+  case "$said" in *SIGNING_CERT*|*"signing certificate"*) ;; *) fail "a release with the certificate '$cert' said: $said" ;; esac
+done
 
 cat >"$work/choose.cmake" <<CMAKE
 include("$root/cmake/SigningKey.cmake")
@@ -25,7 +35,6 @@ liftorn_choose_release_key("\${SIGNING_KEY}" /keys chosen)
 message(STATUS "chosen=\${chosen}")
 CMAKE
 choose() { cmake -DSIGNING_KEY="$1" -P "$work/choose.cmake" 2>&1; }
-touch "$work/release.pem"
 for case in "|/keys/development.pem" "dev|/keys/development.pem" "$work/release.pem|$work/release.pem"; do
   given="${case%%|*}" expected="${case#*|}"
   said="$(choose "$given")" || fail "the key '$given' stopped the build: $said"

@@ -33,7 +33,7 @@ void MouseTo(int x, int y) {
             POINT at{};
             return GetCursorPos(&at) && at.x == x && at.y == y;
         },
-        1000);
+        5000);
 }
 void MouseDown() {
     SendMouse(MOUSEEVENTF_LEFTDOWN);

@@ -9,9 +9,11 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <thread>
 #include <vector>
 
+#include "base/event_log.h"
 #include "base/seams.h"
 #include "base/utf.h"
 #include "config/settings_catalogue.h"
@@ -505,6 +507,8 @@ TEST_F(UploadQueueTest, EveryServerFaultEndsOneJobAndTheNextStillGoes) {
 
 TEST_F(UploadQueueTest, ABusyServiceIsTriedAgainAfterEachPauseWhileLaterJobsGo) {
     queue.SetJournal(&journal);
+    TempDir logFolder;
+    ASSERT_TRUE(OpenEventLog(Utf8ToWide(logFolder.path() + "\\")));
     const char* const busy = R"({"mode": "status500", "path": "/api/json", "status": 503, "count": 1})";
     ASSERT_TRUE(DevService::SetFault(busy));
     ASSERT_TRUE(queue.EnqueueFile(Write("busy.txt", "busy"), nullptr));
@@ -541,6 +545,21 @@ TEST_F(UploadQueueTest, ABusyServiceIsTriedAgainAfterEachPauseWhileLaterJobsGo) 
     EXPECT_EQ((std::vector<std::string>{"add 1", "waiting 1 1", "add 2", "remove 2", "waiting 1 2",
                                         "waiting 1 3", "remove 1"}),
               journal.Calls());
+
+    // The log counts the tries: each answer of the service, and the retries
+    // the job had had when it went.
+    CloseEventLog();
+    std::vector<std::string> ends;
+    std::istringstream log(ReadBytes(logFolder.File("liftorn.log")));
+    for (std::string line; std::getline(log, line);) {
+        const size_t at = line.find("upload end: name=busy.txt ");
+        if (at != std::string::npos) ends.push_back(line.substr(line.find(" result=", at)));
+    }
+    ASSERT_EQ(4u, ends.size());
+    const char* const told[] = {
+        " result=\"will retry\" http=503 retries=0 ", " result=\"will retry\" http=503 retries=1 ",
+        " result=\"will retry\" http=429 retries=2 ", " result=sent http=200 retries=3 "};
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(0u, ends[i].find(told[i])) << ends[i];
 }
 
 TEST_F(UploadQueueTest, FailuresARetryCannotMendWaitForTheUsersRetryOrRemove) {
