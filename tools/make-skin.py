@@ -2,6 +2,14 @@
 """Draw the program's skin: every PNG the windows are composed from.
 
     python3 tools/make-skin.py OUTDIR [--preview SHEET.png]
+    python3 tools/make-skin.py OUTDIR/150 --scale 150
+
+With --scale the pictures are drawn again for a monitor at that scale (150 or
+200 percent), each the size of its 100 % picture scaled by the program's one
+rounding rule (nearest, halves away from zero; a side of one pixel, a slice
+that is repeated, stays one): every length in the drawing is a 96-DPI one,
+shapes and paints are evaluated at the finer pixels and text is set at the
+scaled size, never stretched.
 
 Shapes are signed distance functions rendered with analytic anti-aliasing
 (small icons are supersampled), so straight edges placed on whole pixels come
@@ -68,6 +76,24 @@ def load_png(path):
     with open(path, "rb") as f:
         width, height = struct.unpack(">II", f.read(24)[16:24])
     return Canvas.from_rgba(width, height, magick([path, "-depth", "8", "rgba:-"]))
+
+
+# ================================================================ scale
+
+# Pixels per 96-DPI pixel of the set being drawn.
+SCALE = 1.0
+
+
+def scaled(v):
+    """A 96-DPI length at SCALE: nearest, halves away from zero."""
+    n = int(math.floor(abs(v) * SCALE + 0.5))
+    return n if v >= 0 else -n
+
+
+def scaled_size(v):
+    """A picture's side at SCALE: a side of one pixel is a slice that its
+    widget repeats, and stays one pixel."""
+    return 1 if v == 1 else scaled(v)
 
 
 # ================================================================ shapes
@@ -193,22 +219,30 @@ def linear(x0, y0, c0, x1, y1, c1):
 # ================================================================ canvas
 
 class Canvas:
-    """Premultiplied RGBA floats; everything is painted source-over."""
+    """Premultiplied RGBA floats; everything is painted source-over.
 
-    def __init__(self, width, height):
+    Sizes, shapes, paints and boxes are given in 96-DPI pixels; the canvas
+    holds SCALE times as many (`pixels`: the sizes are the canvas's own)."""
+
+    def __init__(self, width, height, pixels=False):
+        self.s = SCALE
+        if not pixels:
+            width, height = scaled_size(width), scaled_size(height)
         self.w, self.h = width, height
         self.px = [0.0] * (width * height * 4)
 
     def _area(self, bbox, pad=1):
-        x0 = max(0, int(math.floor(bbox[0])) - pad)
-        y0 = max(0, int(math.floor(bbox[1])) - pad)
-        x1 = min(self.w, int(math.ceil(bbox[2])) + pad)
-        y1 = min(self.h, int(math.ceil(bbox[3])) + pad)
+        s = self.s
+        x0 = max(0, int(math.floor(bbox[0] * s)) - pad)
+        y0 = max(0, int(math.floor(bbox[1] * s)) - pad)
+        x1 = min(self.w, int(math.ceil(bbox[2] * s)) + pad)
+        y1 = min(self.h, int(math.ceil(bbox[3] * s)) + pad)
         return x0, y0, x1, y1
 
     def coverage(self, shape, ss=1):
         """Coverage of a shape as a full-canvas list of floats."""
         sdf, bbox = shape
+        s_ = self.s
         out = [0.0] * (self.w * self.h)
         x0, y0, x1, y1 = self._area(bbox)
         offs = [(i + 0.5) / ss for i in range(ss)]
@@ -216,12 +250,12 @@ class Canvas:
             base = py * self.w
             for px in range(x0, x1):
                 if ss == 1:
-                    c = 0.5 - sdf(px + 0.5, py + 0.5)
+                    c = 0.5 - sdf((px + 0.5) / s_, (py + 0.5) / s_) * s_
                 else:
                     c = 0.0
                     for oy in offs:
                         for ox in offs:
-                            s = 0.5 - sdf(px + ox, py + oy) * ss
+                            s = 0.5 - sdf((px + ox) / s_, (py + oy) / s_) * ss * s_
                             c += 1.0 if s >= 1.0 else (s if s > 0.0 else 0.0)
                     c /= ss * ss
                 if c > 0.0:
@@ -236,13 +270,14 @@ class Canvas:
         x0, y0, x1, y1 = self._area(bbox) if bbox else (0, 0, self.w, self.h)
         solid = not callable(paint)
         px_ = self.px
+        s_ = self.s
         for py in range(y0, y1):
             base = py * self.w
             for px in range(x0, x1):
                 m = mask[base + px]
                 if m <= 0.0:
                     continue
-                r, g, b, a = paint if solid else paint(px + 0.5, py + 0.5)
+                r, g, b, a = paint if solid else paint((px + 0.5) / s_, (py + 0.5) / s_)
                 a *= m * opacity
                 if a <= 0.0:
                     continue
@@ -276,7 +311,10 @@ class Canvas:
                 self.px[d + 3] = a + self.px[d + 3] * keep
 
     def crop(self, x, y, w, h):
-        out = Canvas(w, h)
+        """The part at (x, y), w x h (96-DPI pixels, each scaled by the rule)."""
+        if self.s != 1.0:
+            x, y, w, h = scaled(x), scaled(y), scaled_size(w), scaled_size(h)
+        out = Canvas(w, h, pixels=True)
         for j in range(h):
             s = ((y + j) * self.w + x) * 4
             out.px[j * w * 4:(j + 1) * w * 4] = self.px[s:s + w * 4]
@@ -298,7 +336,7 @@ class Canvas:
 
     @staticmethod
     def from_rgba(width, height, data):
-        c = Canvas(width, height)
+        c = Canvas(width, height, pixels=True)
         for i in range(width * height):
             a = data[i * 4 + 3] / 255
             for k in range(3):
@@ -393,15 +431,20 @@ def cap_height(size, bold):
 
 
 def draw_text(canvas, text, x, y, size, paint, bold=False, align="left", kerning=0.0, opacity=1.0):
-    """Draw one line with its baseline at y; x is the left edge, centre or right edge."""
+    """Draw one line with its baseline at y; x is the left edge, centre or right edge.
+
+    At a scale the text is set at the scaled size, not enlarged."""
+    s = canvas.s
+    if s != 1.0:
+        size, kerning, x, y = size * s, kerning * s, x * s, y * s
     t = Text(text, size, bold, kerning)
     if align == "center":
         x0 = int(round(x - t.w / 2))
     elif align == "right":
-        x0 = x - t.w
+        x0 = int(round(x)) - t.w
     else:
-        x0 = x
-    y0 = y - t.baseline
+        x0 = int(round(x))
+    y0 = int(round(y)) - t.baseline
     mask = [0.0] * (canvas.w * canvas.h)
     for j in range(t.h):
         ty = y0 + j
@@ -411,20 +454,22 @@ def draw_text(canvas, text, x, y, size, paint, bold=False, align="left", kerning
             tx = x0 + i
             if 0 <= tx < canvas.w:
                 mask[ty * canvas.w + tx] = t.mask[j * t.w + i]
-    canvas.blend(mask, paint, opacity, (x0, y0, x0 + t.w, y0 + t.h))
-    return t.w
+    canvas.blend(mask, paint, opacity, (x0 / s, y0 / s, (x0 + t.w) / s, (y0 + t.h) / s))
+    return t.w if s == 1.0 else t.w / s
 
 
 def blurred(canvas, mask, sigma):
     """Gaussian blur of a full-canvas mask (ImageMagick, 16-bit)."""
     data = b"".join(struct.pack(">H", int(round(v * 65535))) for v in mask)
     out = magick(["-size", "%dx%d" % (canvas.w, canvas.h), "-depth", "16", "-endian", "MSB", "gray:-",
-                  "-virtual-pixel", "black", "-blur", "0x%g" % sigma,
+                  "-virtual-pixel", "black", "-blur", "0x%g" % (sigma * canvas.s),
                   "-depth", "16", "-endian", "MSB", "gray:-"], data)
     return [v / 65535 for v in struct.unpack(">%dH" % (canvas.w * canvas.h), out)]
 
 
 def shifted(canvas, mask, dx, dy):
+    """The mask moved by (dx, dy) 96-DPI pixels."""
+    dx, dy = scaled(dx) if canvas.s != 1.0 else dx, scaled(dy) if canvas.s != 1.0 else dy
     out = [0.0] * len(mask)
     for y in range(canvas.h):
         sy = y - dy
@@ -527,9 +572,10 @@ def make_backgrounds(images):
     # slices must all equal the middle slice or the repeat would show seams.
     height = TOP_H + BOTTOM_H + 24
     c = window_background(height)
-    row = WIN_W * 4
-    middle = c.px[TOP_H * row:(TOP_H + 1) * row]
-    for y in range(TOP_H, height - BOTTOM_H):
+    row = c.w * 4
+    top, bottom = scaled(TOP_H), c.h - scaled(BOTTOM_H)
+    middle = c.px[top * row:(top + 1) * row]
+    for y in range(top, bottom):
         got = c.px[y * row:(y + 1) * row]
         if max(abs(a - b) for a, b in zip(got, middle)) > 0.5 / 255:
             sys.exit("make-skin: background row %d differs from the middle slice" % y)
@@ -542,16 +588,17 @@ def make_glows(images):
     # Main glow: 262 x 52 at (27, 19), spanning the body's width above and
     # behind the drop area. A wide, soft teal light from above.
     c = Canvas(262, 52)
+    s = c.s
     mask = [0.0] * (c.w * c.h)
     for y in range(c.h):
         for x in range(c.w):
-            dx = (x + 0.5 - 131) / 118
-            dy = (y + 0.5 - 12) / 26
+            dx = ((x + 0.5) / s - 131) / 118
+            dy = ((y + 0.5) / s - 12) / 26
             mask[y * c.w + x] = math.exp(-2.2 * (dx * dx + dy * dy))
     # fade to nothing at the image's own edges so it never shows a seam
     for y in range(c.h):
         for x in range(c.w):
-            e = min(x + 0.5, c.w - x - 0.5, c.h - y - 0.5) / 10
+            e = min(x + 0.5, c.w - x - 0.5, c.h - y - 0.5) / s / 10
             mask[y * c.w + x] *= min(e, 1.0)
     c.blend(mask, rgb("#2dd4bf", 0.22))
     images["background/glow.png"] = c
@@ -565,9 +612,9 @@ def make_glows(images):
     haze = [0.0] * (c.w * c.h)
     for y in range(c.h):
         for x in range(c.w):
-            dx = (x + 0.5 - 131) / 125
-            dy = (y + 0.5 - 10) / 22
-            e = min(x + 0.5, c.w - x - 0.5, c.h - y - 0.5) / 8
+            dx = ((x + 0.5) / s - 131) / 125
+            dy = ((y + 0.5) / s - 10) / 22
+            e = min(x + 0.5, c.w - x - 0.5, c.h - y - 0.5) / s / 8
             haze[y * c.w + x] = math.exp(-2.4 * (dx * dx + dy * dy)) * min(e, 1.0)
     c.blend(haze, rgb("#2dd4bf", 0.16))
     ring = rect(ex0 - 3, ey0 - 3, ex1 + 3, ey1 + 3, 4)
@@ -653,21 +700,23 @@ def make_window_buttons(images):
     c.fill(arrow, WHITE, ss=4)
     images["buttons/windowgrab.png"] = c
 
+
+def make_logo(images):
     # Logo: 45 x 8 at (239, h - 53), a small word mark under the button row.
     # 8 px is too low for readable text; it is a signature, not a label.
     for name, hover in (("vantorel", False), ("vantorel_hover", True)):
         c = Canvas(45, 8)
-        t = Text("vantorel", 10.5, bold=True)
+        t = Text("vantorel", 10.5 if c.s == 1.0 else 10.5 * c.s, bold=True)
         bx0, by0, bx1, by1 = t.ink_box()
-        x = (45 - (bx1 - bx0)) // 2 - bx0
-        y = 8 - by1
-        paint = accent(x + bx0, 0, x + bx1, 0, light=True) if hover else rgb("#6b7585")
-        mask = [0.0] * (45 * 8)
+        x = (c.w - (bx1 - bx0)) // 2 - bx0
+        y = c.h - by1
+        paint = accent((x + bx0) / c.s, 0, (x + bx1) / c.s, 0, light=True) if hover else rgb("#6b7585")
+        mask = [0.0] * (c.w * c.h)
         for j in range(t.h):
             for i in range(t.w):
                 tx, ty = x + i, y + j
-                if 0 <= tx < 45 and 0 <= ty < 8:
-                    mask[ty * 45 + tx] = t.mask[j * t.w + i]
+                if 0 <= tx < c.w and 0 <= ty < c.h:
+                    mask[ty * c.w + tx] = t.mask[j * t.w + i]
         c.blend(mask, paint)
         images["buttons/%s.png" % name] = c
 
@@ -1072,6 +1121,8 @@ def make_capture(images):
     images["buttons/cancel.png"] = pill_button(56, 20, "Cancel", False, False, size=12)
     images["buttons/cancel_hover.png"] = pill_button(56, 20, "Cancel", False, True, size=12)
 
+
+def make_capture_marks(images):
     # Selection corners: 12 x 12, placed on the selection's corner pixel and
     # cropped towards that corner for small selections. A 3 px white bracket
     # with a 1 px dark outline, so it reads on any screen content.
@@ -1081,13 +1132,14 @@ def make_capture(images):
     base.fill(rect(0, 0, 3, 11), WHITE)
     corners = {"top_left": (False, False), "top_right": (True, False),
                "bottom_left": (False, True), "bottom_right": (True, True)}
+    n = base.w  # square, in the set's own pixels
     for name, (flip_x, flip_y) in corners.items():
-        c = Canvas(12, 12)
-        for y in range(12):
-            for x in range(12):
-                sx = 11 - x if flip_x else x
-                sy = 11 - y if flip_y else y
-                c.px[(y * 12 + x) * 4:(y * 12 + x + 1) * 4] = base.px[(sy * 12 + sx) * 4:(sy * 12 + sx + 1) * 4]
+        c = Canvas(n, n, pixels=True)
+        for y in range(n):
+            for x in range(n):
+                sx = n - 1 - x if flip_x else x
+                sy = n - 1 - y if flip_y else y
+                c.px[(y * n + x) * 4:(y * n + x + 1) * 4] = base.px[(sy * n + sx) * 4:(sy * n + sx + 1) * 4]
         images["screenshot/%s.png" % name] = c
 
     # Upload button: 53 x 53, an accent disc with the white cross that the
@@ -1123,10 +1175,10 @@ def make_toast(images):
     c.fill(subtract(inset, offset(inset, 0, 1)), rgb("#ffffff", 0.13))
     c.fill(inner_band(body, 1.0), rgb("#07090c", 0.75))
     # nothing may show beyond the window's 285 columns' right margin
-    for y in range(TOAST_H):
-        for x in range(285, TOAST_W):
+    for y in range(c.h):
+        for x in range(scaled(285), c.w):
             for k in range(4):
-                c.px[(y * TOAST_W + x) * 4 + k] = 0.0
+                c.px[(y * c.w + x) * 4 + k] = 0.0
     images["toast/background.png"] = c
 
     # Success / failure: 72 x 66 at (28, 18), the card's left end. A coloured
@@ -1197,16 +1249,18 @@ EXPECTED = {
 
 
 def draw_all():
+    makers = (make_backgrounds, make_glows, make_window_buttons, make_logo, make_drop_area, make_progress,
+              make_history, make_scrollbar, make_settings, make_shortcuts, make_toggles, make_capture,
+              make_capture_marks, make_toast, make_countdown)
     images = {}
-    for make in (make_backgrounds, make_glows, make_window_buttons, make_drop_area, make_progress,
-                 make_history, make_scrollbar, make_settings, make_shortcuts, make_toggles, make_capture,
-                 make_toast, make_countdown):
+    for make in makers:
         make(images)
     if set(images) != set(EXPECTED):
         sys.exit("make-skin: drawn %s, expected %s" % (sorted(set(images) ^ set(EXPECTED)), ""))
     for name, canvas in images.items():
-        if (canvas.w, canvas.h) != EXPECTED[name]:
-            sys.exit("make-skin: %s is %dx%d, expected %dx%d" % ((name, canvas.w, canvas.h) + EXPECTED[name]))
+        expected = tuple(scaled_size(v) for v in EXPECTED[name])
+        if (canvas.w, canvas.h) != expected:
+            sys.exit("make-skin: %s is %dx%d, expected %dx%d" % ((name, canvas.w, canvas.h) + expected))
     return images
 
 
@@ -1514,17 +1568,27 @@ def write_preview(outdir, path):
                   "+set", "date:modify", "PNG32:" + path])
 
 
+USAGE = "usage: make-skin.py OUTDIR [--preview SHEET.png] [--scale 150|200]"
+
+
 def main(argv):
+    global SCALE
     args = argv[1:]
     preview = None
     if "--preview" in args:
         i = args.index("--preview")
         if i + 1 >= len(args):
-            sys.exit("usage: make-skin.py OUTDIR [--preview SHEET.png]")
+            sys.exit(USAGE)
         preview = args[i + 1]
         del args[i:i + 2]
+    if "--scale" in args:
+        i = args.index("--scale")
+        if i + 1 >= len(args) or args[i + 1] not in ("150", "200") or preview:
+            sys.exit(USAGE)
+        SCALE = int(args[i + 1]) / 100
+        del args[i:i + 2]
     if len(args) != 1:
-        sys.exit("usage: make-skin.py OUTDIR [--preview SHEET.png]")
+        sys.exit(USAGE)
     outdir = args[0]
     images = draw_all()
     write_skin(images, outdir)

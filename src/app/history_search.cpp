@@ -24,7 +24,7 @@ namespace {
 
 // The search button sits at the right end of the history's heading; the
 // box and the count line take the top of the list's place, which moves
-// down by HistorySearch::kBandHeight.
+// down by HistorySearch::kBandHeight. All at 96 DPI.
 constexpr int kButtonX = 250, kButtonY = 113, kButtonSide = 14;
 constexpr int kBoxX = 52, kBoxY = 142, kBoxWidth = 214, kBoxHeight = 18;
 constexpr int kCountX = 54, kCountY = 163, kCountWidth = 210, kCountHeight = 15;
@@ -95,13 +95,14 @@ bool IsDown(int key) { return GetKeyState(key) < 0; }
 }  // namespace
 
 HistorySearch::HistorySearch(HINSTANCE instance, GUIPage* page, GUIScrollArea* list)
-    : window_(list->ParentWindow()), list_(list) {
-    auto button = std::make_unique<GUIButton>(window_, instance, kButtonX, kButtonY, kButtonSide,
-                                              kButtonSide, SkinPath("BTN_SEARCH"),
+    : window_(list->ParentWindow()), dpi_(list->WindowDpi()), list_(list) {
+    auto button = std::make_unique<GUIButton>(window_, instance, Scaled(kButtonX), Scaled(kButtonY),
+                                              Scaled(kButtonSide), Scaled(kButtonSide), SkinPath("BTN_SEARCH"),
                                               SkinPath("BTN_SEARCH_HOVER"));
     button->SetClickFunction(ToggleFromButton);
 
-    auto box = std::make_unique<GUIEdit>(window_, instance, kBoxX, kBoxY, kBoxWidth, kBoxHeight, L"");
+    auto box = std::make_unique<GUIEdit>(window_, instance, Scaled(kBoxX), Scaled(kBoxY), Scaled(kBoxWidth),
+                                         Scaled(kBoxHeight), L"");
     box->SetTextColour(kBoxText);
     box->SetSelectionColours(kBoxBackground, kBoxText);
     box->SetBorderColour(0x000000);
@@ -112,8 +113,8 @@ HistorySearch::HistorySearch(HINSTANCE instance, GUIPage* page, GUIScrollArea* l
     box->SetMessageHandler(WM_CHAR, OnBoxCharacter);
     box->Show(SW_HIDE);
 
-    auto countLine = std::make_unique<GUIText>(window_, instance, kCountX, kCountY, kCountWidth,
-                                               kCountHeight, L"");
+    auto countLine = std::make_unique<GUIText>(window_, instance, Scaled(kCountX), Scaled(kCountY),
+                                               Scaled(kCountWidth), Scaled(kCountHeight), L"");
     countLine->SetColour(kCountColour);
     countLine->SetFont({{L"Calibri", 10, 400}, {L"Lucida Sans Unicode", 9, 400}});
     countLine->Show(SW_HIDE);
@@ -122,7 +123,7 @@ HistorySearch::HistorySearch(HINSTANCE instance, GUIPage* page, GUIScrollArea* l
     box_ = page->AddChild(std::move(box));
     countLine_ = page->AddChild(std::move(countLine));
     list_->SetHighlightImage(
-        std::make_unique<GUIImage>(window_, instance, 0, 0, kHighlightWidth, kHighlightHeight,
+        std::make_unique<GUIImage>(window_, instance, 0, 0, Scaled(kHighlightWidth), Scaled(kHighlightHeight),
                                    SkinPath("HI_HIGHLIGHT")),
         POINT{0, 0});
 }
@@ -271,11 +272,11 @@ std::wstring HistorySearch::CountText() const {
     const auto line = [](const std::wstring& text) {
         return L"No upload matches \u201C" + text + L"\u201D";
     };
-    if (countLine_->MeasureText(line(text_)).cx <= kCountWidth) return line(text_);
+    if (countLine_->MeasureText(line(text_)).cx <= Scaled(kCountWidth)) return line(text_);
     std::size_t low = 0, high = text_.size();
     while (low < high) {
         const std::size_t middle = (low + high + 1) / 2;
-        if (countLine_->MeasureText(line(text_.substr(0, middle) + L"\u2026")).cx <= kCountWidth) {
+        if (countLine_->MeasureText(line(text_.substr(0, middle) + L"\u2026")).cx <= Scaled(kCountWidth)) {
             low = middle;
         } else {
             high = middle - 1;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/display_scale.h"
 #include "gui/gui_scroll_area.h"
 #include "history/search_worker.h"
 
@@ -46,7 +47,7 @@ public:
     bool IsOpen() const { return open_; }
     // The list shows the answer to a search rather than every entry.
     bool IsFiltered() const { return filtered_; }
-    int BandHeight() const { return open_ ? kBandHeight : 0; }
+    int BandHeight() const { return open_ ? Scaled(kBandHeight) : 0; }
 
     // While open, the list's changes come through here. A new upload joins
     // the history and shows if it matches; a deleted entry has been taken
@@ -89,7 +90,11 @@ private:
     void DeleteHighlighted();
     void LayOut();
 
+    // A 96-DPI length at the main window's DPI.
+    int Scaled(int length) const { return ScaleLength(length, dpi_); }
+
     HWND window_ = nullptr;
+    int dpi_ = kBaseDpi;
     GUIScrollArea* list_ = nullptr;
     GUIButton* button_ = nullptr;
     GUIEdit* box_ = nullptr;

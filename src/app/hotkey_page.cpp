@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/main_window.h"
 #include "base/product.h"
 #include "base/user_prompt.h"
 #include "config/hotkey_text.h"
@@ -35,6 +36,8 @@ constexpr int kTextLeft = 55;
 constexpr int kFieldLeft = 170;
 constexpr int kFieldWidth = 93;
 constexpr int kStatusWidth = 208;
+// These places are at 96 DPI, scaled to the main window's.
+int Px(int length) { return MainWindowScale(length); }
 
 constexpr wchar_t kSnippingQuestion[] =
     L"Windows opens its own screen snipping when Print Screen is pressed, so vantorel liftorn never "
@@ -70,7 +73,7 @@ void ShowWrapped(GUIText* const lines[2], const std::wstring& text) {
     auto place = [&](const std::wstring& next) {
         if (next.empty()) return;
         const std::wstring joined = first.empty() ? next : first + L" " + next;
-        if (!full && lines[0]->MeasureText(joined).cx <= kStatusWidth) {
+        if (!full && lines[0]->MeasureText(joined).cx <= Px(kStatusWidth)) {
             first = joined;
         } else {
             full = true;
@@ -148,14 +151,14 @@ void GiveBackPrintScreen(void*, WPARAM) {
 }
 
 std::unique_ptr<GUIText> Text(HINSTANCE instance, int x, int y, const std::wstring& text, int colour) {
-    auto widget = std::make_unique<GUIText>(Parent(), instance, x, y, 0, 0, text);
+    auto widget = std::make_unique<GUIText>(Parent(), instance, Px(x), Px(y), 0, 0, text);
     widget->SetColour(colour);
     return widget;
 }
 
 std::unique_ptr<GUIButton> Link(HINSTANCE instance, int x, int y, const std::wstring& text,
                                 ButtonClickFunction click) {
-    auto button = std::make_unique<GUIButton>(Parent(), instance, x, y, 0, 0, text, kLinkColour, kLinkHover);
+    auto button = std::make_unique<GUIButton>(Parent(), instance, Px(x), Px(y), 0, 0, text, kLinkColour, kLinkHover);
     button->SetClickFunction(click);
     return button;
 }
@@ -167,13 +170,16 @@ void CreateHotkeyPage(HINSTANCE instance) {
     Page& shortcuts = Shortcuts();
     GUIPage* page = app.mainWindow->AddPainter(std::make_unique<GUIPage>(app.mainWindow));
     shortcuts.page = page;
-    page->AddChild(std::make_unique<GUIImage>(Parent(), instance, 45, 30, 233, 50, SkinPath("SHORTCUTS_HEADING")));
-    page->AddChild(std::make_unique<GUIImage>(Parent(), instance, 45, kCardTop, 230, 250, SkinPath("SHORTCUTS_CARD")));
+    page->AddChild(std::make_unique<GUIImage>(Parent(), instance, Px(45), Px(30), Px(233), Px(50),
+                                              SkinPath("SHORTCUTS_HEADING")));
+    page->AddChild(std::make_unique<GUIImage>(Parent(), instance, Px(45), Px(kCardTop), Px(230), Px(250),
+                                              SkinPath("SHORTCUTS_CARD")));
     for (int i = 0; i < kHotkeyActionCount; ++i) {
         const int top = kFirstRow + i * kRowHeight;
         HotkeyRow& row = shortcuts.rows[i];
         page->AddChild(Text(instance, kTextLeft, top + 1, HotkeyActionLabel(static_cast<HotkeyAction>(i)), kLabelColour));
-        auto field = std::make_unique<GUIKeyField>(Parent(), instance, kFieldLeft, top, kFieldWidth, 17, L"");
+        auto field = std::make_unique<GUIKeyField>(Parent(), instance, Px(kFieldLeft), Px(top), Px(kFieldWidth),
+                                                   Px(17), L"");
         field->SetTextColour(kFieldText);
         field->SetBorderColour(0x000000);
         field->SetColours(kFieldBackground, kFieldListening);
@@ -187,8 +193,8 @@ void CreateHotkeyPage(HINSTANCE instance) {
     }
     page->AddChild(Text(instance, 53, 352, L"Click a box, then press the keys.", kHintColour));
     page->AddChild(Text(instance, 53, 368, L"Escape cancels, Backspace clears.", kHintColour));
-    auto done = std::make_unique<GUIButton>(Parent(), instance, 188, 392, 75, 29, SkinPath("SHORTCUTS_DONE"),
-                                            SkinPath("SHORTCUTS_DONE_HOVER"));
+    auto done = std::make_unique<GUIButton>(Parent(), instance, Px(188), Px(392), Px(75), Px(29),
+                                            SkinPath("SHORTCUTS_DONE"), SkinPath("SHORTCUTS_DONE_HOVER"));
     done->SetClickFunction(&LeaveHotkeyPage);
     page->AddChild(std::move(done));
     page->SetShown(false, false);
@@ -197,7 +203,7 @@ void CreateHotkeyPage(HINSTANCE instance) {
     // The way in: a link on the settings page, beside the switches' title.
     if (app.settingsPage) {
         auto link = Link(instance, 0, 213, L"Keyboard shortcuts\u2026", &ShowHotkeyPage);
-        link->Move(268 - link->Size().cx, 213);
+        link->Move(Px(268) - link->Size().cx, Px(213));
         shortcuts.link = app.settingsPage->AddChild(std::move(link));
     }
     SetHotkeyStatusListener(&RefreshHotkeyRows);

@@ -255,13 +255,16 @@ bool OnSize(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
     RECT rect{};
     GetWindowRect(window, &rect);
     const int height = rect.bottom - rect.top;
-    if (app.logoButton) app.logoButton->Move(239, height - 53);
-    if (app.settingsButton) app.settingsButton->Move(120, height - 72);
-    if (app.screenshotButton) app.screenshotButton->Move(146, height - 71);
-    if (app.windowGrabButton) app.windowGrabButton->Move(176, height - 71);
+    // The buttons keep their 96-DPI distance from the bottom edge, scaled.
+    const SkinnableWindow& main = *app.mainWindow;
+    if (app.logoButton) app.logoButton->Move(main.Scale(239), height - main.Scale(53));
+    if (app.settingsButton) app.settingsButton->Move(main.Scale(120), height - main.Scale(72));
+    if (app.screenshotButton) app.screenshotButton->Move(main.Scale(146), height - main.Scale(71));
+    if (app.windowGrabButton) app.windowGrabButton->Move(main.Scale(176), height - main.Scale(71));
     if (app.settingsShown) return false;
     LayOutHistory(height);
-    Settings().SetInt(L"LiftornHeight", height);
+    // At 96 DPI, so that the window opens as tall to the eye at any scale.
+    Settings().SetInt(L"LiftornHeight", UnscaleLength(height, main.Dpi()));
     return false;
 }
 
@@ -291,18 +294,21 @@ bool OnKeyDown(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result) {
 void LayOutHistory(int height) {
     AppState& app = App();
     const int band = app.historySearch ? app.historySearch->BandHeight() : 0;
+    if (!app.mainWindow) return;
+    const SkinnableWindow& main = *app.mainWindow;
     if (app.historyList) {
-        const int listHeight = height - 233 - band;
-        if (height > 265 && listHeight >= kSmallestHistoryList) {
-            app.historyList->Move(52, 143 + band);
+        const int listHeight = height - main.Scale(233) - band;
+        if (height > main.Scale(265) && listHeight >= main.Scale(kSmallestHistoryList)) {
+            app.historyList->Move(main.Scale(52), main.Scale(143) + band);
             app.historyList->Show(SW_SHOW);
-            app.historyList->Resize(216, listHeight);
+            app.historyList->Resize(main.Scale(216), listHeight);
         } else {
             app.historyList->Show(SW_HIDE);
         }
     }
-    ShowWidget(app.historyHeader, height >= 215);
-    if (app.historySearch) ShowWidget(app.historySearch->Button(), height >= 215);
+    const bool headerFits = height >= main.Scale(215);
+    ShowWidget(app.historyHeader, headerFits);
+    if (app.historySearch) ShowWidget(app.historySearch->Button(), headerFits);
 }
 
 bool OnDropFiles(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

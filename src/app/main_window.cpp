@@ -23,12 +23,19 @@
 
 namespace {
 
+// The main window's 96-DPI box at its DPI.
+LayoutBox Scaled(int x, int y, int width, int height) {
+    return ScaleBox(LayoutBox{x, y, width, height}, App().mainWindow->Dpi());
+}
+
 // A button on the window itself, painted on both pages.
 GUIButton* MakeImageButton(HINSTANCE instance, int x, int y, int width, int height,
                            const char* normal, const char* hover, ButtonClickFunction click,
                            void* userData) {
-    GUIButton* button = App().mainWindow->AddPainter(std::make_unique<GUIButton>(
-        App().mainWindow->MainWindow(), instance, x, y, width, height, SkinPath(normal), SkinPath(hover)));
+    const LayoutBox box = Scaled(x, y, width, height);
+    GUIButton* button = App().mainWindow->AddPainter(
+        std::make_unique<GUIButton>(App().mainWindow->MainWindow(), instance, box.x, box.y, box.width, box.height,
+                                    SkinPath(normal), SkinPath(hover)));
     button->SetClickFunction(click);
     button->SetUserData(userData);
     return button;
@@ -36,7 +43,8 @@ GUIButton* MakeImageButton(HINSTANCE instance, int x, int y, int width, int heig
 
 std::unique_ptr<GUIImage> MakeImage(HINSTANCE instance, int x, int y, int width, int height,
                                     const char* name) {
-    return std::make_unique<GUIImage>(App().mainWindow->MainWindow(), instance, x, y, width, height,
+    const LayoutBox box = Scaled(x, y, width, height);
+    return std::make_unique<GUIImage>(App().mainWindow->MainWindow(), instance, box.x, box.y, box.width, box.height,
                                       SkinPath(name));
 }
 
@@ -52,11 +60,14 @@ void KeepStoredHeight(SkinnableWindow& window, int height) {
 
 }  // namespace
 
-bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& owner) {
+int MainWindowScale(int length) { return App().mainWindow ? App().mainWindow->Scale(length) : length; }
+
+bool CreateMainWindow(HINSTANCE instance, std::unique_ptr<SkinnableWindow>& owner, int dpi) {
     AppState& app = App();
     SettingsStore& settings = Settings();
-    const int height = settings.GetInt(L"LiftornHeight");
-    owner = std::make_unique<SkinnableWindow>(instance, kMainWindowWidth, height, 1, kProductName, 0, 0);
+    const int height = ScaleLength(settings.GetInt(L"LiftornHeight"), dpi);
+    owner = std::make_unique<SkinnableWindow>(instance, ScaleLength(kMainWindowWidth, dpi), height, 1, kProductName,
+                                              0, 0, dpi);
     app.mainWindow = owner.get();
     SkinnableWindow& window = *app.mainWindow;
     HWND handle = window.MainWindow();
@@ -130,20 +141,26 @@ void CreateMainPage(HINSTANCE instance) {
     // Created in this order, added to the page in paint order below.
     auto glow = MakeImage(instance, 27, 19, 262, 52, "MAIN_GLOW");
 
-    auto uploadButton = std::make_unique<GUIButton>(parent, instance, 61, 51, 24, 24, nullptr, nullptr);
+    const LayoutBox upload = Scaled(61, 51, 24, 24);
+    auto uploadButton = std::make_unique<GUIButton>(parent, instance, upload.x, upload.y, upload.width,
+                                                    upload.height, nullptr, nullptr);
     uploadButton->SetClickFunction(ShowUploadMenu);
     uploadButton->SetMessageHandler(WM_CONTEXTMENU, OnUploadButtonContextMenu);
     uploadButton->SetMessageHandler(WM_DROPFILES, OnDropFiles);
     DragAcceptFiles(uploadButton->Window(), TRUE);
 
-    auto cancelButton = std::make_unique<GUIButton>(parent, instance, 245, 57, 17, 17,
-                                                    SkinPath("DROP_CANCEL"), SkinPath("DROP_CANCEL_HOVER"));
+    const LayoutBox cancel = Scaled(245, 57, 17, 17);
+    auto cancelButton = std::make_unique<GUIButton>(parent, instance, cancel.x, cancel.y, cancel.width,
+                                                    cancel.height, SkinPath("DROP_CANCEL"),
+                                                    SkinPath("DROP_CANCEL_HOVER"));
     cancelButton->Show(SW_HIDE);
     cancelButton->SetClickFunction(CancelUploadButton);
     cancelButton->SetUserData(app.uploadQueue);
 
-    auto dropArea = std::make_unique<GUIDropArea>(parent, instance, 42, 32, 232, 62, SkinPath("DROP_NORMAL"),
-                                                  SkinPath("DROP_UPLOADING"), SkinPath("DROP_ERROR"));
+    const LayoutBox drop = Scaled(42, 32, 232, 62);
+    auto dropArea = std::make_unique<GUIDropArea>(parent, instance, drop.x, drop.y, drop.width, drop.height,
+                                                  SkinPath("DROP_NORMAL"), SkinPath("DROP_UPLOADING"),
+                                                  SkinPath("DROP_ERROR"));
     dropArea->SetFileFunction(EnqueueDroppedFile);
     dropArea->SetFolderFunction(EnqueueDroppedFolder);
     dropArea->SetBatchFunction(OnDropBatch);
@@ -151,15 +168,17 @@ void CreateMainPage(HINSTANCE instance) {
     dropArea->SetFadeStartHook(OnDropTransition);
 
     // How many uploads wait or failed, just under the drop area.
-    auto uploadCount = std::make_unique<GUIText>(parent, instance, 42, 95, 232, 13, L"");
+    const LayoutBox count = Scaled(42, 95, 232, 13);
+    auto uploadCount = std::make_unique<GUIText>(parent, instance, count.x, count.y, count.width, count.height, L"");
     uploadCount->SetColour(0x94A3B8);
     uploadCount->SetAlignment(GUIText::kAlignRight);
     uploadCount->SetFont({{L"Calibri", 9, 400}, {L"Lucida Sans Unicode", 8, 400}});
 
     auto historyHeader = MakeImage(instance, 45, 108, 227, 57, "IMAGE_HISTORY_HEADER");
 
-    auto historyList = std::make_unique<GUIScrollArea>(parent, instance, 52, 143, 216, 197);
-    historyList->SetItemHeight(90);
+    const LayoutBox list = Scaled(52, 143, 216, 197);
+    auto historyList = std::make_unique<GUIScrollArea>(parent, instance, list.x, list.y, list.width, list.height);
+    historyList->SetItemHeight(app.mainWindow->Scale(90));
 
     auto progressLeft = MakeImage(instance, kProgressX, kProgressY, 5, 10, "PROG_LEFT");
     progressLeft->Show(SW_HIDE);

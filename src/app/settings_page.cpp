@@ -7,6 +7,7 @@
 
 #include "account/login_rules.h"
 #include "app/app_state.h"
+#include "app/main_window.h"
 #include "app/hotkey_page.h"
 #include "app/login.h"
 #include "base/product.h"
@@ -76,20 +77,21 @@ std::wstring CreditAddress(UINT_PTR link) {
 }
 
 HWND Parent() { return App().mainWindow->MainWindow(); }
+int Px(int length) { return MainWindowScale(length); }
 
 std::unique_ptr<GUIImage> Image(HINSTANCE instance, int x, int y, int width, int height, const char* name) {
-    return std::make_unique<GUIImage>(Parent(), instance, x, y, width, height, SkinPath(name));
+    return std::make_unique<GUIImage>(Parent(), instance, Px(x), Px(y), Px(width), Px(height), SkinPath(name));
 }
 
 std::unique_ptr<GUIText> Label(HINSTANCE instance, int y, const wchar_t* text) {
-    auto label = std::make_unique<GUIText>(Parent(), instance, 50, y, 63, 15, text);
+    auto label = std::make_unique<GUIText>(Parent(), instance, Px(50), Px(y), Px(63), Px(15), text);
     label->SetColour(kLabelColour);
     label->SetAlignment(GUIText::kAlignRight);
     return label;
 }
 
 std::unique_ptr<GUIEdit> AccountBox(HINSTANCE instance, int y, const std::wstring& text, int maxLength) {
-    auto edit = std::make_unique<GUIEdit>(Parent(), instance, 120, y, 143, 17, text);
+    auto edit = std::make_unique<GUIEdit>(Parent(), instance, Px(120), Px(y), Px(143), Px(17), text);
     edit->SetTextColour(kEditText);
     edit->SetSelectionColours(kEditBackground, kEditText);
     edit->SetBorderColour(0x000000);
@@ -101,15 +103,15 @@ std::unique_ptr<GUIEdit> AccountBox(HINSTANCE instance, int y, const std::wstrin
 
 std::unique_ptr<GUIButton> AccountButton(HINSTANCE instance, int x, int width, const char* normal,
                                          const char* hover) {
-    auto button = std::make_unique<GUIButton>(Parent(), instance, x, 159, width, 29, SkinPath(normal),
-                                              SkinPath(hover));
+    auto button = std::make_unique<GUIButton>(Parent(), instance, Px(x), Px(159), Px(width), Px(29),
+                                              SkinPath(normal), SkinPath(hover));
     button->SetClickFunction(&LoginAction);
     button->SetUserData(reinterpret_cast<void*>(1));
     return button;
 }
 
 std::unique_ptr<GUIToggle> Switch(HINSTANCE instance, int y, const wchar_t* label, const wchar_t* setting) {
-    auto toggle = std::make_unique<GUIToggle>(Parent(), instance, 55, y, label);
+    auto toggle = std::make_unique<GUIToggle>(Parent(), instance, Px(55), Px(y), label);
     toggle->SetLabelColour(kSwitchLabel);
     toggle->SetChangeFunction(&OnSettingToggled);
     toggle->SetSelected(Settings().GetBool(setting));
@@ -152,15 +154,15 @@ void CreateSettingsPage(HINSTANCE instance) {
     std::unique_ptr<GUIText> lines[kCreditLines];
     for (int i = 0; i < kCreditLines; ++i) {
         const Credit credit = Credits(i + 1);
-        lines[i] = std::make_unique<GUIText>(Parent(), instance, kCreditX, credit.y, 0, 0, credit.text);
+        lines[i] = std::make_unique<GUIText>(Parent(), instance, Px(kCreditX), Px(credit.y), 0, 0, credit.text);
         lines[i]->SetColour(kCreditColour);
     }
     std::unique_ptr<GUIButton> links[kCreditLines];
     for (int i = 0; i < kCreditLines; ++i) {
         const Credit credit = Credits(i + 1);
-        const int x = kCreditX + lines[i]->MeasureText(credit.text).cx;
-        links[i] = std::make_unique<GUIButton>(Parent(), instance, x, credit.y, 0, 0, credit.link, kLinkColour,
-                                               kLinkHover);
+        const int x = Px(kCreditX) + lines[i]->MeasureText(credit.text).cx;
+        links[i] = std::make_unique<GUIButton>(Parent(), instance, x, Px(credit.y), 0, 0, credit.link,
+                                               kLinkColour, kLinkHover);
         links[i]->SetClickFunction(&OpenCreditLink);
         links[i]->SetUserData(reinterpret_cast<void*>(static_cast<UINT_PTR>(i + 1)));
     }
@@ -207,7 +209,7 @@ void ToggleSettingsPage(void*, WPARAM) {
     app.settingsPage->SetShown(app.settingsShown, true);
     if (app.settingsShown) {
         GetClientRect(handle, &app.savedClientRect);
-        window.ResizeTo(kSettingsPageWidth, kSettingsPageHeight, false);
+        window.ResizeTo(window.Scale(kSettingsPageWidth), window.Scale(kSettingsPageHeight), false);
         DragAcceptFiles(handle, FALSE);
         window.SetResizeEdges(0);
     } else {

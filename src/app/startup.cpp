@@ -29,8 +29,10 @@
 #include "app/update_gate.h"
 #include "base/clock.h"
 #include "base/crash_reports.h"
+#include "base/dpi_awareness.h"
 #include "base/event_log.h"
 #include "base/main_window_handle.h"
+#include "base/monitor_dpi.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
 #include "base/thread_name.h"
@@ -107,7 +109,9 @@ std::string UploadAccount() {
 int RunLiftorn(HINSTANCE instance) {
     AppState& app = App();
 
-    // 1. Common controls and COM.
+    // 1. The system's scale, before any window exists (the manifest normally
+    //    has asked already); common controls and COM.
+    EnableDpiAwareness(DpiAwareness::kSystem);
     InitCommonControls();
     CoInitialize(nullptr);
 
@@ -195,7 +199,9 @@ int RunLiftorn(HINSTANCE instance) {
 
     // 14. The main window, published for later starts.
     std::unique_ptr<SkinnableWindow> mainWindow;
-    const bool windowMade = CreateMainWindow(instance, mainWindow);
+    // The program is system aware: its windows are drawn at the system's
+    // scale, whichever monitor they are on.
+    const bool windowMade = CreateMainWindow(instance, mainWindow, SystemDpi());
     ScopedHandle instanceMapping(app.instanceMapping);  // published until we end
     if (!windowMade) {
         LogEvent("error", {{"what", "the main window"}, {"reason", "it could not be created"}});

@@ -1,6 +1,6 @@
 // The few things tests replace, in one place: how the user is asked or told,
-// what the shell opens or starts, what time it is, and where the user's
-// keyboard settings live. Null members mean the real thing.
+// what the shell opens or starts, what time it is, where the user's
+// keyboard settings live and how the monitors are scaled. Null members mean the real thing.
 // Tests swap the whole record with ScopedSeams; the program never changes it.
 #pragma once
 
@@ -33,6 +33,9 @@ struct Seams {
     // Where the keyboard settings of the current user are read and written
     // ("Control Panel\Keyboard" under HKEY_CURRENT_USER).
     const wchar_t* keyboardSettingsKey = nullptr;
+    // The DPI of the monitor holding most of `screenArea` (physical pixels of
+    // the virtual screen): a desk of monitors at different scalings.
+    int (*monitorDpi)(const RECT& screenArea) = nullptr;
 };
 
 // The record in force.

@@ -84,12 +84,18 @@ CapturePoint ClientPointer(const CaptureState& state) {
     return CapturePoint{pointer.x - state.overlayRect.left, pointer.y - state.overlayRect.top};
 }
 
+// The pointer's shape at `pointer`, with the corner bands of its monitor
+// (as a press there will take it).
+PointerShape ShapeUnder(const CaptureState& state, CapturePoint pointer) {
+    return ShapeAt(state.selection, pointer, state.widgets ? state.widgets->CornerSizeAt(pointer) : kCornerSize);
+}
+
 // Region mode's mouse and keys; true when handled, with `result` set.
 bool RegionInput(CaptureState& state, UINT message, WPARAM, LPARAM lParam) {
     OverlayCanvas canvas = state.Canvas();
     switch (message) {
         case WM_SETCURSOR:
-            SetCursor(CursorFor(state, ShapeAt(state.selection, ClientPointer(state))));
+            SetCursor(CursorFor(state, ShapeUnder(state, ClientPointer(state))));
             return true;
         case WM_LBUTTONDOWN: {
             if (PressOnOverlay(canvas, state.selection, PointOf(lParam), state.widgets.get(), &state.dirty)) {
@@ -107,7 +113,7 @@ bool RegionInput(CaptureState& state, UINT message, WPARAM, LPARAM lParam) {
         case WM_LBUTTONUP:
             if (GetCapture() == state.overlay) ReleaseCapture();
             if (Release(state.selection)) RedrawSelection(state);
-            SetCursor(CursorFor(state, ShapeAt(state.selection, PointOf(lParam))));
+            SetCursor(CursorFor(state, ShapeUnder(state, PointOf(lParam))));
             return true;
         default:
             return false;
@@ -318,9 +324,8 @@ bool OpenOverlay(CaptureState& state) {
     if (!state.overlay) return false;
     captures.Add(state.overlay, &state);
     if (state.request.regionMode) {
-        // 5 pixels in from the primary monitor's top-left corner.
-        state.widgets = std::make_unique<OverlayWidgets>(state.overlay, instance, state.MemoryDC(),
-                                                         POINT{5 - left, 5 - top});
+        state.widgets =
+            std::make_unique<OverlayWidgets>(state.overlay, instance, state.MemoryDC(), POINT{left, top});
     }
     OverlayCanvas canvas = state.Canvas();
     RenderOverlay(canvas, CaptureRect{}, state.border, nullptr);

@@ -61,19 +61,30 @@ void PaintByTable(OverlayCanvas& canvas, const CaptureRect& area, const CaptureR
     }
 }
 
-CornerPlacement PlaceCorners(const CaptureRect& n) {
-    const int cw = std::min(n.Width() / 2, kCornerSize);
-    const int ch = std::min(n.Height() / 2, kCornerSize);
+CornerPlacement PlaceCorners(const CaptureRect& n, const int (&size)[kCornerCount]) {
     CornerPlacement p;
-    p.area[kTopLeft] = {n.left, n.top, n.left + cw, n.top + ch};
-    p.area[kTopRight] = {n.right - cw, n.top, n.right, n.top + ch};
-    p.area[kBottomRight] = {n.right - cw, n.bottom - ch, n.right, n.bottom};
-    p.area[kBottomLeft] = {n.left, n.bottom - ch, n.left + cw, n.bottom};
+    int w[kCornerCount], h[kCornerCount];
+    for (int corner = 0; corner < kCornerCount; ++corner) {
+        p.size[corner] = std::max(size[corner], 1);
+        w[corner] = std::min(n.Width() / 2, p.size[corner]);
+        h[corner] = std::min(n.Height() / 2, p.size[corner]);
+    }
+    p.area[kTopLeft] = {n.left, n.top, n.left + w[kTopLeft], n.top + h[kTopLeft]};
+    p.area[kTopRight] = {n.right - w[kTopRight], n.top, n.right, n.top + h[kTopRight]};
+    p.area[kBottomRight] = {n.right - w[kBottomRight], n.bottom - h[kBottomRight], n.right, n.bottom};
+    p.area[kBottomLeft] = {n.left, n.bottom - h[kBottomLeft], n.left + w[kBottomLeft], n.bottom};
     p.source[kTopLeft] = {0, 0};
-    p.source[kTopRight] = {kCornerSize - cw, 0};
-    p.source[kBottomRight] = {kCornerSize - cw, kCornerSize - ch};
-    p.source[kBottomLeft] = {0, kCornerSize - ch};
+    p.source[kTopRight] = {p.size[kTopRight] - w[kTopRight], 0};
+    p.source[kBottomRight] = {p.size[kBottomRight] - w[kBottomRight], p.size[kBottomRight] - h[kBottomRight]};
+    p.source[kBottomLeft] = {0, p.size[kBottomLeft] - h[kBottomLeft]};
     return p;
+}
+
+CornerPlacement PlaceCorners(const CaptureRect& n, const OverlayDecorations& decorations) {
+    const int size[kCornerCount] = {
+        decorations.CornerSizeAt({n.left, n.top}), decorations.CornerSizeAt({n.right - 1, n.top}),
+        decorations.CornerSizeAt({n.right - 1, n.bottom - 1}), decorations.CornerSizeAt({n.left, n.bottom - 1})};
+    return PlaceCorners(n, size);
 }
 
 namespace {
@@ -87,10 +98,10 @@ void Note(std::vector<CaptureRect>* changed, const CaptureRect& area, const Over
 void DrawCorners(OverlayCanvas& canvas, const CaptureRect& n, OverlayDecorations& decorations,
                  std::vector<CaptureRect>* changed = nullptr) {
     if (n.Empty()) return;
-    const CornerPlacement placement = PlaceCorners(n);
+    const CornerPlacement placement = PlaceCorners(n, decorations);
     for (int corner = 0; corner < kCornerCount; ++corner) {
         Note(changed, placement.area[corner], canvas);
-        decorations.PlaceCorner(corner, placement.area[corner], placement.source[corner]);
+        decorations.PlaceCorner(corner, placement.area[corner], placement.source[corner], placement.size[corner]);
         FillOverlay(canvas, placement.area[corner], kOverlayUnderCorner);
         decorations.PaintCorner(corner, canvas);
     }
@@ -134,7 +145,7 @@ CaptureRect RedrawSelectionPixels(OverlayCanvas& canvas, const CaptureRect& o, c
     bool touchesButton = false;
     CaptureRect button;
     if (decorations) {
-        const CornerPlacement next = PlaceCorners(n);
+        const CornerPlacement next = PlaceCorners(n, *decorations);
         button = decorations->ButtonArea();
         for (int corner = 0; corner < kCornerCount; ++corner) {
             const CaptureRect old = decorations->CornerArea(corner);
@@ -182,7 +193,8 @@ void RedrawRegion(OverlayCanvas& canvas, RegionSelection& selection, std::uint32
 
 bool PressOnOverlay(OverlayCanvas& canvas, RegionSelection& selection, CapturePoint pointer,
                     OverlayDecorations* decorations, std::vector<CaptureRect>* changed) {
-    const PressResult press = PressAt(selection, ShapeAt(selection, pointer), pointer);
+    const int cornerSize = decorations ? decorations->CornerSizeAt(pointer) : kCornerSize;
+    const PressResult press = PressAt(selection, ShapeAt(selection, pointer, cornerSize), pointer);
     if (press.wipe) {
         FillOverlay(canvas, press.wipeRect, kOverlayDimmed);
         Note(changed, press.wipeRect, canvas);

@@ -39,14 +39,19 @@ struct OverlayCanvas {
 // Corner order everywhere: top-left, top-right, bottom-right, bottom-left.
 enum Corner { kTopLeft = 0, kTopRight = 1, kBottomRight = 2, kBottomLeft = 3, kCornerCount = 4 };
 
-// The corner images and the upload button of region mode.
+// The corner images and the upload button of region mode. Each is drawn at
+// the scale of the monitor it is on.
 class OverlayDecorations {
 public:
     virtual ~OverlayDecorations() = default;
+    // The size of a corner image's whole picture on the monitor holding
+    // `point` (kCornerSize scaled to its DPI).
+    virtual int CornerSizeAt(CapturePoint point) const = 0;
     // Where corner `corner` was last placed (its area on the canvas).
     virtual CaptureRect CornerArea(int corner) const = 0;
-    // Places a corner image on `area`, showing its picture from `source`.
-    virtual void PlaceCorner(int corner, const CaptureRect& area, CapturePoint source) = 0;
+    // Places a corner image on `area`, showing its `pictureSize` square
+    // picture from `source`.
+    virtual void PlaceCorner(int corner, const CaptureRect& area, CapturePoint source, int pictureSize) = 0;
     // Draws a placed corner image over the canvas.
     virtual void PaintCorner(int corner, OverlayCanvas& canvas) = 0;
     virtual CaptureRect ButtonArea() const = 0;
@@ -68,13 +73,18 @@ void PaintByTable(OverlayCanvas& canvas, const CaptureRect& area, const CaptureR
                   std::uint32_t border);
 
 // Where each corner image goes for a selection, and which part of its
-// 12 x 12 picture it shows: the part that touches the selection's corner,
-// cut to half the selection's width and height so they never overlap.
+// square picture (`size` on a side, kCornerSize at 100 %) it shows: the part
+// that touches the selection's corner, cut to half the selection's width and
+// height so they never overlap. A selection across monitors of different
+// scaling has corners of different sizes.
 struct CornerPlacement {
     CaptureRect area[kCornerCount];
     CapturePoint source[kCornerCount];
+    int size[kCornerCount] = {kCornerSize, kCornerSize, kCornerSize, kCornerSize};
 };
-CornerPlacement PlaceCorners(const CaptureRect& selection);
+CornerPlacement PlaceCorners(const CaptureRect& selection, const int (&size)[kCornerCount]);
+// The sizes from the monitors under the selection's four corner pixels.
+CornerPlacement PlaceCorners(const CaptureRect& selection, const OverlayDecorations& decorations);
 
 // Brings the canvas from `drawn` to the selection `next` incrementally and
 // returns `next`: the bands between old and new edges, the corner images,

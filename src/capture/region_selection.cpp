@@ -45,13 +45,13 @@ void ClampSelection(RegionSelection& s, int width, int height) {
     s.current.y = Clamp(s.current.y, 0, height - 1);
 }
 
-PointerShape ShapeAt(const RegionSelection& s, CapturePoint p) {
+PointerShape ShapeAt(const RegionSelection& s, CapturePoint p, int cornerSize) {
     if (s.selecting || !s.hasSelection) return PointerShape::kCross;
     if (s.moving) return PointerShape::kMove;
     const CaptureRect r = s.Rect();
     if (!r.Contains(p)) return PointerShape::kCross;
-    const int cw = std::min(r.Width() / 2, kCornerSize);
-    const int ch = std::min(r.Height() / 2, kCornerSize);
+    const int cw = std::min(r.Width() / 2, cornerSize);
+    const int ch = std::min(r.Height() / 2, cornerSize);
     const bool left = p.x < r.left + cw;
     const bool top = p.y < r.top + ch;
     const bool right = p.x >= r.right - cw;

@@ -5,7 +5,8 @@
 
 #include "capture/capture_geometry.h"
 
-// Corner images and pointer bands reach at most this far into the selection.
+// Corner images and pointer bands reach at most this far into the selection
+// on a monitor at 100 %; on others, this scaled to the monitor's DPI.
 constexpr int kCornerSize = 12;
 
 enum class PointerShape {
@@ -30,8 +31,9 @@ struct RegionSelection {
 // Keeps both corners inside a width x height overlay.
 void ClampSelection(RegionSelection& selection, int width, int height);
 
-// The pointer shape for a pointer at `pointer`.
-PointerShape ShapeAt(const RegionSelection& selection, CapturePoint pointer);
+// The pointer shape for a pointer at `pointer`; `cornerSize`: how far the
+// corner bands reach on the pointer's monitor.
+PointerShape ShapeAt(const RegionSelection& selection, CapturePoint pointer, int cornerSize = kCornerSize);
 
 // What a left-button press asks of the overlay.
 struct PressResult {

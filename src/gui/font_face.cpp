@@ -3,6 +3,8 @@
 #include <map>
 #include <tuple>
 
+#include "base/display_scale.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -15,6 +17,15 @@ constexpr DWORD kWholeFontFile = 0;
 std::mutex defaultLock;
 std::shared_ptr<FontFace>& DefaultSlot() {
     static auto* slot = new std::shared_ptr<FontFace>;
+    return *slot;
+}
+// What the default font was asked as, to ask for it again at other sizes.
+struct DefaultRequest {
+    FontSpec spec;
+    bool exactFace = true;
+};
+DefaultRequest& DefaultRequestSlot() {
+    static auto* slot = new DefaultRequest;
     return *slot;
 }
 
@@ -172,19 +183,44 @@ FontSpec SystemInterfaceFontSpec() {
 }
 
 bool SetDefaultFonts(const std::vector<FontSpec>& fonts) {
-    std::shared_ptr<FontFace> font = LoadFirstFont(fonts);
-    std::lock_guard<std::mutex> lock(defaultLock);
-    if (font) {
+    for (const FontSpec& wanted : fonts) {
+        std::shared_ptr<FontFace> font = LoadFontFromWindows(wanted);
+        if (!font) continue;
+        std::lock_guard<std::mutex> lock(defaultLock);
         DefaultSlot() = std::move(font);
+        DefaultRequestSlot() = {wanted, true};
         return true;
     }
+    std::lock_guard<std::mutex> lock(defaultLock);
     if (!DefaultSlot()) {
         // The system's face name is often an alias ("MS Shell Dlg"), so take
         // whatever face Windows resolves it to.
         const FontSpec system = SystemInterfaceFontSpec();
-        if (!system.faceName.empty()) DefaultSlot() = LoadFontFromWindows(system, false);
+        if (!system.faceName.empty()) {
+            DefaultSlot() = LoadFontFromWindows(system, false);
+            DefaultRequestSlot() = {system, false};
+        }
     }
     return false;
+}
+
+std::shared_ptr<FontFace> DefaultFontAt(int dpi) {
+    std::shared_ptr<FontFace> base;
+    DefaultRequest request;
+    {
+        std::lock_guard<std::mutex> lock(defaultLock);
+        base = DefaultSlot();
+        request = DefaultRequestSlot();
+    }
+    if (!base || UsableDpi(dpi) == kBaseDpi) return base;
+    request.spec.pixelSize = ScaleLength(request.spec.pixelSize, dpi);
+    std::shared_ptr<FontFace> scaled = LoadFontFromWindows(request.spec, request.exactFace);
+    return scaled ? scaled : base;
+}
+
+std::vector<FontSpec> ScaledFonts(std::vector<FontSpec> fonts, int dpi) {
+    for (FontSpec& font : fonts) font.pixelSize = ScaleLength(font.pixelSize, dpi);
+    return fonts;
 }
 
 std::shared_ptr<FontFace> DefaultFont() {

@@ -89,6 +89,12 @@ bool SetDefaultFonts(const std::vector<FontSpec>& fonts);
 
 // The process-wide default font, or null.
 std::shared_ptr<FontFace> DefaultFont();
+// The default font's face at its size scaled to `dpi` (the default font
+// itself at 96 DPI, or when the scaled size does not load).
+std::shared_ptr<FontFace> DefaultFontAt(int dpi);
+
+// `fonts` with every size scaled from 96 DPI to `dpi`.
+std::vector<FontSpec> ScaledFonts(std::vector<FontSpec> fonts, int dpi);
 
 // The description of the system's interface font (the message font of the
 // non-client metrics); an empty face name when Windows does not tell.

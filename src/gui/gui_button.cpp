@@ -7,15 +7,15 @@
 #include "gui/gui_text.h"
 
 GUIButton::GUIButton(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
-                     const wchar_t* normalPath, const wchar_t* hoverPath)
+                     const wchar_t* normalPath, const wchar_t* hoverPath, int dpi)
     : GUIObject(instance, parentWindow),
       imageButton_(true),
       cursor_(LoadCursorW(nullptr, IDC_HAND)) {
     Place(x, y, width, height);
     window_ = CreateInputWindow(x, y, width, height, true);
-    normalImage_ = std::make_unique<GUIImage>(parentWindow, instance, x, y, width, height, normalPath);
+    normalImage_ = std::make_unique<GUIImage>(parentWindow, instance, x, y, width, height, normalPath, dpi);
     if (hoverPath) {
-        hoverImage_ = std::make_unique<GUIImage>(parentWindow, instance, x, y, width, height, hoverPath);
+        hoverImage_ = std::make_unique<GUIImage>(parentWindow, instance, x, y, width, height, hoverPath, dpi);
     }
 }
 

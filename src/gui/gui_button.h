@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/display_scale.h"
 #include "gui/font_face.h"
 #include "gui/gui_object.h"
 
@@ -23,8 +24,9 @@ using ButtonClickFunction = void (*)(void* userData, WPARAM keys);
 class GUIButton : public GUIObject {
 public:
     // Image button; without a hover path the normal image also shows on hover.
+    // The images are drawn for 96 DPI and shown at `dpi` (0: the window's).
     GUIButton(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
-              const wchar_t* normalPath, const wchar_t* hoverPath);
+              const wchar_t* normalPath, const wchar_t* hoverPath, int dpi = 0);
     // Text button, left-aligned; width or height 0 sizes it to its text.
     // Colours are 0xRRGGBB.
     GUIButton(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,

@@ -20,16 +20,17 @@ GUIDropArea::GUIDropArea(HWND parentWindow, HINSTANCE instance, int x, int y, in
         dc_.reset(CreateCompatibleDC(windowDc.get()));
     }
     InitImageLibrary();
-    LoadImageBitmap(normalPath, normalOwned_.put());
+    const int dpi = WindowDpi();
+    LoadImageBitmap(normalPath, normalOwned_.put(), nullptr, nullptr, dpi);
     normal_ = normalOwned_.get();
     uploading_ = normal_;
     error_ = normal_;
     if (uploadingPath) {
-        LoadImageBitmap(uploadingPath, uploadingOwned_.put());
+        LoadImageBitmap(uploadingPath, uploadingOwned_.put(), nullptr, nullptr, dpi);
         uploading_ = uploadingOwned_.get();
     }
     if (errorPath) {
-        LoadImageBitmap(errorPath, errorOwned_.put());
+        LoadImageBitmap(errorPath, errorOwned_.put(), nullptr, nullptr, dpi);
         error_ = errorOwned_.get();
     }
     current_ = normal_;

@@ -5,10 +5,10 @@
 #include "gui/image_library.h"
 
 GUIImage::GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
-                   const wchar_t* path)
+                   const wchar_t* path, int dpi)
     : GUIImage(parentWindow, instance, x, y, width, height, nullptr, 0, 0) {
     SIZE size{0, 0};
-    if (LoadImageBitmap(path, bitmap_.put(), nullptr, &size)) {
+    if (LoadImageBitmap(path, bitmap_.put(), nullptr, &size, dpi ? dpi : WindowDpi())) {
         imageWidth_ = size.cx;
         imageHeight_ = size.cy;
     }

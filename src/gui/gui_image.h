@@ -5,14 +5,15 @@
 
 #include <windows.h>
 
+#include "base/display_scale.h"
 #include "gui/gui_object.h"
 
 class GUIImage : public GUIObject {
 public:
-    // Loads the image file at `path`; if it does not load the widget draws
-    // nothing.
+    // Loads the image file at `path`, drawn for 96 DPI, at `dpi` (0: the
+    // window's, WindowDpi); if it does not load the widget draws nothing.
     GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
-             const wchar_t* path);
+             const wchar_t* path, int dpi = 0);
     // Takes an existing premultiplied bitmap (the widget then owns it).
     GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
              HBITMAP bitmap, int imageWidth, int imageHeight);

@@ -96,6 +96,11 @@ void GUIObject::Resize(int width, int height) {
 
 void GUIObject::Paint(HDC, const RECT&) {}
 
+int GUIObject::WindowDpi() const {
+    const SkinnableWindow* window = FindSkinnableWindow(parentWindow_);
+    return window ? window->Dpi() : kBaseDpi;
+}
+
 void GUIObject::Invalidate() {
     RECT rect{x_, y_, x_ + width_, y_ + height_};
     if (SkinnableWindow* window = FindSkinnableWindow(parentWindow_)) window->Invalidate(&rect);

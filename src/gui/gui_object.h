@@ -51,6 +51,9 @@ public:
     SIZE Size() const { return SIZE{width_, height_}; }
     bool IsVisible() const { return visible_; }
     GUIPage* Page() const { return page_; }
+    // The DPI of the SkinnableWindow the widget lives in (96 outside one):
+    // what its pictures and fonts are drawn for.
+    int WindowDpi() const;
     // The page that owns the widget (GUIPage::AddChild), or null.
     void SetPage(GUIPage* page);
 

@@ -14,9 +14,12 @@ namespace sg = scroll_geometry;
 
 namespace {
 
+// At 96 DPI, scaled to the window's like the pictures.
 constexpr int kBarWidth = 14;   // the scroll-bar column's images
 constexpr int kCapHeight = 7;   // top and bottom pieces of track and thumb
 constexpr int kListGap = 16;    // the list stops this far from the right edge
+constexpr int kBarInset = 15;   // the bar's column from the right edge
+constexpr int kThumbInset = 13; // the thumb's window from the right edge
 
 bool HasVisibleStyle(HWND window) {
     return (GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -50,6 +53,7 @@ GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y
                              int height, const ScrollBarImagePaths& images)
     : GUIObject(instance, parentWindow) {
     Place(x, y, width, height);
+    dpi_ = WindowDpi();
 
     RECT client{0, 0, 0, 0};
     GetClientRect(parentWindow, &client);
@@ -57,24 +61,25 @@ GUIScrollArea::GUIScrollArea(HWND parentWindow, HINSTANCE instance, int x, int y
     contentSize_ = SIZE{client.right, client.bottom};
     // Until the first paint the list region already keeps the content window
     // off the rest of the parent.
-    UpdateContentWindow(RECT{x, y, x + width - kListGap, y + height});
+    UpdateContentWindow(RECT{x, y, x + width - Scaled(kListGap), y + height});
 
-    const int barX = x + width - 15;
-    const int middleHeight = height - 2 * kCapHeight - 2;
-    trackTop_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
+    const int barX = x + width - Scaled(kBarInset), barWidth = Scaled(kBarWidth), cap = Scaled(kCapHeight);
+    const int middleHeight = height - 2 * cap - Scaled(2);
+    trackTop_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + Scaled(1), barWidth, cap,
                                            images.trackTop);
-    trackMiddle_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
+    trackMiddle_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + Scaled(8), barWidth, middleHeight,
                                               images.trackMiddle);
-    trackBottom_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + height - 8, kBarWidth,
-                                              kCapHeight, images.trackBottom);
-    thumbTop_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 1, kBarWidth, kCapHeight,
+    trackBottom_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + height - Scaled(8), barWidth,
+                                              cap, images.trackBottom);
+    thumbTop_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + Scaled(1), barWidth, cap,
                                            images.thumbTop);
-    thumbMiddle_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + 8, kBarWidth, middleHeight,
+    thumbMiddle_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + Scaled(8), barWidth, middleHeight,
                                               images.thumbMiddle);
-    thumbBottom_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + height - 8, kBarWidth,
-                                              kCapHeight, images.thumbBottom);
+    thumbBottom_ = std::make_unique<GUIImage>(parentWindow, instance, barX, y + height - Scaled(8), barWidth,
+                                              cap, images.thumbBottom);
 
-    thumbWindow_ = CreateInputWindow(x + width - 13, y + 3, kThumbWidth, kThumbWidth, true);
+    thumbWindow_ = CreateInputWindow(x + width - Scaled(kThumbInset), y + 3, Scaled(kThumbWidth),
+                                     Scaled(kThumbWidth), true);
     cursor_ = LoadCursorW(nullptr, IDC_HAND);
 }
 
@@ -298,7 +303,7 @@ void GUIScrollArea::Animate() {
             for (const ScrollEntry& entry : pendingInserts_) InsertAtTop(entry);
             pendingInserts_.clear();
         } else {
-            insertOffset_ += kAnimationStep;
+            insertOffset_ += Scaled(kAnimationStep);
             if (insertOffset_ > itemHeight_) {
                 insertOffset_ = 0;
                 InsertAtTop(pendingInserts_.front());
@@ -308,7 +313,7 @@ void GUIScrollArea::Animate() {
     }
     if (!pendingRemovals_.empty()) {
         ran = true;
-        removalOffset_ += kAnimationStep;
+        removalOffset_ += Scaled(kAnimationStep);
         if (removalOffset_ > itemHeight_) {
             removalOffset_ = 0;
             const ScrollEntry removed = pendingRemovals_.front();
@@ -423,7 +428,7 @@ void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
         HideThumb();
     }
 
-    const RECT listRect{x_, y_, x_ + width_ - kListGap, y_ + height_};
+    const RECT listRect{x_, y_, x_ + width_ - Scaled(kListGap), y_ + height_};
     UpdateContentWindow(listRect);
     SelectClipRgn(target, hadClip ? saved.get() : nullptr);
     IntersectClipRect(target, listRect.left, listRect.top, listRect.right, listRect.bottom);
@@ -437,37 +442,39 @@ void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
 }
 
 void GUIScrollArea::PaintScrollBar(HDC target, const RECT& dirty, int listHeight) {
-    const int barX = x_ + width_ - 15;
-    trackTop_->Move(barX, y_ + 1);
+    const int barX = x_ + width_ - Scaled(kBarInset), barWidth = Scaled(kBarWidth);
+    trackTop_->Move(barX, y_ + Scaled(1));
     trackTop_->Paint(target, dirty);
-    trackMiddle_->Move(barX, y_ + 8);
-    trackMiddle_->Resize(kBarWidth, height_ - 16);
+    trackMiddle_->Move(barX, y_ + Scaled(8));
+    trackMiddle_->Resize(barWidth, height_ - Scaled(16));
     trackMiddle_->Paint(target, dirty);
-    trackBottom_->Move(barX, y_ + height_ - 8);
+    trackBottom_->Move(barX, y_ + height_ - Scaled(8));
     trackBottom_->Paint(target, dirty);
 
     thumbHeight_ = sg::ThumbHeight(listHeight, height_);
     const int thumbY = sg::ThumbTop(y_, height_, thumbHeight_, offset_,
                                     sg::ScrollRange(listHeight, height_));
-    const int middle = thumbHeight_ - sg::kMinimumThumbHeight;
-    thumbTop_->Move(barX, thumbY - 2);
+    // The caps grow with the scale, the shortest thumb does not.
+    const int middle = std::max(0, thumbHeight_ - Scaled(sg::kMinimumThumbHeight));
+    thumbTop_->Move(barX, thumbY - Scaled(2));
     thumbTop_->Paint(target, dirty);
-    thumbMiddle_->Move(barX, thumbY + 5);
-    thumbMiddle_->Resize(kBarWidth, middle);
+    thumbMiddle_->Move(barX, thumbY + Scaled(5));
+    thumbMiddle_->Resize(barWidth, middle);
     thumbMiddle_->Paint(target, dirty);
-    thumbBottom_->Move(barX, thumbY + middle + 5);
+    thumbBottom_->Move(barX, thumbY + middle + Scaled(5));
     thumbBottom_->Paint(target, dirty);
 
     // Moving a window invalidates what lies under it: only touch it when
     // something changed.
-    const RECT wanted{x_ + width_ - 13, thumbY, x_ + width_ - 13 + kThumbWidth,
+    const int thumbX = x_ + width_ - Scaled(kThumbInset);
+    const RECT wanted{thumbX, thumbY, thumbX + Scaled(kThumbWidth),
                       thumbY + thumbHeight_};
     RECT now{};
     GetWindowRect(thumbWindow_, &now);
     MapWindowPoints(HWND_DESKTOP, parentWindow_, reinterpret_cast<POINT*>(&now), 2);
     const bool show = CanShowWindows() && !HasVisibleStyle(thumbWindow_);
     if (show || !EqualRect(&now, &wanted)) {
-        SetWindowPos(thumbWindow_, nullptr, wanted.left, wanted.top, kThumbWidth, thumbHeight_,
+        SetWindowPos(thumbWindow_, nullptr, wanted.left, wanted.top, Scaled(kThumbWidth), thumbHeight_,
                      SWP_NOZORDER | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : 0));
     }
 }

@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/display_scale.h"
 #include "gui/gui_object.h"
 
 class GUIImage;
@@ -180,6 +181,10 @@ private:
     int ListHeight() const;
     void ClampOffset();
 
+    // A 96-DPI length of the bar at the window's DPI (taken at creation).
+    int Scaled(int length) const { return ScaleLength(length, dpi_); }
+
+    int dpi_ = kBaseDpi;
     int itemHeight_ = 1;
     int insertOffset_ = 0;
     int removalOffset_ = 0;

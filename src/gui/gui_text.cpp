@@ -5,14 +5,6 @@
 
 #include "gui/text_layout.h"
 
-namespace {
-
-std::shared_ptr<FontFace> FontOf(const std::shared_ptr<FontFace>& own) {
-    return own ? own : DefaultFont();
-}
-
-}  // namespace
-
 GUIText::GUIText(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
                  const std::wstring& text)
     : GUIObject(instance, parentWindow), text_(text) {
@@ -59,7 +51,7 @@ void GUIText::SetSpacing(int pixels) {
 }
 
 bool GUIText::SetFont(const std::vector<FontSpec>& fonts) {
-    std::shared_ptr<FontFace> font = LoadFirstFont(fonts);
+    std::shared_ptr<FontFace> font = LoadFirstFont(ScaledFonts(fonts, WindowDpi()));
     if (!font) return false;
     ownFont_ = std::move(font);
     autoSizePending_ = autoSize_;
@@ -67,10 +59,12 @@ bool GUIText::SetFont(const std::vector<FontSpec>& fonts) {
     return true;
 }
 
-FontFace* GUIText::Font() const { return FontOf(ownFont_).get(); }
+std::shared_ptr<FontFace> GUIText::FontInUse() const { return ownFont_ ? ownFont_ : DefaultFontAt(WindowDpi()); }
+
+FontFace* GUIText::Font() const { return FontInUse().get(); }
 
 SIZE GUIText::MeasureText(const std::wstring& text) const {
-    const TextExtent extent = MeasureLine(FontOf(ownFont_).get(), text, spacing_);
+    const TextExtent extent = MeasureLine(FontInUse().get(), text, spacing_);
     return SIZE{extent.width, extent.height};
 }
 
@@ -82,7 +76,7 @@ void GUIText::Resize(int width, int height) {
 void GUIText::Render() {
     ++renderCount_;
     FreeBitmap();
-    const std::shared_ptr<FontFace> font = FontOf(ownFont_);
+    const std::shared_ptr<FontFace> font = FontInUse();
     const TextExtent extent = MeasureLine(font.get(), text_, spacing_);
     LineLayout layout;
     if (autoSizePending_) {

@@ -33,8 +33,9 @@ public:
     void SetAlignment(int alignment);
     // Extra pixels after every glyph's advance.
     void SetSpacing(int pixels);
-    // Loads the first loadable face of `fonts` as this widget's own font;
-    // false (font unchanged) when none loads.
+    // Loads the first loadable face of `fonts` (sizes at 96 DPI, loaded at
+    // the window's) as this widget's own font; false (font unchanged) when
+    // none loads.
     bool SetFont(const std::vector<FontSpec>& fonts);
 
     // Width and height of `text` in this widget's font and spacing.
@@ -50,7 +51,7 @@ public:
     std::uint32_t Colour() const { return colour_; }
     int GetAlignment() const { return alignment_; }
     int Spacing() const { return spacing_; }
-    // The widget's own font, or the default one.
+    // The widget's own font, or the default one at the window's DPI.
     FontFace* Font() const;
     bool HasOwnFont() const { return ownFont_ != nullptr; }
     // The rendered picture (bottom-up 0xAARRGGBB rows, width x height), null
@@ -60,6 +61,7 @@ public:
     int RenderCount() const { return renderCount_; }
 
 private:
+    std::shared_ptr<FontFace> FontInUse() const;
     void Render();
     void FreeBitmap();
 

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "base/display_scale.h"
 #include "gui/gui_image.h"
 #include "gui/pointer_input.h"
 #include "gui/gui_text.h"
@@ -10,18 +11,20 @@
 GUIToggle::GUIToggle(HWND parentWindow, HINSTANCE instance, int x, int y,
                      const std::wstring& label)
     : GUIObject(instance, parentWindow), cursor_(LoadCursorW(nullptr, IDC_HAND)) {
+    // The box and the label's place at the window's DPI.
+    const int dpi = WindowDpi(), side = ScaleLength(kBoxSize, dpi), offset = ScaleLength(kLabelOffset, dpi);
     auto box = [&](const char* name) {
-        return std::make_unique<GUIImage>(parentWindow, instance, x, y, kBoxSize, kBoxSize, SkinPath(name));
+        return std::make_unique<GUIImage>(parentWindow, instance, x, y, side, side, SkinPath(name));
     };
     selectedImage_ = box("TGL_SELECTED");
     clearImage_ = box("TGL_CLEAR");
     selectedHoverImage_ = box("TGL_SELECTED_HOVER");
     clearHoverImage_ = box("TGL_CLEAR_HOVER");
-    label_ = std::make_unique<GUIText>(parentWindow, instance, x + kLabelOffset, y - 1, 0, 0, label);
+    label_ = std::make_unique<GUIText>(parentWindow, instance, x + offset, y - ScaleLength(1, dpi), 0, 0, label);
     x_ = x;
     y_ = y;
-    width_ = label_->MeasureText(label).cx + kLabelOffset;
-    height_ = kBoxSize;
+    width_ = label_->MeasureText(label).cx + offset;
+    height_ = side;
     window_ = CreateInputWindow(x_, y_, width_, height_, true);
 }
 

@@ -19,6 +19,7 @@ using ToggleChangeFunction = void (*)(GUIToggle* toggle);
 
 class GUIToggle : public GUIObject {
 public:
+    // At 96 DPI.
     static constexpr int kBoxSize = 13;
     static constexpr int kLabelOffset = 22;  // from the box's left edge to the label
 

@@ -7,6 +7,8 @@
 
 #include <mutex>
 
+#include "base/display_scale.h"
+
 // Initialises the library once; later calls (from any thread) return at once.
 void InitImageLibrary();
 // True once InitImageLibrary has run.
@@ -25,7 +27,14 @@ using ImageLibraryLock = std::lock_guard<std::mutex>;
 // Loads `path` into a bottom-up 32-bit DIB section (bytes B, G, R, A, colour
 // premultiplied by alpha). `bitmap` is required and set to null first; the
 // caller deletes the handle. `bits` receives the pixel memory and `size` the
-// width and height, both optional. False (and a null bitmap) when the path is
-// null, the library is not initialised or the file does not decode.
-bool LoadImageBitmap(const wchar_t* path, HBITMAP* bitmap, void** bits = nullptr,
-                     SIZE* size = nullptr);
+// width and height, both optional. A picture drawn for 96 DPI is shown at
+// `dpi` at its width and height scaled by the program's one rounding rule
+// (a side of one pixel, a repeated slice, stays one):
+// a picture of the skin folder is taken from the skin set nearest above the
+// DPI when it has one (skin_sets.h), as it is when the set is drawn for
+// exactly that DPI, else resampled (colour premultiplied first, so
+// transparent pixels lend it no fringe).
+// False (and a null bitmap) when the path is null, the library is not
+// initialised, the file does not decode or the scaled picture would be huge.
+bool LoadImageBitmap(const wchar_t* path, HBITMAP* bitmap, void** bits = nullptr, SIZE* size = nullptr,
+                     int dpi = kBaseDpi);

@@ -1,5 +1,7 @@
 #include "gui/progress_bar.h"
 
+#include "base/display_scale.h"
+
 #include <algorithm>
 
 int ProgressCentreWidth(int percent) {
@@ -8,7 +10,7 @@ int ProgressCentreWidth(int percent) {
 
 void SetProgressBar(GUIObject* centre, GUIObject* rightCap, int percent) {
     if (!centre || !rightCap) return;
-    const int width = ProgressCentreWidth(percent);
+    const int width = ScaleLength(ProgressCentreWidth(percent), centre->WindowDpi());
     const POINT start = centre->Position();
     centre->Resize(width, centre->Size().cy);
     rightCap->Move(start.x + width, start.y);

@@ -10,6 +10,7 @@
 #include "base/product.h"
 #include "base/user_prompt.h"
 #include "base/utf.h"
+#include "gui/skin_sets.h"
 
 namespace {
 
@@ -22,6 +23,12 @@ void ReportError(const wchar_t* text) {
 std::map<std::string, std::wstring>& Catalogue() {
     static auto* catalogue = new std::map<std::string, std::wstring>;  // lives until exit
     return *catalogue;
+}
+
+// The program folder the catalogue was last filled from.
+std::wstring& CatalogueFolder() {
+    static auto* folder = new std::wstring;  // lives until exit
+    return *folder;
 }
 
 bool CanOpen(const std::wstring& path) {
@@ -117,6 +124,7 @@ bool LoadSkinCatalogue(const std::string& programFolder) {
     // code page survive; files are opened through the wide form.
     const std::wstring folder = Utf8ToWide(programFolder);
     auto& catalogue = Catalogue();
+    CatalogueFolder() = folder;
     for (const SkinCatalogueRow& row : SkinCatalogueRows()) {
         catalogue[row.name] = folder + row.relativePath;
     }
@@ -140,4 +148,11 @@ const wchar_t* SkinPath(const char* name) {
     snprintf(text, sizeof text, "Missing skin index: %s", name ? name : "");
     ReportError(Utf8ToWide(text).c_str());
     return L"";
+}
+
+std::wstring SkinSetFile(const std::wstring& path, int setPercent) {
+    const std::wstring& folder = CatalogueFolder();
+    if (folder.empty() || path.compare(0, folder.size(), folder) != 0) return std::wstring();
+    const std::wstring relative = SkinSetPath(path.substr(folder.size()), setPercent);
+    return relative.empty() ? relative : folder + relative;
 }

@@ -24,3 +24,8 @@ bool LoadSkinCatalogue(const std::string& programFolder);
 // The full path for an index name. An unknown name shows "Missing skin
 // index: ..." and yields an empty string; never null.
 const wchar_t* SkinPath(const char* name);
+
+// Where the skin set of `setPercent` keeps the picture at `path` (a path of
+// the loaded catalogue's skin folder), whether or not the file is there; an
+// empty text for a path outside the skin folder.
+std::wstring SkinSetFile(const std::wstring& path, int setPercent);

@@ -18,7 +18,7 @@
 namespace {
 
 const wchar_t kClassName[] = L"SkinnableWindow";
-constexpr int kSizingBand = 7;  // pixels inward from the shape's edge
+constexpr int kSizingBand = 7;  // inward from the shape's edge, at 96 DPI
 constexpr int kStartPosition = 150;
 
 // {56FDF344-FD6D-11D0-958A-006097C9A090}
@@ -65,8 +65,8 @@ SkinnableWindow* FindSkinnableWindow(HWND window) {
 }
 
 SkinnableWindow::SkinnableWindow(HINSTANCE instance, int width, int height, int columns, const wchar_t* title,
-                                 DWORD style, DWORD extendedStyle)
-    : columns_(columns > 0 ? columns : 1) {
+                                 DWORD style, DWORD extendedStyle, int dpi)
+    : dpi_(UsableDpi(dpi)), columns_(columns > 0 ? columns : 1) {
     InitImageLibrary();
 
     const bool toolWindow = (extendedStyle & WS_EX_TOOLWINDOW) != 0;
@@ -120,7 +120,7 @@ SkinnableWindow::~SkinnableWindow() {
 bool SkinnableWindow::AddBackgroundTile(const wchar_t* path, int width, int height) {
     HBITMAP bitmap = nullptr;
     SIZE size{};
-    if (!LoadImageBitmap(path, &bitmap, nullptr, &size)) return false;
+    if (!LoadImageBitmap(path, &bitmap, nullptr, &size, dpi_)) return false;
     auto tile = std::make_unique<SkinTile>();
     tile->bitmap.reset(bitmap);
     tile->width = width == 0 ? size.cx : width == -1 ? -size.cx : width;
@@ -147,28 +147,28 @@ void SkinnableWindow::SetMessageHandler(UINT message, WindowMessageHandler handl
 }
 
 void SkinnableWindow::SetMargins(int top, int right, int bottom, int left, bool apply) {
-    marginTop_ = top;
-    marginRight_ = right;
-    marginBottom_ = bottom;
-    marginLeft_ = left;
+    marginTop_ = Scale(top);
+    marginRight_ = Scale(right);
+    marginBottom_ = Scale(bottom);
+    marginLeft_ = Scale(left);
     if (apply) Relayout(nullptr);
 }
 
 void SkinnableWindow::SetCornerSize(int width, int height) {
-    cornerWidth_ = width;
-    cornerHeight_ = height;
+    cornerWidth_ = Scale(width);
+    cornerHeight_ = Scale(height);
     Relayout(nullptr);
 }
 
 void SkinnableWindow::SetResizeEdges(int edges) { resizeEdges_ = edges; }
 
 void SkinnableWindow::SetMinimumSize(int width, int height) {
-    minimumWidth_ = width;
-    minimumHeight_ = height;
+    minimumWidth_ = Scale(width);
+    minimumHeight_ = Scale(height);
     RECT current{};
     GetWindowRect(mainWindow_, &current);
-    ResizeTo(std::max<int>(current.right - current.left, width),
-             std::max<int>(current.bottom - current.top, height), false);
+    ResizeTo(std::max<int>(current.right - current.left, minimumWidth_),
+             std::max<int>(current.bottom - current.top, minimumHeight_), false);
 }
 
 void SkinnableWindow::ResizeTo(int width, int height, bool skipLayout) {
@@ -299,11 +299,11 @@ LRESULT SkinnableWindow::HitTest(POINT client) const {
     RECT area{};
     GetClientRect(mainWindow_, &area);
     const int width = area.right, height = area.bottom;
-    const int x = client.x, y = client.y, edges = resizeEdges_;
-    const bool nearLeft = x < marginLeft_ + kSizingBand;
-    const bool nearRight = x > width - marginRight_ - kSizingBand;
-    const bool nearTop = y < marginTop_ + kSizingBand;
-    const bool nearBottom = y > height - marginBottom_ - kSizingBand;
+    const int x = client.x, y = client.y, edges = resizeEdges_, band = Scale(kSizingBand);
+    const bool nearLeft = x < marginLeft_ + band;
+    const bool nearRight = x > width - marginRight_ - band;
+    const bool nearTop = y < marginTop_ + band;
+    const bool nearBottom = y > height - marginBottom_ - band;
     if ((edges & kResizeTopLeft) && nearLeft && nearTop) return HTTOPLEFT;
     if ((edges & kResizeTopRight) && nearRight && nearTop) return HTTOPRIGHT;
     if ((edges & kResizeBottomLeft) && nearLeft && nearBottom) return HTBOTTOMLEFT;

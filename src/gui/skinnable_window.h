@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/display_scale.h"
 #include "base/scoped_win.h"
 #include "gui/gui_object.h"
 #include "gui/window_message_handler.h"
@@ -40,10 +41,13 @@ enum ResizeEdge : int {
 
 class SkinnableWindow {
 public:
-    // Width and height are the whole window including the margins. The
-    // window starts hidden at (150, 150).
+    // Width and height are the whole window including the margins, in
+    // pixels. The window starts hidden at (150, 150). It is drawn at `dpi`:
+    // its background pictures come from the skin for that DPI, and the
+    // margins, corners, minimum size and sizing band, given at 96 DPI, are
+    // scaled to it.
     SkinnableWindow(HINSTANCE instance, int width, int height, int columns, const wchar_t* title,
-                    DWORD style, DWORD extendedStyle);
+                    DWORD style, DWORD extendedStyle, int dpi = kBaseDpi);
     ~SkinnableWindow();
     SkinnableWindow(const SkinnableWindow&) = delete;
     SkinnableWindow& operator=(const SkinnableWindow&) = delete;
@@ -64,11 +68,15 @@ public:
     std::unique_ptr<GUIObject> RemovePainter(GUIObject* painter);
     void SetMessageHandler(UINT message, WindowMessageHandler handler);
 
+    // At 96 DPI, scaled to the window's.
     void SetMargins(int top, int right, int bottom, int left, bool apply);
     void SetCornerSize(int width, int height);
     void SetResizeEdges(int edges);  // ResizeEdge bits
     void SetMinimumSize(int width, int height);
-    // Ignored below the minimum size.
+    // The DPI the window is drawn at, and a 96-DPI length at it.
+    int Dpi() const { return dpi_; }
+    int Scale(int length) const { return ScaleLength(length, dpi_); }
+    // In pixels; ignored below the minimum size.
     void ResizeTo(int width, int height, bool skipLayout);
     void MoveTo(int x, int y);
     POINT GetPosition() const;
@@ -139,6 +147,7 @@ private:
     void OnTaskbarButtonCreated();
     LRESULT OnSizing(RECT* proposed);
 
+    int dpi_ = kBaseDpi;
     int columns_ = 0;
     int nextColumn_ = 0;
     int nextRow_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <utility>
 
@@ -13,22 +14,24 @@
 
 namespace {
 
-// The overlay image, shared by every entry for the life of the process.
-GUIImage* SharedOverlay(HWND parentWindow, HINSTANCE instance) {
-    static std::once_flag once;
-    static std::unique_ptr<GUIImage>* overlay = new std::unique_ptr<GUIImage>;
-    std::call_once(once, [&] {
-        *overlay = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, kThumbBox, kThumbBox,
-                                              SkinPath("HI_THUMB_OVERLAY"));
-    });
-    return overlay->get();
+// The overlay image at a DPI, shared by every entry drawn at it for the life
+// of the process (entries are made on the main window's thread only).
+GUIImage* SharedOverlay(HWND parentWindow, HINSTANCE instance, int dpi) {
+    static auto* overlays = new std::map<int, std::unique_ptr<GUIImage>>;
+    std::unique_ptr<GUIImage>& overlay = (*overlays)[dpi];
+    if (!overlay) {
+        const int box = ScaleLength(kThumbBox, dpi);
+        overlay = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, box, box, SkinPath("HI_THUMB_OVERLAY"),
+                                             dpi);
+    }
+    return overlay.get();
 }
 
-HBITMAP CreateThumbBitmap(void** bits) {
+HBITMAP CreateThumbBitmap(int box, void** bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kThumbBox;
-    info.bmiHeader.biHeight = kThumbBox;  // bottom-up, like the prepared rows
+    info.bmiHeader.biWidth = box;
+    info.bmiHeader.biHeight = box;  // bottom-up, like the prepared rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -39,6 +42,7 @@ void ShowControl(GUIObject* control, int command) {
     if (control) control->Show(command);
 }
 
+// At 96 DPI, like every place in the entry below.
 constexpr int kTextWidth = 125;
 // The skin's error colours, as the drop area's error state shows them.
 constexpr std::uint32_t kFailedTitleColour = 0xFEE2E2;
@@ -46,14 +50,14 @@ constexpr std::uint32_t kFailedReasonColour = 0xFCA5A5;
 constexpr std::uint32_t kTitleColour = 0xE0E0E0;
 constexpr std::uint32_t kDateColour = 0xA5A5A5;
 
-// `text` in at most two lines that fit kTextWidth in `font`'s measure: the
+// `text` in at most two lines that fit `width` in `font`'s measure: the
 // first takes as many words as fit, the second the rest (cut at the width
 // by the text widget when still too long).
-std::pair<std::wstring, std::wstring> SplitIntoTwoLines(const std::wstring& text, const GUIText& font) {
-    if (font.MeasureText(text).cx <= kTextWidth) return {text, std::wstring()};
+std::pair<std::wstring, std::wstring> SplitIntoTwoLines(const std::wstring& text, const GUIText& font, int width) {
+    if (font.MeasureText(text).cx <= width) return {text, std::wstring()};
     std::wstring::size_type cut = text.size();
     while ((cut = text.rfind(L' ', cut - 1)) != std::wstring::npos && cut > 0) {
-        if (font.MeasureText(text.substr(0, cut)).cx <= kTextWidth) {
+        if (font.MeasureText(text.substr(0, cut)).cx <= width) {
             return {text.substr(0, cut), text.substr(cut + 1)};
         }
     }
@@ -73,35 +77,35 @@ void SetDateFont(GUIText& text) {
 GUIHistoryItem::GUIHistoryItem(HWND parentWindow, HINSTANCE instance,
                                ButtonClickFunction copyAction, ButtonClickFunction deleteAction,
                                ButtonClickFunction retryAction, ButtonClickFunction removeAction)
-    : GUIObject(instance, parentWindow) {
-    width_ = 200;
-    height_ = 69;
-    HBITMAP bitmap = CreateThumbBitmap(&thumbBits_);
-    thumbnail_ = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, kThumbBox, kThumbBox,
-                                            bitmap, kThumbBox, kThumbBox);
-    SharedOverlay(parentWindow, instance);
+    : GUIObject(instance, parentWindow), dpi_(WindowDpi()) {
+    width_ = Scaled(200);
+    height_ = Scaled(69);
+    const int box = thumbBox_ = Scaled(kThumbBox);
+    HBITMAP bitmap = CreateThumbBitmap(box, &thumbBits_);
+    thumbnail_ = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, box, box, bitmap, box, box);
+    SharedOverlay(parentWindow, instance, dpi_);
 
-    dateText_ = std::make_unique<GUIText>(parentWindow, instance, 75, 18, kTextWidth, 20, L"");
+    dateText_ = std::make_unique<GUIText>(parentWindow, instance, Scaled(75), Scaled(18), Scaled(kTextWidth),
+                                          Scaled(20), L"");
     dateText_->SetColour(kDateColour);
     SetDateFont(*dateText_);
-    reasonSecond_ = std::make_unique<GUIText>(parentWindow, instance, 75, 30, kTextWidth, 14, L"");
+    reasonSecond_ = std::make_unique<GUIText>(parentWindow, instance, Scaled(75), Scaled(30), Scaled(kTextWidth),
+                                              Scaled(14), L"");
     reasonSecond_->SetColour(kFailedReasonColour);
     SetDateFont(*reasonSecond_);
-    failedTile_ = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, kThumbBox, kThumbBox,
-                                             SkinPath("HI_FAILED_THUMB"));
+    failedTile_ = std::make_unique<GUIImage>(parentWindow, instance, 0, 0, box, box, SkinPath("HI_FAILED_THUMB"));
 
-    copyButton_ = std::make_unique<GUIButton>(parentWindow, instance, 75, 44, 65, 20,
-                                              SkinPath("HI_BTN_COPYURL"),
-                                              SkinPath("HI_BTN_COPYURL_HOVER"));
+    copyButton_ = std::make_unique<GUIButton>(parentWindow, instance, Scaled(75), Scaled(44), Scaled(65), Scaled(20),
+                                              SkinPath("HI_BTN_COPYURL"), SkinPath("HI_BTN_COPYURL_HOVER"));
     copyButton_->SetClickFunction(copyAction);
-    deleteButton_ = std::make_unique<GUIButton>(parentWindow, instance, 140, 44, 20, 20,
-                                                SkinPath("HI_BTN_DELETE"),
+    deleteButton_ = std::make_unique<GUIButton>(parentWindow, instance, Scaled(140), Scaled(44), Scaled(20),
+                                                Scaled(20), SkinPath("HI_BTN_DELETE"),
                                                 SkinPath("HI_BTN_DELETE_HOVER"));
     deleteButton_->SetClickFunction(deleteAction);
     deleteButton_->SetUserData(this);
     retryAction_ = retryAction;
     removeAction_ = removeAction;
-    title_ = std::make_unique<GUIButton>(parentWindow, instance, 75, 2, 0, 0, L"", kTitleColour,
+    title_ = std::make_unique<GUIButton>(parentWindow, instance, Scaled(75), Scaled(2), 0, 0, L"", kTitleColour,
                                          0xFFFFFF);
     title_->SetLabelFont({{L"Myriad Pro", 12, 700},
                           {L"Calibri", 12, 700},
@@ -121,10 +125,11 @@ void GUIHistoryItem::Bind(HistoryRowPtr row, const PreparedThumbnail& thumbnail)
     SetLook(row_->failed);
 
     title_->SetLabelText(fileName_);
-    if (title_->Size().cx > kTextWidth) title_->Resize(kTextWidth, title_->Size().cy);
+    const int textWidth = Scaled(kTextWidth);
+    if (title_->Size().cx > textWidth) title_->Resize(textWidth, title_->Size().cy);
     if (failedLook_) {
-        const auto lines =
-            SplitIntoTwoLines(Utf8ToWide(static_cast<const FailedUploadRow&>(*row_).reason), *dateText_);
+        const auto lines = SplitIntoTwoLines(Utf8ToWide(static_cast<const FailedUploadRow&>(*row_).reason),
+                                             *dateText_, textWidth);
         dateText_->SetText(lines.first);
         reasonSecond_->SetText(lines.second);
         return;
@@ -134,7 +139,7 @@ void GUIHistoryItem::Bind(HistoryRowPtr row, const PreparedThumbnail& thumbnail)
     // GDI may still be drawing from the bitmap: let it finish first.
     GdiFlush();
     auto* bits = static_cast<std::uint8_t*>(thumbBits_);
-    const std::size_t bytes = static_cast<std::size_t>(kThumbBox) * kThumbBox * 4;
+    const std::size_t bytes = static_cast<std::size_t>(thumbBox_) * thumbBox_ * 4;
     if (bits) {
         if (thumbnail.bgra.size() == bytes) {
             std::copy(thumbnail.bgra.begin(), thumbnail.bgra.end(), bits);
@@ -151,13 +156,15 @@ void GUIHistoryItem::SetLook(bool failed) {
     if (failed == failedLook_) return;
     failedLook_ = failed;
     if (failed && !retryButton_ && retryAction_ && removeAction_) {
-        retryButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, 75, 44, 65, 20,
-                                                   SkinPath("HI_BTN_RETRY"), SkinPath("HI_BTN_RETRY_HOVER"));
+        retryButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, Scaled(75), Scaled(44), Scaled(65),
+                                                   Scaled(20), SkinPath("HI_BTN_RETRY"),
+                                                   SkinPath("HI_BTN_RETRY_HOVER"));
         retryButton_->SetClickFunction(retryAction_);
         retryButton_->SetUserData(this);
         // Remove looks like delete: the entry and the program's own copy go.
-        removeButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, 140, 44, 20, 20,
-                                                    SkinPath("HI_BTN_DELETE"), SkinPath("HI_BTN_DELETE_HOVER"));
+        removeButton_ = std::make_unique<GUIButton>(parentWindow_, instance_, Scaled(140), Scaled(44), Scaled(20),
+                                                    Scaled(20), SkinPath("HI_BTN_DELETE"),
+                                                    SkinPath("HI_BTN_DELETE_HOVER"));
         removeButton_->SetClickFunction(removeAction_);
         removeButton_->SetUserData(this);
         // Buttons are born visible: these stay hidden until the entry shows,
@@ -198,7 +205,7 @@ void GUIHistoryItem::Paint(HDC target, const RECT& dirty) {
     // Each part at its place in the entry; a missing one is skipped.
     const auto place = [&](GUIObject* part, int x, int y) {
         if (!part) return;
-        part->Move(x_ + x, y_ + y);
+        part->Move(x_ + Scaled(x), y_ + Scaled(y));
         part->Paint(target, dirty);
     };
     place(title_.get(), 75, 2);
@@ -211,7 +218,7 @@ void GUIHistoryItem::Paint(HDC target, const RECT& dirty) {
         return;
     }
     place(thumbnail_.get(), 0, 0);
-    if (showOverlay_) place(SharedOverlay(parentWindow_, instance_), 0, 0);
+    if (showOverlay_) place(SharedOverlay(parentWindow_, instance_, dpi_), 0, 0);
     place(dateText_.get(), 75, 21);
     place(copyButton_.get(), 75, 44);
     place(deleteButton_.get(), 140, 44);

@@ -71,6 +71,11 @@ private:
     std::unique_ptr<GUIButton> removeButton_;
     ButtonClickFunction retryAction_ = nullptr;
     ButtonClickFunction removeAction_ = nullptr;
+    // A 96-DPI length of the entry at its window's DPI (taken at creation).
+    int Scaled(int length) const { return ScaleLength(length, dpi_); }
+
+    int dpi_ = kBaseDpi;
+    int thumbBox_ = kThumbBox;   // the thumbnail's side in pixels
     void* thumbBits_ = nullptr;  // the thumbnail bitmap's pixels, written on Bind
     HistoryRowPtr row_;
     std::wstring url_;

@@ -28,10 +28,12 @@ void HistoryViews::BindView(GUIObject& view, const ScrollEntry& entry) {
         static_cast<GUIHistoryItem&>(view).Bind(std::move(row), none);
         return;
     }
+    // The views live in one window, so the cache holds one DPI's pictures.
+    const int dpi = view.WindowDpi();
     if (row->thumb.empty()) {
-        thumbnail = DefaultPreparedThumbnail();  // none, or a name that was refused
+        thumbnail = DefaultPreparedThumbnail(dpi);  // none, or a name that was refused
     } else if (!(thumbnail = cache_.Find(row->thumb))) {
-        thumbnail = LoadPreparedThumbnail(HistoryThumbPath(dataFolder_, *row));
+        thumbnail = LoadPreparedThumbnail(HistoryThumbPath(dataFolder_, *row), dpi);
         ++decodes_;
         cache_.Put(row->thumb, thumbnail);
     }

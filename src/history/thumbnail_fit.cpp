@@ -2,37 +2,46 @@
 
 #include <algorithm>
 
-ThumbnailFit FitThumbnail(int width, int height) {
+namespace {
+
+// A strip this wide or high (at 96 DPI) still takes the overlay.
+constexpr int kNearlyFull = 50;
+
+}  // namespace
+
+ThumbnailFit FitThumbnail(int width, int height, int dpi) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     ThumbnailFit fit;
-    const bool wide = width > kThumbBox;
-    const bool tall = height > kThumbBox;
-    fit.cropWidth = wide ? kThumbBox : width;
-    fit.cropHeight = tall ? kThumbBox : height;
-    fit.cropX = wide ? (width - kThumbBox) / 2 : 0;
-    fit.cropY = tall ? (height - kThumbBox) / 2 : 0;
-    fit.placeX = (kThumbBox - fit.cropWidth) / 2;
-    fit.placeY = (kThumbBox - fit.cropHeight) / 2;
+    const int box = fit.box = ScaleLength(kThumbBox, dpi);
+    const int nearlyFull = ScaleLength(kNearlyFull, dpi);
+    const bool wide = width > box;
+    const bool tall = height > box;
+    fit.cropWidth = wide ? box : width;
+    fit.cropHeight = tall ? box : height;
+    fit.cropX = wide ? (width - box) / 2 : 0;
+    fit.cropY = tall ? (height - box) / 2 : 0;
+    fit.placeX = (box - fit.cropWidth) / 2;
+    fit.placeY = (box - fit.cropHeight) / 2;
     if (wide && tall) {
         fit.showOverlay = true;
     } else if (wide) {
-        fit.showOverlay = height > 50;
+        fit.showOverlay = height > nearlyFull;
     } else if (tall) {
-        fit.showOverlay = width > 50;
+        fit.showOverlay = width > nearlyFull;
     }
     return fit;
 }
 
 std::vector<std::uint8_t> FitThumbnailPixels(const std::uint8_t* source, int width, int height,
                                              const ThumbnailFit& fit) {
-    std::vector<std::uint8_t> box(static_cast<std::size_t>(kThumbBox) * kThumbBox * 4, 0);
+    std::vector<std::uint8_t> box(static_cast<std::size_t>(fit.box) * fit.box * 4, 0);
     if (!source || width <= 0 || height <= 0) return box;
     for (int row = 0; row < fit.cropHeight; ++row) {
         const std::uint8_t* from =
             source + (static_cast<std::size_t>(fit.cropY + row) * width + fit.cropX) * 4;
         std::uint8_t* to =
-            box.data() + (static_cast<std::size_t>(fit.placeY + row) * kThumbBox + fit.placeX) * 4;
+            box.data() + (static_cast<std::size_t>(fit.placeY + row) * fit.box + fit.placeX) * 4;
         std::copy(from, from + static_cast<std::size_t>(fit.cropWidth) * 4, to);
     }
     return box;

@@ -1,4 +1,5 @@
-// Fitting a thumbnail into the 69 x 69 box of a history item, masking it and
+// Fitting a thumbnail into the 69 x 69 box of a history item (at 96 DPI; at
+// another DPI the box and the overlay's threshold are scaled), masking it and
 // premultiplying its alpha. Pixels are 4 bytes B, G, R, A; rows follow each
 // other without gaps in the order the caller keeps them (offsets count from
 // the first row). Free of Win32.
@@ -8,28 +9,32 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/display_scale.h"
+
 constexpr int kThumbBox = 69;
 
-// A thumbnail ready to draw: kThumbBox x kThumbBox pixels, bottom-up rows,
-// fitted, masked where it takes the overlay, and premultiplied.
+// A thumbnail ready to draw: box x box pixels, bottom-up rows, fitted,
+// masked where it takes the overlay, and premultiplied.
 struct PreparedThumbnail {
     std::vector<std::uint8_t> bgra;
     bool showOverlay = false;
+    int box = kThumbBox;
 };
 
 struct ThumbnailFit {
+    int box = kThumbBox;               // the box's side in pixels
     int cropX = 0, cropY = 0;          // first pixel of the source taken
-    int cropWidth = 0, cropHeight = 0;  // at most 69 each
+    int cropWidth = 0, cropHeight = 0;  // at most the box's side each
     int placeX = 0, placeY = 0;        // where the crop lands in the box
     bool showOverlay = false;
 };
 
 // Large images are cropped to their centre, small sides are centred on
 // transparent black. The overlay (and the mask) are for images that fill the
-// box or nearly so.
-ThumbnailFit FitThumbnail(int width, int height);
+// box or nearly so. The box is for an entry drawn at `dpi`.
+ThumbnailFit FitThumbnail(int width, int height, int dpi = kBaseDpi);
 
-// 69 * 69 pixels of `source` (width x height) arranged by FitThumbnail;
+// The box's pixels of `source` (width x height) arranged by FitThumbnail;
 // everything outside the crop is transparent black.
 std::vector<std::uint8_t> FitThumbnailPixels(const std::uint8_t* source, int width, int height,
                                              const ThumbnailFit& fit);

@@ -4,12 +4,14 @@
 #include <IL/il.h>
 
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <vector>
 
 #include "base/scoped_win.h"
 #include "gui/image_library.h"
 #include "gui/skin_catalogue.h"
+#include "gui/skin_sets.h"
 #include "history/thumbnail_check.h"
 
 namespace {
@@ -84,47 +86,73 @@ bool DecodeThumbnailFile(const std::wstring& path, Pixels& out) {
         [&] { return ilLoadL(type, bytes.data(), static_cast<ILuint>(bytes.size())); }, out);
 }
 
-// The mask's 69 x 69 pixels, loaded once from the skin.
-const std::vector<std::uint8_t>& ThumbMask() {
-    static std::once_flag once;
-    static std::vector<std::uint8_t>* mask = new std::vector<std::uint8_t>;
-    std::call_once(once, [] {
-        Pixels pixels;
-        const wchar_t* path = SkinPath("HI_THUMB_MASK");
-        if (DecodeWith([path] { return path && *path && ilLoadImage(path); }, pixels)) {
-            *mask = FitThumbnailPixels(pixels.bgra.data(), pixels.width, pixels.height,
-                                       FitThumbnail(pixels.width, pixels.height));
-        }
-    });
-    return *mask;
+// A picture of the skin as drawn for `dpi`: from the set nearest above it,
+// else the 100 % picture.
+bool DecodeSkinPicture(const char* name, int dpi, Pixels& pixels) {
+    const wchar_t* path = SkinPath(name);
+    if (!path || !*path) return false;
+    std::wstring file = path;
+    const int set = SkinSetFor(dpi);
+    if (set != 100) {
+        const std::wstring setFile = SkinSetFile(file, set);
+        if (!setFile.empty() && GetFileAttributesW(setFile.c_str()) != INVALID_FILE_ATTRIBUTES) file = setFile;
+    }
+    return DecodeWith([&file] { return ilLoadImage(file.c_str()); }, pixels);
 }
 
-std::shared_ptr<const PreparedThumbnail> Prepare(const Pixels& image) {
+// Pictures of the skin prepared once per DPI, under one lock.
+std::mutex preparedLock;
+
+// The mask's box pixels for `dpi`, loaded once per DPI from the skin.
+std::vector<std::uint8_t> ThumbMask(int dpi) {
+    static auto* masks = new std::map<int, std::vector<std::uint8_t>>;
+    std::lock_guard<std::mutex> hold(preparedLock);
+    const auto found = masks->find(dpi);
+    if (found != masks->end()) return found->second;
+    // Through the image loader, which resamples a picture the skin has no
+    // set for: a mask smaller than the box would hide the thumbnail's edges.
+    std::vector<std::uint8_t>& mask = (*masks)[dpi];
+    HBITMAP bitmap = nullptr;
+    void* bits = nullptr;
+    SIZE size{};
+    if (LoadImageBitmap(SkinPath("HI_THUMB_MASK"), &bitmap, &bits, &size, dpi)) {
+        ScopedBitmap owner(bitmap);
+        mask = FitThumbnailPixels(static_cast<const std::uint8_t*>(bits), size.cx, size.cy,
+                                  FitThumbnail(size.cx, size.cy, dpi));
+    }
+    return mask;
+}
+
+std::shared_ptr<const PreparedThumbnail> Prepare(const Pixels& image, int dpi) {
     auto prepared = std::make_shared<PreparedThumbnail>();
-    const ThumbnailFit fit = FitThumbnail(image.width, image.height);
+    const ThumbnailFit fit = FitThumbnail(image.width, image.height, dpi);
     prepared->bgra = FitThumbnailPixels(image.bgra.data(), image.width, image.height, fit);
     prepared->showOverlay = fit.showOverlay;
-    MaskAndPremultiply(prepared->bgra, ThumbMask(), prepared->showOverlay);
+    prepared->box = fit.box;
+    MaskAndPremultiply(prepared->bgra, ThumbMask(dpi), prepared->showOverlay);
     return prepared;
 }
 
 }  // namespace
 
-std::shared_ptr<const PreparedThumbnail> DefaultPreparedThumbnail() {
-    static std::once_flag once;
-    static std::shared_ptr<const PreparedThumbnail>* prepared =
-        new std::shared_ptr<const PreparedThumbnail>;
-    std::call_once(once, [] {
-        Pixels pixels;
-        const wchar_t* path = SkinPath("HI_DEFAULT_THUMB");
-        DecodeWith([path] { return path && *path && ilLoadImage(path); }, pixels);
-        *prepared = Prepare(pixels);  // an empty picture if even that fails
-    });
-    return *prepared;
+std::shared_ptr<const PreparedThumbnail> DefaultPreparedThumbnail(int dpi) {
+    dpi = UsableDpi(dpi);
+    static auto* prepared = new std::map<int, std::shared_ptr<const PreparedThumbnail>>;
+    {
+        std::lock_guard<std::mutex> hold(preparedLock);
+        const auto found = prepared->find(dpi);
+        if (found != prepared->end()) return found->second;
+    }
+    Pixels pixels;
+    DecodeSkinPicture("HI_DEFAULT_THUMB", dpi, pixels);
+    std::shared_ptr<const PreparedThumbnail> made = Prepare(pixels, dpi);  // empty if even that fails
+    std::lock_guard<std::mutex> hold(preparedLock);
+    return prepared->emplace(dpi, std::move(made)).first->second;
 }
 
-std::shared_ptr<const PreparedThumbnail> LoadPreparedThumbnail(const std::wstring& path) {
+std::shared_ptr<const PreparedThumbnail> LoadPreparedThumbnail(const std::wstring& path, int dpi) {
+    dpi = UsableDpi(dpi);
     Pixels pixels;
-    if (!DecodeThumbnailFile(path, pixels)) return DefaultPreparedThumbnail();
-    return Prepare(pixels);
+    if (!DecodeThumbnailFile(path, pixels)) return DefaultPreparedThumbnail(dpi);
+    return Prepare(pixels, dpi);
 }

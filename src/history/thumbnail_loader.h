@@ -9,8 +9,9 @@
 
 #include "history/thumbnail_fit.h"
 
-// The picture for the thumbnail file at `path` (empty: none). Never null.
-std::shared_ptr<const PreparedThumbnail> LoadPreparedThumbnail(const std::wstring& path);
+// The picture for the thumbnail file at `path` (empty: none), for an entry
+// drawn at `dpi`. Never null.
+std::shared_ptr<const PreparedThumbnail> LoadPreparedThumbnail(const std::wstring& path, int dpi = kBaseDpi);
 
-// The skin's default thumbnail, prepared once.
-std::shared_ptr<const PreparedThumbnail> DefaultPreparedThumbnail();
+// The skin's default thumbnail, prepared once per DPI.
+std::shared_ptr<const PreparedThumbnail> DefaultPreparedThumbnail(int dpi = kBaseDpi);

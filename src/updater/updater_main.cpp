@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "base/dpi_awareness.h"
 #include "base/shell_open.h"
 #include "base/user_prompt.h"
 #include "base/utf.h"
@@ -81,6 +82,7 @@ void Tell(const std::wstring& text) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     RestrictDllSearch();
+    EnableDpiAwareness(DpiAwareness::kPerMonitorVersion2);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 

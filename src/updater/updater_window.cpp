@@ -4,16 +4,55 @@
 
 #include <cstdio>
 
+#include "base/display_scale.h"
+#include "base/monitor_dpi.h"
+#include "base/system_library.h"
 #include "base/window_task.h"
 #include "updater/update_messages.h"
 
 namespace {
 
 constexpr const wchar_t* kWindowClass = L"VLT_Updater";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kProgressRange = 1000;
+
+// At 96 DPI.
 constexpr int kClientWidth = 380;
 constexpr int kClientHeight = 104;
 constexpr int kMargin = 16;
-constexpr int kProgressRange = 1000;
+constexpr int kInner = kClientWidth - 2 * kMargin;
+constexpr LayoutBox kStatusBox{kMargin, 14, kInner, 20};
+constexpr LayoutBox kProgressBox{kMargin, 42, kInner, 18};
+constexpr LayoutBox kAmountBox{kMargin, 68, kInner, 20};
+
+// The frame around a client area at `dpi` (the call that takes a DPI is
+// Windows 10's; before it the frame is the system's).
+RECT FrameAround(int clientWidth, int clientHeight, int dpi) {
+    using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = LibraryFunction<AdjustForDpi>(User32(), "AdjustWindowRectExForDpi");
+    RECT frame{0, 0, clientWidth, clientHeight};
+    if (!adjustForDpi || !adjustForDpi(&frame, kStyle, FALSE, 0, UINT(dpi))) AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    return frame;
+}
+
+// The system's message font at `dpi`.
+HFONT MessageFont(int dpi) {
+    using MetricsForDpi = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    static const auto metricsForDpi = LibraryFunction<MetricsForDpi>(User32(), "SystemParametersInfoForDpi");
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (metricsForDpi && metricsForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(dpi))) {
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+    metrics.lfMessageFont.lfHeight = ConvertLength(metrics.lfMessageFont.lfHeight, SystemDpi(), dpi);
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+void Place(HWND child, const LayoutBox& box, int dpi) {
+    const LayoutBox scaled = ScaleBox(box, dpi);
+    SetWindowPos(child, nullptr, scaled.x, scaled.y, scaled.width, scaled.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 std::wstring Megabytes(std::uint64_t bytes) {
     wchar_t text[32];
@@ -21,12 +60,9 @@ std::wstring Megabytes(std::uint64_t bytes) {
     return text;
 }
 
-HWND MakeChild(HWND parent, const wchar_t* className, DWORD style, int x, int y, int width, int height,
-               HFONT font) {
-    HWND child = CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return child;
+HWND MakeChild(HWND parent, const wchar_t* className, DWORD style) {
+    return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
 }
 
 }  // namespace
@@ -42,27 +78,19 @@ bool UpdaterWindow::Create(HINSTANCE instance) {
     windowClass.lpszClassName = kWindowClass;
     RegisterClassExW(&windowClass);
 
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
-    }
-
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    // Centred on the primary monitor, at its scale.
+    const POINT centre{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
+    const int dpi = DpiOfPoint(centre);
+    const RECT frame = FrameAround(ScaleLength(kClientWidth, dpi), ScaleLength(kClientHeight, dpi), dpi);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    window_ = CreateWindowExW(0, kWindowClass, kUpdaterCaption, style, x, y, width, height, nullptr, nullptr,
-                              instance, this);
+    window_ = CreateWindowExW(0, kWindowClass, kUpdaterCaption, kStyle, centre.x - width / 2, centre.y - height / 2,
+                              width, height, nullptr, nullptr, instance, this);
     if (!window_) return false;
 
-    const int inner = kClientWidth - 2 * kMargin;
-    status_ = MakeChild(window_, L"STATIC", SS_LEFT | SS_NOPREFIX, kMargin, 14, inner, 20, font_.get());
-    progress_ = MakeChild(window_, PROGRESS_CLASSW, 0, kMargin, 42, inner, 18, nullptr);
-    amount_ = MakeChild(window_, L"STATIC", SS_RIGHT | SS_NOPREFIX, kMargin, 68, inner, 20, font_.get());
+    status_ = MakeChild(window_, L"STATIC", SS_LEFT | SS_NOPREFIX);
+    progress_ = MakeChild(window_, PROGRESS_CLASSW, 0);
+    amount_ = MakeChild(window_, L"STATIC", SS_RIGHT | SS_NOPREFIX);
     if (!status_ || !progress_ || !amount_) {
         DestroyWindow(window_);  // the caller goes on without a window
         window_ = nullptr;
@@ -71,6 +99,7 @@ bool UpdaterWindow::Create(HINSTANCE instance) {
         PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         return false;
     }
+    LayOut(dpi);
     SendMessageW(progress_, PBM_SETRANGE32, 0, kProgressRange);
     ShowWindow(window_, SW_SHOWNORMAL);
     UpdateWindow(window_);
@@ -100,6 +129,17 @@ bool UpdaterWindow::DownloadProgress(std::uint64_t received, std::uint64_t total
 
 void UpdaterWindow::Finish() {
     PostToWindowThread(window_, [this] { DestroyWindow(window_); });
+}
+
+void UpdaterWindow::LayOut(int dpi) {
+    dpi_ = dpi;
+    Place(status_, kStatusBox, dpi);
+    Place(progress_, kProgressBox, dpi);
+    Place(amount_, kAmountBox, dpi);
+    // The labels let go of the old font before it is deleted.
+    HFONT font = MessageFont(dpi);
+    for (HWND label : {status_, amount_}) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    font_.reset(font);
 }
 
 void UpdaterWindow::ShowStage(UpdateStage stage, const std::wstring& text) {
@@ -145,6 +185,15 @@ LRESULT UpdaterWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 SetWindowTextW(status_, L"Stopping\x2026");
             }
             return 0;
+        case WM_DPICHANGED: {
+            // Onto a monitor of another scale: the system's rectangle for it,
+            // then everything inside at the new scale.
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            LayOut(UsableDpi(LOWORD(wParam)));
+            return 0;
+        }
         case WM_DESTROY:
             DiscardPostedTasks(window_);
             PostQuitMessage(0);

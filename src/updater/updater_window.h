@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/display_scale.h"
 #include "base/scoped_win.h"
 #include "updater/update_run.h"
 
@@ -18,6 +19,9 @@ public:
     // Runs the window's messages until Finish has closed it.
     void RunMessageLoop();
     HWND Handle() const { return window_; }
+    // The DPI it is laid out for: its monitor's when it opened, then the
+    // one each move to another monitor brings.
+    int Dpi() const { return dpi_; }
 
     // From the worker thread.
     void StageReached(UpdateStage stage, const std::string& offeredVersion) override;
@@ -28,6 +32,8 @@ public:
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // Places the parts and sets the font for `dpi`.
+    void LayOut(int dpi);
     void ShowStage(UpdateStage stage, const std::wstring& text);
     void ShowProgress(std::uint64_t received, std::uint64_t total);
 
@@ -35,6 +41,7 @@ private:
     HWND status_ = nullptr;
     HWND progress_ = nullptr;
     HWND amount_ = nullptr;
+    int dpi_ = kBaseDpi;
     ScopedGdiObject<HFONT> font_;
     // Closing the window stops a download; once installing, it waits.
     std::atomic<bool> cancelRequested_{false};

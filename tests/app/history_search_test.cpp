@@ -121,7 +121,7 @@ protected:
         stand_ins.shellOpen = &RecordOpen;
         stand_ins.localTime = &MarchDay;
         seams = std::make_unique<ScopedSeams>(stand_ins);
-        created = CreateMainWindow(TestInstance(), window);
+        created = CreateMainWindow(TestInstance(), window, kBaseDpi);
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());
         store = LoadHistoryList(TestInstance(), nullptr);

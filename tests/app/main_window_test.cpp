@@ -153,7 +153,7 @@ protected:
         Seams replaced{RecordPrompt};
         replaced.startCapture = RecordCapture;
         seams = std::make_unique<ScopedSeams>(replaced);
-        created = CreateMainWindow(TestInstance(), window);
+        created = CreateMainWindow(TestInstance(), window, kBaseDpi);
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());
         App().mainWindow->Show(SW_SHOWNOACTIVATE);

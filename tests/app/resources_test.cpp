@@ -294,7 +294,7 @@ TEST_F(VersionResource, Strings) {
     EXPECT_EQ(String(L"ProductVersion"), kProductVersionWide);
 }
 
-TEST(ManifestResource, IsOursAndAsksForCommonControlsSix) {
+TEST(ManifestResource, IsOursAsksForCommonControlsSixAndSystemScaling) {
     DWORD size = 0;
     const unsigned char* data = ResourceData(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24), &size);
     ASSERT_NE(data, nullptr);
@@ -304,7 +304,10 @@ TEST(ManifestResource, IsOursAndAsksForCommonControlsSix) {
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_NE(manifest.find("<dpiAware"), std::string::npos);
+    // The system's scale: the program's windows are drawn at the DPI of
+    // the start, whichever monitor they are on.
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    EXPECT_EQ(manifest.find("dpiAwareness"), std::string::npos);
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ protected:
         Seams stand_ins;
         stand_ins.shellOpen = &RecordOpen;
         seams = std::make_unique<ScopedSeams>(stand_ins);
-        created = CreateMainWindow(TestInstance(), window);
+        created = CreateMainWindow(TestInstance(), window, kBaseDpi);
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());
         CreateSettingsPage(TestInstance());

@@ -193,7 +193,7 @@ protected:
         queue->SetCompletionHandler(RecordReply);
         queue->SetArchiveFolder(Utf8ToWide(App().dataFolder));
         App().uploadQueue = queue.get();
-        created = CreateMainWindow(TestInstance(), window);
+        created = CreateMainWindow(TestInstance(), window, kBaseDpi);
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());
         CreateSettingsPage(TestInstance());

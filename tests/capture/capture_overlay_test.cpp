@@ -6,15 +6,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "capture/capture_test_support.h"
 #include "capture/window_grab.h"
 #include "config/settings_store.h"
 #include "base/scoped_win.h"
+#include "base/seams.h"
 #include "gui/argb_bitmap.h"
 #include "gui/dwm_api.h"
 #include "gui/gui_test_support.h"
+#include "gui/image_library.h"
+#include "gui/skin_catalogue.h"
 
 namespace {
 
@@ -54,7 +59,7 @@ protected:
         if (!bitmap || !bits) return {};
         ScopedSelect selected(memory.get(), bitmap.get());
         OverlayWidgets widgets(state.overlay, GetModuleHandleW(nullptr), memory.get(),
-                               POINT{5 - state.overlayRect.left, 5 - state.overlayRect.top});
+                               POINT{state.overlayRect.left, state.overlayRect.top});
         OverlayCanvas canvas{static_cast<std::uint32_t*>(bits), w, h};
         RenderOverlay(canvas, state.selection.drawn, state.border, &widgets);
         GdiFlush();
@@ -110,6 +115,78 @@ TEST_F(OverlayTest, RegionSelectionFollowsRealInputAndRedrawsExactly) {
     // Escape ends the capture.
     SendMessageW(state.overlay, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_FALSE(IsWindow(state.overlay));
+}
+
+// A desk of two monitors: one left of column 500 of the virtual screen, the
+// other from there on.
+int splitDpiLeft = 96, splitDpiRight = 144;
+int SplitAt500(const RECT& area) {
+    const int left = std::max<int>(0, std::min<int>(area.right, 500) - area.left);
+    const int right = std::max<int>(0, area.right - std::max<int>(area.left, 500));
+    return right > left ? splitDpiRight : splitDpiLeft;
+}
+
+class TwoMonitorOverlayTest : public OverlayTest {
+protected:
+    // A region overlay over the two monitors at these DPIs.
+    void OpenOver(int leftDpi, int rightDpi) {
+        splitDpiLeft = leftDpi, splitDpiRight = rightDpi;
+        Seams seams;
+        seams.monitorDpi = SplitAt500;
+        scoped_.emplace(seams);
+        Open(true);
+        ASSERT_EQ(0, state.overlayRect.left);  // overlay and screen coordinates agree
+        ASSERT_EQ(0, state.overlayRect.top);
+    }
+    std::optional<ScopedSeams> scoped_;
+};
+
+// Each corner image comes at the scale of the monitor it is on, the
+// pointer's bands with it, and the picture drawn step by step still equals
+// one drawn from scratch.
+TEST_F(TwoMonitorOverlayTest, CornersTakeTheScaleOfTheirMonitor) {
+    OpenOver(96, 144);
+    OverlayWidgets& widgets = *state.widgets;
+    EXPECT_EQ((CaptureRect{5, 5, 58, 58}), widgets.ButtonArea());  // the primary monitor is at 100 %
+
+    Drag({300, 200}, {700, 330});  // from the 100 % monitor onto the 150 % one
+    ASSERT_EQ((CaptureRect{300, 200, 701, 331}), state.selection.drawn);
+    EXPECT_EQ((CaptureRect{300, 200, 312, 212}), widgets.CornerArea(kTopLeft));
+    EXPECT_EQ((CaptureRect{683, 313, 701, 331}), widgets.CornerArea(kBottomRight));
+    EXPECT_EQ(96, widgets.CornerDpi(kBottomLeft));
+    EXPECT_EQ(144, widgets.CornerDpi(kTopRight));
+    EXPECT_TRUE(MatchesFresh());
+    // The top-right corner is the 150 % set's picture pixel for pixel (drawn
+    // over transparent black, as it is).
+    HBITMAP picture = nullptr;
+    void* bits = nullptr;
+    SIZE size{};
+    ASSERT_TRUE(LoadImageBitmap(SkinSetFile(SkinPath("SS_TOP_RIGHT"), 150).c_str(), &picture, &bits, &size));
+    ScopedBitmap owned(picture);
+    ASSERT_EQ(18, size.cx);
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (int y = 0; y < 18; ++y) {
+        for (int x = 0; x < 18; ++x) {
+            ASSERT_EQ(pixels[(17 - y) * 18 + x], state.Canvas().At(683 + x, 200 + y)) << x << "," << y;
+        }
+    }
+
+    // 15 pixels in from the bottom-right corner is a corner band at 150 %.
+    MouseTo(686, 316);
+    SendMessageW(state.overlay, WM_SETCURSOR, WPARAM(state.overlay), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(LoadCursorW(nullptr, IDC_SIZENWSE), GetCursor());
+    Drag({686, 316}, {450, 316});  // resized back onto the 100 % monitor
+    EXPECT_EQ(451, state.selection.drawn.right);
+    EXPECT_EQ(96, widgets.CornerDpi(kBottomRight));
+    EXPECT_EQ(12, widgets.CornerArea(kBottomRight).Width());
+    EXPECT_TRUE(MatchesFresh());
+}
+
+// A primary monitor at 150 %: the upload button is 80 pixels, 8 in.
+TEST_F(TwoMonitorOverlayTest, TheButtonTakesThePrimaryMonitorsScale) {
+    OpenOver(144, 96);
+    EXPECT_EQ((CaptureRect{8, 8, 88, 88}), state.widgets->ButtonArea());
+    EXPECT_TRUE(MatchesFresh());
 }
 
 TEST_F(OverlayTest, PickingResolvesChildrenAndIgnoresTheDesktop) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/scoped_win.h"
+#include "base/seams.h"
 #include "base/utf.h"
 #include "capture/capture_state.h"
 #include "capture/capture_test_support.h"
@@ -320,6 +321,66 @@ TEST_F(CaptureSessionTest, AFrozenCaptureTakesTheScreenAsItWasWhenItOpened) {
     // The middle row of the screen lies inside the window whichever way
     // the file's rows run.
     EXPECT_EQ(0xFF0000u, SavedPixel(Handed()[0].first, 800, GetSystemMetrics(SM_CYVIRTUALSCREEN) / 2));
+}
+
+// Width and height of a saved picture.
+SIZE SavedSize(const std::wstring& path) {
+    ImageLibraryLock lock(ImageLibraryMutex());
+    const ILuint image = ilGenImage();
+    ilBindImage(image);
+    SIZE size{};
+    if (ilLoadImage(path.c_str())) size = SIZE{ilGetInteger(IL_IMAGE_WIDTH), ilGetInteger(IL_IMAGE_HEIGHT)};
+    ilDeleteImage(image);
+    return size;
+}
+
+// A window of one colour, painted by its class's brush.
+HWND SolidWindow(const wchar_t* className, COLORREF colour, RECT r) {
+    WNDCLASSW solidClass{};
+    solidClass.lpfnWndProc = DefWindowProcW;
+    solidClass.hInstance = GetModuleHandleW(nullptr);
+    solidClass.hbrBackground = CreateSolidBrush(colour);  // the class keeps it for the process
+    solidClass.lpszClassName = className;
+    RegisterClassW(&solidClass);
+    return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, L"", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                           r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+// A 100 % monitor left of column 800 and a 150 % one right of it: a region
+// drawn across both holds exactly the screen's pixels, as many as selected.
+TEST_F(CaptureSessionTest, ARegionAcrossMonitorsOfDifferentScalingHoldsTheScreensPixels) {
+    Seams seams = CurrentSeams();
+    seams.monitorDpi = [](const RECT& area) { return area.left + area.right > 1600 ? 144 : 96; };
+    ScopedSeams scoped(seams);
+    HWND red = SolidWindow(L"RedWindow", RGB(255, 0, 0), RECT{600, 300, 800, 500});
+    HWND blue = SolidWindow(L"BlueWindow", RGB(0, 0, 255), RECT{800, 300, 1000, 500});
+    ASSERT_TRUE(red && blue);
+    PumpUntil([] { return false; }, 300);
+
+    ASSERT_TRUE(StartCapture(Request()));
+    HWND overlay = Overlay();
+    ASSERT_NE(nullptr, overlay);
+    // The overlay covers the virtual screen from (0, 0) here.
+    PostMessageW(overlay, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(700, 350));
+    PostMessageW(overlay, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(899, 449));
+    PostMessageW(overlay, WM_LBUTTONUP, 0, MAKELPARAM(899, 449));
+    PostMessageW(overlay, WM_KEYDOWN, VK_RETURN, 0);
+    HWND prompt = Prompt();
+    ASSERT_NE(nullptr, prompt);
+    PostMessageW(NameEdit(prompt), WM_CHAR, VK_RETURN, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Handed().size() == 1; }, 30000));
+    DestroyWindow(red);
+    DestroyWindow(blue);
+    const std::wstring saved = Handed()[0].first;
+    const SIZE size = SavedSize(saved);
+    EXPECT_EQ(200, size.cx);
+    EXPECT_EQ(100, size.cy);
+    for (const int y : {0, 50, 99}) {
+        EXPECT_EQ(0xFF0000u, SavedPixel(saved, 0, y));
+        EXPECT_EQ(0xFF0000u, SavedPixel(saved, 99, y));
+        EXPECT_EQ(0x0000FFu, SavedPixel(saved, 100, y));
+        EXPECT_EQ(0x0000FFu, SavedPixel(saved, 199, y));
+    }
 }
 
 TEST_F(CaptureSessionTest, AScreenTooLargeForItsPictureIsReported) {

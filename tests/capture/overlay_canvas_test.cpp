@@ -21,32 +21,28 @@ std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
 
 // Corner pictures and a button drawn straight into the canvas, as the
 // widgets do through AlphaBlend: corners over transparent black, the button
-// blended over whatever lies below.
+// blended over whatever lies below. From column `split` on lies a monitor at
+// 150 %, where the corner pictures are 18 pixels on a side.
 class TestDecorations : public OverlayDecorations {
 public:
-    TestDecorations() {
-        for (int corner = 0; corner < kCornerCount; ++corner) {
-            areas_[corner] = {0, 0, kCornerSize, kCornerSize};  // hidden at first
-            for (int y = 0; y < kCornerSize; ++y) {
-                for (int x = 0; x < kCornerSize; ++x) {
-                    const std::uint32_t alpha = (x + y + corner) % 3 == 0 ? 0 : 0x80 + 10 * corner;
-                    const std::uint32_t grey = alpha * (x * kCornerSize + y) / 255 / 2;
-                    corners_[corner][y][x] = (alpha << 24) | (grey << 16) | (grey << 8) | grey;
-                }
-            }
-        }
+    explicit TestDecorations(int split = 1 << 30) : split_(split) {
+        for (CaptureRect& area : areas_) area = {0, 0, kCornerSize, kCornerSize};  // hidden at first
     }
+    int CornerSizeAt(CapturePoint point) const override { return point.x >= split_ ? 18 : kCornerSize; }
     CaptureRect CornerArea(int corner) const override { return areas_[corner]; }
-    void PlaceCorner(int corner, const CaptureRect& area, CapturePoint source) override {
+    void PlaceCorner(int corner, const CaptureRect& area, CapturePoint source, int pictureSize) override {
         areas_[corner] = area;
         sources_[corner] = source;
+        sizes_[corner] = pictureSize;
+        EXPECT_LE(source.x + area.Width(), pictureSize);
+        EXPECT_LE(source.y + area.Height(), pictureSize);
     }
     void PaintCorner(int corner, OverlayCanvas& canvas) override {
         const CaptureRect& a = areas_[corner];
         for (int y = a.top; y < a.bottom; ++y) {
             for (int x = a.left; x < a.right; ++x) {
                 const std::uint32_t src =
-                    corners_[corner][sources_[corner].y + y - a.top][sources_[corner].x + x - a.left];
+                    CornerPixel(corner, sizes_[corner], sources_[corner].x + x - a.left, sources_[corner].y + y - a.top);
                 canvas.At(x, y) = Over(src, canvas.At(x, y));
             }
         }
@@ -62,9 +58,17 @@ public:
     }
 
 private:
-    std::uint32_t corners_[kCornerCount][kCornerSize][kCornerSize];
+    // A picture of its own for each corner and size.
+    static std::uint32_t CornerPixel(int corner, int size, int x, int y) {
+        const std::uint32_t alpha = (x + y + corner + size) % 3 == 0 ? 0 : 0x80 + 10 * corner;
+        const std::uint32_t grey = alpha * ((x * size + y) % 256) / 255 / 2;
+        return (alpha << 24) | (grey << 16) | (grey << 8) | grey;
+    }
+
+    int split_;
     CaptureRect areas_[kCornerCount];
     CapturePoint sources_[kCornerCount];
+    int sizes_[kCornerCount] = {kCornerSize, kCornerSize, kCornerSize, kCornerSize};
     CaptureRect button_{5, 5, 58, 58};
 };
 
@@ -107,27 +111,52 @@ TEST(OverlayCanvasTest, PixelTableAndBottomUpRows) {
 }
 
 TEST(OverlayCanvasTest, CornersAreCutToHalfTheSelection) {
-    CornerPlacement big = PlaceCorners(CaptureRect{100, 100, 200, 150});
+    const TestDecorations oneMonitor;
+    CornerPlacement big = PlaceCorners(CaptureRect{100, 100, 200, 150}, oneMonitor);
     EXPECT_EQ((CaptureRect{100, 100, 112, 112}), big.area[kTopLeft]);
     EXPECT_EQ((CaptureRect{188, 100, 200, 112}), big.area[kTopRight]);
     EXPECT_EQ((CaptureRect{188, 138, 200, 150}), big.area[kBottomRight]);
     EXPECT_EQ((CaptureRect{100, 138, 112, 150}), big.area[kBottomLeft]);
     EXPECT_EQ((CapturePoint{0, 0}), big.source[kBottomRight]);
     // 15 x 9: corners of 7 x 4 showing the part nearest the corner.
-    CornerPlacement small = PlaceCorners(CaptureRect{0, 0, 15, 9});
+    CornerPlacement small = PlaceCorners(CaptureRect{0, 0, 15, 9}, oneMonitor);
     EXPECT_EQ((CaptureRect{8, 5, 15, 9}), small.area[kBottomRight]);
     EXPECT_EQ((CapturePoint{5, 8}), small.source[kBottomRight]);
     EXPECT_EQ((CapturePoint{5, 0}), small.source[kTopRight]);
     EXPECT_EQ((CapturePoint{0, 8}), small.source[kBottomLeft]);
     EXPECT_LE(small.area[kTopLeft].right, small.area[kTopRight].left);
+
+    // Across a 100 % and a 150 % monitor (split at column 150): the right
+    // corners are 18 pixels, cut alike when the selection is small.
+    const TestDecorations twoMonitors(150);
+    const CornerPlacement across = PlaceCorners(CaptureRect{100, 100, 200, 150}, twoMonitors);
+    EXPECT_EQ((CaptureRect{100, 100, 112, 112}), across.area[kTopLeft]);
+    EXPECT_EQ((CaptureRect{182, 100, 200, 118}), across.area[kTopRight]);
+    EXPECT_EQ((CaptureRect{182, 132, 200, 150}), across.area[kBottomRight]);
+    EXPECT_EQ((CapturePoint{0, 0}), across.source[kBottomRight]);
+    EXPECT_EQ(18, across.size[kBottomRight]);
+    EXPECT_EQ(12, across.size[kBottomLeft]);
+    const CornerPlacement narrow = PlaceCorners(CaptureRect{140, 0, 170, 20}, twoMonitors);
+    EXPECT_EQ((CaptureRect{140, 0, 152, 10}), narrow.area[kTopLeft]);
+    EXPECT_EQ((CaptureRect{155, 10, 170, 20}), narrow.area[kBottomRight]);
+    EXPECT_EQ((CapturePoint{3, 8}), narrow.source[kBottomRight]);
+    // The pointer's bands follow the monitor it is on.
+    RegionSelection selection;
+    selection.anchor = {100, 100};
+    selection.current = {199, 149};
+    selection.hasSelection = true;
+    EXPECT_EQ(PointerShape::kNwSe, ShapeAt(selection, {185, 135}, twoMonitors.CornerSizeAt({185, 135})));
+    EXPECT_EQ(PointerShape::kMove, ShapeAt(selection, {185, 135}));
 }
 
 // The overlay as the window procedure drives it, next to one rendered from
 // scratch for the same selection.
 class Overlay {
 public:
-    Overlay(int w, int h, std::uint32_t border, bool decorated, const std::uint32_t* backdrop = nullptr)
-        : live_(w, h, backdrop), border_(border), decorated_(decorated), backdrop_(backdrop) {
+    Overlay(int w, int h, std::uint32_t border, bool decorated, const std::uint32_t* backdrop = nullptr,
+            int split = 1 << 30)
+        : live_(w, h, backdrop), border_(border), decorated_(decorated), backdrop_(backdrop), decorations_(split),
+          split_(split) {
         RenderOverlay(live_.canvas, CaptureRect{}, border_, Decorations());
     }
     OverlayDecorations* Decorations() { return decorated_ ? &decorations_ : nullptr; }
@@ -146,7 +175,7 @@ public:
     // when all match.
     std::string Difference() {
         Canvas fresh(live_.canvas.width, live_.canvas.height, backdrop_);
-        TestDecorations freshDecorations;
+        TestDecorations freshDecorations(split_);
         RenderOverlay(fresh.canvas, selection.drawn, border_, decorated_ ? &freshDecorations : nullptr);
         for (int y = 0; y < fresh.canvas.height; ++y) {
             for (int x = 0; x < fresh.canvas.width; ++x) {
@@ -170,6 +199,7 @@ private:
     bool decorated_;
     const std::uint32_t* backdrop_;
     TestDecorations decorations_;
+    int split_;
 };
 
 TEST(OverlayCanvasTest, NarrowingASmallSelectionLeavesNoStaleCorner) {
@@ -201,11 +231,14 @@ TEST(OverlayCanvasTest, IncrementalRedrawMatchesAFreshRendering) {
         bool decorated;
         const std::uint32_t* backdrop;
         int steps;
-    } modes[] = {{kRegionBorder, true, nullptr, 400}, {kGrabBorderTransparent, false, nullptr, 400},
-                 {kRegionBorder, true, screen.data(), 100}};
+        int split;  // a 150 % monitor from this column on
+    } modes[] = {{kRegionBorder, true, nullptr, 400, w},
+                 {kGrabBorderTransparent, false, nullptr, 400, w},
+                 {kRegionBorder, true, screen.data(), 100, w},
+                 {kRegionBorder, true, nullptr, 400, w / 2}};
     for (const Mode& mode : modes) {
         std::mt19937 random(20240611);
-        Overlay overlay(w, h, mode.border, mode.decorated, mode.backdrop);
+        Overlay overlay(w, h, mode.border, mode.decorated, mode.backdrop, mode.split);
         auto coordinate = [&](int size) {
             // Mostly on the overlay, sometimes past its edges.
             return std::uniform_int_distribution<int>(-25, size + 25)(random);

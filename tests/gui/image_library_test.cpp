@@ -113,6 +113,39 @@ TEST_F(ImageLibraryTest, LoadsOneImageAfterAnother) {
     DeleteObject(bitmap);
 }
 
+// Resampled for a monitor at 150 % (the sizes for other scales are the skin
+// catalogue's test): no dark fringe where opaque red meets transparent black,
+// as the colour is premultiplied before it is resampled.
+TEST_F(ImageLibraryTest, ScalesForAMonitorsDpiWithoutFringes) {
+    std::vector<std::uint8_t> rgba;
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            const bool red = (x + y) % 2 == 0;
+            rgba.insert(rgba.end(), {std::uint8_t(red ? 255 : 0), 0, 0, std::uint8_t(red ? 255 : 0)});
+        }
+    }
+    const std::wstring path = Png("checks.png", 5, 7, rgba);
+    HBITMAP bitmap = nullptr;
+    void* bits = nullptr;
+    SIZE size{};
+    ASSERT_TRUE(LoadImageBitmap(path.c_str(), &bitmap, &bits, &size, 144));
+    ASSERT_EQ(8, size.cx);
+    ASSERT_EQ(11, size.cy);
+    int partial = 0;
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (int i = 0; i < size.cx * size.cy; ++i) {
+        const std::uint32_t alpha = pixels[i] >> 24, red = (pixels[i] >> 16) & 0xFF;
+        // Premultiplied red over nothing: red equals alpha wherever it shows.
+        ASSERT_LE(red, alpha) << "pixel " << i;
+        ASSERT_GE(red + 1, alpha) << "pixel " << i;
+        ASSERT_EQ(0u, pixels[i] & 0xFFFF) << "pixel " << i;
+        if (alpha > 0 && alpha < 255) ++partial;
+    }
+    EXPECT_GT(partial, 0);  // resampled, not copied pixel for pixel
+    DeleteObject(bitmap);
+    EXPECT_TRUE(MutexIsFree());
+}
+
 TEST_F(ImageLibraryTest, FailuresGiveNullBitmapAndReleaseTheMutex) {
     const std::string garbage = temp_.File("garbage.png");
     ASSERT_TRUE(WriteBytes(garbage, "an error page, not a picture"));

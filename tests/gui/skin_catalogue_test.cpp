@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "base/utf.h"
+#include "gui/image_library.h"
+#include "gui/skin_sets.h"
 #include "support/png_writer.h"
 #include "support/prompts.h"
 #include "support/temp_dir.h"
@@ -124,6 +127,75 @@ TEST_F(SkinCatalogueTest, UnknownIndexReportsAndYieldsEmptyPath) {
     EXPECT_EQ(L"Missing skin index: BTN_NOT_THERE", Reported()[0]);
     // Index names are exact: no case folding.
     EXPECT_EQ(std::wstring(), SkinPath("bg_top"));
+}
+
+// A picture drawn at 100 %, 150 % and 200 % in three colours, loaded for
+// monitors of several scalings: the set nearest above, as it is when drawn
+// for that DPI, else resampled to the 100 % size scaled; a picture without
+// sets is resampled from 100 %, a one-pixel slice keeps its one pixel.
+TEST_F(SkinCatalogueTest, PicturesComeFromTheSetNearestAboveTheDpi) {
+    const auto write = [&](const wchar_t* relative, int side, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        const std::wstring path = Expected(relative);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        ASSERT_TRUE(WritePng(WideToUtf8(path), side, side, SolidRgba(side, side, r, g, b, 255)));
+    };
+    write(L"skin\\background\\top.png", 4, 255, 0, 0);
+    write(L"skin\\150\\background\\top.png", 6, 0, 0, 255);
+    write(L"skin\\200\\background\\top.png", 8, 0, 255, 0);
+    write(L"skin\\background\\bottom.png", 2, 9, 9, 9);  // no sets
+    ASSERT_TRUE(Load());
+    InitImageLibrary();
+    EXPECT_EQ(Expected(L"skin\\150\\background\\top.png"), SkinSetFile(Expected(L"skin\\background\\top.png"), 150));
+    EXPECT_EQ(L"", SkinSetFile(L"C:\\elsewhere\\skin\\top.png", 150));
+
+    const struct {
+        const char* name;
+        int dpi, side;
+        std::uint32_t colour;
+    } cases[] = {
+        {"BG_TOP", 96, 4, 0xFFFF0000},  {"BG_TOP", 144, 6, 0xFF0000FF},  {"BG_TOP", 192, 8, 0xFF00FF00},
+        {"BG_TOP", 120, 5, 0xFF0000FF}, {"BG_TOP", 168, 7, 0xFF00FF00},  {"BG_TOP", 240, 10, 0xFF00FF00},
+        {"BG_TOP", 72, 3, 0xFFFF0000},  {"BG_BOTTOM", 144, 3, 0xFF090909}, {"BG_BOTTOM", 192, 4, 0xFF090909},
+        {"BG_MIDDLE", 192, 1, 0x04000000},  // a one-pixel slice stays one pixel
+    };
+    for (const auto& c : cases) {
+        HBITMAP bitmap = nullptr;
+        void* bits = nullptr;
+        SIZE size{};
+        ASSERT_TRUE(LoadImageBitmap(SkinPath(c.name), &bitmap, &bits, &size, c.dpi)) << c.name << " " << c.dpi;
+        EXPECT_EQ(c.side, size.cx) << c.name << " " << c.dpi;
+        EXPECT_EQ(c.side, size.cy) << c.name << " " << c.dpi;
+        const auto* pixels = static_cast<const std::uint32_t*>(bits);
+        EXPECT_EQ(c.colour, pixels[size.cx * (size.cy / 2) + size.cx / 2] & (c.colour >> 24 == 0xFF ? ~0u : 0xFF000000))
+            << c.name << " " << c.dpi;
+        DeleteObject(bitmap);
+    }
+}
+
+// The skin beside the test program: every picture has its 150 % and 200 %
+// set, each its 100 % size scaled, so no monitor at those scales resamples.
+TEST(ShippedSkin, EveryPictureHasItsScaledSets) {
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring folder = program;
+    folder.resize(folder.find_last_of(L"\\/") + 1);
+    InitImageLibrary();
+    const auto sizeOf = [](const std::wstring& path) {
+        HBITMAP bitmap = nullptr;
+        SIZE size{};
+        LoadImageBitmap(path.c_str(), &bitmap, nullptr, &size);
+        DeleteObject(bitmap);
+        return size;
+    };
+    for (const SkinCatalogueRow& row : SkinCatalogueRows()) {
+        const SIZE base = sizeOf(folder + row.relativePath);
+        ASSERT_GT(base.cx, 0) << row.name;
+        for (const int set : {150, 200}) {
+            const SIZE drawn = sizeOf(folder + SkinSetPath(row.relativePath, set));
+            EXPECT_EQ(ScaledPictureLength(base.cx, SkinSetDpi(set)), drawn.cx) << row.name << " at " << set;
+            EXPECT_EQ(ScaledPictureLength(base.cy, SkinSetDpi(set)), drawn.cy) << row.name << " at " << set;
+        }
+    }
 }
 
 TEST_F(SkinCatalogueTest, ProgramFolderOutsideAsciiIsKeptAsUnicode) {

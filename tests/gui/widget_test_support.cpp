@@ -6,7 +6,7 @@
 
 void WidgetWindowTest::SetUp() {
     window_ = std::make_unique<SkinnableWindow>(TestInstance(), kWidth, kHeight, 1, L"widgets",
-                                                WS_POPUP, 0);
+                                                WS_POPUP, 0, windowDpi_);
     ASSERT_NE(nullptr, window_->MainWindow());
     // Keep the real pointer away from the widgets until a test moves it.
     SetCursorPos(1200, 1000);

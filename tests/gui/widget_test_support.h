@@ -38,6 +38,7 @@ protected:
     // empty (all zero) when there is none.
     RECT InkBounds(const RECT& area) const;
 
+    int windowDpi_ = 96;  // what the window is drawn at; set before SetUp
     std::unique_ptr<SkinnableWindow> window_;
 };
 

@@ -272,4 +272,44 @@ TEST_F(HistoryItemTest, FailedEntriesMakeTheirButtonsWhenFirstShown) {
     EXPECT_TRUE(HasVisibleStyle(item->CopyButton()->Window()));
 }
 
+// The same entry drawn at 150 %: its places and sizes scaled, the thumbnail
+// fitted into a box of 104 and masked by the mask resampled to that box (a
+// 69-pixel mask would leave its edges transparent).
+class HistoryItemAt150 : public HistoryItemTest {
+protected:
+    void SetUp() override {
+        windowDpi_ = 144;
+        HistoryItemTest::SetUp();
+    }
+};
+
+TEST_F(HistoryItemAt150, PlacesSizesAndTheThumbnailAreScaled) {
+    WriteThumb("big.png", 200, 200, kRed);
+    GUIHistoryItem* item = Add(std::make_unique<GUIHistoryItem>(Parent(), TestInstance(), nullptr, nullptr));
+    auto row = std::make_shared<const HistoryRow>(
+        MakeHistoryRow(7, "http://x/a/b.png", std::string(60, 'W') + ".png", "d", "big.png", ""));
+    const auto thumbnail = LoadPreparedThumbnail(HistoryThumbPath(App().dataFolder, *row), 144);
+    EXPECT_EQ(104, thumbnail->box);
+    item->Bind(row, *thumbnail);
+    EXPECT_EQ(300, item->Size().cx);
+    EXPECT_EQ(104, item->Size().cy);
+    EXPECT_EQ(188, item->Title()->Size().cx);  // cut at 125 scaled
+    EXPECT_TRUE(item->ShowsOverlay());
+
+    item->Move(0, 0);
+    Repaint();
+    EXPECT_EQ(113, item->CopyButton()->Position().x);
+    EXPECT_EQ(66, item->CopyButton()->Position().y);
+    EXPECT_EQ(210, item->DeleteButton()->Position().x);
+    EXPECT_EQ(30, item->DeleteButton()->Size().cx);
+    EXPECT_EQ(kMaskedRed, Pixel(52, 52));
+    EXPECT_EQ(kMaskedRed, Pixel(100, 95));  // beyond 69 + 17
+    EXPECT_EQ(0u, Pixel(104, 52) >> 24);   // the box ends at 104
+    EXPECT_EQ(0xFF5A5A5Au, Pixel(150, 75));  // the copy button's grey, 65 x 20 scaled
+
+    // The default thumbnail is prepared for the same box.
+    const auto none = DefaultPreparedThumbnail(144);
+    ASSERT_EQ(104u * 104u * 4u, none->bgra.size());
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 namespace {
 
 struct FitCase {
+    int dpi;
     int width, height;
     int cropX, cropY, cropWidth, cropHeight, placeX, placeY;
     bool overlay;
@@ -15,20 +16,26 @@ struct FitCase {
 
 TEST(ThumbnailFit, CropsLargeSidesAndCentresSmallOnes) {
     const FitCase cases[] = {
-        {200, 100, 65, 15, 69, 69, 0, 0, true},   // both large: centre crop
-        {200, 40, 65, 0, 69, 40, 0, 14, false},   // wide strip, too low for the overlay
-        {200, 51, 65, 0, 69, 51, 0, 9, true},     // wide strip just high enough
-        {200, 50, 65, 0, 69, 50, 0, 9, false},
-        {40, 200, 0, 65, 40, 69, 14, 0, false},   // tall strip, too narrow
-        {60, 70, 0, 0, 60, 69, 4, 0, true},       // tall by one pixel, crop offset 0
-        {60, 60, 0, 0, 60, 60, 4, 4, false},      // small: centred unscaled
-        {69, 69, 0, 0, 69, 69, 0, 0, false},      // exactly the box
-        {70, 70, 0, 0, 69, 69, 0, 0, true},
-        {0, 0, 0, 0, 0, 0, 34, 34, false},        // nothing loaded
+        {96, 200, 100, 65, 15, 69, 69, 0, 0, true},   // both large: centre crop
+        {96, 200, 40, 65, 0, 69, 40, 0, 14, false},   // wide strip, too low for the overlay
+        {96, 200, 51, 65, 0, 69, 51, 0, 9, true},     // wide strip just high enough
+        {96, 200, 50, 65, 0, 69, 50, 0, 9, false},
+        {96, 40, 200, 0, 65, 40, 69, 14, 0, false},   // tall strip, too narrow
+        {96, 60, 70, 0, 0, 60, 69, 4, 0, true},       // tall by one pixel, crop offset 0
+        {96, 60, 60, 0, 0, 60, 60, 4, 4, false},      // small: centred unscaled
+        {96, 69, 69, 0, 0, 69, 69, 0, 0, false},      // exactly the box
+        {96, 70, 70, 0, 0, 69, 69, 0, 0, true},
+        {96, 0, 0, 0, 0, 0, 0, 34, 34, false},        // nothing loaded
+        // At 150 % the box is 104 and a strip must be higher than 75 (50 scaled).
+        {144, 200, 100, 48, 0, 104, 100, 0, 2, true},
+        {144, 200, 75, 48, 0, 104, 75, 0, 14, false},
+        {144, 200, 76, 48, 0, 104, 76, 0, 14, true},
+        {144, 69, 69, 0, 0, 69, 69, 17, 17, false},   // a 100 % thumbnail, centred
+        {192, 200, 200, 31, 31, 138, 138, 0, 0, true},
     };
     for (const FitCase& c : cases) {
-        const ThumbnailFit fit = FitThumbnail(c.width, c.height);
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        const ThumbnailFit fit = FitThumbnail(c.width, c.height, c.dpi);
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " at " << c.dpi);
         EXPECT_EQ(c.cropX, fit.cropX);
         EXPECT_EQ(c.cropY, fit.cropY);
         EXPECT_EQ(c.cropWidth, fit.cropWidth);

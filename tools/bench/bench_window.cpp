@@ -36,7 +36,7 @@ std::unique_ptr<HistoryStore> OpenBenchWindow(HINSTANCE instance, const wchar_t*
     DefineDefaultSettings(Settings());
     if (!LoadSkinCatalogue(app.programFolder)) return nullptr;
     SetDefaultFonts(StartupFontList());
-    if (!CreateMainWindow(instance, window)) return nullptr;
+    if (!CreateMainWindow(instance, window, kBaseDpi)) return nullptr;
     CreateMainButtons(instance);
     CreateMainPage(instance);
     return LoadHistoryList(instance, nullptr);

@@ -1,8 +1,10 @@
 // Paint speed of the skinned window: the whole 316 x 530 picture composed
 // again (background tiles, window buttons and a page of widgets, uploading at
 // 60 %), and the repaint of one progress-bar tick. Prints the median and the
-// 90th percentile of each over many paints; not a test.
-//   paint_bench.exe [--skin DIR] [PAINTS]
+// 90th percentile of each over many paints; not a test. With --dpi, the
+// program's own main window drawn at that DPI instead (the display scaling's
+// cost: its frame, buttons and upload page at 100 %, 150 % or 200 %).
+//   paint_bench.exe [--skin DIR] [--dpi DPI] [PAINTS]
 #include <windows.h>
 
 #include <algorithm>
@@ -12,6 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "base/display_scale.h"
+#include "config/settings_catalogue.h"
+#include "config/settings_store.h"
 #include "gui/argb_bitmap.h"
 #include "gui/font_face.h"
 #include "gui/gui_object.h"
@@ -83,14 +90,50 @@ std::vector<double> TimeBarePush(int paints) {
     return times;
 }
 
+// The main window at `dpi`, 530 pixels tall at 96 DPI: full recompositions.
+int BenchMainWindow(int dpi, int paints) {
+    DefineDefaultSettings(Settings());
+    Settings().SetInt(L"LiftornHeight", 530);
+    Settings().SetInt(L"PositionX", 40);
+    Settings().SetInt(L"PositionY", 40);
+    std::unique_ptr<SkinnableWindow> window;
+    if (!CreateMainWindow(GetModuleHandleW(nullptr), window, dpi)) {
+        std::fprintf(stderr, "paint_bench: the main window was not made\n");
+        return 1;
+    }
+    CreateMainButtons(GetModuleHandleW(nullptr));
+    CreateMainPage(GetModuleHandleW(nullptr));
+    window->Show(SW_SHOWNOACTIVATE);
+    Pump();
+    window->PaintNow();
+    HWND main = window->MainWindow();
+    for (int i = 0; i < 20; ++i) {
+        InvalidateRect(main, nullptr, FALSE);
+        window->PaintNow();
+    }
+    const std::vector<double> full = Time(paints, [&](int) {
+        InvalidateRect(main, nullptr, FALSE);
+        window->PaintNow();
+    });
+    const SIZE size = window->BackBufferSize();
+    std::printf("main window at %d %%: %ld x %ld, full median %.3f ms, 90%% %.3f ms over %zu paints\n",
+                ScalePercent(dpi), size.cx, size.cy, full[full.size() / 2], full[full.size() * 9 / 10],
+                full.size());
+    App().mainWindow = nullptr;
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     std::wstring skin;
     int paints = 500;
+    int dpi = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--skin") == 0 && i + 1 < argc) {
             skin = argv[++i];
+        } else if (std::wcscmp(argv[i], L"--dpi") == 0 && i + 1 < argc) {
+            dpi = UsableDpi(_wtoi(argv[++i]));
         } else {
             paints = std::max(10, _wtoi(argv[i]));
         }
@@ -100,6 +143,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     SetDefaultFonts(StartupFontList());
+    if (dpi) return BenchMainWindow(dpi, paints);
     std::unique_ptr<Showcase> showcase =
         BuildShowcase(GetModuleHandleW(nullptr), ShowcaseState::kUploading, 40, 40);
     if (!showcase) {
