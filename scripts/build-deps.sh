@@ -584,9 +584,10 @@ step extract extract_sources
 step zlib build_zlib
 step minizip build_minizip
 step giflib build_giflib
+# DevIL, the longest after curl, starts as soon as its image libraries are in.
 lanes "curl:build_curl libsodium:build_libsodium" \
-      "libjpeg-turbo:build_libjpeg libpng:build_libpng freetype:build_freetype devil:build_devil" \
-      "sqlite:build_sqlite"
+      "libjpeg-turbo:build_libjpeg libpng:build_libpng devil:build_devil" \
+      "sqlite:build_sqlite freetype:build_freetype"
 step finish finish_prefix
 
 current_step=install

@@ -32,10 +32,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The prefix is made once and stamped; a half-made one is made again.
+# The prefix is made once (a copy of the build's pristine one) and stamped;
+# a half-made one is made again.
 if [ ! -e "$prefix/.liftorn-winxp" ]; then
   rm -rf "$prefix"
-  mkdir -p "$prefix"
+  "$root/scripts/wine-prefix.sh" || { echo "FAIL: cannot make the prefix $prefix" >&2; exit 1; }
   wine winecfg -v winxp64 >/dev/null 2>&1
   wineserver -w
   touch "$prefix/.liftorn-winxp"
