@@ -110,11 +110,16 @@ bool RegionInput(CaptureState& state, UINT message, WPARAM, LPARAM lParam) {
                 RedrawSelection(state);
             }
             return true;
-        case WM_LBUTTONUP:
+        case WM_LBUTTONUP: {
+            // The drag ends where the button came up: the moves on the way
+            // may have been merged or not yet reported when it did.
+            bool redraw = PointerMovedTo(state.selection, PointOf(lParam), state.Width(), state.Height());
             if (GetCapture() == state.overlay) ReleaseCapture();
-            if (Release(state.selection)) RedrawSelection(state);
+            if (Release(state.selection)) redraw = true;
+            if (redraw) RedrawSelection(state);
             SetCursor(CursorFor(state, ShapeUnder(state, PointOf(lParam))));
             return true;
+        }
         default:
             return false;
     }

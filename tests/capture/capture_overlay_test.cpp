@@ -112,6 +112,17 @@ TEST_F(OverlayTest, RegionSelectionFollowsRealInputAndRedrawsExactly) {
     EXPECT_EQ((CaptureRect{0, 600, state.Width(), state.Height()}), state.selection.drawn);
     EXPECT_TRUE(MatchesFresh());
 
+    // A drag whose last moves were never reported ends where the button
+    // came up.
+    const auto at = [&](int x, int y) {
+        return MAKELPARAM(x - state.overlayRect.left, y - state.overlayRect.top);
+    };
+    SendMessageW(state.overlay, WM_LBUTTONDOWN, MK_LBUTTON, at(100, 100));
+    PointerMove(150, 150);
+    SendMessageW(state.overlay, WM_LBUTTONUP, 0, at(200, 180));
+    EXPECT_EQ((CaptureRect{100, 100, 201, 181}), state.selection.drawn);
+    EXPECT_TRUE(MatchesFresh());
+
     // Escape ends the capture.
     SendMessageW(state.overlay, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_FALSE(IsWindow(state.overlay));
