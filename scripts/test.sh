@@ -7,8 +7,11 @@ set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$root/scripts/wine-env.sh"
 
-# LIFTORN_TEST_DESKS: how many desks the Windows tests share (1 to 9).
-desks="${LIFTORN_TEST_DESKS:-2}"
+# LIFTORN_TEST_DESKS: how many desks the Windows tests share (1 to 9). Two
+# take the Windows tests from about 9 minutes to 5, but the capture road's
+# region test then now and then sees a selection 6 pixels wide of the mark:
+# one until that is understood.
+desks="${LIFTORN_TEST_DESKS:-1}"
 
 "$root/scripts/build.sh" win || { echo "test: build failed" >&2; exit 1; }
 
@@ -43,7 +46,7 @@ echo "== Windows tests under Wine, on $desks desks"
 # next to the tests that need none.
 "$root/scripts/with-display.sh" --virtual --desks "$desks" bash -c \
   'ctest --test-dir "$1/win" --output-on-failure --resource-spec-file "$LIFTORN_DESK_SPEC" "${@:2}"' \
-  desks "$LIFTORN_BUILD_DIR" -j "$((desks + $(nproc)))" "$@" || status=1
+  desks "$LIFTORN_BUILD_DIR" -j "$((desks + $(nproc) - 1))" "$@" || status=1
 
 wait "$portable" || status=1
 echo "== the Win32-free builds, beside the Windows tests"
