@@ -45,7 +45,7 @@ echo "== Windows tests under Wine, on $desks desks"
 # desks (a virtual display and a Wine prefix each) they run side by side,
 # next to the tests that need none.
 "$root/scripts/with-display.sh" --virtual --desks "$desks" bash -c \
-  'ctest --test-dir "$1/win" --output-on-failure --resource-spec-file "$LIFTORN_DESK_SPEC" "${@:2}"' \
+  'ctest --test-dir "$1/win" --output-on-failure --resource-spec-file "$LIFTORN_DESK_RESOURCES" "${@:2}"' \
   desks "$LIFTORN_BUILD_DIR" -j "$((desks + $(nproc) - 1))" "$@" || status=1
 
 wait "$portable" || status=1

@@ -5,7 +5,7 @@
 # --desks N (implies --virtual) sets up N desks, each a private display with a
 # Wine prefix of its own: desk 0 is $WINEPREFIX, desk k is $WINEPREFIX-desk<k>.
 # The command sees desk 0 as DISPLAY and WINEPREFIX, all displays in
-# LIFTORN_DESK_DISPLAYS, and in LIFTORN_DESK_SPEC a ctest resource file that
+# LIFTORN_DESK_DISPLAYS, and in LIFTORN_DESK_RESOURCES a ctest resource file that
 # offers the desks as the resource "desks" (scripts/on-desk.sh moves a test
 # onto the one it was given).
 set -uo pipefail
@@ -27,11 +27,11 @@ case "$desks" in [1-9]) ;; *) echo "with-display: --desks takes 1 to 9" >&2; exi
 base_prefix="$WINEPREFIX"
 prefixes=()
 xvfb_pids=()
-spec=""
+desk_file=""
 cleanup() {
   for prefix in "${prefixes[@]}"; do WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1; done
   for pid in "${xvfb_pids[@]}"; do kill "$pid" >/dev/null 2>&1; done
-  [ -n "$spec" ] && rm -f "$spec"
+  [ -n "$desk_file" ] && rm -f "$desk_file"
   wait 2>/dev/null
 }
 trap cleanup EXIT
@@ -92,7 +92,7 @@ for pid in "${pids[@]}"; do wait "$pid" || exit 1; done
 
 export DISPLAY="${displays[0]}" WINEPREFIX="$base_prefix"
 export LIFTORN_DESK_DISPLAYS="${displays[*]}"
-spec="$(mktemp "${TMPDIR:-/tmp}/liftorn-desks.XXXXXX")"
+desk_file="$(mktemp "${TMPDIR:-/tmp}/liftorn-desks.XXXXXX")"
 {
   printf '{"version": {"major": 1, "minor": 0}, "local": [{"desks": ['
   for ((desk = 0; desk < desks; desk++)); do
@@ -100,6 +100,6 @@ spec="$(mktemp "${TMPDIR:-/tmp}/liftorn-desks.XXXXXX")"
     printf '{"id": "%d", "slots": 1}' "$desk"
   done
   printf ']}]}\n'
-} >"$spec"
-export LIFTORN_DESK_SPEC="$spec"
+} >"$desk_file"
+export LIFTORN_DESK_RESOURCES="$desk_file"
 "$@"

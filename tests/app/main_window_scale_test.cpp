@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/main_window_fixture.h"
 #include "app/history_search.h"
 #include "app/hotkey_page.h"
 #include "app/settings_page.h"
@@ -66,12 +67,8 @@ protected:
         Settings().SetInt(L"LiftornHeight", 530);
         Settings().SetInt(L"PositionX", 30);
         Settings().SetInt(L"PositionY", 20);
-        App().programFolder = TestProgramFolder();
-        ASSERT_TRUE(LoadSkinCatalogue(App().programFolder));
-        SetDefaultFonts(StartupFontList());
-        queue = std::make_unique<UploadQueue>();
-        queue->SetPaused(true);
-        App().uploadQueue = queue.get();
+        PrepareForMainWindow(queue);
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(CreateMainWindow(TestInstance(), window, kDpi));
         CreateMainButtons(TestInstance());
         CreateMainPage(TestInstance());

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/main_window_fixture.h"
 #include "app/login.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
@@ -67,12 +68,8 @@ protected:
         Settings().SetInt(L"PositionY", 40);
         Settings().SetBool(L"UseIEProxy", true);  // one switch starts on that defaults off
         Settings().SetAdvanced(L"adv_main_uri", L"https://files.test");
-        App().programFolder = TestProgramFolder();
-        ASSERT_TRUE(LoadSkinCatalogue(App().programFolder));
-        SetDefaultFonts(StartupFontList());
-        queue = std::make_unique<UploadQueue>();
-        queue->SetPaused(true);
-        App().uploadQueue = queue.get();
+        PrepareForMainWindow(queue);
+        if (HasFatalFailure()) return;
         Seams stand_ins;
         stand_ins.shellOpen = &RecordOpen;
         seams = std::make_unique<ScopedSeams>(stand_ins);

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -222,22 +221,6 @@ protected:
         return prompt;
     }
     HWND MessageBoxShown() { return WaitVisible(instance.id, L"#32770"); }
-    // What the program shows, for a failure's message: "class left,top wxh" each.
-    std::string ShownWindows() {
-        std::string shown;
-        for (HWND window : VisibleWindowsOf(instance.id)) {
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            RECT rect{};
-            GetWindowRect(window, &rect);
-            char line[160];
-            std::snprintf(line, sizeof line, "%ls %ld,%ld %ldx%ld%s; ", name, rect.left, rect.top,
-                          rect.right - rect.left, rect.bottom - rect.top,
-                          window == GetForegroundWindow() ? " (foreground)" : "");
-            shown += line;
-        }
-        return shown;
-    }
     // A region capture of (from)-(to), both inclusive, named `name` in the
     // prompt; the prompt, or null when it did not show.
     HWND Capture(POINT from, POINT to, const wchar_t* name) {
@@ -409,7 +392,7 @@ TEST_F(CaptureRoad, RegionScreenshotsFromSelectionToHistory) {
     Drag({650, 350}, {700, 400});
     Press(VK_RETURN);
     HWND prompt = Prompt();
-    ASSERT_NE(nullptr, prompt) << ShownWindows();
+    ASSERT_NE(nullptr, prompt) << Shown(instance.id);
     RECT rect{};
     GetWindowRect(prompt, &rect);
     ClickAt(rect.left + 225 + 28, rect.top + 107 + 10);  // the Cancel button
