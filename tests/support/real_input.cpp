@@ -22,18 +22,34 @@ void SendMouse(DWORD flags, int x = 0, int y = 0) {
     Settle();
 }
 
+bool PointerAt(int x, int y) {
+    POINT at{};
+    return GetCursorPos(&at) && at.x == x && at.y == y;
+}
+
+// Wine moves the X pointer for each move we send, and the program whose
+// window is under it reports that move back as its own input when it gets
+// round to it. Under load the echo of an earlier step can come after a later
+// step and put the pointer back there, so a press or release sent then lands
+// on the old spot. Waits until that window's thread has caught up.
+bool WindowUnderCaughtUp(int x, int y) {
+    HWND under = WindowFromPoint(POINT{x, y});
+    DWORD_PTR ignored = 0;
+    if (under) SendMessageTimeoutW(under, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    Settle();
+    return PointerAt(x, y);
+}
+
 }  // namespace
 
 void MouseTo(int x, int y) {
-    SendMouse(MOUSEEVENTF_MOVE, x, y);
-    // Under load the display may still report an older position for a
-    // moment; a press sent then would land there.
-    PumpUntil(
-        [x, y] {
-            POINT at{};
-            return GetCursorPos(&at) && at.x == x && at.y == y;
-        },
-        5000);
+    const DWORD start = GetTickCount();
+    do {
+        SendMouse(MOUSEEVENTF_MOVE, x, y);
+        // Under load the display may still report an older position for a
+        // moment; a press sent then would land there.
+        if (PumpUntil([x, y] { return PointerAt(x, y); }, 5000) && WindowUnderCaughtUp(x, y)) return;
+    } while (GetTickCount() - start < 5000);
 }
 void MouseDown() {
     SendMouse(MOUSEEVENTF_LEFTDOWN);
