@@ -12,16 +12,33 @@
 //   probe quit          asks the instance to exit (Exit, command 205),
 //                       confirms the "still uploading" question if shown,
 //                       prints and returns the instance's exit code
+// and, for the test at another display scaling (it reads physical pixels):
+//   probe size          prints the instance window's width and height
+//   probe toast         prints the height of the first toast within 10 s
+//   probe match FOLDER NAME X Y
+//                       compares the skin picture NAME (of the skin in the
+//                       program folder FOLDER, for the system's DPI) with
+//                       the screen at the client point (X, Y) of the
+//                       instance's window; prints how many of its opaque
+//                       pixels there are and how many the screen shows as
+//                       they are, exit 0 when all
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "support/process.h"
 #include "app/instance_handoff.h"
+#include "base/dpi_awareness.h"
+#include "base/monitor_dpi.h"
+#include "base/scoped_win.h"
+#include "gui/argb_bitmap.h"
+#include "gui/image_library.h"
+#include "gui/skin_catalogue.h"
+#include "support/process.h"
 
 namespace {
 
@@ -115,16 +132,87 @@ int Quit() {
     return code == 0 ? 0 : 5;
 }
 
+int PrintSize() {
+    HWND window = FindRunningInstanceWindow();
+    RECT rect{};
+    if (!window || !GetWindowRect(window, &rect)) return 2;
+    std::printf("%ld %ld\n", rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
+int PrintToastHeight() {
+    for (int waited = 0; waited <= 10000; waited += 100) {
+        HWND toast = nullptr;
+        EnumWindows(
+            [](HWND window, LPARAM found) -> BOOL {
+                wchar_t title[16] = {};
+                GetWindowTextW(window, title, 16);
+                const bool clickThrough = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
+                if (std::wstring(title) != L"toast" || !IsWindowVisible(window) || clickThrough) return TRUE;
+                *reinterpret_cast<HWND*>(found) = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&toast));
+        RECT rect{};
+        if (toast && GetWindowRect(toast, &rect)) {
+            std::printf("%ld\n", rect.bottom - rect.top);
+            return 0;
+        }
+        Sleep(100);
+    }
+    return 1;
+}
+
+int MatchPicture(const char* folder, const char* name, int x, int y) {
+    HWND window = FindRunningInstanceWindow();
+    if (!window) return 2;
+    InitImageLibrary();
+    if (!LoadSkinCatalogue(folder)) return 3;
+    HBITMAP picture = nullptr;
+    void* pictureBits = nullptr;
+    SIZE size{};
+    if (!LoadImageBitmap(SkinPath(name), &picture, &pictureBits, &size, SystemDpi())) return 3;
+    ScopedBitmap pictureOwner(picture);
+    POINT at{x, y};
+    ClientToScreen(window, &at);
+    ScopedWindowDC screen(nullptr);
+    ScopedMemoryDC copyDc(CreateCompatibleDC(screen.get()));
+    void* copyBits = nullptr;
+    ScopedBitmap copy(CreateArgbBitmap(copyDc.get(), size.cx, size.cy, &copyBits));
+    if (!copy) return 3;
+    {
+        ScopedSelect selected(copyDc.get(), copy.get());
+        BitBlt(copyDc.get(), 0, 0, size.cx, size.cy, screen.get(), at.x, at.y, SRCCOPY);
+        GdiFlush();
+    }
+    const auto* wanted = static_cast<const std::uint32_t*>(pictureBits);
+    const auto* shown = static_cast<const std::uint32_t*>(copyBits);
+    int opaque = 0, same = 0;
+    for (int i = 0; i < size.cx * size.cy; ++i) {
+        if ((wanted[i] >> 24) != 0xFF) continue;
+        ++opaque;
+        if ((wanted[i] & 0xFFFFFF) == (shown[i] & 0xFFFFFF)) ++same;
+    }
+    std::printf("%d %d\n", opaque, same);
+    return opaque > 0 && same == opaque ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Physical pixels, as the program sees them.
+    EnableDpiAwareness(DpiAwareness::kPerMonitorVersion2);
     const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "size") return PrintSize();
+    if (command == "toast") return PrintToastHeight();
+    if (command == "match" && argc > 5) return MatchPicture(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
     if (command == "version") return PrintVersion();
     if (command == "wait-window") return WaitForWindow(30000) ? 0 : 1;
     if (command == "tray") return HasTrayIcon(argc > 2 ? std::atoi(argv[2]) : 1);
     if (command == "click" && argc > 3) return Click(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "quit") return Quit();
     if (command == "restart-shell") return RestartShell();
-    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|click X Y|restart-shell|quit\n");
+    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|click X Y|restart-shell|quit|size|toast|"
+                         "match FOLDER NAME X Y\n");
     return 64;
 }

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The real program on a desktop at 150 %, in a Wine prefix of this test's own
+# whose display runs at 144 DPI: the main window is 474 x 795 with the
+# pictures of the 150 % set on the screen as they are, a file handed over by
+# a second start is uploaded (history row), its toast is 144 pixels tall,
+# and the settings page shows the 150 % set's heading in the same window.
+#   scale_road_test.sh LIFTORN_EXE PROBE_EXE PREFIX_DIR
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+[ "$#" -eq 3 ] || { echo "usage: scale_road_test.sh LIFTORN_EXE PROBE_EXE PREFIX_DIR" >&2; exit 2; }
+liftorn="$1" probe="$2" prefix="$3"
+
+# With no service yet, run ourselves next to one.
+if [ -z "${LIFTORN_DEVSERVICE_URL:-}" ]; then
+  exec "$root/scripts/with-devservice.sh" "$0" "$@"
+fi
+[ -n "${DISPLAY:-}" ] || { echo "scale_road_test: needs DISPLAY (run under scripts/with-display.sh)" >&2; exit 1; }
+
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/liftorn-scale.XXXXXX")"
+instance_pid=""
+cleanup() {
+  [ -n "$instance_pid" ] && kill "$instance_pid" 2>/dev/null
+  wineserver -k >/dev/null 2>&1
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The prefix is made once (a copy of the build's pristine one, its desktop
+# set to 144 DPI) and stamped; a half-made one is made again.
+if [ ! -e "$prefix/.liftorn-144" ]; then
+  rm -rf "$prefix"
+  "$root/scripts/wine-prefix.sh" || { echo "FAIL: cannot make the prefix $prefix" >&2; exit 1; }
+  for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 </dev/null \
+      || { echo "FAIL: cannot set LogPixels in $key" >&2; exit 1; }
+  done
+  wineserver -w
+  touch "$prefix/.liftorn-144"
+fi
+wineserver -p >/dev/null 2>&1
+
+appdata="$work/appdata"
+data="$appdata/vantorel liftorn"
+mkdir -p "$data"
+base="$LIFTORN_DEVSERVICE_URL"
+# A recent update check keeps the daily check quiet; 530 tall at 100 %.
+printf 'adv_api_upload_uri %s/api/json\r\nadv_api_verify_uri %s/api/json\r\nadv_main_uri %s\r\nLastUpdateCheck %s\r\nPositionX 40\r\nPositionY 40\r\nLiftornHeight 530\r\nShowToastAlerts true\r\n' \
+  "$base" "$base" "$base" "$(date +%s)" >"$data/vantorel.conf"
+launcher="$work/liftorn.cmd"
+printf '@set "APPDATA=%s"\r\n@"%s" %%*\r\n' "$(winpath "$appdata")" "$(winpath "$liftorn")" >"$launcher"
+wine cmd /c "$(winpath "$launcher")" >"$work/liftorn.log" 2>&1 &
+instance_pid=$!
+wine "$probe" wait-window || { echo "FAIL: the program published no window" >&2; exit 1; }
+
+program_folder="$(winpath "$(dirname "$liftorn")/")"
+# Painted once it shows: the first pictures may take a moment to arrive.
+size=""
+for _ in $(seq 50); do
+  size="$(wine "$probe" size | tr -d '\r')"
+  [ "$size" = "474 795" ] && break
+  sleep 0.1
+done
+[ "$size" = "474 795" ] || fail "the main window is '$size', not 474 x 795"
+match() {  # NAME X Y WHAT
+  local result=""
+  for _ in $(seq 30); do
+    result="$(wine "$probe" match "$program_folder" "$1" "$2" "$3" | tr -d '\r')" && return 0
+    sleep 0.1
+  done
+  fail "$4 on the screen is not the 150 % picture $1 as it is (opaque, same: '$result')"
+}
+match DROP_NORMAL 63 48 "the drop area"
+
+# A file handed over by a second start is uploaded; its toast is drawn at 150 %.
+upload="$work/at 150 percent.txt"
+printf 'uploaded at 150 %%\r\n' >"$upload"
+wine cmd /c "$(winpath "$launcher")" "$(winpath "$upload")" || fail "the second start did not exit with 0"
+toast="$(wine "$probe" toast | tr -d '\r')"
+[ "$toast" = "144" ] || fail "the toast is '$toast' pixels tall, not 144"
+rows=""
+for _ in $(seq 150); do
+  rows="$(python3 - "$data/history.db" <<'PY'
+import sqlite3, sys
+try:
+    db = sqlite3.connect("file:" + sys.argv[1] + "?mode=ro", uri=True)
+    for (filename,) in db.execute("SELECT filename FROM history"):
+        print(filename)
+except sqlite3.Error:
+    pass
+PY
+)"
+  [ -n "$rows" ] && break
+  sleep 0.2
+done
+[ "$rows" = "at 150 percent.txt" ] || fail "expected the upload in the history, got: '$rows'"
+
+# The settings button (120, -72 at 100 %), then the page's heading (45, 30).
+wine "$probe" click 190 698
+match SETTINGS_HEADING 68 45 "the settings page's heading"
+size="$(wine "$probe" size | tr -d '\r')"
+[ "$size" = "474 795" ] || fail "with the settings shown the window is '$size', not 474 x 795"
+
+code="$(wine "$probe" quit | tr -d '\r')"
+[ "$code" = "0" ] || fail "Exit did not end the program with code 0 (probe said '$code')"
+wait "$instance_pid" 2>/dev/null
+instance_pid=""
+grep -qi '^LiftornHeight 530' "$data/vantorel.conf" || fail "the height was not kept at 100 % (530)"
+
+if [ "$failures" -ne 0 ]; then
+  echo "--- liftorn.log" >&2
+  cat "$work/liftorn.log" >&2
+  exit 1
+fi
+echo "scale_road_test: passed"
