@@ -14,6 +14,12 @@
 //                       prints and returns the instance's exit code
 // and, for the test at another display scaling (it reads physical pixels):
 //   probe size          prints the instance window's width and height
+//   probe drag X1 Y1 X2 Y2
+//                       a real left-button drag between screen points
+//   probe press X Y     a real left click at the screen point (X, Y)
+//   probe wait-title TITLE [tool]
+//                       waits up to 10 s for a visible window TITLE (a tool
+//                       window with "tool")
 //   probe toast         prints the height of the first toast within 10 s
 //   probe match FOLDER NAME X Y
 //                       compares the skin picture NAME (of the skin in the
@@ -29,6 +35,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/instance_handoff.h"
@@ -78,21 +85,72 @@ int HasTrayIcon(UINT id) {
     return 1;
 }
 
+void Button(DWORD flags) {
+    INPUT press{};
+    press.type = INPUT_MOUSE;
+    press.mi.dwFlags = flags;
+    SendInput(1, &press, sizeof(INPUT));
+}
+
+int Press(int x, int y) {
+    SetCursorPos(x, y);
+    Sleep(50);
+    Button(MOUSEEVENTF_LEFTDOWN);
+    Button(MOUSEEVENTF_LEFTUP);
+    // Long enough for a page fade, and the next click is no double-click.
+    Sleep(GetDoubleClickTime() + 100);
+    return 0;
+}
+
 int Click(int x, int y) {
     HWND window = FindRunningInstanceWindow();
     if (!window) return 2;
     POINT point{x, y};
     ClientToScreen(window, &point);
-    SetCursorPos(point.x, point.y);
-    Sleep(50);
-    INPUT press[2] = {};
-    press[0].type = press[1].type = INPUT_MOUSE;
-    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, press, sizeof(INPUT));
-    // Long enough for a page fade, and the next click is no double-click.
-    Sleep(GetDoubleClickTime() + 100);
+    return Press(point.x, point.y);
+}
+
+int Drag(int x1, int y1, int x2, int y2) {
+    SetCursorPos(x1, y1);
+    Sleep(200);
+    Button(MOUSEEVENTF_LEFTDOWN);
+    Sleep(100);
+    for (int step = 1; step <= 4; ++step) {
+        SetCursorPos(x1 + (x2 - x1) * step / 4, y1 + (y2 - y1) * step / 4);
+        Sleep(100);
+    }
+    Button(MOUSEEVENTF_LEFTUP);
+    Sleep(300);
     return 0;
+}
+
+int WaitForTitle(const char* title, bool tool) {
+    static std::wstring wanted;
+    static bool toolOnly;
+    wanted.assign(title, title + std::strlen(title));
+    toolOnly = tool;
+    for (int waited = 0; waited <= 10000; waited += 100) {
+        HWND found = nullptr;
+        EnumWindows(
+            [](HWND window, LPARAM found) -> BOOL {
+                wchar_t text[64] = {};
+                GetWindowTextW(window, text, 64);
+                const LONG_PTR extended = GetWindowLongPtrW(window, GWL_EXSTYLE);
+                if (text != wanted || !IsWindowVisible(window) || (toolOnly && !(extended & WS_EX_TOOLWINDOW)) ||
+                    (extended & WS_EX_TRANSPARENT)) {
+                    return TRUE;
+                }
+                *reinterpret_cast<HWND*>(found) = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        if (found) {
+            Sleep(300);  // drawn
+            return 0;
+        }
+        Sleep(100);
+    }
+    return 1;
 }
 
 // What Explorer's restart does to the instance: its icon is gone, then the
@@ -204,6 +262,11 @@ int main(int argc, char** argv) {
     EnableDpiAwareness(DpiAwareness::kPerMonitorVersion2);
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "size") return PrintSize();
+    if (command == "drag" && argc > 5) {
+        return Drag(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+    }
+    if (command == "press" && argc > 3) return Press(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "wait-title" && argc > 2) return WaitForTitle(argv[2], argc > 3 && std::string(argv[3]) == "tool");
     if (command == "toast") return PrintToastHeight();
     if (command == "match" && argc > 5) return MatchPicture(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
     if (command == "version") return PrintVersion();
@@ -213,6 +276,6 @@ int main(int argc, char** argv) {
     if (command == "quit") return Quit();
     if (command == "restart-shell") return RestartShell();
     std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|click X Y|restart-shell|quit|size|toast|"
-                         "match FOLDER NAME X Y\n");
+                         "match FOLDER NAME X Y|drag X1 Y1 X2 Y2|press X Y|wait-title TITLE [tool]\n");
     return 64;
 }

@@ -2,13 +2,15 @@
 # The real program on a desktop at 150 %, in a Wine prefix of this test's own
 # whose display runs at 144 DPI: the main window is 474 x 795 with the
 # pictures of the 150 % set on the screen as they are, a file handed over by
-# a second start is uploaded (history row), its toast is 144 pixels tall,
-# and the settings page shows the 150 % set's heading in the same window.
-#   scale_road_test.sh LIFTORN_EXE PROBE_EXE PREFIX_DIR
+# a file handed over by a second start is uploaded (history row) and its
+# toast is 144 pixels tall, a region capture of another program's window
+# holds exactly its pixels, and the settings page shows the 150 % set's
+# heading in the same window.
+#   scale_road_test.sh LIFTORN_EXE PROBE_EXE TARGET_EXE PREFIX_DIR
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-[ "$#" -eq 3 ] || { echo "usage: scale_road_test.sh LIFTORN_EXE PROBE_EXE PREFIX_DIR" >&2; exit 2; }
-liftorn="$1" probe="$2" prefix="$3"
+[ "$#" -eq 4 ] || { echo "usage: scale_road_test.sh LIFTORN_EXE PROBE_EXE TARGET_EXE PREFIX_DIR" >&2; exit 2; }
+liftorn="$1" probe="$2" target="$3" prefix="$4"
 
 # With no service yet, run ourselves next to one.
 if [ -z "${LIFTORN_DEVSERVICE_URL:-}" ]; then
@@ -50,7 +52,7 @@ data="$appdata/vantorel liftorn"
 mkdir -p "$data"
 base="$LIFTORN_DEVSERVICE_URL"
 # A recent update check keeps the daily check quiet; 530 tall at 100 %.
-printf 'adv_api_upload_uri %s/api/json\r\nadv_api_verify_uri %s/api/json\r\nadv_main_uri %s\r\nLastUpdateCheck %s\r\nPositionX 40\r\nPositionY 40\r\nLiftornHeight 530\r\nShowToastAlerts true\r\n' \
+printf 'adv_api_upload_uri %s/api/json\r\nadv_api_verify_uri %s/api/json\r\nadv_main_uri %s\r\nLastUpdateCheck %s\r\nUnderstoodScreenshot true\r\nPositionX 40\r\nPositionY 40\r\nLiftornHeight 530\r\nShowToastAlerts true\r\n' \
   "$base" "$base" "$base" "$(date +%s)" >"$data/vantorel.conf"
 launcher="$work/liftorn.cmd"
 printf '@set "APPDATA=%s"\r\n@"%s" %%*\r\n' "$(winpath "$appdata")" "$(winpath "$liftorn")" >"$launcher"
@@ -77,28 +79,68 @@ match() {  # NAME X Y WHAT
 }
 match DROP_NORMAL 63 48 "the drop area"
 
+history_names() {
+  python3 - "$data/history.db" <<'PY'
+import sqlite3, sys
+try:
+    db = sqlite3.connect("file:" + sys.argv[1] + "?mode=ro", uri=True)
+    for (filename,) in db.execute("SELECT filename FROM history ORDER BY rowid"):
+        print(filename)
+except sqlite3.Error:
+    pass
+PY
+}
+wait_history() {  # the names, one a line
+  rows=""
+  for _ in $(seq 150); do
+    rows="$(history_names)"
+    [ "$rows" = "$1" ] && return 0
+    sleep 0.2
+  done
+  fail "expected the history '$1', got: '$rows'"
+}
+
 # A file handed over by a second start is uploaded; its toast is drawn at 150 %.
 upload="$work/at 150 percent.txt"
 printf 'uploaded at 150 %%\r\n' >"$upload"
 wine cmd /c "$(winpath "$launcher")" "$(winpath "$upload")" || fail "the second start did not exit with 0"
 toast="$(wine "$probe" toast | tr -d '\r')"
 [ "$toast" = "144" ] || fail "the toast is '$toast' pixels tall, not 144"
-rows=""
-for _ in $(seq 150); do
-  rows="$(python3 - "$data/history.db" <<'PY'
-import sqlite3, sys
-try:
-    db = sqlite3.connect("file:" + sys.argv[1] + "?mode=ro", uri=True)
-    for (filename,) in db.execute("SELECT filename FROM history"):
-        print(filename)
-except sqlite3.Error:
-    pass
+wait_history "at 150 percent.txt"
+
+# A region capture inside another program's window, which paints a pattern
+# of its own at (600, 300): 200 x 100 pixels, each the pattern's. The
+# overlay's upload button (8 to 88 from the corner at 150 %), then the
+# prompt's OK button (161, 107 at 100 %).
+wine "$target" pattern 600 300 320 240 Pattern >/dev/null 2>&1 &
+wine "$probe" wait-title Pattern || fail "no pattern window"
+wine cmd /c "$(winpath "$launcher")" /screenshot || fail "the /screenshot start did not exit with 0"
+wine "$probe" wait-title SnippingWindow || fail "no capture overlay"
+wine "$probe" drag 640 340 839 439
+wine "$probe" press 48 48
+wine "$probe" wait-title "vantorel liftorn" tool || fail "no capture prompt"
+wine "$probe" click 284 176
+wait_history $'at 150 percent.txt\ncapture.png'
+captured="$(find "$LIFTORN_DEVSERVICE_DATA/files" -name capture.png | head -n 1)"
+if [ -z "$captured" ]; then
+  fail "the service has no capture.png"
+else
+  python3 - "$captured" <<'PY' || fail "the capture is not the pattern's pixels"
+import subprocess, sys
+path = sys.argv[1]
+size = tuple(map(int, subprocess.run(["identify", "-format", "%w %h", path], capture_output=True, text=True,
+                                     check=True).stdout.split()))
+raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
+if size != (200, 100):
+    sys.exit(f"capture {size}, not 200 x 100")
+def pattern(x, y):  # capture/capture_target_pattern.h
+    return bytes(((x * 7 + 13) & 0xFF, (y * 5 + 31) & 0xFF, ((x ^ y) * 3) & 0xFF))
+wrong = sum(1 for y in range(100) for x in range(200)
+            if raw[(y * 200 + x) * 3:(y * 200 + x) * 3 + 3] != pattern(40 + x, 40 + y))
+print(f"capture 200 x 100: {wrong} pixels not the pattern's")
+sys.exit(1 if wrong else 0)
 PY
-)"
-  [ -n "$rows" ] && break
-  sleep 0.2
-done
-[ "$rows" = "at 150 percent.txt" ] || fail "expected the upload in the history, got: '$rows'"
+fi
 
 # The settings button (120, -72 at 100 %), then the page's heading (45, 30).
 wine "$probe" click 190 698
