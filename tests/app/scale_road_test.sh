@@ -5,7 +5,7 @@
 # a file handed over by a second start is uploaded (history row) and its
 # toast is 144 pixels tall, a region capture of another program's window
 # holds exactly its pixels, and the settings page shows the 150 % set's
-# heading in the same window.
+# heading in the same window; then, briefly, the window and its art at 200 %.
 #   scale_road_test.sh LIFTORN_EXE PROBE_EXE TARGET_EXE PREFIX_DIR
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -18,7 +18,7 @@ if [ -z "${LIFTORN_DEVSERVICE_URL:-}" ]; then
 fi
 [ -n "${DISPLAY:-}" ] || { echo "scale_road_test: needs DISPLAY (run under scripts/with-display.sh)" >&2; exit 1; }
 
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
@@ -33,19 +33,25 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The prefix is made once (a copy of the build's pristine one, its desktop
-# set to 144 DPI) and stamped; a half-made one is made again.
-if [ ! -e "$prefix/.liftorn-144" ]; then
-  rm -rf "$prefix"
-  "$root/scripts/wine-prefix.sh" || { echo "FAIL: cannot make the prefix $prefix" >&2; exit 1; }
-  for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    wine reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 </dev/null \
-      || { echo "FAIL: cannot set LogPixels in $key" >&2; exit 1; }
-  done
-  wineserver -w
-  touch "$prefix/.liftorn-144"
-fi
-wineserver -p >/dev/null 2>&1
+# A prefix per scale ($prefix-DPI) is made once (a copy of the build's
+# pristine one, its desktop set to that DPI) and stamped; a half-made one is
+# made again. Its server runs until the next one is used.
+use_prefix() {  # DPI
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+  export WINEPREFIX="$prefix-$1"
+  if [ ! -e "$WINEPREFIX/.liftorn-dpi" ]; then
+    rm -rf "$WINEPREFIX"
+    "$root/scripts/wine-prefix.sh" || { echo "FAIL: cannot make the prefix $WINEPREFIX" >&2; exit 1; }
+    for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+      wine reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null \
+        || { echo "FAIL: cannot set LogPixels in $key" >&2; exit 1; }
+    done
+    wineserver -w
+    touch "$WINEPREFIX/.liftorn-dpi"
+  fi
+  wineserver -p >/dev/null 2>&1
+}
+use_prefix 144
 
 appdata="$work/appdata"
 data="$appdata/vantorel liftorn"
@@ -75,7 +81,7 @@ match() {  # NAME X Y WHAT
     result="$(wine "$probe" match "$program_folder" "$1" "$2" "$3" | tr -d '\r')" && return 0
     sleep 0.1
   done
-  fail "$4 on the screen is not the 150 % picture $1 as it is (opaque, same: '$result')"
+  fail "$4 on the screen is not the picture $1 of the scale's set as it is (opaque, same: '$result')"
 }
 match DROP_NORMAL 63 48 "the drop area"
 
@@ -148,15 +154,35 @@ match SETTINGS_HEADING 68 45 "the settings page's heading"
 size="$(wine "$probe" size | tr -d '\r')"
 [ "$size" = "474 795" ] || fail "with the settings shown the window is '$size', not 474 x 795"
 
-code="$(wine "$probe" quit | tr -d '\r')"
-[ "$code" = "0" ] || fail "Exit did not end the program with code 0 (probe said '$code')"
-wait "$instance_pid" 2>/dev/null
-instance_pid=""
+quit_program() {
+  local code
+  code="$(wine "$probe" quit | tr -d '\r')"
+  [ "$code" = "0" ] || fail "Exit did not end the program with code 0 at $1 DPI (probe said '$code')"
+  wait "$instance_pid" 2>/dev/null
+  instance_pid=""
+}
+quit_program 144
 grep -qi '^LiftornHeight 530' "$data/vantorel.conf" || fail "the height was not kept at 100 % (530)"
 
+# At 200 %, briefly: 1060 pixels would not fit the display, so 400 at 100 %
+# (800): 632 wide, the 200 % set's drop area at (84, 64).
+use_prefix 192
+sed -i 's/^LiftornHeight .*/LiftornHeight 400\r/I' "$data/vantorel.conf"
+wine cmd /c "$(winpath "$launcher")" >"$work/liftorn-192.log" 2>&1 &
+instance_pid=$!
+wine "$probe" wait-window || fail "the program published no window at 192 DPI"
+size=""
+for _ in $(seq 50); do
+  size="$(wine "$probe" size | tr -d '\r')"
+  [ "$size" = "632 800" ] && break
+  sleep 0.1
+done
+[ "$size" = "632 800" ] || fail "at 192 DPI the main window is '$size', not 632 x 800"
+match DROP_NORMAL 84 64 "the drop area at 200 %"
+quit_program 192
+
 if [ "$failures" -ne 0 ]; then
-  echo "--- liftorn.log" >&2
-  cat "$work/liftorn.log" >&2
+  for log in "$work"/*.log; do echo "--- $(basename "$log")" >&2; cat "$log" >&2; done
   exit 1
 fi
 echo "scale_road_test: passed"
