@@ -12,13 +12,21 @@ source "$root/scripts/wine-env.sh"
 # load rather than speed there.
 desks="${LIFTORN_TEST_DESKS:-2}"
 
+# The desks' Wine prefixes are made while the program builds (Wine's first
+# start in a new prefix is mostly waiting), once Wine and Xvfb are there.
+"$root/scripts/install-packages.sh" || exit 1
+prefix_log="$(mktemp "${TMPDIR:-/tmp}/liftorn-prefixes.XXXXXX")"
+portable_log="$(mktemp "${TMPDIR:-/tmp}/liftorn-portable.XXXXXX")"
+trap 'rm -f "$prefix_log" "$portable_log"' EXIT
+"$root/scripts/with-display.sh" --virtual --desks "$desks" true >"$prefix_log" 2>&1 &
+prefixes=$!
+
 "$root/scripts/build.sh" win || { echo "test: build failed" >&2; exit 1; }
+wait "$prefixes" || { cat "$prefix_log" >&2; echo "test: the desks' Wine prefixes could not be made" >&2; exit 1; }
 
 # The Windows tests mostly wait (for windows, services, time limits), so the
 # Win32-free builds and their tests run beside them, at a lower priority so
 # that the tests' timing is not theirs to disturb. Their report follows.
-portable_log="$(mktemp "${TMPDIR:-/tmp}/liftorn-portable.XXXXXX")"
-trap 'rm -f "$portable_log"' EXIT
 (
   status=0
   if nice -n 10 "$root/scripts/build.sh" native; then

@@ -57,7 +57,7 @@ std::string IsoDayOfHistoryDate(std::string_view stored) {
         if (year < 0 || at - yearStart == 3) continue;
         if (at - yearStart == 2) year += year >= 69 ? 1900 : 2000;
         if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return {};
-        char text[16];
+        char text[36];  // room for any three ints, so no truncation is even possible
         std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
         return text;
     }

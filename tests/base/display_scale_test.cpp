@@ -39,7 +39,9 @@ TEST(DisplayScale, BackAndBetweenMonitors) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.converted, ConvertLength(c.length, c.from, c.to)) << c.length << " " << c.from << " " << c.to;
-        if (c.to == 96) EXPECT_EQ(c.converted, UnscaleLength(c.length, c.from)) << c.length;
+        if (c.to == 96) {
+            EXPECT_EQ(c.converted, UnscaleLength(c.length, c.from)) << c.length;
+        }
     }
 
     // Scaling up and back gives the 96-DPI length again, whatever the scale.

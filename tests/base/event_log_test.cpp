@@ -73,7 +73,9 @@ TEST(EventLog, ThreadsWriteWholeLinesAndTheLogRotatesAtItsLimit) {
             EXPECT_EQ("pad=" + padding, padField) << line;
             const int number = std::stoi(lineField.substr(5));
             auto last = lastLine.find(threadField);
-            if (last != lastLine.end()) EXPECT_GT(number, last->second) << line;
+            if (last != lastLine.end()) {
+                EXPECT_GT(number, last->second) << line;
+            }
             lastLine[threadField] = number;
             ++kept;
         }

@@ -526,7 +526,9 @@ TEST_F(UploadQueueTest, ABusyServiceIsTriedAgainAfterEachPauseWhileLaterJobsGo) 
         busy, R"({"mode": "status500", "path": "/api/json", "status": 429, "retry_after": 2, "count": 1})",
         nullptr};
     for (std::int64_t pause : {5, 30, 2}) {
-        if (const char* fault = next[seen - 2]) ASSERT_TRUE(DevService::SetFault(fault));
+        if (const char* fault = next[seen - 2]) {
+            ASSERT_TRUE(DevService::SetFault(fault));
+        }
         testNow += pause - 1;
         EXPECT_TRUE(NothingMoreFor(seen)) << "retried before its pause of " << pause << " s";
         testNow += 1;
