@@ -52,12 +52,17 @@ PY
     appdata="Z:${work//\//\\}\\appdata"
     launcher="$work/liftorn.cmd"
     printf '@set "APPDATA=%s"\r\n@"%s" %%*\r\n' "$appdata" "Z:${build//\//\\}\\liftorn.exe" >"$launcher"
+    # The first shown X window named NAME within TENTHS tenths of a second.
+    shown() {
+      local found=""
+      for _ in $(seq "$2"); do
+        found="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)" && [ -n "$found" ] && break
+        sleep 0.1
+      done
+      echo "$found"
+    }
     wine cmd /c "Z:${launcher//\//\\}" >/dev/null 2>&1 &
-    window=""
-    for _ in $(seq 600); do
-      window="$(xdotool search --onlyvisible --name '^vantorel liftorn$' 2>/dev/null | head -1)" && [ -n "$window" ] && break
-      sleep 0.1
-    done
+    window="$(shown 'vantorel liftorn' 600)"
     [ -n "$window" ] || { echo "shoot-scales: no window at $dpi DPI (run it again: a first start in a new prefix can be slow)" >&2; exit 1; }
     sleep 3
     eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -71,11 +76,7 @@ PY
     # A toast: a picture uploaded from the command line, once it is fully out.
     convert -size 64x64 gradient:'#0c4a6e-#38bdf8' "$work/harbour.png"
     wine cmd /c "Z:${launcher//\//\\}" "Z:${work//\//\\}\\harbour.png" >/dev/null 2>&1 &
-    toast=""
-    for _ in $(seq 300); do
-      toast="$(xdotool search --onlyvisible --name '^toast$' 2>/dev/null | head -1)" && [ -n "$toast" ] && break
-      sleep 0.1
-    done
+    toast="$(shown toast 300)"
     [ -n "$toast" ] || { echo "shoot-scales: no toast at $dpi DPI" >&2; exit 1; }
     sleep 1.5  # out in about 0.2 s, held for 3.5
     eval "$(xdotool getwindowgeometry --shell "$toast")"
@@ -88,7 +89,7 @@ PY
 
     # The capture prompt, after a region is drawn.
     wine cmd /c "Z:${launcher//\//\\}" /screenshot >/dev/null 2>&1 &
-    for _ in $(seq 150); do xdotool search --onlyvisible --name '^SnippingWindow$' >/dev/null 2>&1 && break; sleep 0.1; done
+    shown SnippingWindow 150 >/dev/null
     sleep 1
     xdotool mousemove 700 340 mousedown 1 mousemove 800 420 mousemove 900 500 mouseup 1
     sleep 1

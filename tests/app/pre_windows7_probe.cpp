@@ -124,33 +124,39 @@ int Drag(int x1, int y1, int x2, int y2) {
     return 0;
 }
 
-int WaitForTitle(const char* title, bool tool) {
-    static std::wstring wanted;
-    static bool toolOnly;
-    wanted.assign(title, title + std::strlen(title));
-    toolOnly = tool;
+// A shown top-level window titled `title` (a tool window only with `tool`),
+// not a click-through one, waited for up to 10 s; null when none comes.
+HWND WaitForShownWindow(const char* title, bool tool) {
+    struct Wanted {
+        std::wstring title;
+        bool tool;
+        HWND found;
+    } wanted{std::wstring(title, title + std::strlen(title)), tool, nullptr};
     for (int waited = 0; waited <= 10000; waited += 100) {
-        HWND found = nullptr;
         EnumWindows(
-            [](HWND window, LPARAM found) -> BOOL {
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* wanted = reinterpret_cast<Wanted*>(data);
                 wchar_t text[64] = {};
                 GetWindowTextW(window, text, 64);
                 const LONG_PTR extended = GetWindowLongPtrW(window, GWL_EXSTYLE);
-                if (text != wanted || !IsWindowVisible(window) || (toolOnly && !(extended & WS_EX_TOOLWINDOW)) ||
-                    (extended & WS_EX_TRANSPARENT)) {
+                if (text != wanted->title || !IsWindowVisible(window) || (extended & WS_EX_TRANSPARENT) ||
+                    (wanted->tool && !(extended & WS_EX_TOOLWINDOW))) {
                     return TRUE;
                 }
-                *reinterpret_cast<HWND*>(found) = window;
+                wanted->found = window;
                 return FALSE;
             },
-            reinterpret_cast<LPARAM>(&found));
-        if (found) {
-            Sleep(300);  // drawn
-            return 0;
-        }
+            reinterpret_cast<LPARAM>(&wanted));
+        if (wanted.found) return wanted.found;
         Sleep(100);
     }
-    return 1;
+    return nullptr;
+}
+
+int WaitForTitle(const char* title, bool tool) {
+    if (!WaitForShownWindow(title, tool)) return 1;
+    Sleep(300);  // drawn
+    return 0;
 }
 
 // What Explorer's restart does to the instance: its icon is gone, then the
@@ -199,26 +205,11 @@ int PrintSize() {
 }
 
 int PrintToastHeight() {
-    for (int waited = 0; waited <= 10000; waited += 100) {
-        HWND toast = nullptr;
-        EnumWindows(
-            [](HWND window, LPARAM found) -> BOOL {
-                wchar_t title[16] = {};
-                GetWindowTextW(window, title, 16);
-                const bool clickThrough = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
-                if (std::wstring(title) != L"toast" || !IsWindowVisible(window) || clickThrough) return TRUE;
-                *reinterpret_cast<HWND*>(found) = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&toast));
-        RECT rect{};
-        if (toast && GetWindowRect(toast, &rect)) {
-            std::printf("%ld\n", rect.bottom - rect.top);
-            return 0;
-        }
-        Sleep(100);
-    }
-    return 1;
+    HWND toast = WaitForShownWindow("toast", false);
+    RECT rect{};
+    if (!toast || !GetWindowRect(toast, &rect)) return 1;
+    std::printf("%ld\n", rect.bottom - rect.top);
+    return 0;
 }
 
 int MatchPicture(const char* folder, const char* name, int x, int y) {

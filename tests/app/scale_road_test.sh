@@ -18,26 +18,15 @@ if [ -z "${LIFTORN_DEVSERVICE_URL:-}" ]; then
 fi
 [ -n "${DISPLAY:-}" ] || { echo "scale_road_test: needs DISPLAY (run under scripts/with-display.sh)" >&2; exit 1; }
 
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/liftorn-scale.XXXXXX")"
-instance_pid=""
-cleanup() {
-  [ -n "$instance_pid" ] && kill "$instance_pid" 2>/dev/null
-  wineserver -k >/dev/null 2>&1
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+export WINEPREFIX="$prefix-144"
+name=scale
+source "$root/tests/app/instance_test_lib.sh"
 
 # A prefix per scale ($prefix-DPI) is made once (a copy of the build's
 # pristine one, its desktop set to that DPI) and stamped; a half-made one is
 # made again. Its server runs until the next one is used.
 use_prefix() {  # DPI
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+  [ "$WINEPREFIX" = "$prefix-$1" ] || wineserver -k >/dev/null 2>&1
   export WINEPREFIX="$prefix-$1"
   if [ ! -e "$WINEPREFIX/.liftorn-dpi" ]; then
     rm -rf "$WINEPREFIX"
@@ -67,14 +56,16 @@ instance_pid=$!
 wine "$probe" wait-window || { echo "FAIL: the program published no window" >&2; exit 1; }
 
 program_folder="$(winpath "$(dirname "$liftorn")/")"
-# Painted once it shows: the first pictures may take a moment to arrive.
-size=""
-for _ in $(seq 50); do
-  size="$(wine "$probe" size | tr -d '\r')"
-  [ "$size" = "474 795" ] && break
-  sleep 0.1
-done
-[ "$size" = "474 795" ] || fail "the main window is '$size', not 474 x 795"
+expect_size() {  # "WIDTH HEIGHT" WHAT; the window may take a moment to size itself
+  local size=""
+  for _ in $(seq 50); do
+    size="$(wine "$probe" size | tr -d '\r')"
+    [ "$size" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "$2 is '$size', not $1"
+}
+expect_size "474 795" "the main window"
 match() {  # NAME X Y WHAT
   local result=""
   for _ in $(seq 30); do
@@ -151,8 +142,7 @@ fi
 # The settings button (120, -72 at 100 %), then the page's heading (45, 30).
 wine "$probe" click 190 698
 match SETTINGS_HEADING 68 45 "the settings page's heading"
-size="$(wine "$probe" size | tr -d '\r')"
-[ "$size" = "474 795" ] || fail "with the settings shown the window is '$size', not 474 x 795"
+expect_size "474 795" "with the settings shown the window"
 
 quit_program() {
   local code
@@ -171,13 +161,7 @@ sed -i 's/^LiftornHeight .*/LiftornHeight 400\r/I' "$data/vantorel.conf"
 wine cmd /c "$(winpath "$launcher")" >"$work/liftorn-192.log" 2>&1 &
 instance_pid=$!
 wine "$probe" wait-window || fail "the program published no window at 192 DPI"
-size=""
-for _ in $(seq 50); do
-  size="$(wine "$probe" size | tr -d '\r')"
-  [ "$size" = "632 800" ] && break
-  sleep 0.1
-done
-[ "$size" = "632 800" ] || fail "at 192 DPI the main window is '$size', not 632 x 800"
+expect_size "632 800" "at 192 DPI the main window"
 match DROP_NORMAL 84 64 "the drop area at 200 %"
 quit_program 192
 
