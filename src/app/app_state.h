@@ -25,7 +25,9 @@ class HistoryStore;
 class HistorySearch;
 
 struct AppState {
+    // The upload page's size while the settings show, and the DPI it is at.
     RECT savedClientRect{};
+    int savedClientDpi = 96;
     NOTIFYICONDATAW trayIcon{};
     SkinnableWindow* mainWindow = nullptr;
     GUIPage* mainPage = nullptr;

@@ -95,7 +95,7 @@ bool IsDown(int key) { return GetKeyState(key) < 0; }
 }  // namespace
 
 HistorySearch::HistorySearch(HINSTANCE instance, GUIPage* page, GUIScrollArea* list)
-    : window_(list->ParentWindow()), dpi_(list->WindowDpi()), list_(list) {
+    : window_(list->ParentWindow()), list_(list) {
     auto button = std::make_unique<GUIButton>(window_, instance, Scaled(kButtonX), Scaled(kButtonY),
                                               Scaled(kButtonSide), Scaled(kButtonSide), SkinPath("BTN_SEARCH"),
                                               SkinPath("BTN_SEARCH_HOVER"));

@@ -90,11 +90,10 @@ private:
     void DeleteHighlighted();
     void LayOut();
 
-    // A 96-DPI length at the main window's DPI.
-    int Scaled(int length) const { return ScaleLength(length, dpi_); }
+    // A 96-DPI length at the main window's DPI (which follows its monitor).
+    int Scaled(int length) const { return ScaleLength(length, list_ ? list_->WindowDpi() : kBaseDpi); }
 
     HWND window_ = nullptr;
-    int dpi_ = kBaseDpi;
     GUIScrollArea* list_ = nullptr;
     GUIButton* button_ = nullptr;
     GUIEdit* box_ = nullptr;

@@ -209,11 +209,15 @@ void ToggleSettingsPage(void*, WPARAM) {
     app.settingsPage->SetShown(app.settingsShown, true);
     if (app.settingsShown) {
         GetClientRect(handle, &app.savedClientRect);
+        app.savedClientDpi = window.Dpi();
         window.ResizeTo(window.Scale(kSettingsPageWidth), window.Scale(kSettingsPageHeight), false);
         DragAcceptFiles(handle, FALSE);
         window.SetResizeEdges(0);
     } else {
-        window.ResizeTo(app.savedClientRect.right, app.savedClientRect.bottom, false);
+        // The window may have moved onto a monitor of another scale meanwhile.
+        const int from = app.savedClientDpi, to = window.Dpi();
+        window.ResizeTo(ConvertLayoutLength(app.savedClientRect.right, from, to),
+                        ConvertLayoutLength(app.savedClientRect.bottom, from, to), false);
         DragAcceptFiles(handle, TRUE);
         window.SetResizeEdges(kResizeBottom);
     }

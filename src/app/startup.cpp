@@ -109,9 +109,9 @@ std::string UploadAccount() {
 int RunLiftorn(HINSTANCE instance) {
     AppState& app = App();
 
-    // 1. The system's scale, before any window exists (the manifest normally
-    //    has asked already); common controls and COM.
-    EnableDpiAwareness(DpiAwareness::kSystem);
+    // 1. Each monitor's scale, before any window exists (the manifest
+    //    normally has asked already); common controls and COM.
+    EnableDpiAwareness(DpiAwareness::kPerMonitorVersion2);
     InitCommonControls();
     CoInitialize(nullptr);
 
@@ -199,9 +199,10 @@ int RunLiftorn(HINSTANCE instance) {
 
     // 14. The main window, published for later starts.
     std::unique_ptr<SkinnableWindow> mainWindow;
-    // The program is system aware: its windows are drawn at the system's
-    // scale, whichever monitor they are on.
-    const bool windowMade = CreateMainWindow(instance, mainWindow, SystemDpi());
+    // Drawn at the scale of the monitor where it last stood; a move onto
+    // another monitor lays it out again (WM_DPICHANGED).
+    const POINT place{Settings().GetInt(L"PositionX"), Settings().GetInt(L"PositionY")};
+    const bool windowMade = CreateMainWindow(instance, mainWindow, DpiOfPoint(place));
     ScopedHandle instanceMapping(app.instanceMapping);  // published until we end
     if (!windowMade) {
         LogEvent("error", {{"what", "the main window"}, {"reason", "it could not be created"}});

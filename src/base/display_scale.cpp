@@ -41,6 +41,17 @@ LayoutBox ScaleBox(const LayoutBox& box, int dpi) {
                      ScaleLength(box.height, dpi)};
 }
 
+int ConvertLayoutLength(int length, int fromDpi, int toDpi) {
+    if (UsableDpi(fromDpi) < kBaseDpi) return ConvertLength(length, fromDpi, toDpi);
+    return ScaleLength(UnscaleLength(length, fromDpi), toDpi);
+}
+
+LayoutBox ConvertBox(const LayoutBox& box, int fromDpi, int toDpi) {
+    return LayoutBox{ConvertLayoutLength(box.x, fromDpi, toDpi), ConvertLayoutLength(box.y, fromDpi, toDpi),
+                     ConvertLayoutLength(box.width, fromDpi, toDpi),
+                     ConvertLayoutLength(box.height, fromDpi, toDpi)};
+}
+
 int ScalePercent(int dpi) {
     return MultiplyDivide(100, UsableDpi(dpi), kBaseDpi);
 }

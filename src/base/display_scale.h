@@ -34,6 +34,13 @@ inline bool operator==(const LayoutBox& a, const LayoutBox& b) {
 }
 
 LayoutBox ScaleBox(const LayoutBox& box, int dpi);
+// A box laid out at `fromDpi` at `toDpi` (the window moved onto a monitor of
+// another scale). From 96 DPI or more it goes back to 96 DPI first, which
+// undoes ScaleBox exactly, so the box lands where a layout made at `toDpi`
+// would have put it; below 96 DPI it is converted directly.
+LayoutBox ConvertBox(const LayoutBox& box, int fromDpi, int toDpi);
+// A length the same way.
+int ConvertLayoutLength(int length, int fromDpi, int toDpi);
 
 // The scale as a whole percentage (144 → 150), for names and figures.
 int ScalePercent(int dpi);

@@ -2,9 +2,8 @@
 // awareness in its manifest; EnableDpiAwareness asks for the same at run
 // time, through whichever call the system has, for starts where the manifest
 // did not count (a copy of the program without its manifest, systems that
-// read only the older manifest setting). The updater is per-monitor aware;
-// the program stays system aware until every window it draws follows its
-// monitor's scale.
+// read only the older manifest setting). The program and the updater are
+// per-monitor aware (v2 where the system has it).
 #pragma once
 
 enum class DpiAwareness {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/clock.h"
+#include "base/monitor_dpi.h"
 #include "base/window_task.h"
 #include "gui/gui_text.h"
 #include "gui/skin_catalogue.h"
@@ -136,10 +137,12 @@ bool OnMouseActivate(HWND, UINT, WPARAM, LPARAM, LRESULT* result) {
     return true;
 }
 
-// Sized to its text unless given a width (and height).
+// Sized to its text unless given a width (and height); place and size at
+// 96 DPI.
 GUIText* AddText(SkinnableWindow& window, int x, int y, const std::wstring& text, std::uint32_t colour,
                  const FontSpec* font = nullptr, SIZE size = {0, 0}) {
-    auto widget = std::make_unique<GUIText>(window.MainWindow(), window.Instance(), x, y, size.cx, size.cy, text);
+    auto widget = std::make_unique<GUIText>(window.MainWindow(), window.Instance(), window.Scale(x), window.Scale(y),
+                                            window.Scale(size.cx), window.Scale(size.cy), text);
     widget->SetColour(colour);
     if (font) widget->SetFont({*font, {L"Calibri", font->pixelSize, font->weight}});
     return window.AddPainter(std::move(widget));
@@ -160,15 +163,19 @@ bool StartCountdown(const CountdownRequest& request) {
     countdown->request = request;
     countdown->request.seconds = std::clamp(request.seconds, kCountdownShortestSeconds, kCountdownLongestSeconds);
     HINSTANCE instance = request.instance ? request.instance : GetModuleHandleW(nullptr);
-    countdown->window = std::make_unique<SkinnableWindow>(instance, kWidth, kHeight, 1, L"countdown", 0,
-                                                          WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW);
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    // Drawn at the scale of the monitor whose corner it sits in.
+    const int dpi = DpiOfArea(area);
+    const int width = ScaleLength(kWidth, dpi), height = ScaleLength(kHeight, dpi);
+    countdown->window = std::make_unique<SkinnableWindow>(instance, width, height, 1, L"countdown", 0,
+                                                          WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, dpi);
     SkinnableWindow& window = *countdown->window;
     HWND handle = window.MainWindow();
     if (!handle || !window.AddBackgroundTile(SkinPath("COUNTDOWN_BG"), 0, 0)) return false;
-    window.ResizeTo(kWidth, kHeight, true);
-    RECT area{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    window.MoveTo(area.right - kWidth - kEdgeGap, area.bottom - kHeight - kEdgeGap);
+    window.ResizeTo(width, height, true);
+    const int gap = window.Scale(kEdgeGap);
+    window.MoveTo(area.right - width - gap, area.bottom - height - gap);
     window.SetMargins(kMarginTop, kMarginRight, kMarginBottom, kMarginLeft, true);
     window.SetCornerSize(4, 4);
     window.SetTopmost(true);

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "base/monitor_dpi.h"
 #include "capture/capture_names.h"
 #include "config/settings_store.h"
 #include "gui/gui_button.h"
@@ -71,11 +72,14 @@ void OnToggle(GUIToggle* toggle) {
 
 CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption, const std::wstring& promptText,
                              const std::wstring& defaultName) {
-    window_ =
-        std::make_unique<SkinnableWindow>(instance, kWidth, kHeight, 1, caption.c_str(), 0, WS_EX_TOOLWINDOW);
+    // Where the main window is, and drawn at the scale of the monitor there.
+    const POINT at{Settings().GetInt(L"PositionX"), Settings().GetInt(L"PositionY")};
+    const int dpi = DpiOfPoint(at);
+    window_ = std::make_unique<SkinnableWindow>(instance, ScaleLength(kWidth, dpi), ScaleLength(kHeight, dpi), 1,
+                                                caption.c_str(), 0, WS_EX_TOOLWINDOW, dpi);
     SkinnableWindow& window = *window_;
     window.SetMargins(17, 27, 37, 27, true);
-    window.MoveTo(Settings().GetInt(L"PositionX"), Settings().GetInt(L"PositionY"));
+    window.MoveTo(at.x, at.y);
     window.SetTopmost(Settings().GetBool(L"AlwaysOnTop"));
     window.SetCornerSize(4, 4);
     window.EnableBlur(true);
@@ -84,32 +88,42 @@ CapturePrompt::CapturePrompt(HINSTANCE instance, const std::wstring& caption, co
     window.AddBackgroundTile(SkinPath("BG_BOTTOM"), 0, 0);
 
     HWND parent = window.MainWindow();
-    glow_ = window.AddPainter(
-        std::make_unique<GUIImage>(parent, instance, 27, 19, 262, 82, SkinPath("INPUT_GLOW")));
-    promptText_ = window.AddPainter(std::make_unique<GUIText>(parent, instance, 35, 25, 0, 0, promptText));
+    // The prompt's boxes at 96 DPI, at the window's.
+    const auto box = [&window](int x, int y, int width, int height) {
+        return ScaleBox(LayoutBox{x, y, width, height}, window.Dpi());
+    };
+    const LayoutBox glow = box(27, 19, 262, 82);
+    glow_ = window.AddPainter(std::make_unique<GUIImage>(parent, instance, glow.x, glow.y, glow.width, glow.height,
+                                                         SkinPath("INPUT_GLOW")));
+    promptText_ = window.AddPainter(
+        std::make_unique<GUIText>(parent, instance, window.Scale(35), window.Scale(25), 0, 0, promptText));
     promptText_->SetColour(0xFFEAEAEA);
+    // Measured in the window's font, so already at its scale.
     const int textHeight = promptText_->MeasureText(promptText).cy;
 
-    nameEdit_ = window.AddPainter(
-        std::make_unique<GUIEdit>(parent, instance, 35, textHeight + 33, 246, 17, defaultName));
+    const LayoutBox name = box(35, 33, 246, 17);
+    nameEdit_ = window.AddPainter(std::make_unique<GUIEdit>(parent, instance, name.x, textHeight + name.y,
+                                                            name.width, name.height, defaultName));
     nameEdit_->SetTextColour(0x222222);
     nameEdit_->SetSelectionColours(0xEEEEEE, 0x222222);
     nameEdit_->SetBorderColour(0);
     nameEdit_->SetBackgroundColour(0xEEEEEE);
     nameEdit_->SetMaxLength(256);
 
-    errorText_ =
-        window.AddPainter(std::make_unique<GUIText>(parent, instance, 35, textHeight + 58, 0, 0, L""));
+    errorText_ = window.AddPainter(std::make_unique<GUIText>(parent, instance, window.Scale(35),
+                                                             textHeight + window.Scale(58), 0, 0, L""));
     errorText_->SetColour(0xFFFF2222);
 
-    cancelButton_ = window.AddPainter(std::make_unique<GUIButton>(
-        parent, instance, 225, 107, 56, 20, SkinPath("BTN_CANCEL"), SkinPath("BTN_CANCEL_HOVER")));
-    okButton_ = window.AddPainter(std::make_unique<GUIButton>(parent, instance, 161, 107, 56, 20,
+    const LayoutBox cancel = box(225, 107, 56, 20), ok = box(161, 107, 56, 20);
+    cancelButton_ = window.AddPainter(std::make_unique<GUIButton>(parent, instance, cancel.x, cancel.y, cancel.width,
+                                                                  cancel.height, SkinPath("BTN_CANCEL"),
+                                                                  SkinPath("BTN_CANCEL_HOVER")));
+    okButton_ = window.AddPainter(std::make_unique<GUIButton>(parent, instance, ok.x, ok.y, ok.width, ok.height,
                                                               SkinPath("BTN_OK"), SkinPath("BTN_OK_HOVER")));
 
     if (!Settings().GetAdvanced(L"adv_screenshot_cmd").empty()) {
-        runCommandToggle_ =
-            window.AddPainter(std::make_unique<GUIToggle>(parent, instance, 35, 111, L"Run adv_cmd"));
+        runCommandToggle_ = window.AddPainter(std::make_unique<GUIToggle>(
+            parent, instance, window.Scale(35), window.Scale(111), L"Run adv_cmd"));
         runCommandToggle_->SetLabelColour(0xFFFFFF);
         runCommandToggle_->SetSelected(Settings().GetBool(L"RunCommandAfterScreenshot"));
         runCommandToggle_->SetChangeFunction(OnToggle);

@@ -115,6 +115,8 @@ void GUIButton::Paint(HDC target, const RECT& dirty) {
     if (!window_ || !visible_) return;
     if (label_) {
         label_->Paint(target, dirty);
+        // Set again at another DPI, a label sized to its text has a new size.
+        FollowLabelSize();
     } else {
         (hover_ ? HoverImage() : NormalImage())->Paint(target, dirty);
     }

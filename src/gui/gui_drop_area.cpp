@@ -20,20 +20,32 @@ GUIDropArea::GUIDropArea(HWND parentWindow, HINSTANCE instance, int x, int y, in
         dc_.reset(CreateCompatibleDC(windowDc.get()));
     }
     InitImageLibrary();
-    const int dpi = WindowDpi();
-    LoadImageBitmap(normalPath, normalOwned_.put(), nullptr, nullptr, dpi);
+    if (normalPath) normalPath_ = normalPath;
+    if (uploadingPath) uploadingPath_ = uploadingPath;
+    if (errorPath) errorPath_ = errorPath;
+    LoadPictures(WindowDpi());
+}
+
+void GUIDropArea::LoadPictures(int dpi) {
+    const int shown = current_ ? StateOf(current_) : kDropNormal, fading = next_ ? StateOf(next_) : -1;
+    if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
+    oldBitmap_ = nullptr;
+    auto load = [dpi](const std::wstring& path, ScopedBitmap& owned) {
+        if (path.empty()) {
+            owned.reset();
+        } else {
+            LoadImageBitmap(path.c_str(), owned.put(), nullptr, nullptr, dpi);
+        }
+    };
+    load(normalPath_, normalOwned_);
+    load(uploadingPath_, uploadingOwned_);
+    load(errorPath_, errorOwned_);
     normal_ = normalOwned_.get();
-    uploading_ = normal_;
-    error_ = normal_;
-    if (uploadingPath) {
-        LoadImageBitmap(uploadingPath, uploadingOwned_.put(), nullptr, nullptr, dpi);
-        uploading_ = uploadingOwned_.get();
-    }
-    if (errorPath) {
-        LoadImageBitmap(errorPath, errorOwned_.put(), nullptr, nullptr, dpi);
-        error_ = errorOwned_.get();
-    }
-    current_ = normal_;
+    uploading_ = uploadingPath_.empty() ? normal_ : uploadingOwned_.get();
+    error_ = errorPath_.empty() ? normal_ : errorOwned_.get();
+    current_ = BitmapFor(shown);
+    next_ = fading < 0 ? nullptr : BitmapFor(fading);
+    loadedDpi_ = dpi;
 }
 
 GUIDropArea::~GUIDropArea() {
@@ -186,6 +198,7 @@ void GUIDropArea::Blend(HDC target, HBITMAP bitmap, int alpha) {
 }
 
 void GUIDropArea::Paint(HDC target, const RECT&) {
+    if (window_ && visible_ && loadedDpi_ != WindowDpi()) LoadPictures(WindowDpi());
     if (!window_ || !normal_ || !uploading_ || !error_ || !visible_) return;
     if (current_) Blend(target, current_, 255);
     if (next_) Blend(target, next_, alpha_);

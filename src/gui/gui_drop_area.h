@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "gui/gui_object.h"
 
@@ -70,6 +71,9 @@ private:
     void FadeTick();
     LRESULT OnDropFiles(WPARAM drop);  // an HDROP
     void Blend(HDC target, HBITMAP bitmap, int alpha);
+    // Loads the three pictures at `dpi`, keeping the state shown and the one
+    // fading in.
+    void LoadPictures(int dpi);
 
     // The three states' pictures; a state without a picture of its own shows
     // the normal one (the slot then holds normal_ itself, owned once).
@@ -79,6 +83,8 @@ private:
     HBITMAP error_ = nullptr;
     HBITMAP current_ = nullptr;
     HBITMAP next_ = nullptr;  // the state fading in, or null
+    std::wstring normalPath_, uploadingPath_, errorPath_;  // empty: none
+    int loadedDpi_ = 0;
     DropFileFunction fileFunction_ = nullptr;
     DropFolderFunction folderFunction_ = nullptr;
     DropBatchFunction batchFunction_ = nullptr;

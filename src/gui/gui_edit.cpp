@@ -36,10 +36,10 @@ GUIEdit::GUIEdit(HWND parentWindow, HINSTANCE instance, int x, int y, int width,
         // Tabbing between edit boxes needs the tab-stop style.
         SetWindowLongPtrW(window_, GWL_STYLE, GetWindowLongPtrW(window_, GWL_STYLE) | WS_TABSTOP);
     }
-    // The two text widgets draw only into this widget's picture, so they
-    // have no window to invalidate.
-    text_ = std::make_unique<GUIText>(nullptr, instance, kEditTextInset, 1, 0, 0, L"");
-    selectionText_ = std::make_unique<GUIText>(nullptr, instance, kEditTextInset, 1, 0, 0, L"");
+    // The two text widgets draw only into this widget's picture (nothing
+    // invalidates them); they know the window for its DPI.
+    text_ = std::make_unique<GUIText>(parentWindow, instance, kEditTextInset, 1, 0, 0, L"");
+    selectionText_ = std::make_unique<GUIText>(parentWindow, instance, kEditTextInset, 1, 0, 0, L"");
     model_.SetText(text);
     cursor_ = LoadCursorW(nullptr, IDC_IBEAM);
 
@@ -129,6 +129,7 @@ void GUIEdit::FreeBitmap() {
 }
 
 void GUIEdit::Render(bool refreshText, bool showSelectionText) {
+    renderedDpi_ = WindowDpi();
     if (!EnsureBitmap()) return;
     const int w = bitmapWidth_;
     const int h = bitmapHeight_;
@@ -171,6 +172,10 @@ void GUIEdit::Render(bool refreshText, bool showSelectionText) {
 }
 
 void GUIEdit::Paint(HDC target, const RECT&) {
+    // Resized, or its window moved onto a monitor of another scale.
+    if (visible_ && (bitmapWidth_ != width_ || bitmapHeight_ != height_ || renderedDpi_ != WindowDpi())) {
+        Render(true, true);
+    }
     if (!visible_ || !bitmap_) return;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(target, x_, y_, bitmapWidth_, bitmapHeight_, dc_.get(), 0, 0, bitmapWidth_, bitmapHeight_,

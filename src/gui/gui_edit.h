@@ -94,6 +94,7 @@ private:
     HGDIOBJ oldBitmap_ = nullptr;
     std::uint32_t* pixels_ = nullptr;
     int bitmapWidth_ = 0, bitmapHeight_ = 0;
+    int renderedDpi_ = 0;  // the window's DPI at the last render
     bool focused_ = false;
     bool shiftDown_ = false;
     bool controlDown_ = false;

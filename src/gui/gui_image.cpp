@@ -7,11 +7,8 @@
 GUIImage::GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
                    const wchar_t* path, int dpi)
     : GUIImage(parentWindow, instance, x, y, width, height, nullptr, 0, 0) {
-    SIZE size{0, 0};
-    if (LoadImageBitmap(path, bitmap_.put(), nullptr, &size, dpi ? dpi : WindowDpi())) {
-        imageWidth_ = size.cx;
-        imageHeight_ = size.cy;
-    }
+    if (!dpi && path) path_ = path;
+    Load(path, dpi ? dpi : WindowDpi());
 }
 
 GUIImage::GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
@@ -27,6 +24,30 @@ GUIImage::GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int widt
 
 GUIImage::~GUIImage() {
     if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
+}
+
+bool GUIImage::Load(const wchar_t* path, int dpi) {
+    if (dc_ && oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
+    oldBitmap_ = nullptr;
+    imageWidth_ = imageHeight_ = 0;
+    loadedDpi_ = dpi;
+    SIZE size{0, 0};
+    if (!LoadImageBitmap(path, bitmap_.put(), nullptr, &size, dpi)) {
+        return false;
+    }
+    imageWidth_ = size.cx;
+    imageHeight_ = size.cy;
+    return true;
+}
+
+void GUIImage::FollowWindowDpi() {
+    if (path_.empty()) return;
+    const int dpi = WindowDpi();
+    if (dpi == loadedDpi_) return;
+    // A widget exactly as large as its picture (a button's) stays so.
+    const bool fitted = width_ == imageWidth_ && height_ == imageHeight_;
+    Load(path_.c_str(), dpi);
+    if (fitted) GUIObject::Resize(imageWidth_, imageHeight_);
 }
 
 void GUIImage::CreateDeviceContext() {
@@ -47,6 +68,7 @@ void GUIImage::Blend(HDC target, int x, int y, int width, int height, int source
 }
 
 void GUIImage::Paint(HDC target, const RECT&) {
+    FollowWindowDpi();
     if (!bitmap_ || !visible_ || !dc_ || imageWidth_ <= 0 || imageHeight_ <= 0) return;
     HGDIOBJ previous = SelectObject(dc_.get(), bitmap_.get());
     if (!oldBitmap_) oldBitmap_ = previous;

@@ -5,13 +5,17 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "base/display_scale.h"
 #include "gui/gui_object.h"
 
 class GUIImage : public GUIObject {
 public:
     // Loads the image file at `path`, drawn for 96 DPI, at `dpi` (0: the
-    // window's, WindowDpi); if it does not load the widget draws nothing.
+    // window's, WindowDpi, and again at the window's new DPI when it moves
+    // onto a monitor of another scale); if it does not load the widget draws
+    // nothing.
     GUIImage(HWND parentWindow, HINSTANCE instance, int x, int y, int width, int height,
              const wchar_t* path, int dpi = 0);
     // Takes an existing premultiplied bitmap (the widget then owns it).
@@ -31,6 +35,10 @@ public:
 
 private:
     void CreateDeviceContext();
+    bool Load(const wchar_t* path, int dpi);
+    // Loads the picture again when the window's DPI is no longer the one it
+    // was loaded for.
+    void FollowWindowDpi();
     void Blend(HDC target, int x, int y, int width, int height, int sourceX, int sourceY) const;
 
     ScopedBitmap bitmap_;
@@ -39,4 +47,6 @@ private:
     int imageHeight_ = 0;
     int sourceX_ = 0;
     int sourceY_ = 0;
+    std::wstring path_;    // empty: a bitmap handed over, or a fixed DPI
+    int loadedDpi_ = 0;
 };

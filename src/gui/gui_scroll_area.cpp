@@ -411,8 +411,27 @@ void GUIScrollArea::ApplyPageVisibility(bool hidden) {
     ForEachWidget(hidden);
 }
 
+void GUIScrollArea::FollowWindowDpi() {
+    const int from = dpi_, to = WindowDpi();
+    if (from == to) return;
+    dpi_ = to;
+    auto convert = [from, to](int length) { return ConvertLayoutLength(length, from, to); };
+    itemHeight_ = std::max(1, convert(itemHeight_));
+    offset_ = convert(offset_);
+    insertOffset_ = convert(insertOffset_);
+    removalOffset_ = convert(removalOffset_);
+    highlightOffset_ = POINT{convert(highlightOffset_.x), convert(highlightOffset_.y)};
+    for (GUIImage* part : {trackTop_.get(), trackMiddle_.get(), trackBottom_.get(), thumbTop_.get(),
+                           thumbMiddle_.get(), thumbBottom_.get(), highlightImage_.get()}) {
+        if (part) part->Resize(convert(part->Size().cx), convert(part->Size().cy));
+    }
+    // Views are made for one DPI; the pool fills again as the list paints.
+    pool_.clear();
+}
+
 void GUIScrollArea::Paint(HDC target, const RECT& dirty) {
     if (!visible_) return;
+    FollowWindowDpi();
     ClampOffset();  // the area may have been resized
 
     // Clipping narrows the caller's clip (its update rectangle) rather than

@@ -180,8 +180,12 @@ private:
     bool CanShowWindows() const;
     int ListHeight() const;
     void ClampOffset();
+    // The window moved onto a monitor of another scale: the entries' height,
+    // the scrolled distance and the bar's parts follow, and the views are
+    // made again at the new DPI.
+    void FollowWindowDpi();
 
-    // A 96-DPI length of the bar at the window's DPI (taken at creation).
+    // A 96-DPI length of the bar at the window's DPI.
     int Scaled(int length) const { return ScaleLength(length, dpi_); }
 
     int dpi_ = kBaseDpi;

@@ -54,6 +54,8 @@ bool GUIText::SetFont(const std::vector<FontSpec>& fonts) {
     std::shared_ptr<FontFace> font = LoadFirstFont(ScaledFonts(fonts, WindowDpi()));
     if (!font) return false;
     ownFont_ = std::move(font);
+    ownFontSpecs_ = fonts;
+    ownFontDpi_ = WindowDpi();
     autoSizePending_ = autoSize_;
     Render();
     return true;
@@ -73,8 +75,22 @@ void GUIText::Resize(int width, int height) {
     Render();
 }
 
+void GUIText::FollowWindowDpi() {
+    if (WindowDpi() != renderedDpi_) Render();
+}
+
 void GUIText::Render() {
     ++renderCount_;
+    // At another DPI than before (the window moved onto a monitor of another
+    // scale): the own font at its size there, and a new size for a widget
+    // sized to its text.
+    const int dpi = WindowDpi();
+    if (ownFont_ && ownFontDpi_ != dpi) {
+        if (std::shared_ptr<FontFace> font = LoadFirstFont(ScaledFonts(ownFontSpecs_, dpi))) ownFont_ = std::move(font);
+        ownFontDpi_ = dpi;
+    }
+    if (renderedDpi_ != 0 && renderedDpi_ != dpi) autoSizePending_ = autoSize_;
+    renderedDpi_ = dpi;
     FreeBitmap();
     const std::shared_ptr<FontFace> font = FontInUse();
     const TextExtent extent = MeasureLine(font.get(), text_, spacing_);
@@ -105,7 +121,11 @@ void GUIText::Render() {
 
 void GUIText::Paint(HDC target, const RECT&) {
     if (!visible_) return;
-    if (!bitmap_) Render();
+    if (!bitmap_) {
+        Render();
+    } else {
+        FollowWindowDpi();
+    }
     if (!bitmap_) return;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(target, x_, y_, width_, height_, dc_.get(), 0, 0, width_, height_, blend);

@@ -34,7 +34,8 @@ public:
     // Extra pixels after every glyph's advance.
     void SetSpacing(int pixels);
     // Loads the first loadable face of `fonts` (sizes at 96 DPI, loaded at
-    // the window's) as this widget's own font; false (font unchanged) when
+    // the window's, and again at its new DPI when it moves onto a monitor of
+    // another scale) as this widget's own font; false (font unchanged) when
     // none loads.
     bool SetFont(const std::vector<FontSpec>& fonts);
 
@@ -64,9 +65,15 @@ private:
     std::shared_ptr<FontFace> FontInUse() const;
     void Render();
     void FreeBitmap();
+    // Sets the text again at the window's DPI when it is no longer the one
+    // it was rendered at.
+    void FollowWindowDpi();
 
     int spacing_ = 0;
     std::shared_ptr<FontFace> ownFont_;
+    std::vector<FontSpec> ownFontSpecs_;  // at 96 DPI
+    int ownFontDpi_ = 0;                  // what ownFont_ is set for
+    int renderedDpi_ = 0;                 // 0: not rendered yet
     std::wstring text_;
     ScopedBitmap bitmap_;
     HGDIOBJ oldBitmap_ = nullptr;

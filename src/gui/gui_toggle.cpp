@@ -76,8 +76,20 @@ LRESULT GUIToggle::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
 }
 
+void GUIToggle::PlaceParts() {
+    const int dpi = WindowDpi(), side = ScaleLength(kBoxSize, dpi);
+    for (GUIImage* box : {selectedImage_.get(), clearImage_.get(), selectedHoverImage_.get(),
+                          clearHoverImage_.get()}) {
+        if (box->Position().x != x_ || box->Position().y != y_) box->Move(x_, y_);
+        if (box->Size().cx != side || box->Size().cy != side) box->Resize(side, side);
+    }
+    const POINT label{x_ + ScaleLength(kLabelOffset, dpi), y_ - ScaleLength(1, dpi)};
+    if (label_->Position().x != label.x || label_->Position().y != label.y) label_->Move(label.x, label.y);
+}
+
 void GUIToggle::Paint(HDC target, const RECT& dirty) {
     if (!visible_) return;
+    PlaceParts();
     const auto& box = selected_ ? (hover_ ? selectedHoverImage_ : selectedImage_)
                                 : (hover_ ? clearHoverImage_ : clearImage_);
     box->Paint(target, dirty);

@@ -43,6 +43,10 @@ public:
     GUIText* Label() const { return label_.get(); }
 
 private:
+    // Puts the box and the label at the toggle's place, sized for the
+    // window's DPI (which changes when it moves onto another monitor).
+    void PlaceParts();
+
     std::unique_ptr<GUIImage> selectedImage_;
     std::unique_ptr<GUIImage> clearImage_;
     std::unique_ptr<GUIImage> selectedHoverImage_;

@@ -12,8 +12,13 @@
 #include "gui/dwm_api.h"
 #include "gui/gui_object.h"
 #include "gui/image_library.h"
+#include "gui/gui_page.h"
 #include "gui/owned_list.h"
 #include "gui/window_class.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
 
@@ -118,20 +123,32 @@ SkinnableWindow::~SkinnableWindow() {
 }
 
 bool SkinnableWindow::AddBackgroundTile(const wchar_t* path, int width, int height) {
+    if (!path) return false;
+    std::unique_ptr<SkinTile> tile = LoadTile(path, width, height);
+    if (!tile) return false;
+    tileRequests_.push_back(TileRequest{path, width, height});
+    AppendTile(std::move(tile), width, height);
+    return true;
+}
+
+std::unique_ptr<SkinTile> SkinnableWindow::LoadTile(const std::wstring& path, int width, int height) const {
     HBITMAP bitmap = nullptr;
     SIZE size{};
-    if (!LoadImageBitmap(path, &bitmap, nullptr, &size, dpi_)) return false;
+    if (!LoadImageBitmap(path.c_str(), &bitmap, nullptr, &size, dpi_)) return nullptr;
     auto tile = std::make_unique<SkinTile>();
     tile->bitmap.reset(bitmap);
     tile->width = width == 0 ? size.cx : width == -1 ? -size.cx : width;
     tile->height = height == 0 ? size.cy : height == -1 ? -size.cy : height;
+    return tile;
+}
+
+void SkinnableWindow::AppendTile(std::unique_ptr<SkinTile> tile, int width, int height) {
     // Fixed slices count against the space the repeating ones fill.
     if (height != -1) columnHeights_[nextColumn_] += tile->height;
     if (width != -1) rowWidths_[nextRow_] += tile->width;
     nextColumn_ = (nextColumn_ + 1) % columns_;
     if (nextColumn_ == 0) ++nextRow_;
     tiles_.push_back(std::move(tile));
-    return true;
 }
 
 std::unique_ptr<GUIObject> SkinnableWindow::RemovePainter(GUIObject* painter) {
@@ -147,14 +164,21 @@ void SkinnableWindow::SetMessageHandler(UINT message, WindowMessageHandler handl
 }
 
 void SkinnableWindow::SetMargins(int top, int right, int bottom, int left, bool apply) {
-    marginTop_ = Scale(top);
-    marginRight_ = Scale(right);
-    marginBottom_ = Scale(bottom);
-    marginLeft_ = Scale(left);
+    baseMargins_ = RECT{left, top, right, bottom};
+    ScaleMargins();
     if (apply) Relayout(nullptr);
 }
 
+void SkinnableWindow::ScaleMargins() {
+    const int scale = sizeMoving_ ? 0 : 1;
+    marginTop_ = scale * Scale(baseMargins_.top);
+    marginRight_ = scale * Scale(baseMargins_.right);
+    marginBottom_ = scale * Scale(baseMargins_.bottom);
+    marginLeft_ = scale * Scale(baseMargins_.left);
+}
+
 void SkinnableWindow::SetCornerSize(int width, int height) {
+    baseCorner_ = SIZE{width, height};
     cornerWidth_ = Scale(width);
     cornerHeight_ = Scale(height);
     Relayout(nullptr);
@@ -163,12 +187,81 @@ void SkinnableWindow::SetCornerSize(int width, int height) {
 void SkinnableWindow::SetResizeEdges(int edges) { resizeEdges_ = edges; }
 
 void SkinnableWindow::SetMinimumSize(int width, int height) {
+    baseMinimum_ = SIZE{width, height};
     minimumWidth_ = Scale(width);
     minimumHeight_ = Scale(height);
     RECT current{};
     GetWindowRect(mainWindow_, &current);
     ResizeTo(std::max<int>(current.right - current.left, minimumWidth_),
              std::max<int>(current.bottom - current.top, minimumHeight_), false);
+}
+
+namespace {
+
+void ConvertWidgetBox(GUIObject& widget, int fromDpi, int toDpi) {
+    const POINT at = widget.Position();
+    const SIZE size = widget.Size();
+    const LayoutBox box = ConvertBox(LayoutBox{at.x, at.y, size.cx, size.cy}, fromDpi, toDpi);
+    if (box.x != at.x || box.y != at.y) widget.Move(box.x, box.y);
+    if (box.width != size.cx || box.height != size.cy) widget.Resize(box.width, box.height);
+}
+
+}  // namespace
+
+void SkinnableWindow::ApplyScale(int dpi, const RECT* suggested) {
+    const int from = dpi_, to = UsableDpi(dpi);
+    RECT target = windowRect_;
+    // The system's rectangle unless it is no window's (the message can come
+    // from anywhere).
+    const auto plausible = [](const RECT& rect) {
+        const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+        return width > 0 && height > 0 && width <= 0x8000 && height <= 0x8000;
+    };
+    if (suggested && plausible(*suggested)) {
+        target = *suggested;
+    } else {
+        target.right = target.left + ConvertLayoutLength(windowRect_.right - windowRect_.left, from, to);
+        target.bottom = target.top + ConvertLayoutLength(windowRect_.bottom - windowRect_.top, from, to);
+    }
+    if (from != to) {
+        dpi_ = to;
+        ScaleMargins();
+        cornerWidth_ = Scale(baseCorner_.cx);
+        cornerHeight_ = Scale(baseCorner_.cy);
+        minimumWidth_ = Scale(baseMinimum_.cx);
+        minimumHeight_ = Scale(baseMinimum_.cy);
+        // The background as a whole, or (a picture gone missing) as it was.
+        // A tile cropped to a size has that size at the new scale.
+        for (TileRequest& request : tileRequests_) {
+            if (request.width > 0) request.width = ConvertLayoutLength(request.width, from, to);
+            if (request.height > 0) request.height = ConvertLayoutLength(request.height, from, to);
+        }
+        std::vector<std::unique_ptr<SkinTile>> loaded;
+        for (const TileRequest& request : tileRequests_) {
+            loaded.push_back(LoadTile(request.path, request.width, request.height));
+            if (!loaded.back()) break;
+        }
+        if (!loaded.empty() && loaded.back() && loaded.size() == tileRequests_.size()) {
+            tiles_.clear();
+            columnHeights_.clear();
+            rowWidths_.clear();
+            nextColumn_ = nextRow_ = 0;
+            for (std::size_t i = 0; i < loaded.size(); ++i) {
+                AppendTile(std::move(loaded[i]), tileRequests_[i].width, tileRequests_[i].height);
+            }
+        }
+        for (const auto& painter : painters_) {
+            ConvertWidgetBox(*painter, from, to);
+            if (auto* page = dynamic_cast<GUIPage*>(painter.get())) {
+                for (GUIObject* child : page->Children()) ConvertWidgetBox(*child, from, to);
+            }
+        }
+    }
+    // The size last: the owner's WM_SIZE handler lays out what depends on it
+    // at the new scale.
+    Relayout(&target);
+    ApplyBlur(false);
+    PaintNow();
 }
 
 void SkinnableWindow::ResizeTo(int width, int height, bool skipLayout) {
@@ -564,13 +657,18 @@ LRESULT SkinnableWindow::DefaultHandling(HWND window, UINT message, WPARAM wPara
         savedTop_ = marginTop_;
         savedRight_ = marginRight_;
         savedBottom_ = marginBottom_;
-        SetMargins(0, 0, 0, 0, false);
+        sizeMoving_ = true;
+        ScaleMargins();
         Relayout(nullptr);
         return 0;
     case WM_EXITSIZEMOVE:
-        SetMargins(savedTop_, savedRight_, savedBottom_, savedLeft_, false);
+        sizeMoving_ = false;
+        ScaleMargins();
         Relayout(nullptr);
         ApplyBlur(false);
+        return 0;
+    case WM_DPICHANGED:
+        ApplyScale(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DWMCOMPOSITIONCHANGED:
         ApplyBlur(false);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/display_scale.h"
@@ -75,6 +76,14 @@ public:
     void SetMinimumSize(int width, int height);
     // The DPI the window is drawn at, and a 96-DPI length at it.
     int Dpi() const { return dpi_; }
+    // Draws the window at `dpi` from now on (it moved onto a monitor of
+    // another scale): margins, corners, minimum size and background at the
+    // new scale, every widget's box converted (the widgets load their
+    // pictures and fonts for the DPI as they next paint), the window moved
+    // and sized to `suggested` (null: its size converted, its corner kept)
+    // and drawn there at once, so the old size never shows. WM_DPICHANGED
+    // does this with the system's DPI and rectangle.
+    void ApplyScale(int dpi, const RECT* suggested);
     int Scale(int length) const { return ScaleLength(length, dpi_); }
     // In pixels; ignored below the minimum size.
     void ResizeTo(int width, int height, bool skipLayout);
@@ -146,6 +155,12 @@ private:
     HRGN CreateShape(int left, int top, int right, int bottom) const;
     void OnTaskbarButtonCreated();
     LRESULT OnSizing(RECT* proposed);
+    // The margins at the window's DPI (none while the user moves or sizes it).
+    void ScaleMargins();
+    // A background tile as asked for (AddBackgroundTile) at the window's
+    // DPI; null when its image does not load.
+    std::unique_ptr<SkinTile> LoadTile(const std::wstring& path, int width, int height) const;
+    void AppendTile(std::unique_ptr<SkinTile> tile, int width, int height);
 
     int dpi_ = kBaseDpi;
     int columns_ = 0;
@@ -166,11 +181,20 @@ private:
     SIZE backSize_{0, 0};
     std::vector<std::unique_ptr<GUIObject>> painters_;
     ScopedRegion shape_;
+    // What AddBackgroundTile was asked, so the tiles load again at a new DPI.
+    struct TileRequest {
+        std::wstring path;
+        int width, height;
+    };
+    std::vector<TileRequest> tileRequests_;
+    RECT baseMargins_{0, 0, 0, 0};  // at 96 DPI
+    bool sizeMoving_ = false;
     int marginLeft_ = 0, marginTop_ = 0, marginRight_ = 0, marginBottom_ = 0;
     int savedLeft_ = 0, savedTop_ = 0, savedRight_ = 0, savedBottom_ = 0;
     HWND outerWindow_ = nullptr;
     HWND hiddenOwner_ = nullptr;
     RECT windowRect_{0, 0, 0, 0};
+    SIZE baseCorner_{0, 0}, baseMinimum_{0, 0};  // at 96 DPI
     int cornerWidth_ = 0, cornerHeight_ = 0;
     int resizeEdges_ = 0;
     bool fullRedraw_ = false;

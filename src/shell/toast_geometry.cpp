@@ -2,24 +2,25 @@
 
 #include <mutex>
 
-int ToastHeight(int place) { return place == 1 ? 96 : 123; }
+int ToastHeight(int place, int dpi) { return ScaleLength(place == 1 ? 96 : 123, dpi); }
 
 // The taller stacked toast keeps its picture at the bottom; the extra margin
 // keeps the glass off the empty part.
 int ToastBottomMargin(int place) { return place == 1 ? 12 : 39; }
 
-ToastPoint ToastStartPosition(const ToastArea& workArea, int place) {
+ToastPoint ToastStartPosition(const ToastArea& workArea, int place, int dpi) {
     return ToastPoint{workArea.right - 1,
-                      workArea.bottom - (place - 1) * kToastStackOffset - 96};
+                      workArea.bottom - ScaleLength((place - 1) * kToastStackOffset + 96, dpi)};
 }
 
 int ToastLeftForWidth(const ToastArea& workArea, int width) { return workArea.right - width; }
 
-ToastTick ToastSlideTick(int timerId, int width, bool pointerInside) {
+ToastTick ToastSlideTick(int timerId, int width, bool pointerInside, int dpi) {
+    const int fullWidth = ScaleLength(kToastFullWidth, dpi), step = ScaleLength(kToastSlideStep, dpi);
     ToastTick tick;
     if (timerId != kToastSlideOutTimer && timerId != kToastHoldTimer) return tick;
     tick.handled = true;
-    if (width == kToastFullWidth) {
+    if (width >= fullWidth) {
         if (timerId == kToastSlideOutTimer) {
             tick.stopTimer = kToastSlideOutTimer;
             tick.blur = 1;
@@ -37,8 +38,8 @@ ToastTick ToastSlideTick(int timerId, int width, bool pointerInside) {
         tick.blur = 0;
         tick.startInterval = kToastSlideInterval;
     }
-    width += timerId == kToastSlideOutTimer ? kToastSlideStep : -kToastSlideStep;
-    if (width > kToastFullWidth) width = kToastFullWidth;
+    width += timerId == kToastSlideOutTimer ? step : -step;
+    if (width > fullWidth) width = fullWidth;
     if (width < 0) {
         tick.quit = true;
         return tick;

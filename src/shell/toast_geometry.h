@@ -1,8 +1,11 @@
 // Where a toast sits and how its slide timers move it: plain arithmetic, so
-// the numbers can be checked without a window.
+// the numbers can be checked without a window. The lengths below are at
+// 96 DPI; a toast drawn at another DPI has them scaled by the one rule.
 #pragma once
 
 #include <mutex>
+
+#include "base/display_scale.h"
 
 // Timer ids on the toast's window: slide out of the screen edge, then hold
 // or slide back in.
@@ -26,11 +29,13 @@ struct ToastPoint {
     int x = 0, y = 0;
 };
 
-// `place` is the toast's place in the stack, 1 being the lowest.
-int ToastHeight(int place);
+// `place` is the toast's place in the stack, 1 being the lowest. Heights and
+// positions in pixels at `dpi`; the bottom margin at 96 DPI, as the window
+// takes its margins.
+int ToastHeight(int place, int dpi = kBaseDpi);
 int ToastBottomMargin(int place);
 // Where the one-pixel-wide window starts: at the right edge, stacked upwards.
-ToastPoint ToastStartPosition(const ToastArea& workArea, int place);
+ToastPoint ToastStartPosition(const ToastArea& workArea, int place, int dpi = kBaseDpi);
 
 // What one slide timer tick asks of the window.
 struct ToastTick {
@@ -44,9 +49,9 @@ struct ToastTick {
     bool quit = false;           // the toast has slid back in: end its loop
 };
 
-// One tick of timer `timerId` for a toast `width` pixels wide; `pointerInside`
-// is whether the mouse pointer is over the toast.
-ToastTick ToastSlideTick(int timerId, int width, bool pointerInside);
+// One tick of timer `timerId` for a toast `width` pixels wide, drawn at
+// `dpi`; `pointerInside` is whether the mouse pointer is over the toast.
+ToastTick ToastSlideTick(int timerId, int width, bool pointerInside, int dpi = kBaseDpi);
 
 // The window's left edge for a client width at the work area's right edge.
 int ToastLeftForWidth(const ToastArea& workArea, int width);

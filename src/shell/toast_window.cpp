@@ -1,5 +1,6 @@
 #include "shell/toast_window.h"
 
+#include "base/monitor_dpi.h"
 #include "gui/gui_image.h"
 #include "gui/gui_text.h"
 #include "gui/skin_catalogue.h"
@@ -46,21 +47,30 @@ void AddWidgets(ToastRequest* request) {
     SkinnableWindow* window = request->window.get();
     HWND parent = window->MainWindow();
     HINSTANCE instance = window->Instance();
+    // The toast's boxes at 96 DPI, at the window's.
+    const auto box = [window](int x, int y, int width, int height) {
+        return ScaleBox(LayoutBox{x, y, width, height}, window->Dpi());
+    };
+    const LayoutBox icon = box(28, 18, 72, 66);
     request->icon = window->AddPainter(std::make_unique<GUIImage>(
-        parent, instance, 28, 18, 72, 66, SkinPath(request->success ? "TOAST_SUCCESS" : "TOAST_FAILURE")));
+        parent, instance, icon.x, icon.y, icon.width, icon.height,
+        SkinPath(request->success ? "TOAST_SUCCESS" : "TOAST_FAILURE")));
 
-    request->nameText =
-        window->AddPainter(std::make_unique<GUIText>(parent, instance, 107, 32, 165, 16, request->name));
+    const LayoutBox name = box(107, 32, 165, 16);
+    request->nameText = window->AddPainter(
+        std::make_unique<GUIText>(parent, instance, name.x, name.y, name.width, name.height, request->name));
     request->nameText->SetColour(0xA5A5A5);
 
+    const LayoutBox status = box(107, 47, 165, 16);
     request->statusText = window->AddPainter(std::make_unique<GUIText>(
-        parent, instance, 107, 47, 165, 16,
+        parent, instance, status.x, status.y, status.width, status.height,
         request->success ? L"has successfully uploaded" : L"has not successfully uploaded"));
     request->statusText->SetColour(0xF5F5F5);
 
     if (!request->hasUrl) return;
+    const LayoutBox copy = box(224, 68, 0, 0);
     request->copyButton = window->AddPainter(
-        std::make_unique<GUIButton>(parent, instance, 224, 68, 0, 0, L"Copy URL", 0xE0E0E0, 0xFFFFFF));
+        std::make_unique<GUIButton>(parent, instance, copy.x, copy.y, 0, 0, L"Copy URL", 0xE0E0E0, 0xFFFFFF));
     request->copyButton->SetClickFunction(request->copyAction);
     // The request outlives the window, so the text stays where the button
     // points.
@@ -78,7 +88,7 @@ bool ToastTimerHandler(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result
     if (!toast || (timerId != kToastSlideOutTimer && timerId != kToastHoldTimer)) return false;
     RECT client{};
     GetClientRect(window, &client);
-    const ToastTick tick = ToastSlideTick(timerId, client.right, PointerInside(window));
+    const ToastTick tick = ToastSlideTick(timerId, client.right, PointerInside(window), toast->Dpi());
     if (tick.stopTimer) KillTimer(window, TimerId(tick.stopTimer));
     if (tick.blur >= 0) toast->EnableBlur(tick.blur == 1);
     if (tick.startTimer) SetTimer(window, TimerId(tick.startTimer), tick.startInterval, nullptr);
@@ -97,17 +107,19 @@ bool ToastTimerHandler(HWND window, UINT, WPARAM wParam, LPARAM, LRESULT* result
 bool BuildToast(ToastRequest* request) {
     request->place = Stack().Push();
     const ToastArea area = WorkArea();
-    const int height = ToastHeight(request->place);
+    // Drawn at the scale of the monitor it slides out on.
+    const int dpi = DpiOfArea(RECT{area.left, area.top, area.right, area.bottom});
+    const int height = ToastHeight(request->place, dpi);
     request->window = std::make_unique<SkinnableWindow>(request->instance, 1, height, 1, L"toast", 0,
-                                                        WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW);
+                                                        WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, dpi);
     SkinnableWindow* window = request->window.get();
     if (!window->MainWindow()) return false;
     // A new top-level window may be widened to the minimum tracking size;
     // the toast has to start one pixel wide at the edge.
     window->ResizeTo(1, height, true);
-    const ToastPoint start = ToastStartPosition(area, request->place);
+    const ToastPoint start = ToastStartPosition(area, request->place, dpi);
     window->MoveTo(start.x, start.y);
-    window->AddBackgroundTile(SkinPath("TOAST_BG"), kToastBackgroundWidth, height);
+    window->AddBackgroundTile(SkinPath("TOAST_BG"), window->Scale(kToastBackgroundWidth), height);
     window->SetTopmost(true);
     window->SetMargins(17, 10, ToastBottomMargin(request->place), 39, true);
     window->SetCornerSize(4, 4);

@@ -1,12 +1,17 @@
 // The main window built from the real skin for a monitor at 150 %: its size,
 // shape and sizing band, the widgets' boxes, the pictures of the 150 % set
-// drawn as they are, fonts at the scaled size, and the height kept at 96 DPI.
+// drawn as they are, fonts at the scaled size, and the height kept at 96 DPI;
+// then moved onto monitors of other scales.
 #include "app/main_window.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 #include "app/app_state.h"
 #include "app/main_window_fixture.h"
@@ -121,34 +126,21 @@ TEST_F(MainWindowAt150, IsTheWindowAtOneAndAHalfTimesItsSize) {
     EXPECT_NE(HTTRANSPARENT, app.mainWindow->HitTest(POINT{60, 40}));
 }
 
-// The art is the 150 % set's, drawn as it is (not the 100 % picture
+// The art is the set's for `dpi`, drawn as it is (not the 100 % picture
 // stretched): every opaque pixel of the drop area's picture is in the back
-// buffer at its place, and the hide button's picture has the set's size.
-TEST_F(MainWindowAt150, DrawsThePicturesOfTheSetAsTheyAre) {
-    AppState& app = App();
-    EXPECT_EQ(14, app.hideButton->NormalImage()->ImageSize().cx);
-    EXPECT_EQ(8, app.hideButton->NormalImage()->ImageSize().cy);
+// buffer at its place.
+void ExpectDropAreaDrawnFromTheSet(int dpi) {
+    const PictureMatch drop = MatchPicture(*App().mainWindow, "DROP_NORMAL", dpi, App().dropArea->Position());
+    EXPECT_EQ(ScaleLength(232, dpi), drop.size.cx);
+    EXPECT_EQ(ScaleLength(62, dpi), drop.size.cy);
+    EXPECT_GT(drop.opaque, 400);  // 562 at 100 %
+    EXPECT_EQ(drop.opaque, drop.same) << "at " << dpi;
+}
 
-    HBITMAP bitmap = nullptr;
-    void* bits = nullptr;
-    SIZE size{};
-    ASSERT_TRUE(LoadImageBitmap(SkinPath("DROP_NORMAL"), &bitmap, &bits, &size, kDpi));
-    ScopedBitmap owner(bitmap);
-    ASSERT_EQ(348, size.cx);
-    ASSERT_EQ(93, size.cy);
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    const POINT at = app.dropArea->Position();
-    int opaque = 0, same = 0;
-    for (int y = 0; y < size.cy; ++y) {
-        for (int x = 0; x < size.cx; ++x) {
-            const std::uint32_t picture = pixels[(size.cy - 1 - y) * size.cx + x];
-            if ((picture >> 24) != 0xFF) continue;
-            ++opaque;
-            if (app.mainWindow->BackBufferPixel(at.x + x, at.y + y) == picture) ++same;
-        }
-    }
-    ASSERT_GT(opaque, 1000);
-    EXPECT_EQ(opaque, same);
+TEST_F(MainWindowAt150, DrawsThePicturesOfTheSetAsTheyAre) {
+    EXPECT_EQ(14, App().hideButton->NormalImage()->ImageSize().cx);
+    EXPECT_EQ(8, App().hideButton->NormalImage()->ImageSize().cy);
+    ExpectDropAreaDrawnFromTheSet(kDpi);
 }
 
 // Text at the window's scale: the default font and a widget's own font at
@@ -163,6 +155,8 @@ TEST_F(MainWindowAt150, TextIsSetAtTheScaledSize) {
     GUIText own(Window(), TestInstance(), 0, 0, 0, 0, L"Ag");
     ASSERT_TRUE(own.SetFont({{DefaultFont()->FaceName(), 20, 400}}));
     EXPECT_EQ(30, own.Font()->PixelHeight());
+    // An edit box's text too (the settings' boxes, the search box).
+    EXPECT_EQ(plain.Font()->PixelHeight(), App().usernameEdit->TextWidget()->Font()->PixelHeight());
 }
 
 // The height is kept at 96 DPI, so the window opens as tall to the eye on
@@ -234,6 +228,87 @@ TEST_F(MainWindowAt150, TheSettingsAndShortcutsPagesAreLaidOutAtTheScale) {
     PumpMessages();
     EXPECT_FALSE(app.settingsShown);
     EXPECT_EQ(600, WindowSize().cy);
+}
+
+// Windows says the window moved onto a monitor of another scale (here
+// 150 % -> 100 % -> 150 %, as when it is dragged across and back): it takes
+// the rectangle suggested and is drawn there at once, every widget at its
+// box for the new DPI, its pictures and fonts loaded for it; the height
+// kept in the settings does not change, nor does the window's shape after
+// the user moves it.
+void SendDpiChange(int dpi, int width, int height) {
+    RECT suggested{30, 20, 30 + width, 20 + height};
+    SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    // Drawn before any message is handled, so the old size never shows.
+    EXPECT_EQ(width, App().mainWindow->BackBufferSize().cx) << "at " << dpi;
+    EXPECT_EQ(height, App().mainWindow->BackBufferSize().cy) << "at " << dpi;
+    PumpMessages();
+    RECT now{};
+    GetWindowRect(Window(), &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested)) << now.left << "," << now.top << " " << now.right << "," << now.bottom;
+    EXPECT_EQ(dpi, App().mainWindow->Dpi());
+}
+
+void ExpectUploadPageAt(int dpi, int height) {
+    AppState& app = App();
+    const struct {
+        const char* what;
+        GUIObject* widget;
+        LayoutBox at96;
+    } boxes[] = {
+        {"hide", app.hideButton, {274, 24, 9, 5}},         {"drop area", app.dropArea, {42, 32, 232, 62}},
+        {"upload", app.uploadButton, {61, 51, 24, 24}},    {"cancel", app.cancelButton, {245, 57, 17, 17}},
+        {"count", app.uploadCountText, {42, 95, 232, 13}}, {"header", app.historyHeader, {45, 108, 227, 57}},
+        {"search", search->Button(), {250, 113, 14, 14}},  {"search box", search->Box(), {52, 142, 214, 18}},
+    };
+    for (const auto& box : boxes) EXPECT_EQ(ScaleBox(box.at96, dpi), BoxOf(*box.widget)) << box.what << " at " << dpi;
+    const auto scaled = [dpi](int length) { return ScaleLength(length, dpi); };
+    EXPECT_EQ((LayoutBox{scaled(52), scaled(143), scaled(216), height - scaled(233)}), BoxOf(*app.historyList));
+    EXPECT_EQ(scaled(90), app.historyList->ItemHeight());
+    EXPECT_EQ((LayoutBox{scaled(239), height - scaled(53), scaled(45), scaled(8)}), BoxOf(*app.logoButton));
+    EXPECT_EQ(scaled(9), app.hideButton->NormalImage()->ImageSize().cx);
+    // The count line's own font, set again at the new size.
+    GUIText fresh(Window(), TestInstance(), 0, 0, 0, 0, L"");
+    fresh.SetFont({{L"Calibri", 9, 400}, {L"Lucida Sans Unicode", 8, 400}});  // as the count line's
+    EXPECT_EQ(fresh.Font()->PixelHeight(), app.uploadCountText->Font()->PixelHeight()) << "at " << dpi;
+    // The shape's margins and the sizing band at the scale, also once the
+    // user has moved the window (its shape covers it all meanwhile).
+    SendMessageW(Window(), WM_ENTERSIZEMOVE, 0, 0);
+    SendMessageW(Window(), WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(HTTRANSPARENT, app.mainWindow->HitTest(POINT{scaled(27) - 1, scaled(27)}));
+    EXPECT_NE(HTTRANSPARENT, app.mainWindow->HitTest(POINT{scaled(27) + 1, scaled(27)}));
+    EXPECT_EQ(HTBOTTOM, app.mainWindow->HitTest(POINT{scaled(158), height - scaled(37) - scaled(7) + 1}));
+    EXPECT_EQ(530, Settings().GetInt(L"LiftornHeight"));
+}
+
+TEST_F(MainWindowAt150, FollowsTheWindowOntoMonitorsOfOtherScales) {
+    AppState& app = App();
+    SizeTo(795);
+    ExpectUploadPageAt(kDpi, 795);
+
+    SendDpiChange(96, 316, 530);
+    ExpectUploadPageAt(96, 530);
+    ExpectDropAreaDrawnFromTheSet(96);
+    SendDpiChange(kDpi, 474, 795);
+    ExpectUploadPageAt(kDpi, 795);
+    ExpectDropAreaDrawnFromTheSet(kDpi);
+
+    // With the settings shown: the page's widgets follow, and the upload
+    // page comes back at its height for the scale the window is at now.
+    SizeTo(600);
+    ToggleSettingsPage(nullptr, 0);
+    PumpMessages();
+    SendDpiChange(96, 316, 530);
+    EXPECT_EQ((LayoutBox{120, 111, 143, 17}), BoxOf(*app.usernameEdit));
+    EXPECT_EQ((LayoutBox{188, 159, 75, 29}), BoxOf(*app.loginButton));
+    EXPECT_EQ(55, app.alwaysOnTopToggle->Position().x);
+    EXPECT_EQ(226, app.alwaysOnTopToggle->Position().y);
+    ToggleSettingsPage(nullptr, 0);
+    PumpMessages();
+    EXPECT_EQ(400, WindowSize().cy);
+    EXPECT_EQ(400, Settings().GetInt(L"LiftornHeight"));
+    SendDpiChange(kDpi, 474, 795);
+    EXPECT_EQ(530, Settings().GetInt(L"LiftornHeight"));
 }
 
 }  // namespace

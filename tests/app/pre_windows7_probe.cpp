@@ -12,16 +12,40 @@
 //   probe quit          asks the instance to exit (Exit, command 205),
 //                       confirms the "still uploading" question if shown,
 //                       prints and returns the instance's exit code
+// and, for the test at another display scaling (it reads physical pixels):
+//   probe size          prints the instance window's width and height
+//   probe drag X1 Y1 X2 Y2
+//                       a real left-button drag between screen points
+//   probe press X Y     a real left click at the screen point (X, Y)
+//   probe wait-title TITLE [tool]
+//                       waits up to 10 s for a visible window TITLE (a tool
+//                       window with "tool")
+//   probe toast         prints the height of the first toast within 10 s
+//   probe match FOLDER NAME X Y
+//                       compares the skin picture NAME (of the skin in the
+//                       program folder FOLDER, for the system's DPI) with
+//                       the screen at the client point (X, Y) of the
+//                       instance's window; prints how many of its opaque
+//                       pixels there are and how many the screen shows as
+//                       they are, exit 0 when all
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
-#include "support/process.h"
 #include "app/instance_handoff.h"
+#include "base/dpi_awareness.h"
+#include "base/monitor_dpi.h"
+#include "base/scoped_win.h"
+#include "gui/argb_bitmap.h"
+#include "gui/image_library.h"
+#include "gui/skin_catalogue.h"
+#include "support/process.h"
 
 namespace {
 
@@ -61,20 +85,77 @@ int HasTrayIcon(UINT id) {
     return 1;
 }
 
+void Button(DWORD flags) {
+    INPUT press{};
+    press.type = INPUT_MOUSE;
+    press.mi.dwFlags = flags;
+    SendInput(1, &press, sizeof(INPUT));
+}
+
+int Press(int x, int y) {
+    SetCursorPos(x, y);
+    Sleep(50);
+    Button(MOUSEEVENTF_LEFTDOWN);
+    Button(MOUSEEVENTF_LEFTUP);
+    // Long enough for a page fade, and the next click is no double-click.
+    Sleep(GetDoubleClickTime() + 100);
+    return 0;
+}
+
 int Click(int x, int y) {
     HWND window = FindRunningInstanceWindow();
     if (!window) return 2;
     POINT point{x, y};
     ClientToScreen(window, &point);
-    SetCursorPos(point.x, point.y);
-    Sleep(50);
-    INPUT press[2] = {};
-    press[0].type = press[1].type = INPUT_MOUSE;
-    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, press, sizeof(INPUT));
-    // Long enough for a page fade, and the next click is no double-click.
-    Sleep(GetDoubleClickTime() + 100);
+    return Press(point.x, point.y);
+}
+
+int Drag(int x1, int y1, int x2, int y2) {
+    SetCursorPos(x1, y1);
+    Sleep(200);
+    Button(MOUSEEVENTF_LEFTDOWN);
+    Sleep(100);
+    for (int step = 1; step <= 4; ++step) {
+        SetCursorPos(x1 + (x2 - x1) * step / 4, y1 + (y2 - y1) * step / 4);
+        Sleep(100);
+    }
+    Button(MOUSEEVENTF_LEFTUP);
+    Sleep(300);
+    return 0;
+}
+
+// A shown top-level window titled `title` (a tool window only with `tool`),
+// not a click-through one, waited for up to 10 s; null when none comes.
+HWND WaitForShownWindow(const char* title, bool tool) {
+    struct Wanted {
+        std::wstring title;
+        bool tool;
+        HWND found;
+    } wanted{std::wstring(title, title + std::strlen(title)), tool, nullptr};
+    for (int waited = 0; waited <= 10000; waited += 100) {
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* wanted = reinterpret_cast<Wanted*>(data);
+                wchar_t text[64] = {};
+                GetWindowTextW(window, text, 64);
+                const LONG_PTR extended = GetWindowLongPtrW(window, GWL_EXSTYLE);
+                if (text != wanted->title || !IsWindowVisible(window) || (extended & WS_EX_TRANSPARENT) ||
+                    (wanted->tool && !(extended & WS_EX_TOOLWINDOW))) {
+                    return TRUE;
+                }
+                wanted->found = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&wanted));
+        if (wanted.found) return wanted.found;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+int WaitForTitle(const char* title, bool tool) {
+    if (!WaitForShownWindow(title, tool)) return 1;
+    Sleep(300);  // drawn
     return 0;
 }
 
@@ -115,16 +196,77 @@ int Quit() {
     return code == 0 ? 0 : 5;
 }
 
+int PrintSize() {
+    HWND window = FindRunningInstanceWindow();
+    RECT rect{};
+    if (!window || !GetWindowRect(window, &rect)) return 2;
+    std::printf("%ld %ld\n", rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+}
+
+int PrintToastHeight() {
+    HWND toast = WaitForShownWindow("toast", false);
+    RECT rect{};
+    if (!toast || !GetWindowRect(toast, &rect)) return 1;
+    std::printf("%ld\n", rect.bottom - rect.top);
+    return 0;
+}
+
+int MatchPicture(const char* folder, const char* name, int x, int y) {
+    HWND window = FindRunningInstanceWindow();
+    if (!window) return 2;
+    InitImageLibrary();
+    if (!LoadSkinCatalogue(folder)) return 3;
+    HBITMAP picture = nullptr;
+    void* pictureBits = nullptr;
+    SIZE size{};
+    if (!LoadImageBitmap(SkinPath(name), &picture, &pictureBits, &size, SystemDpi())) return 3;
+    ScopedBitmap pictureOwner(picture);
+    POINT at{x, y};
+    ClientToScreen(window, &at);
+    ScopedWindowDC screen(nullptr);
+    ScopedMemoryDC copyDc(CreateCompatibleDC(screen.get()));
+    void* copyBits = nullptr;
+    ScopedBitmap copy(CreateArgbBitmap(copyDc.get(), size.cx, size.cy, &copyBits));
+    if (!copy) return 3;
+    {
+        ScopedSelect selected(copyDc.get(), copy.get());
+        BitBlt(copyDc.get(), 0, 0, size.cx, size.cy, screen.get(), at.x, at.y, SRCCOPY);
+        GdiFlush();
+    }
+    const auto* wanted = static_cast<const std::uint32_t*>(pictureBits);
+    const auto* shown = static_cast<const std::uint32_t*>(copyBits);
+    int opaque = 0, same = 0;
+    for (int i = 0; i < size.cx * size.cy; ++i) {
+        if ((wanted[i] >> 24) != 0xFF) continue;
+        ++opaque;
+        if ((wanted[i] & 0xFFFFFF) == (shown[i] & 0xFFFFFF)) ++same;
+    }
+    std::printf("%d %d\n", opaque, same);
+    return opaque > 0 && same == opaque ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Physical pixels, as the program sees them.
+    EnableDpiAwareness(DpiAwareness::kPerMonitorVersion2);
     const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "size") return PrintSize();
+    if (command == "drag" && argc > 5) {
+        return Drag(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+    }
+    if (command == "press" && argc > 3) return Press(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "wait-title" && argc > 2) return WaitForTitle(argv[2], argc > 3 && std::string(argv[3]) == "tool");
+    if (command == "toast") return PrintToastHeight();
+    if (command == "match" && argc > 5) return MatchPicture(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
     if (command == "version") return PrintVersion();
     if (command == "wait-window") return WaitForWindow(30000) ? 0 : 1;
     if (command == "tray") return HasTrayIcon(argc > 2 ? std::atoi(argv[2]) : 1);
     if (command == "click" && argc > 3) return Click(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "quit") return Quit();
     if (command == "restart-shell") return RestartShell();
-    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|click X Y|restart-shell|quit\n");
+    std::fprintf(stderr, "usage: probe version|wait-window|tray [ID]|click X Y|restart-shell|quit|size|toast|"
+                         "match FOLDER NAME X Y|drag X1 Y1 X2 Y2|press X Y|wait-title TITLE [tool]\n");
     return 64;
 }

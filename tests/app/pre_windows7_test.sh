@@ -17,20 +17,9 @@ if [ -z "${LIFTORN_DEVSERVICE_URL:-}" ]; then
 fi
 [ -n "${DISPLAY:-}" ] || { echo "pre_windows7_test: needs DISPLAY (run under scripts/with-display.sh)" >&2; exit 1; }
 
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-winpath() { local p="$1"; echo "Z:${p//\//\\}"; }
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/liftorn-prewin7.XXXXXX")"
-instance_pid=""
-cleanup() {
-  [ -n "$instance_pid" ] && kill "$instance_pid" 2>/dev/null
-  wineserver -k >/dev/null 2>&1
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+export WINEPREFIX="$prefix"
+name=prewin7
+source "$root/tests/app/instance_test_lib.sh"
 
 # The prefix is made once (a copy of the build's pristine one) and stamped;
 # a half-made one is made again.

@@ -294,7 +294,7 @@ TEST_F(VersionResource, Strings) {
     EXPECT_EQ(String(L"ProductVersion"), kProductVersionWide);
 }
 
-TEST(ManifestResource, IsOursAsksForCommonControlsSixAndSystemScaling) {
+TEST(ManifestResource, IsOursAsksForCommonControlsSixAndEachMonitorsScaling) {
     DWORD size = 0;
     const unsigned char* data = ResourceData(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24), &size);
     ASSERT_NE(data, nullptr);
@@ -304,10 +304,11 @@ TEST(ManifestResource, IsOursAsksForCommonControlsSixAndSystemScaling) {
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-    // The system's scale: the program's windows are drawn at the DPI of
-    // the start, whichever monitor they are on.
-    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
-    EXPECT_EQ(manifest.find("dpiAwareness"), std::string::npos);
+    // Each monitor's scale: per monitor v2, per monitor where v2 is
+    // unknown (Windows 10 before 1703), and the older setting's per-monitor
+    // form for Windows 8.1.
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
 }
 
 }  // namespace

@@ -58,6 +58,21 @@ TEST(DisplayScale, BoxesScalePositionAndSizeAlike) {
     EXPECT_EQ((LayoutBox{8, 8, 80, 80}), ScaleBox(LayoutBox{5, 5, 53, 53}, 144));
     EXPECT_EQ((LayoutBox{-8, 3, 80, 80}), ScaleBox(LayoutBox{-5, 2, 53, 53}, 144));
     EXPECT_EQ((LayoutBox{0, 0, 632, 1060}), ScaleBox(LayoutBox{0, 0, 316, 530}, 192));
+    // A box laid out at one scale lands, at another, exactly where a layout
+    // made there puts it; converting directly would be a pixel off here.
+    EXPECT_EQ((LayoutBox{5, 8, 80, 11}), ScaleBox(LayoutBox{3, 5, 53, 7}, 144));
+    EXPECT_EQ((LayoutBox{6, 10, 106, 14}), ConvertBox(LayoutBox{5, 8, 80, 11}, 144, 192));
+    EXPECT_EQ((LayoutBox{3, 5, 53, 7}), ConvertBox(LayoutBox{5, 8, 80, 11}, 144, 96));
+    for (const int from : {96, 120, 144, 192}) {
+        for (const int to : {96, 120, 144, 168, 192}) {
+            for (int length = -300; length <= 300; ++length) {
+                ASSERT_EQ(ScaleLength(length, to), ConvertLayoutLength(ScaleLength(length, from), from, to))
+                    << length << " from " << from << " to " << to;
+            }
+        }
+    }
+    // Below 96 DPI the 96-DPI length is lost; the box is converted as it is.
+    EXPECT_EQ((LayoutBox{7, 9, 71, 3}), ConvertBox(LayoutBox{5, 7, 53, 2}, 72, 96));
     EXPECT_EQ(100, ScalePercent(96));
     EXPECT_EQ(125, ScalePercent(120));
     EXPECT_EQ(150, ScalePercent(144));

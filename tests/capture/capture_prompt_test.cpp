@@ -8,7 +8,11 @@
 
 #include <thread>
 
+#include "base/display_scale.h"
+#include "base/scoped_win.h"
+#include "base/seams.h"
 #include "base/utf.h"
+#include "capture/capture_countdown.h"
 #include "capture/capture_test_support.h"
 #include "capture/post_capture_command.h"
 #include "config/settings_store.h"
@@ -75,6 +79,82 @@ TEST_F(PromptTest, TheNameCheckKeepsTheDialogOpenWithItsMessage) {
     }
     prompt->Cancel();
     EXPECT_TRUE(EndRequested());
+}
+
+LayoutBox BoxOf(const GUIObject& widget) {
+    return LayoutBox{widget.Position().x, widget.Position().y, widget.Size().cx, widget.Size().cy};
+}
+
+// Where the main window stands on a monitor at 150 %, the prompt is drawn at
+// that scale: its size, its boxes and the buttons' pictures of the 150 % set.
+TEST_F(PromptTest, IsDrawnAtTheScaleOfTheMonitorItOpensOn) {
+    Seams seams = CurrentSeams();
+    seams.monitorDpi = [](const RECT& area) { return area.left >= 500 ? 144 : 96; };
+    ScopedSeams scoped(seams);
+    const int oldX = Settings().GetInt(L"PositionX"), oldY = Settings().GetInt(L"PositionY");
+    Settings().SetInt(L"PositionX", 600);
+    Settings().SetInt(L"PositionY", 40);
+    auto prompt = Make();
+    SkinnableWindow& window = *prompt->Window();
+    EXPECT_EQ(144, window.Dpi());
+    RECT rect{};
+    GetWindowRect(window.MainWindow(), &rect);
+    EXPECT_EQ(600, rect.left);
+    EXPECT_EQ(474, rect.right - rect.left);   // 316
+    EXPECT_EQ(263, rect.bottom - rect.top);   // 175
+    EXPECT_EQ((LayoutBox{242, 161, 84, 30}), BoxOf(*prompt->OkButton()));      // 161, 107, 56, 20
+    EXPECT_EQ((LayoutBox{338, 161, 84, 30}), BoxOf(*prompt->CancelButton()));  // 225, 107
+    EXPECT_EQ(53, prompt->NameEdit()->Position().x);                           // 35
+    EXPECT_EQ(369, prompt->NameEdit()->Size().cx);                             // 246
+    EXPECT_EQ(26, prompt->NameEdit()->Size().cy);                              // 17
+    window.Show(SW_SHOWNOACTIVATE);
+    window.Relayout(nullptr);
+    window.PaintNow();
+    const PictureMatch ok = MatchPicture(window, "BTN_OK", 144, prompt->OkButton()->Position());
+    EXPECT_EQ(84, ok.size.cx);
+    EXPECT_GT(ok.opaque, 500);
+    EXPECT_EQ(ok.opaque, ok.same);
+
+    // On the 100 % monitor it is as it always was.
+    Settings().SetInt(L"PositionX", 40);
+    auto plain = Make();
+    EXPECT_EQ(96, plain->Window()->Dpi());
+    EXPECT_EQ((LayoutBox{161, 107, 56, 20}), BoxOf(*plain->OkButton()));
+    prompt->Cancel();
+    plain->Cancel();
+    EndRequested();
+    Settings().SetInt(L"PositionX", oldX);
+    Settings().SetInt(L"PositionY", oldY);
+}
+
+// The delayed capture's countdown on a monitor at 150 %: the card and its
+// texts at the scale, in the work area's corner.
+TEST_F(PromptTest, TheCountdownIsDrawnAtTheScaleOfItsMonitor) {
+    Seams seams = CurrentSeams();
+    seams.monitorDpi = [](const RECT&) { return 144; };
+    ScopedSeams scoped(seams);
+    using OwnedWindow = scoped_detail::Owner<HWND, scoped_detail::NullIsNoneTraits<HWND, DestroyWindow>>;
+    OwnedWindow owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
+    CountdownRequest request;
+    request.owner = owner.get();
+    request.seconds = 30;
+    ASSERT_TRUE(StartCountdown(request));
+    SkinnableWindow* window = FindSkinnableWindow(CountdownWindow());
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ(144, window->Dpi());
+    RECT rect{}, area{};
+    GetWindowRect(window->MainWindow(), &rect);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_EQ(330, rect.right - rect.left);  // 220
+    EXPECT_EQ(120, rect.bottom - rect.top);  // 80
+    EXPECT_EQ(area.right - 9, rect.right);   // 6 from the corner
+    EXPECT_EQ(area.bottom - 9, rect.bottom);
+    const std::vector<GUIObject*> texts = window->Painters();
+    ASSERT_EQ(3u, texts.size());
+    EXPECT_EQ(36, texts[0]->Position().x);  // 24, 20
+    EXPECT_EQ(30, texts[0]->Position().y);
+    EXPECT_EQ((LayoutBox{240, 21, 75, 66}), BoxOf(*texts[2]));  // the number: 160, 14, 50, 44
+    CancelCountdown();
 }
 
 TEST_F(PromptTest, EnterInTheEditBoxAcceptsAndEscapeCancels) {

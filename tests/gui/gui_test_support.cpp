@@ -1,6 +1,9 @@
 #include "gui_test_support.h"
 
 #include "base/utf.h"
+#include "gui/image_library.h"
+#include "gui/skin_catalogue.h"
+#include "gui/skinnable_window.h"
 
 HINSTANCE TestInstance() { return GetModuleHandleW(nullptr); }
 
@@ -63,4 +66,26 @@ void ProbeWidget::Paint(HDC target, const RECT& dirty) {
     paints.push_back(dirty);
     if (paintLog) paintLog->push_back(this);
     if (visible_) FillArgb(target, RECT{x_, y_, x_ + width_, y_ + height_}, colour);
+}
+
+PictureMatch MatchPicture(const SkinnableWindow& window, const char* name, int dpi, POINT at) {
+    PictureMatch match;
+    HBITMAP bitmap = nullptr;
+    void* bits = nullptr;
+    if (!LoadImageBitmap(SkinPath(name), &bitmap, &bits, &match.size, dpi)) return match;
+    ScopedBitmap owner(bitmap);
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    match.opaque = 0;
+    for (int y = 0; y < match.size.cy; ++y) {
+        for (int x = 0; x < match.size.cx; ++x) {
+            const std::uint32_t picture = pixels[(match.size.cy - 1 - y) * match.size.cx + x];
+            if ((picture >> 24) != 0xFF) continue;
+            // Only what the window's shape shows is drawn.
+            HRGN shape = window.ShapeRegion();
+            if (shape && !PtInRegion(shape, at.x + x, at.y + y)) continue;
+            ++match.opaque;
+            if (window.BackBufferPixel(at.x + x, at.y + y) == picture) ++match.same;
+        }
+    }
+    return match;
 }

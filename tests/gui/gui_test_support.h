@@ -26,6 +26,19 @@ void FillArgb(HDC target, const RECT& rect, std::uint32_t argb);
 // Whether a window has the WS_VISIBLE style (its parents aside).
 bool HasVisibleStyle(HWND window);
 
+class SkinnableWindow;
+
+// The skin picture `name` as loaded for `dpi` against `window`'s back buffer
+// with its top-left corner at `at`: how many of its opaque pixels fall inside
+// the window's shape (-1 when it does not load) and how many of them the
+// buffer holds as they are. Equal counts: the picture of that DPI's set, drawn unstretched.
+struct PictureMatch {
+    int opaque = -1;
+    int same = 0;
+    SIZE size{0, 0};
+};
+PictureMatch MatchPicture(const SkinnableWindow& window, const char* name, int dpi, POINT at);
+
 // A widget that fills its rectangle with one colour and records its paints
 // and the messages that reach its WindowProc.
 class ProbeWidget : public GUIObject {

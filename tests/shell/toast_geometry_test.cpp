@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -100,6 +101,39 @@ TEST(ToastGeometryTest, SlidesBackUntilTheWidthWouldBeNegative) {
     const ToastTick zero = ToastSlideTick(kToastHoldTimer, 25, false);
     EXPECT_FALSE(zero.quit);
     EXPECT_EQ(zero.width, 0);
+}
+
+// At 150 % and 200 % every length is the 96-DPI one scaled: the toasts still
+// touch the work area's bottom and stack, and slide in scaled steps to the
+// scaled width (at 150 % a step is 38 and the full width 428).
+TEST(ToastGeometryTest, ScalesWithTheMonitor) {
+    const struct {
+        int dpi, firstHeight, laterHeight, firstY, thirdY, fullWidth, step;
+    } cases[] = {
+        {144, 144, 185, 994 - 144, 994 - 144 - 240, 428, 38},
+        {192, 192, 246, 994 - 192, 994 - 192 - 320, 570, 50},
+        {120, 120, 154, 994 - 120, 994 - 120 - 200, 356, 31},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.firstHeight, ToastHeight(1, c.dpi)) << c.dpi;
+        EXPECT_EQ(c.laterHeight, ToastHeight(2, c.dpi)) << c.dpi;
+        EXPECT_EQ(c.firstY, ToastStartPosition(kWorkArea, 1, c.dpi).y) << c.dpi;
+        EXPECT_EQ(c.thirdY, ToastStartPosition(kWorkArea, 3, c.dpi).y) << c.dpi;
+        EXPECT_EQ(1279, ToastStartPosition(kWorkArea, 3, c.dpi).x) << c.dpi;
+
+        int width = 1, ticks = 0;
+        for (ToastTick tick; (tick = ToastSlideTick(kToastSlideOutTimer, width, false, c.dpi)).resize; ++ticks) {
+            EXPECT_EQ(std::min(width + c.step, c.fullWidth), tick.width) << c.dpi;
+            width = tick.width;
+        }
+        EXPECT_EQ(c.fullWidth, width) << c.dpi;
+        EXPECT_EQ(12, ticks) << c.dpi;  // as long as at 100 %
+        const ToastTick hold = ToastSlideTick(kToastSlideOutTimer, width, false, c.dpi);
+        EXPECT_EQ(kToastHoldTimer, hold.startTimer) << c.dpi;
+        EXPECT_EQ(c.fullWidth - c.step, ToastSlideTick(kToastHoldTimer, width, false, c.dpi).width) << c.dpi;
+        // Moved onto a monitor of a lower scale while fully out, it still holds.
+        EXPECT_EQ(kToastHoldTimer, ToastSlideTick(kToastSlideOutTimer, width + 40, false, c.dpi).startTimer);
+    }
 }
 
 TEST(ToastGeometryTest, OtherTimersAreNotHandled) {

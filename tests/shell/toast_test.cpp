@@ -8,7 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/seams.h"
 #include "base/utf.h"
+#include "gui/gui_test_support.h"
 #include "gui/font_face.h"
 #include "gui/gui_button.h"
 #include "gui/gui_image.h"
@@ -19,6 +21,10 @@
 #include "shell/toast.h"
 #include "shell/toast_geometry.h"
 #include "shell/toast_window.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
 
@@ -181,6 +187,56 @@ TEST_F(ToastTest, SuccessToastStartsAtTheEdgeWithItsWidgets) {
     ASSERT_NE(request.copyButton->Label(), nullptr);
     EXPECT_EQ(request.copyButton->Label()->Text(), L"Copy URL");
     EXPECT_EQ(toast.request_.window->Painters().size(), 4u);
+}
+
+LayoutBox BoxOf(const GUIObject& widget) {
+    return LayoutBox{widget.Position().x, widget.Position().y, widget.Size().cx, widget.Size().cy};
+}
+
+// On a monitor at 150 % the toast is drawn at its scale: taller, sliding out
+// to the scaled width, its boxes scaled and its icon the 150 % set's; moved
+// onto a monitor at 100 % while out, it is laid out again at once and holds
+// as a toast there does.
+TEST_F(ToastTest, DrawnAtTheScaleOfItsMonitorAndFollowsAMoveToAnother) {
+    Seams seams;
+    seams.monitorDpi = [](const RECT&) { return 144; };
+    ScopedSeams scoped(seams);
+    ManualToast toast(true, kUrl);
+    ASSERT_TRUE(toast.built_);
+    SkinnableWindow& window = *toast.request_.window;
+    const ToastRequest& request = toast.request_;
+    EXPECT_EQ(144, window.Dpi());
+    const RECT area = WorkArea();
+    EXPECT_EQ(144, Bounds(toast.Window()).bottom - Bounds(toast.Window()).top);
+    for (int tick = 0; tick < 20 && toast.Width() < 428; ++tick) toast.Tick(kToastSlideOutTimer);
+    EXPECT_EQ(428, toast.Width());
+    EXPECT_EQ(area.right - 428, Bounds(toast.Window()).left);
+    EXPECT_EQ((LayoutBox{42, 27, 108, 99}), BoxOf(*request.icon));        // 28, 18, 72, 66
+    EXPECT_EQ((LayoutBox{161, 48, 248, 24}), BoxOf(*request.nameText));   // 107, 32, 165, 16
+    EXPECT_EQ((LayoutBox{161, 71, 248, 24}), BoxOf(*request.statusText)); // 107, 47
+    EXPECT_EQ(336, request.copyButton->Position().x);                     // 224, 68
+    EXPECT_EQ(102, request.copyButton->Position().y);
+    window.Show(SW_SHOWNA);
+    window.Relayout(nullptr);
+    window.PaintNow();
+    PictureMatch icon = MatchPicture(window, "TOAST_SUCCESS", 144, request.icon->Position());
+    EXPECT_EQ(108, icon.size.cx);
+    EXPECT_GT(icon.opaque, 500);
+    EXPECT_EQ(icon.opaque, icon.same);
+
+    const int top = Bounds(toast.Window()).top;
+    RECT suggested{area.right - 285, top, area.right, top + 96};
+    SendMessageW(toast.Window(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(96, window.Dpi());
+    EXPECT_EQ(285, toast.Width());
+    EXPECT_EQ((LayoutBox{28, 18, 72, 66}), BoxOf(*request.icon));
+    EXPECT_EQ((LayoutBox{107, 47, 165, 16}), BoxOf(*request.statusText));
+    icon = MatchPicture(window, "TOAST_SUCCESS", 96, request.icon->Position());
+    EXPECT_EQ(72, icon.size.cx);
+    EXPECT_GT(icon.opaque, 200);
+    EXPECT_EQ(icon.opaque, icon.same);
+    toast.Tick(kToastSlideOutTimer);
+    EXPECT_TRUE(toast.TimerRunning(kToastHoldTimer));
 }
 
 TEST_F(ToastTest, FailureToastHasNoCopyLink) {

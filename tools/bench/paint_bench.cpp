@@ -119,6 +119,17 @@ int BenchMainWindow(int dpi, int paints) {
     std::printf("main window at %d %%: %ld x %ld, full median %.3f ms, 90%% %.3f ms over %zu paints\n",
                 ScalePercent(dpi), size.cx, size.cy, full[full.size() / 2], full[full.size() * 9 / 10],
                 full.size());
+    // A move onto a monitor of another scale and back: laid out and drawn
+    // again each way, pictures and fonts loaded for the DPI.
+    const int other = dpi == kBaseDpi ? 144 : kBaseDpi;
+    const std::vector<double> moves = Time(std::max(10, paints / 25), [&](int i) {
+        const int to = i % 2 ? dpi : other;
+        RECT suggested{40, 40, 40 + ScaleLength(316, to), 40 + ScaleLength(530, to)};
+        SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+    });
+    std::printf("main window at %d %%: onto %d %% or back, median %.3f ms, 90%% %.3f ms over %zu moves\n",
+                ScalePercent(dpi), ScalePercent(other), moves[moves.size() / 2], moves[moves.size() * 9 / 10],
+                moves.size());
     App().mainWindow = nullptr;
     return 0;
 }
