@@ -53,3 +53,19 @@ int DpiOfWindow(HWND window) {
     if (dpi > 0) return UsableDpi(dpi);
     return DpiOfMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
 }
+
+bool SuggestedRectOf(LPARAM lParam, RECT* rect) {
+    RECT copy{};
+    SIZE_T read = 0;
+    // ReadProcessMemory fails where a plain read would fault.
+    if (!lParam || !ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(lParam), &copy,
+                                      sizeof copy, &read) ||
+        read != sizeof copy) {
+        return false;
+    }
+    const long long width = static_cast<long long>(copy.right) - copy.left;
+    const long long height = static_cast<long long>(copy.bottom) - copy.top;
+    if (width <= 0 || height <= 0 || width > 0x8000 || height > 0x8000) return false;
+    *rect = copy;
+    return true;
+}

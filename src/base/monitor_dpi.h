@@ -18,3 +18,9 @@ int DpiOfPoint(POINT screenPoint);
 // The DPI the window is drawn at: its monitor's for a per-monitor aware
 // program.
 int DpiOfWindow(HWND window);
+
+// The rectangle a WM_DPICHANGED message suggests, from its lParam. Any
+// process can send or post that message with any number there, so the
+// rectangle is copied without trusting the pointer, and false (nothing
+// copied) unless it could be read and has a window's size.
+bool SuggestedRectOf(LPARAM lParam, RECT* rect);

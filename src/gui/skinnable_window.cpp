@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "base/monitor_dpi.h"
 #include "base/window_registry.h"
 #include "base/window_task.h"
 #include "base/windows_version.h"
@@ -211,13 +212,7 @@ void ConvertWidgetBox(GUIObject& widget, int fromDpi, int toDpi) {
 void SkinnableWindow::ApplyScale(int dpi, const RECT* suggested) {
     const int from = dpi_, to = UsableDpi(dpi);
     RECT target = windowRect_;
-    // The system's rectangle unless it is no window's (the message can come
-    // from anywhere).
-    const auto plausible = [](const RECT& rect) {
-        const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-        return width > 0 && height > 0 && width <= 0x8000 && height <= 0x8000;
-    };
-    if (suggested && plausible(*suggested)) {
+    if (suggested) {
         target = *suggested;
     } else {
         target.right = target.left + ConvertLayoutLength(windowRect_.right - windowRect_.left, from, to);
@@ -667,9 +662,11 @@ LRESULT SkinnableWindow::DefaultHandling(HWND window, UINT message, WPARAM wPara
         Relayout(nullptr);
         ApplyBlur(false);
         return 0;
-    case WM_DPICHANGED:
-        ApplyScale(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+    case WM_DPICHANGED: {
+        RECT suggested{};
+        ApplyScale(LOWORD(wParam), SuggestedRectOf(lParam, &suggested) ? &suggested : nullptr);
         return 0;
+    }
     case WM_DWMCOMPOSITIONCHANGED:
         ApplyBlur(false);
         return 0;

@@ -188,9 +188,11 @@ LRESULT UpdaterWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             // Onto a monitor of another scale: the system's rectangle for it,
             // then everything inside at the new scale.
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            RECT suggested{};
+            if (SuggestedRectOf(lParam, &suggested)) {
+                SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                             suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            }
             LayOut(UsableDpi(LOWORD(wParam)));
             return 0;
         }

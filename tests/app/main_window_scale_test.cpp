@@ -309,6 +309,27 @@ TEST_F(MainWindowAt150, FollowsTheWindowOntoMonitorsOfOtherScales) {
     EXPECT_EQ(400, Settings().GetInt(L"LiftornHeight"));
     SendDpiChange(kDpi, 474, 795);
     EXPECT_EQ(530, Settings().GetInt(L"LiftornHeight"));
+
+    // The message as another program may post it: a rectangle pointer that
+    // points nowhere or at no window's size is not followed (nor read
+    // through); the window keeps its corner and converts its size.
+    const RECT inverted{500, 500, 100, 100};
+    const LPARAM hostile[] = {16, static_cast<LPARAM>(-4096), reinterpret_cast<LPARAM>(&inverted)};
+    for (const LPARAM rectangle : hostile) {
+        RECT before{};
+        GetWindowRect(Window(), &before);
+        const int dpi = app.mainWindow->Dpi() == kDpi ? 96 : kDpi;
+        PostMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), rectangle);
+        PumpMessages();
+        RECT after{};
+        GetWindowRect(Window(), &after);
+        EXPECT_EQ(dpi, app.mainWindow->Dpi());
+        EXPECT_EQ(before.left, after.left);
+        EXPECT_EQ(before.top, after.top);
+        EXPECT_EQ(ScaleLength(316, dpi), after.right - after.left);
+        EXPECT_EQ(ScaleLength(530, dpi), after.bottom - after.top);
+    }
+    EXPECT_EQ(530, Settings().GetInt(L"LiftornHeight"));
 }
 
 }  // namespace

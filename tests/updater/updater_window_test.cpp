@@ -61,6 +61,12 @@ TEST(UpdaterWindowScale, LaidOutAtItsMonitorsScaleAndAgainOnAnother) {
     ExpectRect(suggested, placed);
     ExpectRect(RECT{32, 84, 32 + 696, 84 + 36}, ChildRect(progress));
     EXPECT_GT(FontHeight(status), fontAt144);
+    // Another program's message with a pointer to nowhere: laid out at its
+    // DPI, left where it is, and not read through.
+    SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), 16);
+    EXPECT_EQ(144, window.Dpi());
+    GetWindowRect(window.Handle(), &placed);
+    ExpectRect(suggested, placed);
 
     DestroyWindow(window.Handle());
     MSG quit;
