@@ -37,23 +37,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Starts a private Xvfb and sets `display` to it. Xvfb picks a free number
-# itself and writes it once it is ready, so runs side by side never share one.
-start_xvfb() {
-  local number_file number
-  display=""
-  number_file="$(mktemp "${TMPDIR:-/tmp}/liftorn-display.XXXXXX")"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-  xvfb_pids+=("$!")
-  for _ in $(seq 100); do
-    [ -s "$number_file" ] && break
-    kill -0 "$!" 2>/dev/null || break
-    sleep 0.1
-  done
-  number="$(tr -dc 0-9 <"$number_file")"
-  rm -f "$number_file"
-  [ -n "$number" ] && display=":$number"
-}
+source "$scripts/xvfb-lib.sh"
 
 # The prefix of the desk on the current DISPLAY, made ready with its
 # wineserver and Wine's background services running.

@@ -12,6 +12,8 @@ instance_pid=""
 cleanup() {
   [ -n "$instance_pid" ] && kill "$instance_pid" 2>/dev/null
   [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+  # Displays of the test's own (scripts/xvfb-lib.sh).
+  for pid in "${xvfb_pids[@]:-}"; do [ -n "$pid" ] && kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
   rm -rf "$work"
 }

@@ -46,6 +46,7 @@
 #include "gui/image_library.h"
 #include "gui/skin_catalogue.h"
 #include "support/process.h"
+#include "support/real_input.h"
 
 namespace {
 
@@ -85,18 +86,10 @@ int HasTrayIcon(UINT id) {
     return 1;
 }
 
-void Button(DWORD flags) {
-    INPUT press{};
-    press.type = INPUT_MOUSE;
-    press.mi.dwFlags = flags;
-    SendInput(1, &press, sizeof(INPUT));
-}
-
+// Pointer moves wait until the window under the pointer has seen them
+// (support/real_input.h), which a fixed pause cannot promise under load.
 int Press(int x, int y) {
-    SetCursorPos(x, y);
-    Sleep(50);
-    Button(MOUSEEVENTF_LEFTDOWN);
-    Button(MOUSEEVENTF_LEFTUP);
+    ClickAt(x, y);
     // Long enough for a page fade, and the next click is no double-click.
     Sleep(GetDoubleClickTime() + 100);
     return 0;
@@ -110,17 +103,8 @@ int Click(int x, int y) {
     return Press(point.x, point.y);
 }
 
-int Drag(int x1, int y1, int x2, int y2) {
-    SetCursorPos(x1, y1);
-    Sleep(200);
-    Button(MOUSEEVENTF_LEFTDOWN);
-    Sleep(100);
-    for (int step = 1; step <= 4; ++step) {
-        SetCursorPos(x1 + (x2 - x1) * step / 4, y1 + (y2 - y1) * step / 4);
-        Sleep(100);
-    }
-    Button(MOUSEEVENTF_LEFTUP);
-    Sleep(300);
+int DragBetween(int x1, int y1, int x2, int y2) {
+    Drag(POINT{x1, y1}, POINT{x2, y2}, 4);
     return 0;
 }
 
@@ -254,7 +238,7 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "size") return PrintSize();
     if (command == "drag" && argc > 5) {
-        return Drag(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+        return DragBetween(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
     }
     if (command == "press" && argc > 3) return Press(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "wait-title" && argc > 2) return WaitForTitle(argv[2], argc > 3 && std::string(argv[3]) == "tool");

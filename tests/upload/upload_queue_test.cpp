@@ -572,6 +572,8 @@ TEST_F(UploadQueueTest, FailuresARetryCannotMendWaitForTheUsersRetryOrRemove) {
     ASSERT_TRUE(DevService::SetFault(R"({"mode": "status500", "path": "/api/json", "status": 413, "count": 1})"));
     ASSERT_TRUE(queue.EnqueueCapture(refused, L"refused.png"));
     ASSERT_TRUE(recorder.WaitFor(1));
+    // The failure is written down just after the outcome is told.
+    ASSERT_TRUE(WaitUntil([&] { return journal.Calls().size() == 2; }));
     {
         std::lock_guard<std::mutex> hold(recorder.lock);
         recorder.judgeBad = true;  // the reply is not one the program can use
