@@ -29,13 +29,13 @@ int ScrollForCaret(int scroll, int caretWidth, bool caretAtStart, int boxWidth) 
     return scroll > 0 ? 0 : scroll;
 }
 
-SelectionSpan SelectionColumns(int before, int selected, int scroll, int boxWidth) {
+SelectionSpan SelectionColumns(int before, int selected, int scroll, int boxWidth, int inset) {
     SelectionSpan span;
-    span.left = before + scroll + kEditTextInset;
-    if (span.left < kEditTextInset) span.left = kEditTextInset;
+    span.left = before + scroll + inset;
+    if (span.left < inset) span.left = inset;
     span.width = selected;
-    if (span.width > boxWidth - span.left - kEditTextInset) {
-        span.width = boxWidth - span.left - kEditTextInset;
+    if (span.width > boxWidth - span.left - inset) {
+        span.width = boxWidth - span.left - inset;
     }
     return span;
 }

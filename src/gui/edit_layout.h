@@ -10,7 +10,7 @@
 // Width in pixels of a piece of the shown text.
 using MeasureWidth = std::function<int(const std::wstring&)>;
 
-// Text is drawn this many pixels inside the box's left edge.
+// Text is drawn this many pixels inside the box's left edge (at 96 DPI).
 constexpr int kEditTextInset = 2;
 
 // The character index for a point `x` pixels from the start of the text: the
@@ -31,5 +31,6 @@ struct SelectionSpan {
 };
 
 // `before` is the width of the text before the selection, `selected` the
-// width of the selected text. The highlight stays inside the frame.
-SelectionSpan SelectionColumns(int before, int selected, int scroll, int boxWidth);
+// width of the selected text, `inset` the text's (kEditTextInset at the
+// box's scale). The highlight stays inside the frame.
+SelectionSpan SelectionColumns(int before, int selected, int scroll, int boxWidth, int inset = kEditTextInset);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "base/display_scale.h"
 #include "gui/edit_canvas.h"
 #include "gui/edit_layout.h"
 #include "gui/gui_text.h"
@@ -102,7 +103,7 @@ int GUIEdit::CharIndexAt(int x) const {
 }
 
 int GUIEdit::CaretColumn() const {
-    return Measure(model_.DisplayRange(0, model_.Caret())) + scroll_ + kEditTextInset;
+    return Measure(model_.DisplayRange(0, model_.Caret())) + scroll_ + ScaleLength(kEditTextInset, WindowDpi());
 }
 
 bool GUIEdit::EnsureBitmap() {
@@ -131,6 +132,11 @@ void GUIEdit::FreeBitmap() {
 void GUIEdit::Render(bool refreshText, bool showSelectionText) {
     renderedDpi_ = WindowDpi();
     if (!EnsureBitmap()) return;
+    // The text's inset, its line and the caret's width, and the band the
+    // highlight and caret leave at top and bottom, at the window's scale.
+    const int inset = ScaleLength(kEditTextInset, renderedDpi_);
+    const int line = ScaleLength(1, renderedDpi_);
+    const int band = ScaleLength(2, renderedDpi_);
     const int w = bitmapWidth_;
     const int h = bitmapHeight_;
     const PixelCanvas canvas{pixels_, w, h};
@@ -142,7 +148,7 @@ void GUIEdit::Render(bool refreshText, bool showSelectionText) {
     scroll_ = ScrollForCaret(scroll_, caretWidth, caret == 0, w);
 
     if (refreshText) text_->SetText(model_.DisplayText());
-    text_->Move(scroll_ + kEditTextInset, 1);
+    text_->Move(scroll_ + inset, line);
     if (!text_->Text().empty()) text_->Paint(dc_.get(), whole);
     GdiFlush();  // the blend must land before the pixels are written directly
 
@@ -151,20 +157,20 @@ void GUIEdit::Render(bool refreshText, bool showSelectionText) {
         const int end = model_.SelectionEnd();
         const std::wstring selected = model_.DisplayRange(start, end);
         const int before = Measure(model_.DisplayRange(0, start));
-        const SelectionSpan span = SelectionColumns(before, Measure(selected), scroll_, w);
-        canvas.Fill(span.left, 2, span.left + span.width, h - 2,
+        const SelectionSpan span = SelectionColumns(before, Measure(selected), scroll_, w, inset);
+        canvas.Fill(span.left, band, span.left + span.width, h - band,
                     OpaquePixel(selectionBackground_));
         if (showSelectionText) {
             selectionText_->SetText(selected);
-            selectionText_->Move(before + scroll_ + kEditTextInset, 1);
+            selectionText_->Move(before + scroll_ + inset, line);
         }
         if (!selectionText_->Text().empty()) selectionText_->Paint(dc_.get(), whole);
         GdiFlush();
     }
 
     if (focused_ && !model_.HasSelection()) {
-        const int column = caretWidth + scroll_ + kEditTextInset;
-        canvas.Fill(column, 2, column + 1, h - 2, OpaquePixel(selectionBackground_));
+        const int column = caretWidth + scroll_ + inset;
+        canvas.Fill(column, band, column + line, h - band, OpaquePixel(selectionBackground_));
     }
 
     DrawEditFrame(canvas, borderColour_, backgroundColour_);

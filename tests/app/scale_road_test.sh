@@ -2,10 +2,10 @@
 # The real program on a desktop at 150 %, in a Wine prefix of this test's own
 # whose display runs at 144 DPI: the main window is 474 x 795 with the
 # pictures of the 150 % set on the screen as they are, a file handed over by
-# a second start is uploaded (history row) and its
-# toast is 144 pixels tall, a region capture of another program's window
-# holds exactly its pixels, and the settings page shows the 150 % set's
-# heading in the same window; then, briefly, the window and its art at 200 %.
+# a second start is uploaded (history row) and its toast is 144 pixels tall,
+# a region capture of another program's window holds exactly its pixels,
+# and the settings page shows the 150 % set's heading in the same window;
+# then the same at 200 % but for the capture.
 #   scale_road_test.sh LIFTORN_EXE PROBE_EXE TARGET_EXE PREFIX_DIR
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -154,8 +154,9 @@ quit_program() {
 quit_program 144
 grep -qi '^LiftornHeight 530' "$data/vantorel.conf" || fail "the height was not kept at 100 % (530)"
 
-# At 200 %, briefly, on a display of its own tall enough for the whole
-# window: 632 x 1060, the 200 % set's drop area at (84, 64).
+# At 200 %, on a display of its own tall enough for the whole window:
+# 632 x 1060, the 200 % set's drop area at (84, 64), an upload with its toast
+# 192 pixels tall, and the settings page's heading from the 200 % set.
 source "$root/scripts/xvfb-lib.sh"
 start_xvfb 1280x1200x24
 [ -n "$display" ] || { echo "FAIL: no display for 200 %" >&2; exit 1; }
@@ -166,6 +167,15 @@ instance_pid=$!
 wine "$probe" wait-window || fail "the program published no window at 192 DPI"
 expect_size "632 1060" "at 192 DPI the main window"
 match DROP_NORMAL 84 64 "the drop area at 200 %"
+upload="$work/at 200 percent.txt"
+printf 'uploaded at 200 %%\r\n' >"$upload"
+wine cmd /c "$(winpath "$launcher")" "$(winpath "$upload")" || fail "the second start did not exit with 0 at 192 DPI"
+toast="$(wine "$probe" toast | tr -d '\r')"
+[ "$toast" = "192" ] || fail "at 192 DPI the toast is '$toast' pixels tall, not 192"
+wait_history $'at 150 percent.txt\ncapture.png\nat 200 percent.txt'
+wine "$probe" click 252 930
+match SETTINGS_HEADING 90 60 "the settings page's heading at 200 %"
+expect_size "632 1060" "with the settings shown at 192 DPI the window"
 quit_program 192
 
 if [ "$failures" -ne 0 ]; then

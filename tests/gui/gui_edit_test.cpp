@@ -578,4 +578,36 @@ TEST_F(GUIEditTest, InputWindowCoversTheBoxAndTakesTheFocus) {
     EXPECT_TRUE(edit->IsFocused());
 }
 
+// In a window at 150 %: the text's inset (3), the caret's width (2) and the
+// rows the caret and the highlight leave free (3) at that scale.
+class GUIEditAt150 : public GUIEditTest {
+protected:
+    GUIEditAt150() { windowDpi_ = 144; }
+};
+
+TEST_F(GUIEditAt150, InsetCaretAndHighlightAreAtTheWindowsScale) {
+    constexpr int kHeight = 26;
+    GUIEdit* edit = MakeEdit(L"hello world", kEditX, kEditY, 180, kHeight);
+    edit->SetBackgroundColour(0xFFFFFF);
+    edit->SetSelectionColours(0x00FF00, 0x0000FF);
+    SetFocus(edit->Window());
+    Key(edit, VK_HOME);
+    Repaint();
+    EXPECT_EQ(3, edit->CaretColumn());
+    EXPECT_EQ(3, edit->TextWidget()->Position().x);
+    for (int x : {3, 4}) {
+        EXPECT_EQ(0xFFFFFFFFu, EditPixel(edit, x, 2)) << x;
+        for (int y = 3; y <= kHeight - 4; ++y) EXPECT_EQ(0xFF0000FFu, EditPixel(edit, x, y)) << x << ", " << y;
+        EXPECT_EQ(0xFFFFFFFFu, EditPixel(edit, x, kHeight - 3)) << x;
+    }
+    EXPECT_NE(0xFF0000FFu, EditPixel(edit, 5, 10));
+
+    // The highlight of the whole text starts at the inset.
+    ShiftKey(edit, VK_END);
+    Repaint();
+    EXPECT_EQ(0xFF0000FFu, EditPixel(edit, 3, 3));
+    EXPECT_EQ(0xFFFFFFFFu, EditPixel(edit, 3, 2));
+    EXPECT_NE(0xFF0000FFu, EditPixel(edit, 2, 10));
+}
+
 }  // namespace
