@@ -21,7 +21,7 @@ std::shared_ptr<FontFace>& DefaultSlot() {
 }
 // What the default font was asked as, to ask for it again at other sizes.
 struct DefaultRequest {
-    FontSpec spec;
+    FontSpec wanted;
     bool exactFace = true;
 };
 DefaultRequest& DefaultRequestSlot() {
@@ -213,8 +213,8 @@ std::shared_ptr<FontFace> DefaultFontAt(int dpi) {
         request = DefaultRequestSlot();
     }
     if (!base || UsableDpi(dpi) == kBaseDpi) return base;
-    request.spec.pixelSize = ScaleLength(request.spec.pixelSize, dpi);
-    std::shared_ptr<FontFace> scaled = LoadFontFromWindows(request.spec, request.exactFace);
+    request.wanted.pixelSize = ScaleLength(request.wanted.pixelSize, dpi);
+    std::shared_ptr<FontFace> scaled = LoadFontFromWindows(request.wanted, request.exactFace);
     return scaled ? scaled : base;
 }
 
