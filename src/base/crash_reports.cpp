@@ -13,6 +13,7 @@
 #include "base/event_log.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
+#include "base/system_library.h"
 #include "base/thread_name.h"
 #include "base/utf.h"
 #include "base/windows_version.h"
@@ -39,16 +40,9 @@ CrashSetup setup;
 std::atomic<bool> dumpsWanted{true};
 std::atomic<DWORD> reportingThread{0};
 
-// dbghelp from the system folder only, never one planted beside us. Kept
-// loaded for the life of the process.
+// dbghelp from the system folder only, never one planted beside us.
 MiniDumpWriter LoadMiniDumpWriter() {
-    wchar_t path[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 14 > MAX_PATH) return nullptr;
-    wcscat(path, L"\\dbghelp.dll");
-    HMODULE dbghelp = LoadLibraryW(path);
-    if (!dbghelp) return nullptr;
-    return reinterpret_cast<MiniDumpWriter>(reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+    return LibraryFunction<MiniDumpWriter>(SystemLibrary(L"dbghelp.dll"), "MiniDumpWriteDump");
 }
 
 HANDLE CreateReportFile(const wchar_t* stem, const wchar_t* extension) {

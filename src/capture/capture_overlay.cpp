@@ -9,6 +9,7 @@
 #include "base/event_log.h"
 #include "base/product.h"
 #include "base/scoped_win.h"
+#include "base/system_library.h"
 #include "base/thread_name.h"
 #include "base/user_prompt.h"
 #include "base/window_registry.h"
@@ -45,8 +46,7 @@ void Push(CaptureState& state, const RECT* dirty) {
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     using UpdateIndirect = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
-    static const auto updateIndirect = reinterpret_cast<UpdateIndirect>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect")));
+    static const auto updateIndirect = LibraryFunction<UpdateIndirect>(User32(), "UpdateLayeredWindowIndirect");
     if (dirty && updateIndirect) {
         UPDATELAYEREDWINDOWINFO info{};
         info.cbSize = sizeof info;

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "base/monitor_dpi.h"
+#include "base/system_library.h"
 #include "base/window_registry.h"
 #include "base/window_task.h"
 #include "base/windows_version.h"
@@ -490,8 +491,7 @@ void SkinnableWindow::PushLayered(HWND target, HDC source, int width, int height
     // Naming the changed part lets the system copy only that much of the
     // picture; where the call is missing (before Vista) the whole is pushed.
     using UpdateIndirect = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
-    static const auto updateIndirect = reinterpret_cast<UpdateIndirect>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect")));
+    static const auto updateIndirect = LibraryFunction<UpdateIndirect>(User32(), "UpdateLayeredWindowIndirect");
     bool pushed = false;
     if (dirty && updateIndirect) {
         UPDATELAYEREDWINDOWINFO info{};
